@@ -1,0 +1,24 @@
+#include "platform/foundation/CGGeometry.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+// The shortest text that reads back to the same double, as Foundation prints.
+std::string number(double v)
+{
+    if (v == 0)
+        return "0";
+    char buffer[64];
+    for (int precision = 1; precision <= 17; ++precision) {
+        std::snprintf(buffer, sizeof buffer, "%.*g", precision, v);
+        if (std::strtod(buffer, nullptr) == v)
+            break;
+    }
+    return buffer;
+}
+}  // namespace
+
+std::string NSStringFromCGPoint(const CGPoint& p) { return "{" + number(p.x) + ", " + number(p.y) + "}"; }
+std::string NSStringFromCGSize(const CGSize& s) { return "{" + number(s.width) + ", " + number(s.height) + "}"; }
+std::string NSStringFromCGRect(const CGRect& r) { return "{" + NSStringFromCGPoint(r.origin) + ", " + NSStringFromCGSize(r.size) + "}"; }

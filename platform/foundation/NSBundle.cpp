@@ -1,0 +1,111 @@
+#include "platform/foundation/NSBundle.h"
+
+#include "platform/foundation/DevicePath.h"
+#include "platform/foundation/NSLog.h"
+
+#include <dlfcn.h>
+#include <filesystem>
+
+MARQEL_DEFINE_CLASS(NSBundle,
+    method<&NSBundle::isLoaded>("isLoaded"),
+    method<&NSBundle::load>("load"),
+    method<&NSBundle::bundleIdentifier>("bundleIdentifier"))
+
+namespace {
+struct Bundles {
+    std::mutex mutex;
+    std::map<std::string, std::function<bool()>> loaders;
+    std::map<std::string, std::shared_ptr<NSBundle>> bundles;
+};
+Bundles& bundles()
+{
+    static auto* instance = new Bundles;
+    return *instance;
+}
+}  // namespace
+
+std::shared_ptr<NSBundle> NSBundle::mainBundle()
+{
+    static auto* instance = new std::shared_ptr<NSBundle>(alloc<NSBundle>(std::string("/")));
+    return *instance;
+}
+
+std::shared_ptr<NSBundle> NSBundle::bundleWithPath(const std::string& devicePath)
+{
+    auto& b = bundles();
+    std::lock_guard lock(b.mutex);
+    if (auto it = b.bundles.find(devicePath); it != b.bundles.end())
+        return it->second;
+    bool known = b.loaders.count(devicePath) > 0;
+    auto host = DevicePath::toHost(devicePath);
+    std::error_code ec;
+    if (!known && !(host && std::filesystem::is_directory(*host, ec)))
+        return nullptr;
+    auto bundle = alloc<NSBundle>(devicePath);
+    b.bundles[devicePath] = bundle;
+    return bundle;
+}
+
+void NSBundle::registerLoader(const std::string& devicePath, std::function<bool()> loader)
+{
+    std::lock_guard lock(bundles().mutex);
+    bundles().loaders[devicePath] = std::move(loader);
+}
+
+void NSBundle::resetAll()
+{
+    std::lock_guard lock(bundles().mutex);
+    bundles().bundles.clear();
+}
+
+std::string NSBundle::bundleIdentifier() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_identifier;
+}
+
+void NSBundle::setBundleIdentifier(std::string identifier)
+{
+    std::lock_guard lock(m_mutex);
+    m_identifier = std::move(identifier);
+}
+
+bool NSBundle::isLoaded() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_loaded;
+}
+
+bool NSBundle::load()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_loaded)
+            return true;
+    }
+    std::function<bool()> loader;
+    {
+        std::lock_guard lock(bundles().mutex);
+        if (auto it = bundles().loaders.find(m_path); it != bundles().loaders.end())
+            loader = it->second;
+    }
+    bool ok = false;
+    if (loader) {
+        ok = loader();
+    } else {
+        // The bundle's executable: "<Name>.bundle/<Name>.so".
+        std::filesystem::path path(m_path);
+        std::string name = path.stem().string();
+        std::string executable = DevicePath::host(m_path + "/" + name + ".so");
+        void* handle = dlopen(executable.c_str(), RTLD_NOW | RTLD_GLOBAL);
+        if (!handle) {
+            const char* why = dlerror();
+            NSLog("NSBundle: cannot load %s: %s", m_path, why ? why : "unknown error");
+        }
+        m_handle = handle;
+        ok = handle != nullptr;
+    }
+    std::lock_guard lock(m_mutex);
+    m_loaded = ok;
+    return ok;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/runtime/ClassBuilder.h"
+
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+
+// Bundles at device paths. Loading a bundle runs the loader its framework
+// registered (a private framework making its classes known), or dlopens the
+// bundle's executable from the device root.
+class NSBundle : public Object {
+    MARQEL_OBJECT(NSBundle, Object)
+public:
+    NSBundle() = default;
+    explicit NSBundle(std::string path) : m_path(std::move(path)) { }
+
+    static std::shared_ptr<NSBundle> mainBundle();
+    // The bundle at a device path; null when nothing is there.
+    static std::shared_ptr<NSBundle> bundleWithPath(const std::string& devicePath);
+    static void registerLoader(const std::string& devicePath, std::function<bool()> loader);
+    // Forgets every bundle's loaded state (a new simulated process).
+    static void resetAll();
+
+    const std::string& bundlePath() const { return m_path; }
+    std::string bundleIdentifier() const;
+    void setBundleIdentifier(std::string identifier);
+    bool isLoaded() const;
+    bool load();
+
+private:
+    std::string m_path;
+    std::string m_identifier;
+    bool m_loaded = false;
+    void* m_handle = nullptr;
+    mutable std::mutex m_mutex;
+};

@@ -1,0 +1,27 @@
+#include "platform/foundation/NSDictionary.h"
+
+#include "platform/foundation/DevicePath.h"
+
+MARQEL_DEFINE_CLASS(NSDictionary)
+MARQEL_DEFINE_CLASS(NSMutableDictionary)
+
+std::shared_ptr<NSDictionary> NSDictionary::dictionaryWithContentsOfFile(const std::string& devicePath)
+{
+    auto host = DevicePath::toHost(devicePath);
+    if (!host)
+        return nullptr;
+    auto value = plist::readFile(*host);
+    if (!value || !value->is<PlistDict>())
+        return nullptr;
+    return alloc<NSMutableDictionary>(*value->get<PlistDict>());
+}
+
+bool NSDictionary::writeToFile(const std::string& devicePath, bool atomically) const
+{
+    auto host = DevicePath::toHost(devicePath);
+    if (!host)
+        return false;
+    // A plain write could leave a torn file; every write here is atomic.
+    (void)atomically;
+    return plist::writeFileAtomically(PlistValue(m_contents), *host);
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+// Property-list values with libplist underneath: XML and binary are read,
+// XML is written, dictionaries keep their order.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+class PlistValue;
+using PlistArray = std::vector<PlistValue>;
+
+class PlistDict {
+public:
+    const PlistValue* find(const std::string& key) const;
+    PlistValue* find(const std::string& key);
+    // Replaces a key in place, or appends it.
+    void set(const std::string& key, PlistValue value);
+    bool remove(const std::string& key);
+    bool contains(const std::string& key) const { return find(key) != nullptr; }
+    std::size_t size() const { return m_entries.size(); }
+    bool empty() const { return m_entries.empty(); }
+    auto begin() const { return m_entries.begin(); }
+    auto end() const { return m_entries.end(); }
+    bool operator==(const PlistDict&) const;
+
+private:
+    std::vector<std::pair<std::string, PlistValue>> m_entries;
+};
+
+struct PlistDate {
+    double secondsSince1970 = 0;
+    bool operator==(const PlistDate&) const = default;
+};
+struct PlistData {
+    std::vector<std::uint8_t> bytes;
+    bool operator==(const PlistData&) const = default;
+};
+
+class PlistValue {
+public:
+    using Storage = std::variant<std::monostate, bool, std::int64_t, double, std::string, PlistDate, PlistData, PlistArray, PlistDict>;
+    PlistValue() = default;
+    PlistValue(bool v) : m_value(v) { }
+    PlistValue(int v) : m_value(static_cast<std::int64_t>(v)) { }
+    PlistValue(std::int64_t v) : m_value(v) { }
+    PlistValue(double v) : m_value(v) { }
+    PlistValue(const char* v) : m_value(std::string(v)) { }
+    PlistValue(std::string v) : m_value(std::move(v)) { }
+    PlistValue(PlistDate v) : m_value(v) { }
+    PlistValue(PlistData v) : m_value(std::move(v)) { }
+    PlistValue(PlistArray v) : m_value(std::move(v)) { }
+    PlistValue(PlistDict v) : m_value(std::move(v)) { }
+
+    template <class T>
+    bool is() const { return std::holds_alternative<T>(m_value); }
+    template <class T>
+    const T* get() const { return std::get_if<T>(&m_value); }
+    template <class T>
+    T* get() { return std::get_if<T>(&m_value); }
+    bool isNull() const { return is<std::monostate>(); }
+    bool operator==(const PlistValue& other) const { return m_value == other.m_value; }
+
+private:
+    Storage m_value;
+};
+
+namespace plist {
+// nullopt for a missing or unreadable file, or one that is not a property list.
+std::optional<PlistValue> readFile(const std::string& hostPath);
+std::optional<PlistValue> parse(const std::string& bytes);
+std::string toXML(const PlistValue& value);
+// Writes a temporary file beside the target, syncs it and renames it over
+// the target, so a reader sees the old or the new file, never a torn one.
+bool writeFileAtomically(const PlistValue& value, const std::string& hostPath);
+}  // namespace plist

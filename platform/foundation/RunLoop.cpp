@@ -1,0 +1,147 @@
+#include "platform/foundation/RunLoop.h"
+
+#include "platform/foundation/Dispatch.h"
+
+#include <algorithm>
+
+RunLoop& RunLoop::main()
+{
+    static RunLoop* loop = new RunLoop;  // outlives threads that post to it at exit
+    return *loop;
+}
+
+RunLoop::RunLoop()
+    : m_clock(std::make_unique<Clock>(ClockKind::Virtual))
+    , m_mainThread(std::this_thread::get_id())
+{
+}
+
+void RunLoop::reset(ClockKind kind)
+{
+    std::lock_guard lock(m_mutex);
+    m_clock = std::make_unique<Clock>(kind);
+    m_tasks.clear();
+    m_timers.clear();
+    m_stopped = false;
+    m_mainThread = std::this_thread::get_id();
+}
+
+void RunLoop::post(Task task)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_tasks.push_back(std::move(task));
+    }
+    m_wake.notify_all();
+}
+
+void RunLoop::schedule(double time, Task task, std::shared_ptr<DispatchQueue> queue)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_timers.emplace(std::make_pair(time, m_sequence++), Timer { std::move(task), std::move(queue) });
+    }
+    m_wake.notify_all();
+}
+
+void RunLoop::beginWork()
+{
+    std::lock_guard lock(m_mutex);
+    ++m_inFlight;
+}
+
+void RunLoop::endWork()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        --m_inFlight;
+    }
+    m_wake.notify_all();
+}
+
+int RunLoop::workInFlight() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_inFlight;
+}
+
+void RunLoop::stop()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopped = true;
+    }
+    m_wake.notify_all();
+}
+
+RunLoop::Step RunLoop::step(double deadline, bool advanceTime)
+{
+    std::unique_lock lock(m_mutex);
+    if (m_stopped) {
+        m_stopped = false;
+        return Step::Finished;
+    }
+    if (!m_tasks.empty()) {
+        Task task = std::move(m_tasks.front());
+        m_tasks.pop_front();
+        lock.unlock();
+        task();
+        return Step::RanTask;
+    }
+    bool isVirtual = m_clock->kind() == ClockKind::Virtual;
+    double now = m_clock->now();
+    // Timers that are due move to their queues in time order.
+    if (!m_timers.empty() && m_timers.begin()->first.first <= now) {
+        auto node = m_timers.extract(m_timers.begin());
+        Timer timer = std::move(node.mapped());
+        lock.unlock();
+        if (timer.queue && !timer.queue->isMain())
+            timer.queue->async(std::move(timer.task));
+        else
+            timer.task();
+        return Step::RanTask;
+    }
+    if (isVirtual) {
+        if (m_inFlight > 0) {
+            m_wake.wait(lock, [&] { return !m_tasks.empty() || m_inFlight == 0 || m_stopped; });
+            return Step::Waited;
+        }
+        if (!advanceTime)
+            return Step::Finished;
+        double next = m_timers.empty() ? deadline : std::min(deadline, m_timers.begin()->first.first);
+        m_clock->advanceTo(next);
+        if (m_timers.empty() || m_timers.begin()->first.first > deadline)
+            return Step::Finished;
+        return Step::Waited;
+    }
+    if (now >= deadline)
+        return Step::Finished;
+    double next = m_timers.empty() ? deadline : std::min(deadline, m_timers.begin()->first.first);
+    auto wait = std::chrono::duration<double>(std::max(0.0, next - now));
+    m_wake.wait_for(lock, wait, [&] { return !m_tasks.empty() || m_stopped; });
+    return Step::Waited;
+}
+
+void RunLoop::runFor(double seconds)
+{
+    double deadline = now() + seconds;
+    while (step(deadline, true) != Step::Finished) { }
+}
+
+bool RunLoop::runUntil(const std::function<bool()>& done, double timeout)
+{
+    double deadline = now() + timeout;
+    if (done())
+        return true;
+    while (step(deadline, true) != Step::Finished) {
+        if (done())
+            return true;
+    }
+    return done();
+}
+
+void RunLoop::drain()
+{
+    double deadline = now();
+    while (step(deadline, false) != Step::Finished) { }
+}

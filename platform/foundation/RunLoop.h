@@ -1,0 +1,85 @@
+#pragma once
+
+// The main run loop: a queue of tasks, timers on the loop's clock, and the
+// count of work in flight on other threads.
+//
+// With the virtual clock the loop advances time only when the main queue
+// has nothing runnable and no work is in flight; while work is in flight it
+// keeps serving the main queue (a background thread may dispatch_sync onto
+// it) and otherwise blocks until the work posts back. A run is therefore the
+// same on any machine, and real work takes no virtual time.
+
+#include "platform/foundation/Clock.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+class DispatchQueue;
+
+class RunLoop {
+public:
+    using Task = std::function<void()>;
+
+    static RunLoop& main();
+    // Starts afresh with a new clock; pending tasks and timers are dropped.
+    // The calling thread becomes the main thread.
+    void reset(ClockKind kind);
+
+    Clock& clock() { return *m_clock; }
+    double now() const { return m_clock->now(); }
+    bool isMainThread() const { return std::this_thread::get_id() == m_mainThread; }
+
+    void post(Task task);
+    // Runs `task` at `time` on `queue` (the main queue when null).
+    void schedule(double time, Task task, std::shared_ptr<DispatchQueue> queue = nullptr);
+
+    // In-flight tokens: taken by work that will post back to the main queue.
+    void beginWork();
+    void endWork();
+    int workInFlight() const;
+
+    // Runs tasks and timers until `seconds` of clock time have passed.
+    void runFor(double seconds);
+    // Runs until `done` holds (checked after every task) or `timeout` seconds
+    // of clock time have passed. Returns whether `done` held.
+    bool runUntil(const std::function<bool()>& done, double timeout);
+    // Runs what is runnable now, and waits for work in flight, without
+    // moving the clock.
+    void drain();
+    void stop();
+
+private:
+    RunLoop();
+    enum class Step { RanTask, Waited, Finished };
+    Step step(double deadline, bool advanceTime);
+
+    struct Timer {
+        Task task;
+        std::shared_ptr<DispatchQueue> queue;
+    };
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::unique_ptr<Clock> m_clock;
+    std::deque<Task> m_tasks;
+    std::multimap<std::pair<double, std::uint64_t>, Timer> m_timers;
+    std::uint64_t m_sequence = 0;
+    int m_inFlight = 0;
+    bool m_stopped = false;
+    std::thread::id m_mainThread;
+};
+
+// Holds an in-flight token for its lifetime.
+class WorkToken {
+public:
+    WorkToken() { RunLoop::main().beginWork(); }
+    ~WorkToken() { RunLoop::main().endWork(); }
+    WorkToken(const WorkToken&) = delete;
+    WorkToken& operator=(const WorkToken&) = delete;
+};

@@ -1,0 +1,139 @@
+#include "platform/runtime/Substrate.h"
+
+#include <algorithm>
+#include <dlfcn.h>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <mutex>
+#include <plist/plist.h>
+
+namespace substrate {
+namespace {
+std::mutex loggerMutex;
+std::function<void(const std::string&)>& logger()
+{
+    static auto* instance = new std::function<void(const std::string&)>([](const std::string& line) { std::cerr << line << '\n'; });
+    return *instance;
+}
+}  // namespace
+
+void setLogger(std::function<void(const std::string&)> newLogger)
+{
+    std::lock_guard lock(loggerMutex);
+    logger() = std::move(newLogger);
+}
+
+void log(const std::string& line)
+{
+    std::function<void(const std::string&)> current;
+    {
+        std::lock_guard lock(loggerMutex);
+        current = logger();
+    }
+    current(line);
+}
+
+bool hook(Class cls, SEL sel, IMP replacement, IMP* previous, const std::string* expectedTypes)
+{
+    if (!cls) {
+        log(std::string("substrate: no such class, hook of ") + sel_getName(sel) + " skipped");
+        return false;
+    }
+    Method m = class_getInstanceMethod(cls, sel);
+    if (!m || !replacement) {
+        log(std::string("substrate: ") + class_getName(cls) + " has no method " + sel_getName(sel) + ", hook skipped");
+        return false;
+    }
+    if (expectedTypes && m->types != expectedTypes) {
+        log(std::string("substrate: hook of -[") + class_getName(cls) + " " + sel_getName(sel) + "] has types \""
+            + *expectedTypes + "\" but the method is \"" + *m->types + "\", hook skipped");
+        return false;
+    }
+    if (cls->methods.find(sel) == cls->methods.end()) {
+        // Inherited: override in this class only, keeping the superclass's.
+        IMP inherited = method_getImplementation(m);
+        class_addMethod(cls, sel, replacement, m->types->c_str());
+        if (previous)
+            *previous = inherited;
+        return true;
+    }
+    IMP old = method_setImplementation(m, replacement);
+    if (previous)
+        *previous = old;
+    return true;
+}
+
+namespace {
+std::vector<std::string> filterBundles(const std::string& plistPath, std::string& error)
+{
+    std::vector<std::string> bundles;
+    plist_t root = nullptr;
+    std::ifstream in(plistPath, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!bytes.empty())
+        plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
+    if (!root) {
+        error = "unreadable filter " + plistPath;
+        return bundles;
+    }
+    plist_t filter = plist_get_node_type(root) == PLIST_DICT ? plist_dict_get_item(root, "Filter") : nullptr;
+    plist_t list = filter && plist_get_node_type(filter) == PLIST_DICT ? plist_dict_get_item(filter, "Bundles") : nullptr;
+    if (list && plist_get_node_type(list) == PLIST_ARRAY) {
+        for (uint32_t i = 0; i < plist_array_get_size(list); ++i) {
+            plist_t item = plist_array_get_item(list, i);
+            if (plist_get_node_type(item) != PLIST_STRING)
+                continue;
+            char* value = nullptr;
+            plist_get_string_val(item, &value);
+            if (value)
+                bundles.emplace_back(value);
+            free(value);
+        }
+    } else {
+        error = "filter " + plistPath + " has no Filter/Bundles list";
+    }
+    plist_free(root);
+    return bundles;
+}
+}  // namespace
+
+LoadReport loadTweaks(const std::string& tweakFolder, const std::string& bundleIdentifier)
+{
+    namespace fs = std::filesystem;
+    LoadReport report;
+    std::error_code ec;
+    std::vector<fs::path> filters;
+    for (const auto& entry : fs::directory_iterator(tweakFolder, ec))
+        if (entry.path().extension() == ".plist")
+            filters.push_back(entry.path());
+    std::sort(filters.begin(), filters.end());  // a stable injection order, as the substrate's
+    for (const auto& filter : filters) {
+        std::string error;
+        auto bundles = filterBundles(filter.string(), error);
+        if (!error.empty()) {
+            report.errors.push_back(error);
+            continue;
+        }
+        if (std::find(bundles.begin(), bundles.end(), bundleIdentifier) == bundles.end())
+            continue;
+        fs::path library = filter;
+        library.replace_extension(".so");
+        void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_GLOBAL);
+        if (!handle) {
+            const char* why = dlerror();
+            report.errors.push_back("cannot load " + library.string() + ": " + (why ? why : "unknown error"));
+            continue;
+        }
+        report.loaded.push_back({ filter.stem().string(), library.string(), handle });
+    }
+    return report;
+}
+
+}  // namespace substrate
+
+void MSHookMessageEx(Class cls, SEL sel, IMP replacement, IMP* previous)
+{
+    substrate::hook(cls, sel, replacement, previous, nullptr);
+}
