@@ -1,0 +1,159 @@
+#include "platform/photos/AssetFileWriter.h"
+
+#include "platform/photos/CameraRollNaming.h"
+#include "platform/photos/FileOperations.h"
+#include "platform/photos/IdentifierGenerator.h"
+#include "platform/photos/MediaDirectory.h"
+#include "platform/photos/SetAsideFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace photos {
+
+namespace {
+
+class UniqueFd {
+public:
+    explicit UniqueFd(int fd)
+        : m_fd(fd)
+    {
+    }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    ~UniqueFd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    int get() const { return m_fd; }
+    // close() reports delayed write errors, so the copy must check it.
+    int close()
+    {
+        int rc = ::close(m_fd);
+        m_fd = -1;
+        return rc;
+    }
+
+private:
+    int m_fd;
+};
+
+Failure fileFailure(const std::string& what, const std::filesystem::path& path, int error)
+{
+    return Failure { ErrorCode::FileSystem, what + " " + path.string() + ": " + FileOperations::describeErrno(error) };
+}
+
+Result<void> copyContents(int from, int to, const std::filesystem::path& source, const std::filesystem::path& target)
+{
+    std::vector<char> buffer(1 << 20);
+    for (;;) {
+        ssize_t got = ::read(from, buffer.data(), buffer.size());
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return fileFailure("cannot read", source, errno);
+        }
+        if (got == 0)
+            return {};
+        const char* data = buffer.data();
+        std::size_t left = static_cast<std::size_t>(got);
+        while (left > 0) {
+            ssize_t put = ::write(to, data, left);
+            if (put < 0) {
+                if (errno == EINTR)
+                    continue;
+                return fileFailure("cannot write", target, errno);
+            }
+            data += put;
+            left -= static_cast<std::size_t>(put);
+        }
+    }
+}
+
+}
+
+AssetFileWriter::AssetFileWriter(const MediaDirectory& directory)
+    : m_directory(directory)
+{
+}
+
+Result<std::string> AssetFileWriter::copyIn(const std::filesystem::path& source, std::string_view extension,
+    std::int64_t firstNumber) const
+{
+    UniqueFd input(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    if (input.get() < 0)
+        return fileFailure("cannot open", source, errno);
+    struct stat info {};
+    if (::fstat(input.get(), &info) != 0)
+        return fileFailure("cannot inspect", source, errno);
+    if (!S_ISREG(info.st_mode))
+        return Failure { ErrorCode::InvalidArgument, source.string() + " is not a regular file" };
+
+    auto folder = m_directory.cameraFolder();
+    auto temporary = folder / (std::string(temporaryPrefix) + IdentifierGenerator::randomHex(12));
+    UniqueFd output(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (output.get() < 0)
+        return fileFailure("cannot create", temporary, errno);
+
+    auto copied = copyContents(input.get(), output.get(), source, temporary);
+    // The data must be on disk before the name points at it, or a power cut
+    // could leave a named but empty asset.
+    if (copied && ::fsync(output.get()) != 0)
+        copied = fileFailure("cannot flush", temporary, errno);
+    if (output.close() != 0 && copied)
+        copied = fileFailure("cannot finish writing", temporary, errno);
+    if (!copied) {
+        (void)FileOperations::removeFile(temporary);
+        return copied.failure();
+    }
+
+    constexpr int maximumAttempts = 100000;
+    std::int64_t number = std::max<std::int64_t>(firstNumber, 1);
+    for (int attempt = 0; attempt < maximumAttempts; ++attempt, ++number) {
+        std::string name = CameraRollNaming::fileName(number, extension);
+        int error = FileOperations::renameNoReplace(temporary, folder / name);
+        if (error == 0) {
+            FileOperations::syncDirectory(folder);
+            return name;
+        }
+        if (error != EEXIST) {
+            (void)FileOperations::removeFile(temporary);
+            return fileFailure("cannot name", folder / name, error);
+        }
+    }
+    (void)FileOperations::removeFile(temporary);
+    return Failure { ErrorCode::FileSystem, "no free file name left in " + folder.string() };
+}
+
+std::int64_t AssetFileWriter::highestNumberOnDisk() const
+{
+    std::int64_t highest = 0;
+    for (const auto& entry : FileOperations::listFolder(m_directory.cameraFolder())) {
+        std::string name = entry.filename().string();
+        if (auto original = SetAsideFile::originalNameOf(name))
+            name = *original;
+        if (auto number = CameraRollNaming::numberOf(name))
+            highest = std::max(highest, *number);
+    }
+    return highest;
+}
+
+void AssetFileWriter::removeTemporariesOlderThan(std::chrono::seconds age) const
+{
+    auto now = std::filesystem::file_time_type::clock::now();
+    for (const auto& entry : FileOperations::listFolder(m_directory.cameraFolder())) {
+        if (entry.filename().string().rfind(temporaryPrefix, 0) != 0)
+            continue;
+        std::error_code error;
+        auto written = std::filesystem::last_write_time(entry, error);
+        if (!error && now - written > age)
+            (void)FileOperations::removeFile(entry);
+    }
+}
+
+}

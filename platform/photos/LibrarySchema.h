@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/photos/Result.h"
+
+namespace photos {
+
+class SqliteConnection;
+
+class LibrarySchema {
+public:
+    static constexpr int currentVersion = 1;
+
+    // Creates the tables in an empty database, accepts one at our version and
+    // refuses anything else without changing it. Runs under the write lock so
+    // two processes opening a new library at once create it exactly once.
+    static Result<void> prepare(SqliteConnection& connection);
+};
+
+}

@@ -1,0 +1,61 @@
+#include "platform/photos/MediaDirectory.h"
+
+#include <system_error>
+
+namespace photos {
+
+MediaDirectory::MediaDirectory(std::filesystem::path root)
+    : m_root(std::move(root))
+{
+}
+
+Result<MediaDirectory> MediaDirectory::prepare(const std::filesystem::path& root)
+{
+    if (root.empty())
+        return Failure { ErrorCode::InvalidArgument, "the media directory path is empty" };
+    std::error_code error;
+    auto absolute = std::filesystem::absolute(root, error);
+    if (error)
+        return Failure { ErrorCode::FileSystem, "cannot resolve " + root.string() + ": " + error.message() };
+    MediaDirectory directory(absolute.lexically_normal());
+    for (const auto& folder : { directory.cameraFolder(), directory.databasePath().parent_path() }) {
+        std::filesystem::create_directories(folder, error);
+        if (error)
+            return Failure { ErrorCode::FileSystem, "cannot create " + folder.string() + ": " + error.message() };
+    }
+    return directory;
+}
+
+std::filesystem::path MediaDirectory::cameraFolder() const
+{
+    return m_root / cameraFolderName;
+}
+
+std::filesystem::path MediaDirectory::databasePath() const
+{
+    return m_root / "PhotoData" / "Photos.sqlite";
+}
+
+std::string MediaDirectory::relativePathOf(std::string_view fileNameInCameraFolder) const
+{
+    return std::string(cameraFolderName) + "/" + std::string(fileNameInCameraFolder);
+}
+
+Result<std::filesystem::path> MediaDirectory::resolve(std::string_view relativePath) const
+{
+    if (relativePath.empty())
+        return Failure { ErrorCode::InvalidArgument, "empty file path" };
+    if (relativePath.find('\0') != std::string_view::npos)
+        return Failure { ErrorCode::InvalidArgument, "file path contains a NUL byte" };
+    std::filesystem::path relative(relativePath);
+    if (relative.is_absolute())
+        return Failure { ErrorCode::InvalidArgument, "file path \"" + std::string(relativePath) + "\" is absolute" };
+    for (const auto& part : relative) {
+        if (part == ".." || part == ".")
+            return Failure { ErrorCode::InvalidArgument,
+                "file path \"" + std::string(relativePath) + "\" leaves the media directory" };
+    }
+    return m_root / relative;
+}
+
+}

@@ -1,0 +1,63 @@
+#include "platform/photos/SetAsideFile.h"
+
+#include "platform/photos/FileOperations.h"
+
+#include <cerrno>
+#include <cstdio>
+
+namespace photos {
+
+SetAsideFile::SetAsideFile(std::filesystem::path original, bool held)
+    : m_original(std::move(original))
+    , m_held(held)
+{
+}
+
+std::filesystem::path SetAsideFile::asideNameFor(const std::filesystem::path& file)
+{
+    return file.parent_path() / (std::string(prefix) + file.filename().string());
+}
+
+std::optional<std::string> SetAsideFile::originalNameOf(std::string_view fileName)
+{
+    if (fileName.size() <= prefix.size() || fileName.substr(0, prefix.size()) != prefix)
+        return std::nullopt;
+    return std::string(fileName.substr(prefix.size()));
+}
+
+Result<SetAsideFile> SetAsideFile::setAside(const std::filesystem::path& file)
+{
+    if (::rename(file.c_str(), asideNameFor(file).c_str()) == 0)
+        return SetAsideFile(file, true);
+    if (errno == ENOENT)
+        return SetAsideFile(file, false);
+    return Failure { ErrorCode::FileSystem,
+        "cannot move " + file.string() + " aside for deletion: " + FileOperations::describeErrno(errno) };
+}
+
+Result<void> SetAsideFile::putBack()
+{
+    if (!m_held)
+        return {};
+    int error = FileOperations::renameNoReplace(asideNameFor(m_original), m_original);
+    if (error != 0) {
+        return Failure { ErrorCode::FileSystem,
+            "cannot put " + m_original.string() + " back: " + FileOperations::describeErrno(error) };
+    }
+    m_held = false;
+    return {};
+}
+
+Result<void> SetAsideFile::discard()
+{
+    if (!m_held)
+        return {};
+    auto removed = FileOperations::removeFile(asideNameFor(m_original));
+    if (!removed)
+        return removed;
+    m_held = false;
+    FileOperations::syncDirectory(m_original.parent_path());
+    return {};
+}
+
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "platform/photos/Result.h"
+
+namespace photos {
+
+class SqliteConnection;
+
+// BEGIN IMMEDIATE takes the write lock up front, so two processes never both
+// read, decide and then collide on the upgrade to a writer. Rolls back on
+// destruction unless committed.
+class SqliteTransaction {
+public:
+    static Result<SqliteTransaction> beginImmediate(SqliteConnection& connection);
+    SqliteTransaction(SqliteTransaction&& other) noexcept;
+    SqliteTransaction& operator=(SqliteTransaction&&) = delete;
+    SqliteTransaction(const SqliteTransaction&) = delete;
+    SqliteTransaction& operator=(const SqliteTransaction&) = delete;
+    ~SqliteTransaction();
+
+    Result<void> commit();
+
+private:
+    explicit SqliteTransaction(SqliteConnection& connection);
+
+    SqliteConnection* m_connection = nullptr;
+};
+
+}
