@@ -1,0 +1,39 @@
+#pragma once
+
+// Forward declarations for the media core. Public entry points are
+// MovieProbe.h, CompositionExporter.h and MovieWriter.h; the rest are
+// building blocks they share.
+namespace av {
+
+enum class ErrorCode;
+struct Error;
+template <class T>
+class Result;
+using Status = Result<void>;
+
+struct AffineTransform;
+struct Rational;
+struct PixelSize;
+struct TimeRange;
+struct MovieInfo;
+struct ExportRequest;
+struct PlanarImage;
+
+class MovieProbe;
+class CompositionExporter;
+class MovieWriter;
+enum class PixelOrder;
+
+class InputMovie;
+class AtomicOutputFile;
+class FileSink;
+class MovieMuxer;
+class VideoEncoder;
+class AacEncoder;
+class AudioTranscoder;
+class ToneGenerator;
+class AffineSampler;
+class FrameRateConverter;
+class PresetFit;
+
+}  // namespace av

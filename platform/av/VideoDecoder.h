@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include "platform/av/FFmpegPtr.h"
+#include "platform/av/Result.h"
+
+namespace av {
+
+// Decodes a video track into 8-bit video-range yuv420p pictures (whatever
+// the source's pixel format) with their time in seconds from the track's
+// first timestamp.
+class VideoDecoder {
+public:
+    using FrameSink = std::function<Status(FramePtr frame, double seconds)>;
+
+    [[nodiscard]] static Result<VideoDecoder> open(const AVStream* stream);
+
+    [[nodiscard]] Status send(const AVPacket* packet, const FrameSink& sink);
+    [[nodiscard]] Status flush(const FrameSink& sink) { return send(nullptr, sink); }
+
+private:
+    VideoDecoder(CodecContextPtr context, AVRational timeBase, int64_t origin, double frameInterval);
+    [[nodiscard]] Result<FramePtr> toYuv420(FramePtr frame);
+
+    CodecContextPtr context_;
+    FramePtr frame_;
+    SwsPtr converter_;
+    AVRational timeBase_;
+    int64_t origin_;
+    double frameInterval_;
+    std::optional<double> lastSeconds_;
+};
+
+}  // namespace av
