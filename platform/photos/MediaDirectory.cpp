@@ -1,5 +1,6 @@
 #include "platform/photos/MediaDirectory.h"
 
+#include <iterator>
 #include <system_error>
 
 namespace photos {
@@ -55,6 +56,11 @@ Result<std::filesystem::path> MediaDirectory::resolve(std::string_view relativeP
             return Failure { ErrorCode::InvalidArgument,
                 "file path \"" + std::string(relativePath) + "\" leaves the media directory" };
     }
+    // Asset files only ever live under DCIM; a row naming anything else (the
+    // database itself, say) must not lead a purge to delete it.
+    if (*relative.begin() != "DCIM" || std::distance(relative.begin(), relative.end()) < 2)
+        return Failure { ErrorCode::InvalidArgument,
+            "file path \"" + std::string(relativePath) + "\" is not inside DCIM" };
     return m_root / relative;
 }
 

@@ -23,7 +23,7 @@ public:
     std::string relativePathOf(std::string_view fileNameInCameraFolder) const;
 
     // Relative paths come from the database or from the caller; refuse any
-    // that could reach outside the media directory.
+    // that could reach outside the DCIM folder of the media directory.
     Result<std::filesystem::path> resolve(std::string_view relativePath) const;
 
 private:

@@ -131,7 +131,7 @@ TEST_F(Trash, PurgeThatCannotCommitPutsTheFileBack)
 TEST_F(Trash, PathsLeavingTheMediaDirectoryAreRefused)
 {
     writeFile(root().parent_path() / "outside.mov", "not ours");
-    for (const char* path : { "../outside.mov", "/etc/passwd", "DCIM/../../outside.mov", "" }) {
+    for (const char* path : { "../outside.mov", "/etc/passwd", "DCIM/../../outside.mov", "", "PhotoData/Photos.sqlite" }) {
         AssetRecord forged = a;
         forged.relativePath = path;
         EXPECT_FALSE(store->filePath(forged).ok()) << path;
