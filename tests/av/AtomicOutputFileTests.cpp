@@ -1,0 +1,94 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "platform/av/AtomicOutputFile.h"
+#include "tests/av/TestSupport.h"
+
+using av::AtomicOutputFile;
+using av::ErrorCode;
+using avtest::TempDir;
+
+namespace {
+
+void writeAll(int fd, const std::string& s) {
+    ASSERT_EQ(::write(fd, s.data(), s.size()), static_cast<ssize_t>(s.size()));
+}
+
+}  // namespace
+
+TEST(AtomicOutputFile, NothingAtDestinationUntilCommit) {
+    TempDir dir;
+    const std::string dest = dir.file("out.mov");
+    auto file = AtomicOutputFile::create(dest);
+    ASSERT_TRUE(file) << file.error().message;
+    writeAll(file.value().fd(), "hello");
+    EXPECT_FALSE(avtest::fileExists(dest));
+    ASSERT_TRUE(file.value().commit());
+    EXPECT_EQ(avtest::readFile(dest), "hello");
+    EXPECT_EQ(dir.entries().size(), 1u);
+}
+
+TEST(AtomicOutputFile, DroppedWithoutCommitLeavesNoTrace) {
+    TempDir dir;
+    avtest::writeFile(dir.file("out.mov"), "previous");
+    {
+        auto file = AtomicOutputFile::create(dir.file("out.mov"));
+        ASSERT_TRUE(file);
+        writeAll(file.value().fd(), "partial");
+    }
+    EXPECT_EQ(avtest::readFile(dir.file("out.mov")), "previous");
+    EXPECT_EQ(dir.entries().size(), 1u);
+}
+
+TEST(AtomicOutputFile, CommitReplacesSymlinkInsteadOfFollowingIt) {
+    TempDir dir, elsewhere;
+    const std::string victim = elsewhere.file("precious.txt");
+    avtest::writeFile(victim, "keep me");
+    ASSERT_EQ(::symlink(victim.c_str(), dir.file("out.mov").c_str()), 0);
+    auto file = AtomicOutputFile::create(dir.file("out.mov"));
+    ASSERT_TRUE(file);
+    writeAll(file.value().fd(), "movie");
+    ASSERT_TRUE(file.value().commit());
+    EXPECT_EQ(avtest::readFile(victim), "keep me");
+    EXPECT_TRUE(avtest::isRegularFile(dir.file("out.mov")));
+    EXPECT_EQ(avtest::readFile(dir.file("out.mov")), "movie");
+}
+
+TEST(AtomicOutputFile, MissingDirectoryIsDescribed) {
+    TempDir dir;
+    auto file = AtomicOutputFile::create(dir.file("no/such/dir/out.mov"));
+    ASSERT_FALSE(file);
+    EXPECT_EQ(file.error().code, ErrorCode::WriteFailed);
+    EXPECT_NE(file.error().message.find("No such file or directory"), std::string::npos) << file.error().message;
+}
+
+TEST(AtomicOutputFile, DirectoryAtDestinationFailsCleanly) {
+    TempDir dir;
+    ASSERT_EQ(::mkdir(dir.file("out.mov").c_str(), 0755), 0);
+    auto file = AtomicOutputFile::create(dir.file("out.mov"));
+    ASSERT_TRUE(file);
+    writeAll(file.value().fd(), "movie");
+    const av::Status st = file.value().commit();
+    ASSERT_FALSE(st);
+    EXPECT_EQ(st.error().code, ErrorCode::WriteFailed);
+    EXPECT_EQ(dir.entries().size(), 1u);  // only the directory, no leftovers
+}
+
+TEST(AtomicOutputFile, TrailingSlashIsNotAFileName) {
+    auto file = AtomicOutputFile::create("/tmp/");
+    ASSERT_FALSE(file);
+    EXPECT_EQ(file.error().code, ErrorCode::InvalidArgument);
+}
+
+TEST(AtomicOutputFile, MoveKeepsOwnership) {
+    TempDir dir;
+    auto file = AtomicOutputFile::create(dir.file("a.mov"));
+    ASSERT_TRUE(file);
+    AtomicOutputFile moved = std::move(file).value();
+    writeAll(moved.fd(), "x");
+    ASSERT_TRUE(moved.commit());
+    EXPECT_TRUE(avtest::isRegularFile(dir.file("a.mov")));
+    EXPECT_FALSE(moved.commit());  // a second commit is refused, not a crash
+}
