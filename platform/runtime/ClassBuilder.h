@@ -20,6 +20,22 @@ struct MethodSpec {
     const char* selector;
     IMP imp;
     std::string types;
+    bool isClassMethod = false;
+};
+
+template <class F>
+struct StaticFunction;
+template <class R, class... A>
+struct StaticFunction<R (*)(A...)> {
+    template <auto F>
+    static CanonicalType<R> call(Class, SEL, CanonicalType<A>... args)
+    {
+        if constexpr (std::is_void_v<R>)
+            F(fromCanonical<A>(std::move(args))...);
+        else
+            return toCanonical(F(fromCanonical<A>(std::move(args))...));
+    }
+    static std::string types() { return methodEncoding<R, A...>(); }
 };
 
 template <class F>
@@ -84,6 +100,14 @@ runtime::MethodSpec method(const char* selector)
     return { selector, reinterpret_cast<IMP>(&Traits::template call<F>), Traits::types() };
 }
 
+// A static member function as a class method: classMethod<&RPScreenRecorder::sharedRecorder>("sharedRecorder").
+template <auto F>
+runtime::MethodSpec classMethod(const char* selector)
+{
+    using Traits = runtime::StaticFunction<decltype(F)>;
+    return { selector, reinterpret_cast<IMP>(&Traits::template call<F>), Traits::types(), true };
+}
+
 // A plain function already written in the runtime's calling convention.
 template <class R, class... A>
 runtime::MethodSpec function(const char* selector, R (*fn)(Object*, SEL, A...))
@@ -112,3 +136,13 @@ public:                              \
         return cls;                                                                                        \
     }                                                                                                      \
     [[maybe_unused]] static const Class marqel_class_registration_##Name = Name::classObject();
+
+// For classes that exist only once something loads them (a private bundle's
+// classes): registered at the first call of Name::classObject().
+#define MARQEL_DEFINE_CLASS_LAZY(Name, ...)                                                                \
+    Class Name::classObject()                                                                              \
+    {                                                                                                      \
+        static Class cls = runtime::defineClass(#Name, Name::Super::classObject(),                         \
+            runtime::factoryFor<Name>(), { __VA_ARGS__ });                                                 \
+        return cls;                                                                                        \
+    }

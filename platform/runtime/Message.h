@@ -85,6 +85,26 @@ R msgSend(const Receiver& receiver, const Selector& selector, A&&... args)
     return runtime::invoke<R>(method, self, sel, std::forward<A>(args)...);
 }
 
+// Sends a class method: msgSendClass<id>(objc_getClass("RPScreenRecorder"), "sharedRecorder").
+template <class R = void, class Selector, class... A>
+R msgSendClass(Class cls, const Selector& selector, A&&... args)
+{
+    if (!cls) {
+        if constexpr (!std::is_void_v<R>)
+            return R {};
+        else
+            return;
+    }
+    SEL sel = runtime::selectorOf(selector);
+    Method method = runtime::resolveClassMethod(cls, sel, runtime::callEncoding<R, A...>());
+    using Fn = CanonicalType<R> (*)(Class, SEL, CanonicalType<A>...);
+    auto fn = reinterpret_cast<Fn>(method->imp.load(std::memory_order_acquire));
+    if constexpr (std::is_void_v<R>)
+        fn(cls, sel, runtime::toCanonical(std::forward<A>(args))...);
+    else
+        return runtime::fromCanonical<R>(fn(cls, sel, runtime::toCanonical(std::forward<A>(args))...));
+}
+
 // Sends to the implementation above `currentClass`, for overrides that
 // finish with the superclass's behaviour.
 template <class R = void, class Selector, class... A>

@@ -21,14 +21,30 @@ Registry& registry()
     return *instance;
 }
 
-Method findMethod(Class cls, SEL sel)
+Method findMethod(Class cls, SEL sel, bool classMethod = false)
 {
     for (Class c = cls; c; c = c->superclass) {
-        auto it = c->methods.find(sel);
-        if (it != c->methods.end())
+        auto& table = classMethod ? c->classMethods : c->methods;
+        auto it = table.find(sel);
+        if (it != table.end())
             return it->second.get();
     }
     return nullptr;
+}
+
+bool addTo(std::unordered_map<SEL, std::unique_ptr<objc_method>>& table, SEL sel, IMP imp, const std::string* types,
+    IMP original = nullptr, bool addedAtRuntime = false)
+{
+    auto& slot = table[sel];
+    if (slot)
+        return false;
+    slot = std::make_unique<objc_method>();
+    slot->name = sel;
+    slot->imp.store(imp);
+    slot->types = types;
+    slot->original = original ? original : imp;
+    slot->addedAtRuntime = addedAtRuntime;
+    return true;
 }
 
 void rootDealloc(Object* self, SEL) { delete self; }
@@ -93,14 +109,24 @@ bool class_addMethod(Class cls, SEL sel, IMP imp, const char* types)
         return false;
     const std::string* interned = runtime::internEncoding(types);
     std::unique_lock lock(registry().mutex);
-    auto& slot = cls->methods[sel];
-    if (slot)
+    return addTo(cls->methods, sel, imp, interned, imp, true);
+}
+
+bool class_addClassMethod(Class cls, SEL sel, IMP imp, const char* types)
+{
+    if (!cls || !sel || !imp || !types)
         return false;
-    slot = std::make_unique<objc_method>();
-    slot->name = sel;
-    slot->imp.store(imp);
-    slot->types = interned;
-    return true;
+    const std::string* interned = runtime::internEncoding(types);
+    std::unique_lock lock(registry().mutex);
+    return addTo(cls->classMethods, sel, imp, interned);
+}
+
+Method class_getClassMethod(Class cls, SEL sel)
+{
+    if (!cls || !sel)
+        return nullptr;
+    std::shared_lock lock(registry().mutex);
+    return findMethod(cls, sel, true);
 }
 
 IMP method_getImplementation(Method m) { return m ? m->imp.load(std::memory_order_acquire) : nullptr; }
@@ -149,11 +175,32 @@ Method resolve(Class cls, SEL sel, const std::string* callEncoding)
     return m;
 }
 
+Method resolveClassMethod(Class cls, SEL sel, const std::string* callEncoding)
+{
+    Method m = class_getClassMethod(cls, sel);
+    if (!m)
+        throw MessageError(std::string("unrecognized selector +[") + class_getName(cls) + " " + sel_getName(sel) + "]");
+    if (m->types != callEncoding)
+        throw MessageError(std::string("type mismatch calling +[") + class_getName(cls) + " " + sel_getName(sel)
+            + "]: the method is \"" + *m->types + "\", the call is \"" + *callEncoding + "\"");
+    return m;
+}
+
+bool addDefinedMethod(Class cls, SEL sel, IMP imp, const std::string* types, IMP original)
+{
+    std::unique_lock lock(registry().mutex);
+    return addTo(cls->methods, sel, imp, types, original, false);
+}
+
 Class defineClass(const char* name, Class superclass, Factory factory, const std::vector<MethodSpec>& methods)
 {
     Class cls = objc_registerClass(name, superclass);
-    for (const auto& spec : methods)
-        class_addMethod(cls, sel_registerName(spec.selector), spec.imp, spec.types.c_str());
+    for (const auto& spec : methods) {
+        if (spec.isClassMethod)
+            class_addClassMethod(cls, sel_registerName(spec.selector), spec.imp, spec.types.c_str());
+        else
+            addDefinedMethod(cls, sel_registerName(spec.selector), spec.imp, internEncoding(spec.types), nullptr);
+    }
     if (factory) {
         std::unique_lock lock(registry().mutex);
         registry().factories[cls] = factory;

@@ -21,12 +21,17 @@ struct objc_method {
     SEL name;
     std::atomic<IMP> imp;
     const std::string* types;  // interned, so two encodings compare by address
+    IMP original = nullptr;     // what the class was built with, to tell hooked methods
+    bool addedAtRuntime = false;  // by class_addMethod after the class was defined
 };
 
 struct objc_class {
     std::string name;
     Class superclass = nullptr;
     std::unordered_map<SEL, std::unique_ptr<objc_method>> methods;
+    // Class methods ("+sharedRecorder"); their implementations take the
+    // class instead of an instance: R (*)(Class, SEL, Args...).
+    std::unordered_map<SEL, std::unique_ptr<objc_method>> classMethods;
 };
 
 // A programmer error in a message send: unknown selector, or argument and
@@ -54,10 +59,16 @@ const char* method_getTypeEncoding(Method m);
 // Swaps the implementation and returns the previous one.
 IMP method_setImplementation(Method m, IMP imp);
 bool class_respondsToSelector(Class cls, SEL sel);
+Method class_getClassMethod(Class cls, SEL sel);
+bool class_addClassMethod(Class cls, SEL sel, IMP imp, const char* types);
 bool class_isSubclassOf(Class cls, Class ancestor);
 
 namespace runtime {
 const std::string* internEncoding(const std::string& types);
 // Finds the method and checks the call's encoding; throws MessageError.
 Method resolve(Class cls, SEL sel, const std::string* callEncoding);
+Method resolveClassMethod(Class cls, SEL sel, const std::string* callEncoding);
+// Adds a method as part of the class's own definition (or a substrate
+// override that stands for an inherited one, whose original is `original`).
+bool addDefinedMethod(Class cls, SEL sel, IMP imp, const std::string* types, IMP original);
 }  // namespace runtime

@@ -54,7 +54,7 @@ bool hook(Class cls, SEL sel, IMP replacement, IMP* previous, const std::string*
     if (cls->methods.find(sel) == cls->methods.end()) {
         // Inherited: override in this class only, keeping the superclass's.
         IMP inherited = method_getImplementation(m);
-        class_addMethod(cls, sel, replacement, m->types->c_str());
+        runtime::addDefinedMethod(cls, sel, replacement, m->types, inherited);
         if (previous)
             *previous = inherited;
         return true;

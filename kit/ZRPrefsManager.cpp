@@ -1,0 +1,141 @@
+#include "kit/ZRPrefsManager.h"
+
+#include "platform/foundation/DevicePath.h"
+#include "platform/foundation/PropertyList.h"
+
+#include <cctype>
+#include <cmath>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+MARQEL_DEFINE_CLASS(ZRPrefsManager,
+    method<&ZRPrefsManager::boolForKey>("boolForKey:defaultValue:ID:"),
+    method<&ZRPrefsManager::integerForKey>("integerForKey:defaultValue:ID:"),
+    method<&ZRPrefsManager::floatForKey>("floatForKey:defaultValue:ID:"),
+    method<&ZRPrefsManager::setBool>("setBool:forKey:ID:"),
+    method<&ZRPrefsManager::setFloat>("setFloat:forKey:ID:"))
+
+namespace {
+
+// Holds the domain's lock file exclusively for a read-modify-write.
+class DomainLock {
+public:
+    explicit DomainLock(const std::string& hostPath)
+    {
+        m_fd = ::open((hostPath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (m_fd >= 0)
+            ::flock(m_fd, LOCK_EX);
+    }
+    ~DomainLock()
+    {
+        if (m_fd >= 0) {
+            ::flock(m_fd, LOCK_UN);
+            ::close(m_fd);
+        }
+    }
+    bool held() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
+
+std::optional<PlistValue> read(const std::string& key, const std::string& domain)
+{
+    auto host = DevicePath::toHost(ZRPrefsManager::devicePathForDomain(domain));
+    if (!host)
+        return std::nullopt;
+    auto root = plist::readFile(*host);
+    if (!root || !root->is<PlistDict>())
+        return std::nullopt;
+    if (const auto* value = root->get<PlistDict>()->find(key))
+        return *value;
+    return std::nullopt;
+}
+
+bool isHexColour(const std::string& text)
+{
+    if (text.size() != 6)
+        return false;
+    for (char c : text)
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            return false;
+    return true;
+}
+
+}  // namespace
+
+std::shared_ptr<ZRPrefsManager> ZRPrefsManager::sharedInstance()
+{
+    static auto* instance = new std::shared_ptr<ZRPrefsManager>(alloc<ZRPrefsManager>());
+    return *instance;
+}
+
+std::string ZRPrefsManager::devicePathForDomain(const std::string& domain)
+{
+    return "/var/mobile/Library/Preferences/" + domain + ".plist";
+}
+
+std::optional<PlistValue> ZRPrefsManager::valueForKey(const std::string& key, const std::string& ID) const { return read(key, ID); }
+
+bool ZRPrefsManager::boolForKey(const std::string& key, bool defaultValue, const std::string& ID) const
+{
+    auto value = read(key, ID);
+    if (value && value->is<bool>())
+        return *value->get<bool>();
+    return defaultValue;
+}
+
+std::int64_t ZRPrefsManager::integerForKey(const std::string& key, std::int64_t defaultValue, const std::string& ID) const
+{
+    auto value = read(key, ID);
+    if (value && value->is<std::int64_t>())
+        return *value->get<std::int64_t>();
+    return defaultValue;
+}
+
+std::int64_t ZRPrefsManager::floatForKey(const std::string& key, std::int64_t defaultValue, const std::string& ID) const
+{
+    auto value = read(key, ID);
+    if (value && value->is<std::int64_t>())
+        return *value->get<std::int64_t>();
+    if (value && value->is<double>() && std::isfinite(*value->get<double>()) && std::fabs(*value->get<double>()) < 9e18)
+        return static_cast<std::int64_t>(std::trunc(*value->get<double>()));
+    return defaultValue;
+}
+
+std::string ZRPrefsManager::colourHexForKey(const std::string& key, const std::string& defaultColour, const std::string& ID) const
+{
+    auto value = read(key, ID);
+    if (value && value->is<std::string>()) {
+        std::string text = *value->get<std::string>();
+        if (!text.empty() && text.front() == '#')
+            text.erase(0, 1);
+        if (isHexColour(text))
+            return text;
+    }
+    return defaultColour;
+}
+
+bool ZRPrefsManager::setValue(const PlistValue& value, const std::string& key, const std::string& ID) const
+{
+    std::string devicePath = devicePathForDomain(ID);
+    auto host = DevicePath::toHost(devicePath);
+    if (!host || !DevicePath::makeParents(devicePath))
+        return false;
+    DomainLock lock(*host);
+    if (!lock.held())
+        return false;
+    PlistDict contents;
+    if (auto root = plist::readFile(*host); root && root->is<PlistDict>())
+        contents = *root->get<PlistDict>();
+    contents.set(key, value);
+    return plist::writeFileAtomically(PlistValue(std::move(contents)), *host);
+}
+
+bool ZRPrefsManager::setBool(bool value, const std::string& key, const std::string& ID) const { return setValue(PlistValue(value), key, ID); }
+
+bool ZRPrefsManager::setFloat(std::int64_t value, const std::string& key, const std::string& ID) const
+{
+    return setValue(PlistValue(value), key, ID);
+}

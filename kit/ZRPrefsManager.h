@@ -1,0 +1,38 @@
+#pragma once
+
+// The kit's preference manager. One property-list file per domain at
+// "/var/mobile/Library/Preferences/<domain>.plist". Nothing is cached: every
+// read opens the file, so a write by any process is seen by the next read.
+// Writes lock the domain for the whole read-modify-write and replace the file
+// atomically, so two processes writing different keys lose neither write.
+
+#include "platform/runtime/ClassBuilder.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class UIColor;
+class PlistValue;
+
+class ZRPrefsManager : public Object {
+    MARQEL_OBJECT(ZRPrefsManager, Object)
+public:
+    static std::shared_ptr<ZRPrefsManager> sharedInstance();
+    static std::string devicePathForDomain(const std::string& domain);
+
+    bool boolForKey(const std::string& key, bool defaultValue, const std::string& ID) const;
+    std::int64_t integerForKey(const std::string& key, std::int64_t defaultValue, const std::string& ID) const;
+    // Rectangle numbers cross as whole numbers; a fractional stored value is
+    // truncated toward zero.
+    std::int64_t floatForKey(const std::string& key, std::int64_t defaultValue, const std::string& ID) const;
+    std::shared_ptr<UIColor> colourForKey(const std::string& key, const std::string& defaultColour, const std::string& ID) const;
+    bool setBool(bool value, const std::string& key, const std::string& ID) const;
+    bool setFloat(std::int64_t value, const std::string& key, const std::string& ID) const;
+
+    // The raw stored value, for tools; nullopt when the key is not set.
+    std::optional<PlistValue> valueForKey(const std::string& key, const std::string& ID) const;
+    bool setValue(const PlistValue& value, const std::string& key, const std::string& ID) const;
+    // The stored colour text when it is a valid "RRGGBB", else the default.
+    std::string colourHexForKey(const std::string& key, const std::string& defaultColour, const std::string& ID) const;
+};

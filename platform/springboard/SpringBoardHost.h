@@ -1,0 +1,44 @@
+#pragma once
+
+// The SpringBoard process: its identity, its private classes, the bulletin
+// server and notification dispatcher, and the launch that tweaks hook.
+
+#include "platform/springboard/BBServer.h"
+#include "platform/springboard/NCNotificationDispatcher.h"
+#include "platform/springboard/ProcessHost.h"
+
+#include <memory>
+
+// Host executables define the bulletin server's queue symbol with this
+// macro, so that a tweak finds it with dlsym as on the phone.
+#define MARQEL_DEFINE_BULLETIN_SERVER_QUEUE_SYMBOL() \
+    extern "C" __attribute__((visibility("default"))) std::weak_ptr<DispatchQueue> __BBServerQueue;  \
+    std::weak_ptr<DispatchQueue> __BBServerQueue;
+
+class SpringBoardHost {
+public:
+    static constexpr const char* executablePath = "/System/Library/CoreServices/SpringBoard.app/SpringBoard";
+    static constexpr const char* bundleIdentifier = "com.apple.springboard";
+
+    static SpringBoardHost& shared();
+
+    // Starts SpringBoard once per process: identity, tweak injection, the
+    // bulletin server, the dispatcher, then applicationDidFinishLaunching:.
+    host::BootReport boot();
+    bool isBooted() const { return m_booted; }
+
+    id application() const { return m_application; }
+    std::shared_ptr<BBServer> bulletinServer() const;
+    std::shared_ptr<NCNotificationDispatcher> dispatcher() const { return m_dispatcher; }
+    std::shared_ptr<DispatchQueue> bulletinQueue() const { return m_bulletinQueue; }
+
+    // The classes whose methods a tweak may hook or extend.
+    static std::vector<std::string> privateClassNames();
+
+private:
+    bool m_booted = false;
+    id m_application;
+    id m_bulletinServer;
+    std::shared_ptr<NCNotificationDispatcher> m_dispatcher;
+    std::shared_ptr<DispatchQueue> m_bulletinQueue;
+};

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# The tweak decides at load whether to act: only the dispatcher hook outside
+# SpringBoard or with the switch off, everything in SpringBoard with it on.
+set -euo pipefail
+marqel=$1
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+m() { "$marqel" --root "$root" "$@"; }
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+m install >/dev/null
+# Let the substrate inject into every process of this test, not just SpringBoard.
+cat > "$root/var/jb/Library/MobileSubstrate/DynamicLibraries/Marqel.plist" <<'PLIST'
+<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0"><dict><key>Filter</key><dict><key>Bundles</key><array>
+<string>com.apple.springboard</string><string>com.example.tool</string><string>com.apple.mobilenotes</string>
+</array></dict></dict></plist>
+PLIST
+
+only_dispatcher() {
+  local out=$1 what=$2
+  grep -q "hooked -\[NCNotificationDispatcher postNotificationWithRequest:\]" <<<"$out" || fail "$what: dispatcher not hooked"
+  [ "$(grep -c '^hooked\|^added' <<<"$out")" -eq 1 ] || fail "$what: more than the dispatcher hook: $out"
+}
+
+m prefs set toggleMarqel true >/dev/null
+# (a) a process whose first argument names no application
+only_dispatcher "$(m app --path /usr/libexec/tool --bundle-id com.example.tool)" "(a)"
+# (b) an application that is not SpringBoard, switch on
+only_dispatcher "$(m app --path /var/containers/Bundle/Application/1/Notes.app/Notes --bundle-id com.apple.mobilenotes)" "(b) app"
+# (c) SpringBoard, switch on: all nine hooks and the four methods
+out=$(m springboard --virtual-clock --for 0)
+[ "$(grep -c '^hooked' <<<"$out")" -ge 18 ] || fail "(c): $out"   # printed at boot and at stop
+grep -q "added  -\[SpringBoard showMarqelWindow\]" <<<"$out" || fail "(c): showMarqelWindow not added"
+
+# (b) SpringBoard with the switch off; turning it on while it runs changes nothing until it restarts.
+m prefs set toggleMarqel false >/dev/null
+log=$root/springboard.out
+m springboard --for 3 >"$log" 2>&1 &
+pid=$!
+for _ in $(seq 100); do grep -q "finished launching" "$root/var/log/system.log" 2>/dev/null && break; sleep 0.05; done
+m prefs set toggleMarqel true >/dev/null
+wait $pid
+stopped=$(sed -n '/SpringBoard stopped/,$p' "$log")
+only_dispatcher "$stopped" "switch turned on while running"
+out=$(m springboard --virtual-clock --for 0)
+grep -q "added  -\[SpringBoard showMarqelWindow\]" <<<"$out" || fail "after restart the switch should be in force"
+echo "startup outcomes: ok"

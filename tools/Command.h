@@ -1,0 +1,40 @@
+#pragma once
+
+// What every subcommand shares: the global options, and the error that
+// ends a command with a message and a non-zero status.
+
+#include <CLI/CLI.hpp>
+
+#include <stdexcept>
+#include <string>
+
+namespace tools {
+
+struct GlobalOptions {
+    std::string root;
+    bool verbose = false;
+};
+
+class CommandError : public std::runtime_error {
+public:
+    explicit CommandError(const std::string& message, int status = 1)
+        : std::runtime_error(message), m_status(status) { }
+    int status() const { return m_status; }
+
+private:
+    int m_status;
+};
+
+// Applies the global options: device root, verbose log echo.
+void prepareDevice(const GlobalOptions& options);
+// Installs the product into the root when it is missing or out of date.
+void ensureInstalled();
+
+void addInstallCommand(CLI::App& app, GlobalOptions& options);
+void addPrefsCommand(CLI::App& app, GlobalOptions& options);
+void addSpringBoardCommand(CLI::App& app, GlobalOptions& options);
+void addAppCommand(CLI::App& app, GlobalOptions& options);
+void addInvokeCommand(CLI::App& app, GlobalOptions& options);
+void addRunCommand(CLI::App& app, GlobalOptions& options);
+
+}  // namespace tools

@@ -1,0 +1,28 @@
+#include "tools/Command.h"
+#include "tools/Installer.h"
+
+#include "platform/foundation/DevicePath.h"
+
+#include <iostream>
+
+namespace tools {
+
+void addInstallCommand(CLI::App& app, GlobalOptions& options)
+{
+    auto* command = app.add_subcommand("install", "Lay the tweak, its filter and the settings bundle into the device root");
+    static bool force = false;
+    command->add_flag("--force", force, "Copy everything even when it is up to date");
+    command->callback([&options] {
+        prepareDevice(options);
+        auto result = Installer::forThisExecutable().install(force);
+        if (!result.ok)
+            throw CommandError(result.error);
+        std::cout << "device root: " << DevicePath::root() << '\n';
+        if (result.installed.empty())
+            std::cout << "everything is up to date\n";
+        for (const auto& path : result.installed)
+            std::cout << "installed " << path << '\n';
+    });
+}
+
+}  // namespace tools

@@ -1,0 +1,71 @@
+#include "tools/Command.h"
+
+#include "platform/foundation/Foundation.h"
+#include "platform/springboard/SpringBoardHost.h"
+
+#include <csignal>
+#include <iostream>
+
+namespace tools {
+
+namespace {
+volatile std::sig_atomic_t interrupted = 0;
+}
+
+void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
+{
+    auto* command = app.add_subcommand("springboard", "Boot SpringBoard with the tweak injected and run its main loop");
+    static double seconds = -1;
+    static bool virtualClock = false;
+    command->add_option("--for", seconds, "Run for this many seconds, then exit (default: until Ctrl-C)");
+    command->add_flag("--virtual-clock", virtualClock, "Run on the virtual clock (time jumps when idle)");
+    command->callback([&options] {
+        prepareDevice(options);
+        ensureInstalled();
+        RunLoop::main().reset(virtualClock ? ClockKind::Virtual : ClockKind::Real);
+        auto report = SpringBoardHost::shared().boot();
+        std::cout << host::describe(report) << std::flush;
+        std::signal(SIGINT, [](int) { interrupted = 1; RunLoop::main().stop(); });
+        std::signal(SIGTERM, [](int) { interrupted = 1; RunLoop::main().stop(); });
+        if (seconds >= 0) {
+            RunLoop::main().runFor(seconds);
+        } else {
+            while (!interrupted)
+                RunLoop::main().runFor(3600);
+        }
+        NSDistributedNotificationCenter::defaultCenter()->shutdown();
+        std::cout << "SpringBoard stopped\n" << host::describe({ {}, {}, host::methodChanges(SpringBoardHost::privateClassNames()) });
+    });
+}
+
+void addAppCommand(CLI::App& app, GlobalOptions& options)
+{
+    auto* command = app.add_subcommand("app", "Start an application process (any bundle) and let the substrate inject tweaks");
+    static std::string path = "/var/containers/Bundle/Application/0/Notes.app/Notes";
+    static std::string bundleID = "com.apple.mobilenotes";
+    command->add_option("--path", path, "The process's first argument (executable path on the phone)")->capture_default_str();
+    command->add_option("--bundle-id", bundleID, "The main bundle identifier")->capture_default_str();
+    command->callback([&options] {
+        prepareDevice(options);
+        ensureInstalled();
+        auto loaded = host::startProcess(path, bundleID);
+        host::BootReport report;
+        for (const auto& tweak : loaded.loaded)
+            report.loadedTweaks.push_back(tweak.name);
+        report.loaderErrors = loaded.errors;
+        report.changes = host::methodChanges(SpringBoardHost::privateClassNames());
+        std::cout << host::describe(report);
+    });
+}
+
+void addInvokeCommand(CLI::App& app, GlobalOptions& options)
+{
+    auto* command = app.add_subcommand("invoke", "Post com.zorvelin.marqeltoggle/invokemarqel, as the Control Center module does");
+    command->callback([&options] {
+        prepareDevice(options);
+        NSDistributedNotificationCenter::defaultCenter()->postNotificationName("com.zorvelin.marqeltoggle/invokemarqel", nullptr);
+        std::cout << "posted com.zorvelin.marqeltoggle/invokemarqel\n";
+    });
+}
+
+}  // namespace tools

@@ -1,0 +1,111 @@
+#pragma once
+
+// Every key of the preference domain, with the default each reader passes.
+// Readers and writers in the tweak, the settings bundle and the tools go
+// through these, so a key's name and default are written once.
+
+#include "kit/ZRPrefsManager.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+namespace MarqelPreferences {
+
+inline constexpr const char* domain = "com.zorvelin.MarqelPrefs";
+
+struct BoolKey {
+    const char* name;
+    bool defaultValue;
+};
+struct IntegerKey {
+    const char* name;
+    std::int64_t defaultValue;
+};
+// Rectangle numbers: whole screen points, passed as 64-bit integers.
+struct NumberKey {
+    const char* name;
+    std::int64_t defaultValue;
+};
+struct ColourKey {
+    const char* name;
+    const char* defaultValue;
+};
+
+inline constexpr BoolKey toggleMarqel { "toggleMarqel", false };
+inline constexpr BoolKey didShowControlCenterAlert { "didShowControlCenterAlert", false };
+inline constexpr NumberKey defaultX { "defaultX", 0 };
+inline constexpr NumberKey defaultY { "defaultY", 0 };
+inline constexpr NumberKey defaultWidth { "defaultWidth", 250 };
+inline constexpr NumberKey defaultHeight { "defaultHeight", 250 };
+inline constexpr ColourKey areaHandlerColour { "areaHandlerColour", "FFFFFF" };
+inline constexpr ColourKey areaBorderColour { "areaBorderColour", "FFFFFF" };
+inline constexpr BoolKey toggleDashLine { "toggleDashLine", false };
+inline constexpr BoolKey toggleMicrophone { "toggleMicrophone", false };
+inline constexpr BoolKey toggleHaptic { "toggleHaptic", true };
+inline constexpr IntegerKey marqelHapticStrength { "marqelHapticStrength", 0 };
+inline constexpr BoolKey toggleKeepOriginalVideo { "toggleKeepOriginalVideo", false };
+
+enum class Kind { Bool, Integer, Number, Colour };
+
+struct KeyInfo {
+    const char* name;
+    Kind kind;
+    const char* meaning;
+    std::int64_t defaultNumber;  // bools as 0 or 1
+    const char* defaultColour;
+    constexpr KeyInfo(BoolKey k, const char* m) : name(k.name), kind(Kind::Bool), meaning(m), defaultNumber(k.defaultValue), defaultColour("") { }
+    constexpr KeyInfo(IntegerKey k, const char* m) : name(k.name), kind(Kind::Integer), meaning(m), defaultNumber(k.defaultValue), defaultColour("") { }
+    constexpr KeyInfo(NumberKey k, const char* m) : name(k.name), kind(Kind::Number), meaning(m), defaultNumber(k.defaultValue), defaultColour("") { }
+    constexpr KeyInfo(ColourKey k, const char* m) : name(k.name), kind(Kind::Colour), meaning(m), defaultNumber(0), defaultColour(k.defaultValue) { }
+};
+
+// In the order of the domain's documentation; tools list keys in this order.
+inline constexpr std::array<KeyInfo, 13> allKeys { {
+    { toggleMarqel, "master switch, read by the tweak when SpringBoard starts" },
+    { didShowControlCenterAlert, "the Control Center hint was shown" },
+    { defaultX, "left edge of the default crop rectangle (points)" },
+    { defaultY, "top edge of the default crop rectangle (points)" },
+    { defaultWidth, "width of the default crop rectangle (points)" },
+    { defaultHeight, "height of the default crop rectangle (points)" },
+    { areaHandlerColour, "colour of the crop box's corner handles (RRGGBB)" },
+    { areaBorderColour, "colour of the crop box's border (RRGGBB)" },
+    { toggleDashLine, "draw the border dashed" },
+    { toggleMicrophone, "record microphone sound" },
+    { toggleHaptic, "haptic feedback in the overlay" },
+    { marqelHapticStrength, "0 soft, 1 light, 2 medium" },
+    { toggleKeepOriginalVideo, "keep the uncropped recording" },
+} };
+
+inline std::shared_ptr<ZRPrefsManager> manager() { return ZRPrefsManager::sharedInstance(); }
+
+inline bool read(const BoolKey& key) { return manager()->boolForKey(key.name, key.defaultValue, domain); }
+inline std::int64_t read(const IntegerKey& key) { return manager()->integerForKey(key.name, key.defaultValue, domain); }
+// The whole number the kit hands back, widened to double as every reader does.
+inline double read(const NumberKey& key) { return static_cast<double>(manager()->floatForKey(key.name, key.defaultValue, domain)); }
+inline std::string readHex(const ColourKey& key) { return manager()->colourHexForKey(key.name, key.defaultValue, domain); }
+
+// The value a reader of this key sees, as text.
+inline std::string readText(const KeyInfo& key)
+{
+    switch (key.kind) {
+    case Kind::Bool: return read(BoolKey { key.name, key.defaultNumber != 0 }) ? "true" : "false";
+    case Kind::Integer: return std::to_string(read(IntegerKey { key.name, key.defaultNumber }));
+    case Kind::Number: return std::to_string(manager()->floatForKey(key.name, key.defaultNumber, domain));
+    case Kind::Colour: return readHex(ColourKey { key.name, key.defaultColour });
+    }
+    return "";
+}
+
+inline void write(const BoolKey& key, bool value) { manager()->setBool(value, key.name, domain); }
+// Writers truncate toward zero: 249.7 is stored as 249, -0.5 as 0.
+inline void write(const NumberKey& key, double value)
+{
+    // Out-of-range values are clamped rather than wrapped by the conversion.
+    double truncated = std::isfinite(value) ? std::clamp(std::trunc(value), -9.0e18, 9.0e18) : 0.0;
+    manager()->setFloat(static_cast<std::int64_t>(truncated), key.name, domain);
+}
+
+}  // namespace MarqelPreferences
