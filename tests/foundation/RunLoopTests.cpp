@@ -1,0 +1,93 @@
+#include "platform/foundation/Foundation.h"
+#include "tests/TestDevice.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+TEST(RunLoop, DelayedWorkRunsAtItsVirtualTimeInOrder)
+{
+    TestDevice device;
+    std::vector<std::pair<std::string, double>> ran;
+    auto main = dispatch_get_main_queue();
+    dispatch_after(dispatch_time(DISPATCH_TIME_NOW, 500000000), main, [&] { ran.emplace_back("half", RunLoop::main().now()); });
+    dispatch_after(dispatch_time(DISPATCH_TIME_NOW, 200000000), main, [&] {
+        ran.emplace_back("fifth", RunLoop::main().now());
+        dispatch_after(dispatch_time(DISPATCH_TIME_NOW, 200000000), main, [&] { ran.emplace_back("nested", RunLoop::main().now()); });
+    });
+    dispatch_async(main, [&] { ran.emplace_back("now", RunLoop::main().now()); });
+    RunLoop::main().runFor(0.3);
+    ASSERT_EQ(ran.size(), 2u);
+    EXPECT_EQ(ran[0].first, "now");
+    EXPECT_DOUBLE_EQ(ran[1].second, 0.2);
+    EXPECT_DOUBLE_EQ(RunLoop::main().now(), 0.3);
+    RunLoop::main().runFor(1);
+    ASSERT_EQ(ran.size(), 4u);
+    EXPECT_EQ(ran[2].first, "nested");
+    EXPECT_NEAR(ran[2].second, 0.4, 1e-9);
+    EXPECT_EQ(ran[3].first, "half");
+    EXPECT_NEAR(RunLoop::main().now(), 1.3, 1e-9);
+}
+
+TEST(RunLoop, VirtualTimeWaitsForWorkInFlightOnOtherQueues)
+{
+    TestDevice device;
+    auto worker = dispatch_queue_create("test.worker");
+    std::atomic<bool> started { false };
+    double postedAt = -1;
+    dispatch_async(worker, [&] {
+        started = true;
+        // Real work takes real time but no virtual time.
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        dispatch_async(dispatch_get_main_queue(), [&] { postedAt = RunLoop::main().now(); });
+    });
+    bool timerFired = false;
+    dispatch_after(dispatch_time(DISPATCH_TIME_NOW, NSEC_PER_SEC), dispatch_get_main_queue(), [&] { timerFired = true; });
+    RunLoop::main().runFor(2);
+    EXPECT_TRUE(started);
+    EXPECT_DOUBLE_EQ(postedAt, 0.0) << "the worker's result must arrive before the clock moves";
+    EXPECT_TRUE(timerFired);
+}
+
+TEST(RunLoop, BackgroundSyncOntoTheMainQueueIsServedWhileWaiting)
+{
+    TestDevice device;
+    auto worker = dispatch_queue_create("test.sync");
+    int value = 0;
+    dispatch_async(worker, [&] {
+        EXPECT_TRUE(dispatch_sync(dispatch_get_main_queue(), [&] { value = 7; }));
+    });
+    RunLoop::main().drain();
+    EXPECT_EQ(value, 7);
+}
+
+TEST(RunLoop, SyncOntoTheCurrentQueueIsRefusedNotADeadlock)
+{
+    TestDevice device;
+    auto queue = dispatch_queue_create("test.self");
+    bool inner = false, refused = false;
+    dispatch_async(queue, [&] { refused = !dispatch_sync(queue, [&] { inner = true; }); });
+    RunLoop::main().drain();
+    EXPECT_TRUE(refused);
+    EXPECT_FALSE(inner);
+    EXPECT_FALSE(dispatch_sync(dispatch_get_main_queue(), [] { }));
+    EXPECT_FALSE(dispatch_sync(nullptr, [] { }));
+    auto lines = SystemLog::shared().lines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(lines.back().find("refused"), std::string::npos);
+}
+
+TEST(RunLoop, RunUntilStopsAtTheConditionOrTheTimeout)
+{
+    TestDevice device;
+    bool flag = false;
+    dispatch_after(dispatch_time(DISPATCH_TIME_NOW, 3 * NSEC_PER_SEC), dispatch_get_main_queue(), [&] { flag = true; });
+    EXPECT_FALSE(RunLoop::main().runUntil([&] { return flag; }, 1));
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return flag; }, 10));
+    EXPECT_DOUBLE_EQ(RunLoop::main().now(), 3.0);
+}
+
+}  // namespace

@@ -1,0 +1,99 @@
+#include "kit/ZRPrefsManager.h"
+#include "platform/foundation/Foundation.h"
+#include "tests/TestDevice.h"
+#include "tweak/core/MarqelPreferences.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace P = MarqelPreferences;
+
+TEST(Preferences, AFreshDomainReadsTheDefaults)
+{
+    TestDevice device;
+    EXPECT_FALSE(P::read(P::toggleMarqel));
+    EXPECT_FALSE(P::read(P::didShowControlCenterAlert));
+    EXPECT_EQ(P::read(P::defaultX), 0.0);
+    EXPECT_EQ(P::read(P::defaultY), 0.0);
+    EXPECT_EQ(P::read(P::defaultWidth), 250.0);
+    EXPECT_EQ(P::read(P::defaultHeight), 250.0);
+    EXPECT_EQ(P::readHex(P::areaHandlerColour), "FFFFFF");
+    EXPECT_EQ(P::readHex(P::areaBorderColour), "FFFFFF");
+    EXPECT_FALSE(P::read(P::toggleDashLine));
+    EXPECT_FALSE(P::read(P::toggleMicrophone));
+    EXPECT_TRUE(P::read(P::toggleHaptic));
+    EXPECT_EQ(P::read(P::marqelHapticStrength), 0);
+    EXPECT_FALSE(P::read(P::toggleKeepOriginalVideo));
+}
+
+TEST(Preferences, RectangleNumbersAreWholePointsTruncatedTowardZero)
+{
+    TestDevice device;
+    P::write(P::defaultX, 10.9);
+    P::write(P::defaultY, -0.5);
+    P::write(P::defaultWidth, 249.7);
+    P::write(P::defaultHeight, -12.99);
+    EXPECT_EQ(P::read(P::defaultX), 10.0);
+    EXPECT_EQ(P::read(P::defaultY), 0.0);
+    EXPECT_EQ(P::read(P::defaultWidth), 249.0);
+    EXPECT_EQ(P::read(P::defaultHeight), -12.0);
+}
+
+TEST(Preferences, WrongTypesAndMalformedColoursReadAsTheDefault)
+{
+    TestDevice device;
+    auto manager = ZRPrefsManager::sharedInstance();
+    ASSERT_TRUE(manager->setValue(PlistValue("yes"), "toggleHaptic", P::domain));
+    ASSERT_TRUE(manager->setValue(PlistValue(true), "marqelHapticStrength", P::domain));
+    ASSERT_TRUE(manager->setValue(PlistValue("12GG34"), "areaHandlerColour", P::domain));
+    ASSERT_TRUE(manager->setValue(PlistValue(std::int64_t(0xFF)), "areaBorderColour", P::domain));
+    ASSERT_TRUE(manager->setValue(PlistValue(120.75), "defaultWidth", P::domain));
+    EXPECT_TRUE(P::read(P::toggleHaptic));
+    EXPECT_EQ(P::read(P::marqelHapticStrength), 0);
+    EXPECT_EQ(P::readHex(P::areaHandlerColour), "FFFFFF");
+    EXPECT_EQ(P::readHex(P::areaBorderColour), "FFFFFF");
+    EXPECT_EQ(P::read(P::defaultWidth), 120.0) << "a fractional stored number is truncated";
+}
+
+TEST(Preferences, EveryReadSeesAnotherProcessesLatestWrite)
+{
+    TestDevice device;
+    EXPECT_FALSE(P::read(P::toggleMicrophone));
+    pid_t child = fork();
+    if (child == 0) {
+        P::write(P::toggleMicrophone, true);
+        _exit(0);
+    }
+    waitpid(child, nullptr, 0);
+    EXPECT_TRUE(P::read(P::toggleMicrophone));
+}
+
+TEST(Preferences, TwoProcessesWritingDifferentKeysLoseNothing)
+{
+    TestDevice device;
+    constexpr int writes = 60;
+    auto writer = [](const char* prefix) {
+        for (int i = 0; i < writes; ++i)
+            ZRPrefsManager::sharedInstance()->setValue(PlistValue(std::int64_t(i)), std::string(prefix) + std::to_string(i), P::domain);
+        _exit(0);
+    };
+    pid_t a = fork();
+    if (a == 0)
+        writer("a");
+    pid_t b = fork();
+    if (b == 0)
+        writer("b");
+    waitpid(a, nullptr, 0);
+    waitpid(b, nullptr, 0);
+    auto manager = ZRPrefsManager::sharedInstance();
+    for (int i = 0; i < writes; ++i) {
+        EXPECT_EQ(manager->integerForKey("a" + std::to_string(i), -1, P::domain), i);
+        EXPECT_EQ(manager->integerForKey("b" + std::to_string(i), -1, P::domain), i);
+    }
+}
+
+}  // namespace
