@@ -1,7 +1,6 @@
 #include "platform/foundation/CGGeometry.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include <charconv>
 
 namespace {
 // The shortest text that reads back to the same double, as Foundation prints.
@@ -10,12 +9,8 @@ std::string number(double v)
     if (v == 0)
         return "0";
     char buffer[64];
-    for (int precision = 1; precision <= 17; ++precision) {
-        std::snprintf(buffer, sizeof buffer, "%.*g", precision, v);
-        if (std::strtod(buffer, nullptr) == v)
-            break;
-    }
-    return buffer;
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
+    return std::string(buffer, result.ptr);
 }
 }  // namespace
 

@@ -12,6 +12,7 @@ MARQEL_DEFINE_CLASS(NSURL, method<&NSURL::path>("path"))
 MARQEL_DEFINE_CLASS(NSError,
     method<&NSError::localizedDescription>("localizedDescription"))
 MARQEL_DEFINE_CLASS(NSFileManager)
+MARQEL_DEFINE_CLASS(NSSortDescriptor)
 
 std::shared_ptr<NSDate> NSDate::date() { return alloc<NSDate>(RunLoop::main().clock().epochSeconds()); }
 

@@ -65,3 +65,20 @@ public:
     bool removeItemAtPath(const std::string& devicePath, std::shared_ptr<NSError>* error = nullptr) const;
     bool createDirectoryAtPath(const std::string& devicePath) const;
 };
+
+class NSSortDescriptor : public Object {
+    MARQEL_OBJECT(NSSortDescriptor, Object)
+public:
+    NSSortDescriptor() = default;
+    NSSortDescriptor(std::string key, bool ascending) : m_key(std::move(key)), m_ascending(ascending) { }
+    static std::shared_ptr<NSSortDescriptor> sortDescriptorWithKey(const std::string& key, bool ascending)
+    {
+        return alloc<NSSortDescriptor>(key, ascending);
+    }
+    const std::string& key() const { return m_key; }
+    bool ascending() const { return m_ascending; }
+
+private:
+    std::string m_key;
+    bool m_ascending = true;
+};

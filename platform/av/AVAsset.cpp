@@ -1,0 +1,49 @@
+#include "platform/av/AVAsset.h"
+
+#include "platform/av/MovieProbe.h"
+
+MARQEL_DEFINE_CLASS(AVAssetTrack,
+    method<&AVAssetTrack::naturalSize>("naturalSize"),
+    method<&AVAssetTrack::preferredTransform>("preferredTransform"))
+MARQEL_DEFINE_CLASS(AVAsset,
+    classMethod<&AVAsset::assetWithURL>("assetWithURL:"),
+    method<&AVAsset::duration>("duration"))
+MARQEL_DEFINE_CLASS(AVURLAsset)
+
+std::shared_ptr<AVAsset> AVAsset::assetWithURL(const std::shared_ptr<NSURL>& url)
+{
+    auto asset = alloc<AVURLAsset>();
+    asset->m_url = url;
+    if (!url) {
+        asset->m_loadError = "no URL";
+        return asset;
+    }
+    auto info = av::probeMovie(url->hostPath());
+    if (!info) {
+        asset->m_loadError = info.error().message;
+        return asset;
+    }
+    const auto& movie = info.value();
+    asset->m_playable = true;
+    asset->m_duration = CMTimeMakeWithSeconds(movie.durationSeconds, 600);
+    const auto& t = movie.preferredTransform;
+    asset->m_tracks.push_back(alloc<AVAssetTrack>(AVMediaTypeVideo, CGSizeMake(movie.width, movie.height),
+        CGAffineTransform { t.a, t.b, t.c, t.d, t.tx, t.ty }, 1));
+    if (movie.hasAudio)
+        asset->m_tracks.push_back(alloc<AVAssetTrack>(AVMediaTypeAudio, CGSizeZero, CGAffineTransformIdentity, 2));
+    return asset;
+}
+
+std::shared_ptr<AVURLAsset> AVURLAsset::URLAssetWithURL(const std::shared_ptr<NSURL>& url)
+{
+    return std::static_pointer_cast<AVURLAsset>(AVAsset::assetWithURL(url));
+}
+
+std::vector<std::shared_ptr<AVAssetTrack>> AVAsset::tracksWithMediaType(const std::string& mediaType) const
+{
+    std::vector<std::shared_ptr<AVAssetTrack>> out;
+    for (const auto& track : m_tracks)
+        if (track->mediaType() == mediaType)
+            out.push_back(track);
+    return out;
+}
