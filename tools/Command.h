@@ -36,5 +36,7 @@ void addSpringBoardCommand(CLI::App& app, GlobalOptions& options);
 void addAppCommand(CLI::App& app, GlobalOptions& options);
 void addInvokeCommand(CLI::App& app, GlobalOptions& options);
 void addRunCommand(CLI::App& app, GlobalOptions& options);
+void addCropCommand(CLI::App& app, GlobalOptions& options);
+void addLibraryCommand(CLI::App& app, GlobalOptions& options);
 
 }  // namespace tools

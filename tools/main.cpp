@@ -8,6 +8,10 @@
 
 #include <iostream>
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 // This executable is the SpringBoard process too; the tweak finds the
 // bulletin server's queue through this symbol.
 MARQEL_DEFINE_BULLETIN_SERVER_QUEUE_SYMBOL()
@@ -31,6 +35,8 @@ void ensureInstalled()
 
 int main(int argc, char** argv)
 {
+    // FFmpeg and x264 report through av_log; the command speaks for itself.
+    av_log_set_level(AV_LOG_ERROR);
     tools::GlobalOptions options;
     CLI::App app { "marqel: record a chosen rectangle of a simulated iPhone's screen.\n"
                    "Everything the phone keeps on disk lives under the device root." };
@@ -44,6 +50,8 @@ int main(int argc, char** argv)
     tools::addSpringBoardCommand(app, options);
     tools::addAppCommand(app, options);
     tools::addInvokeCommand(app, options);
+    tools::addCropCommand(app, options);
+    tools::addLibraryCommand(app, options);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

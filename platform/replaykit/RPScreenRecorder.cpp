@@ -1,7 +1,8 @@
 #include "platform/replaykit/RPScreenRecorder.h"
 
-#include "platform/foundation/NSBundle.h"
-#include "platform/foundation/NSLog.h"
+#include "platform/av/MovieWriter.h"
+#include "platform/foundation/Foundation.h"
+#include "platform/replaykit/TestPattern.h"
 
 MARQEL_DEFINE_CLASS(RPScreenRecorder,
     classMethod<&RPScreenRecorder::sharedRecorder>("sharedRecorder"),
@@ -10,7 +11,22 @@ MARQEL_DEFINE_CLASS(RPScreenRecorder,
     method<&RPScreenRecorder::recordingDidStopWithError>("recordingDidStopWithError:movieURL:"))
 
 MARQEL_DEFINE_CLASS_LAZY(RPControlCenterModule,
+    classMethod<&RPControlCenterModule::sharedModule>("sharedModule"),
     method<&RPControlCenterModule::didStopRecordingOrBroadcast>("didStopRecordingOrBroadcast"))
+
+namespace {
+constexpr const char* errorDomain = "com.apple.ReplayKit.RPRecordingErrorDomain";
+// Frames waiting for the encoder beyond this are not captured anew: the
+// last one is repeated, so a slow encoder never piles up whole screens.
+constexpr int maxFramesInFlight = 4;
+}  // namespace
+
+RPScreenRecorder::RPScreenRecorder()
+    : m_encoderQueue(dispatch_queue_create("com.apple.replaykit.encoder"))
+{
+}
+
+RPScreenRecorder::~RPScreenRecorder() = default;
 
 id RPScreenRecorder::sharedRecorder()
 {
@@ -18,17 +34,79 @@ id RPScreenRecorder::sharedRecorder()
     return *instance;
 }
 
+void RPScreenRecorder::setScreenSize(int pixelWidth, int pixelHeight)
+{
+    m_width = pixelWidth & ~1;  // H.264 4:2:0 needs even sides
+    m_height = pixelHeight & ~1;
+    m_wallpaper.reset();
+}
+
+void RPScreenRecorder::setScreenSource(ScreenSource source) { m_source = std::move(source); }
+void RPScreenRecorder::setFinishedMovieHandler(FinishedMovieHandler handler) { m_finished = std::move(handler); }
+
+std::int64_t RPScreenRecorder::framesRecorded() const { return m_writer ? m_writer->framesWritten() : 0; }
+
+std::shared_ptr<const ScreenFrame> RPScreenRecorder::capture()
+{
+    if (m_source) {
+        auto frame = m_source();
+        if (frame && frame->width >= m_width && frame->height >= m_height)
+            return frame;
+    }
+    if (!m_wallpaper)
+        m_wallpaper = TestPattern::make(m_width, m_height);
+    return m_wallpaper;
+}
+
 void RPScreenRecorder::startSystemRecordingWithMicrophoneEnabled(bool microphoneEnabled, StartHandler handler)
 {
     if (m_recording) {
         if (handler)
-            handler(NSError::make("com.apple.ReplayKit.RPRecordingErrorDomain", -5805, "A recording is already in progress."));
+            handler(NSError::make(errorDomain, -5805, "A recording is already in progress."));
         return;
     }
+    std::string folder = "/var/mobile/Library/ReplayKit";
+    NSFileManager::defaultManager()->createDirectoryAtPath(folder);
+    m_moviePath = folder + "/RPScreenRecording-" + NSProcessInfo::processInfo()->globallyUniqueString() + ".mov";
+    auto writer = std::make_shared<av::MovieWriter>();
+    auto status = writer->open(DevicePath::host(m_moviePath), m_width, m_height, framesPerSecond, microphoneEnabled, av::PixelOrder::RGBA);
+    if (!status) {
+        if (handler)
+            handler(NSError::make(errorDomain, -5803, "The recording could not start: " + status.error().message));
+        return;
+    }
+    m_writer = writer;
+    m_encoderError = std::make_shared<std::string>();
     m_recording = true;
     m_microphone = microphoneEnabled;
+    m_startTime = RunLoop::main().now();
+    m_framesCaptured = 0;
+    std::uint64_t generation = ++m_generation;
+    NSLog("ReplayKit: recording started (%dx%d, microphone %s)", m_width, m_height, microphoneEnabled ? "on" : "off");
     if (handler)
         handler(nullptr);
+    tick(generation);
+}
+
+void RPScreenRecorder::tick(std::uint64_t generation)
+{
+    if (!m_recording || generation != m_generation)
+        return;
+    auto frame = capture();
+    auto writer = m_writer;
+    auto error = m_encoderError;
+    dispatch_async(m_encoderQueue, [writer, frame, error] {
+        if (!error->empty())
+            return;
+        auto status = writer->appendFrame(frame->pixels.data(), frame->stride());
+        if (!status)
+            *error = status.error().message;
+    });
+    ++m_framesCaptured;
+    // Frames are due at fixed times from the start, so none drift.
+    double next = m_startTime + static_cast<double>(m_framesCaptured) / framesPerSecond;
+    auto self = retained<RPScreenRecorder>();
+    RunLoop::main().schedule(next, [self, generation] { self->tick(generation); });
 }
 
 void RPScreenRecorder::stopSystemRecording()
@@ -36,10 +114,40 @@ void RPScreenRecorder::stopSystemRecording()
     if (!m_recording)
         return;
     m_recording = false;
-    msgSend<void>(this, "recordingDidStopWithError:movieURL:", id(), id());
+    ++m_generation;
+    auto writer = m_writer;
+    auto error = m_encoderError;
+    std::string moviePath = m_moviePath;
+    auto self = retained<RPScreenRecorder>();
+    dispatch_async(m_encoderQueue, [self, writer, error, moviePath] {
+        if (error->empty()) {
+            auto status = writer->finish();
+            if (!status)
+                *error = status.error().message;
+        } else {
+            writer->discard();
+        }
+        dispatch_async(dispatch_get_main_queue(), [self, error, moviePath] {
+            if (!error->empty()) {
+                NSLog("ReplayKit: the recording could not be saved: %@", *error);
+                msgSend<void>(self, "recordingDidStopWithError:movieURL:", id(NSError::make(errorDomain, -5824, *error)), id());
+                return;
+            }
+            NSLog("ReplayKit: recording stopped, %lld frames", static_cast<long long>(self->framesRecorded()));
+            msgSend<void>(self, "recordingDidStopWithError:movieURL:", id(), id(NSURL::fileURLWithPath(moviePath)));
+            if (self->m_finished)
+                self->m_finished(moviePath);
+        });
+    });
 }
 
 void RPScreenRecorder::recordingDidStopWithError(id, id) { }
+
+id RPControlCenterModule::sharedModule()
+{
+    static auto* instance = new std::shared_ptr<RPControlCenterModule>(alloc<RPControlCenterModule>());
+    return *instance;
+}
 
 void RPControlCenterModule::didStopRecordingOrBroadcast()
 {

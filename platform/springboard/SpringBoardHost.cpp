@@ -2,6 +2,8 @@
 
 #include "platform/foundation/Foundation.h"
 #include "platform/replaykit/RPScreenRecorder.h"
+#include "platform/photos/Photos.h"
+#include "platform/springboard/NoticeCenter.h"
 #include "platform/springboard/SpringBoard.h"
 
 #include <dlfcn.h>
@@ -43,9 +45,62 @@ host::BootReport SpringBoardHost::boot()
     id server = class_createInstance(objc_getClass("BBServer"));
     m_bulletinServer = msgSend<id>(server, "initWithQueue:", m_bulletinQueue);
     m_dispatcher = objc_cast<NCNotificationDispatcher>(class_createInstance(objc_getClass("NCNotificationDispatcher")));
+    if (auto bulletins = bulletinServer()) {
+        bulletins->setPublishObserver([](const BBServer::Publication& p) {
+            NoticeCenter::shared().add(NoticeCenter::fromBulletin(*p.bulletin, p.destinations, p.onServerQueue));
+        });
+    }
+    m_dispatcher->setDeliveryObserver([](const std::shared_ptr<NCNotificationRequest>& request) {
+        NoticeCenter::shared().add(NoticeCenter::fromRequest(*request));
+    });
+    auto recorder = objc_cast<RPScreenRecorder>(RPScreenRecorder::sharedRecorder());
+    recorder->setFinishedMovieHandler([this](const std::string& moviePath) { movieFinished(moviePath); });
 
     msgSend<void>(m_application, "applicationDidFinishLaunching:", m_application);
     report.changes = host::methodChanges(privateClassNames());
     NSLog("SpringBoard: finished launching");
     return report;
+}
+
+void SpringBoardHost::movieFinished(const std::string& moviePath)
+{
+    // The system keeps every recording: it goes to the photo library, and
+    // the user is told where it went.
+    auto url = NSURL::fileURLWithPath(moviePath);
+    PHPhotoLibrary::sharedPhotoLibrary()->performChanges(
+        [url] { PHAssetChangeRequest::creationRequestForAssetFromVideoAtFileURL(url); },
+        [this, moviePath](bool success, id error) {
+            NSFileManager::defaultManager()->removeItemAtPath(moviePath);
+            if (!success) {
+                NSLog("ReplayKit: the recording could not be saved to Photos: %@", error);
+                return;
+            }
+            NSLog("ReplayKit: recording saved to Photos");
+            publishReplayKitNotice();
+        });
+}
+
+void SpringBoardHost::publishReplayKitNotice()
+{
+    static constexpr const char* section = "com.apple.ReplayKitNotifications";
+    static constexpr const char* title = "Screen Recording";
+    static constexpr const char* message = "Screen recording video saved to Photos.";
+    if (m_replayKitNotices == ReplayKitNotices::ThroughDispatcher) {
+        auto dispatcher = m_dispatcher;
+        dispatch_async(dispatch_get_main_queue(), [dispatcher] {
+            msgSend<void>(dispatcher, "postNotificationWithRequest:", id(alloc<NCNotificationRequest>(section, title, message)));
+        });
+        return;
+    }
+    id server = m_bulletinServer;
+    dispatch_async(m_bulletinQueue, [server] {
+        auto bulletin = alloc<BBBulletin>();
+        bulletin->setSectionID(section);
+        bulletin->setTitle(title);
+        bulletin->setMessage(message);
+        bulletin->setBulletinID(NSProcessInfo::processInfo()->globallyUniqueString());
+        bulletin->setDate(NSDate::date());
+        bulletin->setDefaultAction(objc_cast<BBAction>(BBAction::actionWithLaunchBundleID("com.apple.mobileslideshow", nullptr)));
+        msgSend<void>(server, "publishBulletin:destinations:", bulletin, std::uint64_t(15));
+    });
 }

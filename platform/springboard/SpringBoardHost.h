@@ -22,6 +22,11 @@ public:
 
     static SpringBoardHost& shared();
 
+    // Where the system's own "recording saved" notice goes: the bulletin
+    // server (the usual road) or the notification dispatcher.
+    enum class ReplayKitNotices { ThroughBulletinServer, ThroughDispatcher };
+    void setReplayKitNotices(ReplayKitNotices route) { m_replayKitNotices = route; }
+
     // Starts SpringBoard once per process: identity, tweak injection, the
     // bulletin server, the dispatcher, then applicationDidFinishLaunching:.
     host::BootReport boot();
@@ -36,6 +41,10 @@ public:
     static std::vector<std::string> privateClassNames();
 
 private:
+    void movieFinished(const std::string& moviePath);
+    void publishReplayKitNotice();
+
+    ReplayKitNotices m_replayKitNotices = ReplayKitNotices::ThroughBulletinServer;
     bool m_booted = false;
     id m_application;
     id m_bulletinServer;

@@ -1,0 +1,149 @@
+#include "platform/springboard/NoticeCenter.h"
+
+#include "platform/foundation/Foundation.h"
+#include "platform/springboard/BBBulletin.h"
+#include "platform/springboard/NCNotificationDispatcher.h"
+
+namespace {
+
+PlistDict load()
+{
+    auto value = plist::readFile(DevicePath::host(NoticeCenter::devicePath));
+    if (value && value->is<PlistDict>())
+        return *value->get<PlistDict>();
+    return {};
+}
+
+void save(const PlistDict& contents)
+{
+    DevicePath::makeParents(NoticeCenter::devicePath);
+    plist::writeFileAtomically(PlistValue(contents), DevicePath::host(NoticeCenter::devicePath));
+}
+
+std::string text(const PlistDict& dict, const char* key)
+{
+    const PlistValue* v = dict.find(key);
+    return v && v->is<std::string>() ? *v->get<std::string>() : std::string();
+}
+
+}  // namespace
+
+NoticeCenter& NoticeCenter::shared()
+{
+    static auto* center = new NoticeCenter;
+    return *center;
+}
+
+Notice NoticeCenter::fromBulletin(const BBBulletin& bulletin, std::uint64_t destinations, bool onServerQueue)
+{
+    Notice n;
+    n.section = bulletin.sectionID();
+    n.title = bulletin.title();
+    n.message = bulletin.message();
+    n.bulletinID = bulletin.bulletinID();
+    n.recordID = bulletin.recordID();
+    n.publisherBulletinID = bulletin.publisherBulletinID();
+    n.date = bulletin.date() ? bulletin.date()->timeIntervalSince1970() : 0;
+    n.launchBundleID = bulletin.defaultAction() ? bulletin.defaultAction()->launchBundleID() : "";
+    n.destinations = destinations;
+    n.onServerQueue = onServerQueue;
+    return n;
+}
+
+Notice NoticeCenter::fromRequest(const NCNotificationRequest& request)
+{
+    Notice n;
+    n.section = request.sectionIdentifier();
+    n.title = request.title();
+    n.message = request.message();
+    n.date = RunLoop::main().clock().epochSeconds();
+    return n;
+}
+
+void NoticeCenter::add(const Notice& notice)
+{
+    std::lock_guard lock(m_mutex);
+    PlistDict contents = load();
+    PlistArray list;
+    if (const PlistValue* existing = contents.find("notices"); existing && existing->is<PlistArray>())
+        list = *existing->get<PlistArray>();
+    PlistDict entry;
+    entry.set("section", PlistValue(notice.section));
+    entry.set("title", PlistValue(notice.title));
+    entry.set("message", PlistValue(notice.message));
+    entry.set("bulletinID", PlistValue(notice.bulletinID));
+    entry.set("recordID", PlistValue(notice.recordID));
+    entry.set("publisherBulletinID", PlistValue(notice.publisherBulletinID));
+    entry.set("date", PlistValue(PlistDate { notice.date }));
+    entry.set("launchBundleID", PlistValue(notice.launchBundleID));
+    entry.set("destinations", PlistValue(static_cast<std::int64_t>(notice.destinations)));
+    entry.set("onServerQueue", PlistValue(notice.onServerQueue));
+    list.push_back(PlistValue(entry));
+    contents.set("notices", PlistValue(list));
+    save(contents);
+    NSLog("SpringBoard: notice [%@] %@: %@", notice.section, notice.title, notice.message);
+}
+
+std::vector<Notice> NoticeCenter::notices()
+{
+    std::vector<Notice> out;
+    PlistDict contents = load();
+    const PlistValue* list = contents.find("notices");
+    if (!list || !list->is<PlistArray>())
+        return out;
+    for (const auto& item : *list->get<PlistArray>()) {
+        const PlistDict* d = item.get<PlistDict>();
+        if (!d)
+            continue;
+        Notice n;
+        n.section = text(*d, "section");
+        n.title = text(*d, "title");
+        n.message = text(*d, "message");
+        n.bulletinID = text(*d, "bulletinID");
+        n.recordID = text(*d, "recordID");
+        n.publisherBulletinID = text(*d, "publisherBulletinID");
+        n.launchBundleID = text(*d, "launchBundleID");
+        if (const PlistValue* date = d->find("date"); date && date->is<PlistDate>())
+            n.date = date->get<PlistDate>()->secondsSince1970;
+        if (const PlistValue* dest = d->find("destinations"); dest && dest->is<std::int64_t>())
+            n.destinations = static_cast<std::uint64_t>(*dest->get<std::int64_t>());
+        if (const PlistValue* q = d->find("onServerQueue"); q && q->is<bool>())
+            n.onServerQueue = *q->get<bool>();
+        out.push_back(n);
+    }
+    return out;
+}
+
+std::vector<std::string> NoticeCenter::launches()
+{
+    std::vector<std::string> out;
+    PlistDict contents = load();
+    if (const PlistValue* list = contents.find("launches"); list && list->is<PlistArray>())
+        for (const auto& item : *list->get<PlistArray>())
+            if (item.is<std::string>())
+                out.push_back(*item.get<std::string>());
+    return out;
+}
+
+std::string NoticeCenter::tap(std::size_t index)
+{
+    auto all = notices();
+    if (index >= all.size() || all[index].launchBundleID.empty())
+        return "";
+    std::lock_guard lock(m_mutex);
+    PlistDict contents = load();
+    PlistArray list;
+    if (const PlistValue* existing = contents.find("launches"); existing && existing->is<PlistArray>())
+        list = *existing->get<PlistArray>();
+    list.push_back(PlistValue(all[index].launchBundleID));
+    contents.set("launches", PlistValue(list));
+    save(contents);
+    NSLog("SpringBoard: launched %@", all[index].launchBundleID);
+    return all[index].launchBundleID;
+}
+
+void NoticeCenter::clear()
+{
+    std::lock_guard lock(m_mutex);
+    save(PlistDict {});
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+// The phone's notification centre as the user sees it: every notice the
+// bulletin server published or the dispatcher delivered, kept in a file
+// under the device root so other processes (the `marqel notices` command)
+// can read it, and a tap that performs the notice's default action.
+
+#include "platform/foundation/PropertyList.h"
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+class BBBulletin;
+class NCNotificationRequest;
+
+struct Notice {
+    std::string section;
+    std::string title;
+    std::string message;
+    std::string bulletinID;
+    std::string recordID;
+    std::string publisherBulletinID;
+    double date = 0;
+    std::string launchBundleID;  // what a tap opens; empty for none
+    std::uint64_t destinations = 0;
+    bool onServerQueue = false;
+};
+
+class NoticeCenter {
+public:
+    static constexpr const char* devicePath = "/var/mobile/Library/SpringBoard/Notices.plist";
+    static NoticeCenter& shared();
+
+    void add(const Notice& notice);
+    static Notice fromBulletin(const BBBulletin& bulletin, std::uint64_t destinations, bool onServerQueue);
+    static Notice fromRequest(const NCNotificationRequest& request);
+
+    // Read from the file, so any process sees them.
+    static std::vector<Notice> notices();
+    static std::vector<std::string> launches();
+    // Performs a notice's default action: launching an application is
+    // recorded as a launch. Returns the launched bundle, or empty.
+    std::string tap(std::size_t index);
+    void clear();
+
+private:
+    std::mutex m_mutex;
+};
