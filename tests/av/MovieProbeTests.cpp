@@ -54,10 +54,7 @@ TEST(MovieProbe, NoAudioTrackIsReported) {
 TEST(MovieProbe, PortraitPhoneMatrixBecomesPreferredTransform) {
     TempDir dir;
     const std::string path = dir.file("portrait.mov");
-    ASSERT_EQ(avtest::run("cp " + avtest::shellQuote(avtest::patternMovie(320, 240, false)) + " " +
-                          avtest::shellQuote(path))
-                  .exitCode,
-              0);
+    ASSERT_EQ(avtest::run("cp " + avtest::shellQuote(avtest::patternMovie(320, 240, false)) + " " + avtest::shellQuote(path)).exitCode, 0);
     const double phone[6] = {0, 1, -1, 0, 240, 0};
     ASSERT_TRUE(patchTrackMatrix(path, phone));
     const auto info = av::probeMovie(path);
@@ -75,10 +72,7 @@ TEST(MovieProbe, PortraitPhoneMatrixBecomesPreferredTransform) {
 TEST(MovieProbe, MatrixWithoutTranslationIsPlacedAtOrigin) {
     TempDir dir;
     const std::string path = dir.file("ccw.mov");
-    ASSERT_EQ(avtest::run("cp " + avtest::shellQuote(avtest::patternMovie(320, 240, false)) + " " +
-                          avtest::shellQuote(path))
-                  .exitCode,
-              0);
+    ASSERT_EQ(avtest::run("cp " + avtest::shellQuote(avtest::patternMovie(320, 240, false)) + " " + avtest::shellQuote(path)).exitCode, 0);
     const double ccw[6] = {0, -1, 1, 0, 0, 0};
     ASSERT_TRUE(patchTrackMatrix(path, ccw));
     const auto info = av::probeMovie(path);
@@ -90,10 +84,7 @@ TEST(MovieProbe, MatrixWithoutTranslationIsPlacedAtOrigin) {
 TEST(MovieProbe, UpsideDownIsHalfTurn) {
     TempDir dir;
     const std::string path = dir.file("flip.mov");
-    ASSERT_EQ(avtest::run("cp " + avtest::shellQuote(avtest::patternMovie(320, 240, false)) + " " +
-                          avtest::shellQuote(path))
-                  .exitCode,
-              0);
+    ASSERT_EQ(avtest::run("cp " + avtest::shellQuote(avtest::patternMovie(320, 240, false)) + " " + avtest::shellQuote(path)).exitCode, 0);
     const double half[6] = {-1, 0, 0, -1, 320, 240};
     ASSERT_TRUE(patchTrackMatrix(path, half));
     const auto info = av::probeMovie(path);
