@@ -20,7 +20,9 @@ struct ExportRequest {
     int renderWidth = 0;
     int renderHeight = 0;
     // Places source pixels on the canvas: output pixel (u, v) shows the
-    // source pixel nearest to inverse(transform)(u + 0.5, v + 0.5).
+    // source pixel nearest to inverse(transform)(u + 0.5, v + 0.5). Source
+    // pixels are the stored picture, before any rotation the file asks
+    // players for; fold MovieInfo::preferredTransform in here to honour it.
     AffineTransform transform;
     // Output is constant frame rate, one frame per frameDuration.
     Rational frameDuration{1, 30};
