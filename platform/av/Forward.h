@@ -18,6 +18,7 @@ struct TimeRange;
 struct MovieInfo;
 struct ExportRequest;
 struct PlanarImage;
+struct VideoEncoderSettings;
 
 class MovieProbe;
 class CompositionExporter;
@@ -31,6 +32,9 @@ class MovieMuxer;
 class VideoEncoder;
 class AacEncoder;
 class AudioTranscoder;
+class AudioCopier;
+class VideoDecoder;
+class PictureRenderer;
 class ToneGenerator;
 class AffineSampler;
 class FrameRateConverter;
