@@ -1,0 +1,48 @@
+#pragma once
+
+// Declarations of the UI stand-in's classes, so a header includes only what
+// it needs.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class CALayer;
+class CAShapeLayer;
+class NSLayoutAnchor;
+class NSLayoutConstraint;
+class NSLayoutDimension;
+class NSLayoutXAxisAnchor;
+class NSLayoutYAxisAnchor;
+class UIAlertAction;
+class UIAlertController;
+class UIApplication;
+class UIBarButtonItem;
+class UIBezierPath;
+class UIButton;
+class UIColor;
+class UIControl;
+class UIEvent;
+class UIFont;
+class UIImage;
+class UIImageView;
+class UIImpactFeedbackGenerator;
+class UILabel;
+class UINavigationController;
+class UINavigationItem;
+class UIResponder;
+class UIScreen;
+class UISwitch;
+class UITextField;
+class UITouch;
+class UITouchSet;
+class UITraitCollection;
+class UIView;
+class UIViewController;
+class UIWindow;
+
+struct CGColor;
+struct CGPath;
+using CGColorRef = std::shared_ptr<const CGColor>;
+using CGPathRef = std::shared_ptr<const CGPath>;
+using CGMutablePathRef = std::shared_ptr<CGPath>;

@@ -1,0 +1,201 @@
+#include "platform/uikit/UIAlertController.h"
+
+#include "platform/foundation/NSLog.h"
+#include "platform/uikit/NSLayoutAnchor.h"
+#include "platform/uikit/NSLayoutConstraint.h"
+#include "platform/uikit/UIButton.h"
+#include "platform/uikit/UIColor.h"
+#include "platform/uikit/UIFont.h"
+#include "platform/uikit/UILabel.h"
+#include "platform/uikit/UIScreen.h"
+#include "platform/uikit/UITextField.h"
+
+#include <algorithm>
+
+MARQEL_DEFINE_CLASS(UIAlertController,
+    method<&UIAlertController::addAction>("addAction:"),
+    method<&UIAlertController::addTextFieldWithConfigurationHandler>("addTextFieldWithConfigurationHandler:"),
+    method<&UIAlertController::message>("message"),
+    method<&UIAlertController::setMessage>("setMessage:"),
+    method<&UIAlertController::preferredStyle>("preferredStyle"),
+    method<&UIAlertController::actionButtonPressed>("actionButtonPressed:"))
+
+namespace {
+constexpr CGFloat padding = 16;
+constexpr CGFloat fieldHeight = 30;
+constexpr CGFloat buttonHeight = 44;
+}  // namespace
+
+UIAlertController::UIAlertController(std::string title, std::string message, UIAlertControllerStyle style)
+    : m_message(std::move(message))
+    , m_style(style)
+{
+    UIViewController::setTitle(title);
+    setModalPresentationStyle(UIModalPresentationCustom);
+}
+
+std::shared_ptr<UIAlertController> UIAlertController::alertControllerWithTitle(const std::string& title,
+    const std::string& message, UIAlertControllerStyle style)
+{
+    return alloc<UIAlertController>(title, message, style);
+}
+
+void UIAlertController::setMessage(const std::string& message)
+{
+    m_message = message;
+    rebuild();
+}
+
+void UIAlertController::setTitle(const std::string& title)
+{
+    UIViewController::setTitle(title);
+    rebuild();
+}
+
+void UIAlertController::addAction(const std::shared_ptr<UIAlertAction>& action)
+{
+    if (!action || std::find(m_actions.begin(), m_actions.end(), action) != m_actions.end())
+        return;
+    m_actions.push_back(action);
+    rebuild();
+}
+
+void UIAlertController::addTextFieldWithConfigurationHandler(
+    const std::function<void(std::shared_ptr<UITextField>)>& handler)
+{
+    if (m_style != UIAlertControllerStyleAlert) {
+        NSLog("UIAlertController: text fields can only be added to an alert");
+        return;
+    }
+    auto field = alloc<UITextField>();
+    m_textFields.push_back(field);
+    if (handler)
+        handler(field);
+    rebuild();
+}
+
+bool UIAlertController::tapActionWithTitle(const std::string& title)
+{
+    for (const auto& action : m_actions)
+        if (action->title() == title && action->isEnabled())
+            return tapAction(action);
+    return false;
+}
+
+bool UIAlertController::tapAction(const std::shared_ptr<UIAlertAction>& action)
+{
+    if (!action || !action->isEnabled())
+        return false;
+    if (std::find(m_actions.begin(), m_actions.end(), action) == m_actions.end())
+        return false;
+    auto presenter = presentingViewController();
+    if (!presenter || isBeingDismissed())
+        return false;
+    auto keepAlive = retained<UIAlertController>();
+    presenter->dismissViewControllerAnimated(false, nullptr);
+    if (action->handler())
+        action->handler()(action);
+    return true;
+}
+
+std::shared_ptr<UIButton> UIAlertController::buttonForAction(const std::shared_ptr<UIAlertAction>& action)
+{
+    view();
+    auto it = std::find(m_actions.begin(), m_actions.end(), action);
+    if (it == m_actions.end())
+        return nullptr;
+    auto index = static_cast<std::size_t>(it - m_actions.begin());
+    return index < m_buttons.size() ? m_buttons[index] : nullptr;
+}
+
+void UIAlertController::actionButtonPressed(const std::shared_ptr<UIButton>& sender)
+{
+    if (!sender)
+        return;
+    auto index = static_cast<std::size_t>(sender->tag());
+    if (index < m_actions.size())
+        tapAction(m_actions[index]);
+}
+
+void UIAlertController::loadView()
+{
+    auto container = alloc<UIView>(UIScreen::mainScreen()->bounds());
+    container->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
+    container->setBackgroundColor(UIColor::colorWithWhite(0, 0.2));
+    setView(container);
+    rebuild();
+}
+
+void UIAlertController::rebuild()
+{
+    if (!isViewLoaded())
+        return;
+    const auto& container = view();
+    if (m_card)
+        m_card->removeFromSuperview();
+    m_buttons.clear();
+    bool sheet = m_style == UIAlertControllerStyleActionSheet;
+    CGFloat width = sheet ? std::max<CGFloat>(container->bounds().size.width - 2 * 8, 0) : cardWidth;
+    auto card = container->add<UIView>();
+    card->setBackgroundColor(UIColor::secondarySystemBackgroundColor());
+    card->layer()->setCornerRadius(14);
+    card->layer()->setCornerCurve(kCACornerCurveContinuous);
+    card->setClipsToBounds(true);
+    m_card = card;
+
+    CGFloat y = padding;
+    auto addLabel = [&](const std::string& text, std::shared_ptr<UIFont> font) {
+        if (text.empty())
+            return;
+        auto label = card->add<UILabel>();
+        label->setText(text);
+        label->setFont(std::move(font));
+        label->setTextAlignment(NSTextAlignmentCenter);
+        label->setNumberOfLines(0);
+        CGSize size = label->sizeThatFits({ width - 2 * padding, 0 });
+        label->setFrame(CGRectMake(padding, y, width - 2 * padding, size.height));
+        y += size.height + 4;
+    };
+    addLabel(title(), UIFont::systemFontOfSize(17, UIFontWeightSemibold));
+    addLabel(m_message, UIFont::systemFontOfSize(13));
+    for (const auto& field : m_textFields) {
+        y += 8;
+        card->addSubview(field);
+        field->setFrame(CGRectMake(padding, y, width - 2 * padding, fieldHeight));
+        y += fieldHeight;
+    }
+    y += padding;
+
+    bool sideBySide = !sheet && m_actions.size() == 2;
+    for (std::size_t i = 0; i < m_actions.size(); ++i) {
+        const auto& action = m_actions[i];
+        auto button = UIButton::buttonWithType(UIButtonTypeSystem);
+        button->setTitle(action->title(), UIControlStateNormal);
+        button->setTag(static_cast<std::int64_t>(i));
+        button->setEnabled(action->isEnabled());
+        if (action->style() == UIAlertActionStyleDestructive)
+            button->setTitleColor(UIColor::systemRedColor(), UIControlStateNormal);
+        if (action->style() == UIAlertActionStyleCancel || action == m_preferredAction)
+            button->titleLabel()->setFont(UIFont::systemFontOfSize(17, UIFontWeightSemibold));
+        button->addTarget(retained(), "actionButtonPressed:", UIControlEventTouchUpInside);
+        if (sideBySide)
+            button->setFrame(CGRectMake(i * width / 2, y, width / 2, buttonHeight));
+        else
+            button->setFrame(CGRectMake(0, y + i * buttonHeight, width, buttonHeight));
+        card->addSubview(button);
+        m_buttons.push_back(button);
+    }
+    CGFloat height = y + (sideBySide ? buttonHeight : buttonHeight * static_cast<CGFloat>(m_actions.size()));
+
+    card->setTranslatesAutoresizingMaskIntoConstraints(false);
+    std::vector<std::shared_ptr<NSLayoutConstraint>> constraints {
+        card->widthAnchor()->constraintEqualToConstant(width),
+        card->heightAnchor()->constraintEqualToConstant(height),
+        card->centerXAnchor()->constraintEqualToAnchor(container->centerXAnchor()),
+    };
+    if (sheet)
+        constraints.push_back(card->bottomAnchor()->constraintEqualToAnchor(container->bottomAnchor(), -8));
+    else
+        constraints.push_back(card->centerYAnchor()->constraintEqualToAnchor(container->centerYAnchor()));
+    NSLayoutConstraint::activateConstraints(constraints);
+}

@@ -1,0 +1,52 @@
+#include "platform/uikit/UILabel.h"
+
+#include "platform/uikit/UIColor.h"
+#include "platform/uikit/UIFont.h"
+
+#include <algorithm>
+#include <cmath>
+
+MARQEL_DEFINE_CLASS(UILabel,
+    method<&UILabel::text>("text"),
+    method<&UILabel::setText>("setText:"),
+    method<&UILabel::textColor>("textColor"),
+    method<&UILabel::setTextColor>("setTextColor:"),
+    method<&UILabel::setFont>("setFont:"),
+    method<&UILabel::setTextAlignment>("setTextAlignment:"))
+
+UILabel::UILabel(CGRect frame)
+    : UIView(frame)
+    , m_textColor(UIColor::labelColor())
+    , m_font(UIFont::systemFontOfSize(17))
+{
+    setUserInteractionEnabled(false);
+}
+
+void UILabel::setTextColor(std::shared_ptr<UIColor> color)
+{
+    m_textColor = color ? std::move(color) : UIColor::labelColor();
+}
+
+void UILabel::setFont(std::shared_ptr<UIFont> font)
+{
+    m_font = font ? std::move(font) : UIFont::systemFontOfSize(17);
+}
+
+CGSize UILabel::sizeThatFits(CGSize size) const
+{
+    // Roughly the advance of the system font: about 0.55 em per character.
+    CGFloat em = m_font->pointSize();
+    std::size_t characters = 0;
+    for (unsigned char c : m_text)
+        if ((c & 0xC0) != 0x80)  // count code points, not bytes
+            ++characters;
+    CGFloat width = std::ceil(static_cast<CGFloat>(characters) * em * 0.55);
+    CGFloat lines = 1;
+    if (m_numberOfLines != 1 && size.width > 0 && width > size.width) {
+        lines = std::ceil(width / size.width);
+        if (m_numberOfLines > 0)
+            lines = std::min<CGFloat>(lines, static_cast<CGFloat>(m_numberOfLines));
+        width = size.width;
+    }
+    return { width, std::ceil(m_font->lineHeight() * lines) };
+}

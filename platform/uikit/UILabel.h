@@ -1,0 +1,45 @@
+#pragma once
+
+// A line (or lines) of text. Like UIKit's, a label ignores touches unless
+// told otherwise, so touches fall through to the view beneath it.
+
+#include "platform/uikit/UIView.h"
+
+#include <string>
+
+enum NSTextAlignment : std::int64_t {
+    NSTextAlignmentLeft = 0,
+    NSTextAlignmentCenter = 1,
+    NSTextAlignmentRight = 2,
+    NSTextAlignmentJustified = 3,
+    NSTextAlignmentNatural = 4,
+};
+
+class UILabel : public UIView {
+    MARQEL_OBJECT(UILabel, UIView)
+public:
+    UILabel() : UILabel(CGRectZero) { }
+    explicit UILabel(CGRect frame);
+
+    const std::string& text() const { return m_text; }
+    void setText(const std::string& text) { m_text = text; }
+    // Unset, the label's colour; setting null restores it.
+    const std::shared_ptr<UIColor>& textColor() const { return m_textColor; }
+    void setTextColor(std::shared_ptr<UIColor> color);
+    const std::shared_ptr<UIFont>& font() const { return m_font; }
+    void setFont(std::shared_ptr<UIFont> font);
+    NSTextAlignment textAlignment() const { return m_textAlignment; }
+    void setTextAlignment(NSTextAlignment alignment) { m_textAlignment = alignment; }
+    std::int64_t numberOfLines() const { return m_numberOfLines; }
+    void setNumberOfLines(std::int64_t lines) { m_numberOfLines = lines; }
+
+    // An estimate from the font size (the renderer measures real glyphs).
+    CGSize sizeThatFits(CGSize size) const override;
+
+private:
+    std::string m_text;
+    std::shared_ptr<UIColor> m_textColor;
+    std::shared_ptr<UIFont> m_font;
+    NSTextAlignment m_textAlignment = NSTextAlignmentNatural;
+    std::int64_t m_numberOfLines = 1;
+};
