@@ -177,7 +177,7 @@ void usage() {
                  "  --quick         2 s source instead of 10 s\n"
                  "  --reps N        timed runs of each case, 1..10 (default 3)\n"
                  "  --dir DIR       where the source and outputs go (default: the build folder)\n"
-                 "  --keep-outputs  leave both cropped movies for inspection\n";
+                 "  --keep-outputs  leave both cropped movies to look at\n";
 }
 
 }  // namespace
