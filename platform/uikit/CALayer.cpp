@@ -55,7 +55,7 @@ void CALayer::setBounds(CGRect bounds)
     if (bounds == m_bounds && !m_boundsAnimation.active)
         return;
     CGSize oldSize = m_bounds.size;
-    m_boundsAnimation.change(animationBlock(), presentationBounds(), bounds);
+    m_boundsAnimation.change(animationBlock(), RunLoop::main().now(), presentationBounds(), bounds);
     m_bounds = bounds;
     geometryChanged(oldSize);
 }
@@ -64,7 +64,7 @@ void CALayer::setPosition(CGPoint position)
 {
     if (position == m_position && !m_positionAnimation.active)
         return;
-    m_positionAnimation.change(animationBlock(), presentationPosition(), position);
+    m_positionAnimation.change(animationBlock(), RunLoop::main().now(), presentationPosition(), position);
     m_position = position;
     geometryChanged(m_bounds.size);
 }
@@ -81,14 +81,14 @@ void CALayer::setAffineTransform(CGAffineTransform transform)
 {
     if (transform == m_transform && !m_transformAnimation.active)
         return;
-    m_transformAnimation.change(animationBlock(), presentationAffineTransform(), transform);
+    m_transformAnimation.change(animationBlock(), RunLoop::main().now(), presentationAffineTransform(), transform);
     m_transform = transform;
     geometryChanged(m_bounds.size);
 }
 
 void CALayer::setOpacity(CGFloat opacity)
 {
-    m_opacityAnimation.change(animationBlock(), presentationOpacity(), opacity);
+    m_opacityAnimation.change(animationBlock(), RunLoop::main().now(), presentationOpacity(), opacity);
     m_opacity = opacity;
 }
 
@@ -135,9 +135,9 @@ void CALayer::setFrame(CGRect frame)
     CGSize oldSize = m_bounds.size;
     const AnimationParameters* block = animationBlock();
     if (bounds != m_bounds || m_boundsAnimation.active)
-        m_boundsAnimation.change(block, presentationBounds(), bounds);
+        m_boundsAnimation.change(block, RunLoop::main().now(), presentationBounds(), bounds);
     if (position != m_position || m_positionAnimation.active)
-        m_positionAnimation.change(block, presentationPosition(), position);
+        m_positionAnimation.change(block, RunLoop::main().now(), presentationPosition(), position);
     if (bounds == m_bounds && position == m_position)
         return;
     m_bounds = bounds;

@@ -75,6 +75,12 @@ void UIApplication::makeKey(UIWindow* window)
         next->becomeKeyWindow();
 }
 
+void UIApplication::resignKey(const UIWindow* window)
+{
+    if (window && window == m_keyWindow)
+        m_keyWindow = nullptr;
+}
+
 std::shared_ptr<UIWindow> UIApplication::topVisibleWindowExcept(const UIWindow* excluded) const
 {
     auto all = windows();

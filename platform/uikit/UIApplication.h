@@ -46,7 +46,10 @@ public:
     std::uint64_t registerWindow(UIWindow* window);
     void unregisterWindow(UIWindow* window);
     void windowVisibilityChanged(UIWindow& window);
+    // Makes `window` key; the previous key window is sent resignKeyWindow.
     void makeKey(UIWindow* window);
+    // `window` stops being key, if it is; nothing is sent.
+    void resignKey(const UIWindow* window);
     UIWindow* keyWindowPointer() const { return m_keyWindow; }
     // Tells every view of every window that the appearance changed.
     void userInterfaceStyleDidChange(UIUserInterfaceStyle previous);

@@ -66,9 +66,14 @@ struct PropertyAnimation {
     }
     // A change of the model value: animated from the presentation value when
     // a block is open, otherwise any running animation is dropped so the
-    // presentation shows the new value at once.
-    void change(const AnimationParameters* block, const T& presentationNow, const T& newValue)
+    // presentation shows the new value at once. Asking again for the value a
+    // running animation already heads to leaves it running, as UIKit's
+    // additive animations do: a fade repeated on every move of a drag still
+    // ends one duration after it began.
+    void change(const AnimationParameters* block, double now, const T& presentationNow, const T& newValue)
     {
+        if (block && runningAt(now) && to == newValue)
+            return;
         if (!block || presentationNow == newValue) {
             active = false;
             return;

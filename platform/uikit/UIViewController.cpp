@@ -254,7 +254,8 @@ void UIViewController::dismissViewControllerAnimated(bool animated, std::functio
     }, done);
 }
 
-void UIViewController::finishDismissal(const std::shared_ptr<UIViewController>& presented, bool animated)
+// By value: callers pass members (m_presented) that this clears.
+void UIViewController::finishDismissal(std::shared_ptr<UIViewController> presented, bool animated)
 {
     if (m_presented != presented)
         return;  // already finished

@@ -87,7 +87,7 @@ protected:
 
 private:
     friend class UINavigationController;
-    void finishDismissal(const std::shared_ptr<UIViewController>& presented, bool animated);
+    void finishDismissal(std::shared_ptr<UIViewController> presented, bool animated);
 
     std::shared_ptr<UIView> m_view;
     bool m_loadingView = false;

@@ -50,9 +50,7 @@ bool UIWindow::isKeyWindow() const
 
 void UIWindow::resignKeyWindow()
 {
-    auto app = UIApplication::sharedApplication();
-    if (app->keyWindowPointer() == this)
-        app->makeKey(nullptr);
+    UIApplication::sharedApplication()->resignKey(this);
 }
 
 void UIWindow::setHidden(bool hidden)
