@@ -44,7 +44,7 @@ public:
     // Chooses the first enabled action with this title, as a tap on its
     // button would. False when the alert is not shown or no enabled action
     // has the title.
-    bool tapActionWithTitle(const std::string& title);
+    [[nodiscard]] bool tapActionWithTitle(const std::string& title);
     bool tapAction(const std::shared_ptr<UIAlertAction>& action);
     // The button shown for an action (loads the view).
     std::shared_ptr<UIButton> buttonForAction(const std::shared_ptr<UIAlertAction>& action);

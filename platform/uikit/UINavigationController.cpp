@@ -36,10 +36,11 @@ UINavigationController::~UINavigationController()
 
 void UINavigationController::watch(const std::shared_ptr<UIViewController>& controller)
 {
-    // The item belongs to the child, which may outlive this controller; the
-    // handler is cleared when the child leaves the stack or this goes.
-    controller->navigationItem()->setChangeHandler([this] {
-        if (isViewLoaded())
+    // The item belongs to the child, which may outlive this controller (or
+    // leave it by other ways than a pop), so the handler checks first.
+    std::weak_ptr<bool> alive = m_alive;
+    controller->navigationItem()->setChangeHandler([this, alive] {
+        if (alive.lock() && isViewLoaded())
             refreshBar();
     });
 }

@@ -36,6 +36,9 @@ private:
     void refreshBar();
     void watch(const std::shared_ptr<UIViewController>& controller);
 
+    // Bar item handlers hold this weakly: they live in the children's items,
+    // which may outlive this controller.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     std::shared_ptr<UIView> m_bar;
     std::shared_ptr<UILabel> m_titleLabel;
     std::shared_ptr<NSLayoutConstraint> m_titleWidth;

@@ -26,8 +26,8 @@ public:
     // A size or scale that is not positive (or not a number) is refused and
     // false returned: no device has one, and everything sized from the
     // screen would be empty.
-    bool setSize(CGSize size);
-    bool setScale(CGFloat scale);
+    [[nodiscard]] bool setSize(CGSize size);
+    [[nodiscard]] bool setScale(CGFloat scale);
     void resetToDefault();
 
 private:

@@ -58,7 +58,7 @@ UIView::UIView() : UIView(CGRectZero) { }
 UIView::UIView(CGRect frame) : UIView(frame, alloc<CALayer>()) { }
 
 UIView::UIView(CGRect frame, std::shared_ptr<CALayer> layer)
-    : m_layer(std::move(layer))
+    : m_layer(layer ? std::move(layer) : alloc<CALayer>())
 {
     m_layer->m_view = this;
     m_layer->setFrame(frame);
@@ -274,8 +274,10 @@ void UIView::insertSubviewAt(const std::shared_ptr<UIView>& view, std::size_t in
         if (old < index)
             --index;
     } else {
-        view->removeFromSuperview();
-        view->willMoveToSuperview(this);
+        if (view->m_superview)
+            view->detachFromSuperview(this);
+        else
+            view->willMoveToSuperview(this);
         if (view->m_layoutPending) {
             view->m_layoutPending = false;
             --pendingRoots;
@@ -355,6 +357,11 @@ void UIView::detachConstraintsCrossing(const UIView* subtreeRoot)
 
 void UIView::removeFromSuperview()
 {
+    detachFromSuperview(nullptr);
+}
+
+void UIView::detachFromSuperview(UIView* newSuperview)
+{
     UIView* parent = m_superview;
     if (!parent)
         return;
@@ -364,7 +371,7 @@ void UIView::removeFromSuperview()
         return;
     std::shared_ptr<UIView> self = *it;  // the parent's entry may be the last owner
     const UIWindow* oldWindow = rootView()->asWindow();
-    willMoveToSuperview(nullptr);
+    willMoveToSuperview(newSuperview);
     parent->willRemoveSubview(self);
     detachConstraintsCrossing(this);
     parent->adjustConstraintReferences(-m_referencesInSubtree);
@@ -373,6 +380,8 @@ void UIView::removeFromSuperview()
     list.erase(std::find(list.begin(), list.end(), self));
     m_superview = nullptr;
     parent->setNeedsLayout();
+    if (newSuperview)
+        return;
     if (m_needsLayout || m_referencesInSubtree > 0)
         markLayoutPending();
     didMoveToSuperview();

@@ -237,6 +237,9 @@ private:
     static void runLayoutPass(UIView& root);
     static void layoutSubviewsTopDown(UIView& view);
     void insertSubviewAt(const std::shared_ptr<UIView>& view, std::size_t index);
+    // Takes the view out of its superview on its way to `newSuperview`
+    // (null: removal), so a move notifies once, from the insertion.
+    void detachFromSuperview(UIView* newSuperview);
     void adjustConstraintReferences(std::int64_t delta);
     void detachConstraintsCrossing(const UIView* subtreeRoot);
     void notifyWindowChange(const UIWindow* oldWindow);

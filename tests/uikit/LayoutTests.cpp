@@ -223,6 +223,63 @@ TEST_F(Layout, LayoutSubviewsRunsOnceAfterTheSizeChanges)
     EXPECT_EQ(counted->passes, before + 1);
 }
 
+TEST_F(Layout, AViewThatGoesTakesItsConstraintsWithIt)
+{
+    auto follower = root->add<UIView>(CGRectMake(0, 0, 10, 10));
+    std::shared_ptr<NSLayoutConstraint> tie;
+    std::shared_ptr<UIView> orphan;
+    {
+        auto leader = root->add<UIView>(CGRectMake(100, 100, 50, 50));
+        tie = zr::leading(follower, leader->trailingAnchor(), 0);
+        EXPECT_EQ(follower->frame().origin.x, 150);
+        leader->removeFromSuperview();  // ties across the cut go
+        EXPECT_FALSE(tie->isActive());
+        orphan = leader->add<UIView>();
+        tie = zr::leading(orphan, leader->trailingAnchor(), 0);
+        EXPECT_TRUE(tie->isActive());  // inside the removed subtree: kept
+    }
+    // The leader is gone while its subview lives on.
+    EXPECT_FALSE(tie->isActive());
+    EXPECT_EQ(orphan->superview(), nullptr);
+    EXPECT_EQ(tie->firstItem(), orphan);
+    EXPECT_EQ(tie->secondItem(), nullptr);  // names no view, and never a freed one
+    root->addSubview(orphan);
+    root->layoutIfNeeded();
+    tie->setActive(true);  // cannot come back to life
+    EXPECT_FALSE(tie->isActive());
+}
+
+TEST_F(Layout, AViewCannotBeAddedInsideItself)
+{
+    auto outer = root->add<UIView>(CGRectMake(0, 0, 100, 100));
+    auto inner = outer->add<UIView>(CGRectMake(0, 0, 10, 10));
+    inner->addSubview(outer);
+    outer->addSubview(outer);
+    EXPECT_EQ(outer->superview(), root);
+    EXPECT_TRUE(inner->subviews().empty());
+}
+
+class WindowWatcher : public UIView {
+    MARQEL_OBJECT(WindowWatcher, UIView)
+public:
+    void didMoveToWindow() override { windows.push_back(window()); }
+    std::vector<std::shared_ptr<UIWindow>> windows;
+};
+
+TEST_F(Layout, MovingAViewWithinAWindowDoesNotTakeItOutOfTheWindow)
+{
+    auto first = root->add<UIView>();
+    auto second = root->add<UIView>();
+    auto watcher = first->add<WindowWatcher>();
+    ASSERT_EQ(watcher->windows.size(), 1u);
+    second->addSubview(watcher);
+    EXPECT_EQ(watcher->windows.size(), 1u);
+    watcher->removeFromSuperview();
+    ASSERT_EQ(watcher->windows.size(), 2u);
+    EXPECT_EQ(watcher->windows[1], nullptr);
+}
+
 }  // namespace
 
 MARQEL_DEFINE_CLASS(LayoutCounter)
+MARQEL_DEFINE_CLASS(WindowWatcher)

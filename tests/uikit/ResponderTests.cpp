@@ -39,7 +39,7 @@ public:
     }
     void touchesEnded(const UITouchSet&, const std::shared_ptr<UIEvent>&) override { ++ended; }
     void touchesCancelled(const UITouchSet&, const std::shared_ptr<UIEvent>&) override { ++cancelled; }
-    std::vector<std::shared_ptr<UIView>> began;
+    std::vector<std::weak_ptr<UIView>> began;  // weak: the view may be this one
     CGPoint where {};
     int moves = 0, ended = 0, cancelled = 0;
 };
@@ -205,7 +205,7 @@ TEST_F(ResponderChain, DecorationsPassTheirTouchesToTheViewBeneathThem)
     auto app = UIApplication::sharedApplication();
     app->sendTouch(UITouchPhaseBegan, { 71, 298 });
     ASSERT_EQ(box->began.size(), 1u);
-    EXPECT_EQ(box->began[0], handle);
+    EXPECT_EQ(box->began[0].lock(), handle);
     EXPECT_EQ(box->where, CGPointMake(1, 1));
     app->sendTouch(UITouchPhaseMoved, { 171, 398 });
     EXPECT_EQ(box->where, CGPointMake(101, 101));
