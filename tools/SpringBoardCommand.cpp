@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Foundation.h"
 #include "platform/springboard/SpringBoardHost.h"
+#include "tools/ScenarioRunner.h"
 
 #include <csignal>
 #include <iostream>
@@ -19,9 +20,16 @@ void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
     static bool virtualClock = false;
     command->add_option("--for", seconds, "Run for this many seconds, then exit (default: until Ctrl-C)");
     command->add_flag("--virtual-clock", virtualClock, "Run on the virtual clock (time jumps when idle)");
+    static std::string script;
+    command->add_option("--script", script, "Play a scenario file as a simulated user (on the virtual clock), then exit")
+        ->check(CLI::ExistingFile);
     command->callback([&options] {
         prepareDevice(options);
         ensureInstalled();
+        if (!script.empty()) {
+            runScenario(script);
+            return;
+        }
         RunLoop::main().reset(virtualClock ? ClockKind::Virtual : ClockKind::Real);
         auto report = SpringBoardHost::shared().boot();
         std::cout << host::describe(report) << std::flush;

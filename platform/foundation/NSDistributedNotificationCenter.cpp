@@ -90,18 +90,22 @@ void NSDistributedNotificationCenter::receive()
             return;
         }
         std::string payload(buffer, static_cast<std::size_t>(n));
-        // The object part after the NUL is not delivered: no observer here uses it.
-        std::string name = payload.substr(0, payload.find('\0'));
+        // "name NUL sender-pid": the object is not delivered, no observer here uses it.
+        auto separator = payload.find('\0');
+        std::string name = payload.substr(0, separator);
+        bool fromThisProcess = separator != std::string::npos && payload.substr(separator + 1) == std::to_string(getpid());
         auto local = m_local;
         RunLoop::main().post([local, name] { local->postNotificationName(name, nullptr); });
+        // A post to ourselves was in flight until it reached the main queue.
+        if (fromThisProcess)
+            RunLoop::main().endWork();
     }
 }
 
 void NSDistributedNotificationCenter::postNotificationName(const std::string& name, const id& object)
 {
-    std::string payload = name;
-    if (object)
-        payload += std::string(1, '\0') + object->description();
+    (void)object;
+    std::string payload = name + std::string(1, '\0') + std::to_string(getpid());
     std::string folder = DevicePath::host(runFolder);
     std::error_code ec;
     int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
@@ -113,7 +117,14 @@ void NSDistributedNotificationCenter::postNotificationName(const std::string& na
         sockaddr_un address;
         if (!fillAddress(address, entry.path().string()))
             continue;
+        // Delivery to our own socket is work in flight, so the virtual clock
+        // waits for it rather than racing past it.
+        bool toSelf = entry.path().string() == m_socketPath;
+        if (toSelf)
+            RunLoop::main().beginWork();
         ssize_t sent = ::sendto(fd, payload.data(), payload.size(), MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        if (toSelf && sent < 0)
+            RunLoop::main().endWork();
         if (sent < 0 && (errno == ECONNREFUSED || errno == ENOENT)) {
             std::error_code ignored;
             std::filesystem::remove(entry.path(), ignored);  // its process is gone

@@ -2,8 +2,8 @@
 
 #include "platform/runtime/ClassBuilder.h"
 
-// SpringBoard's application class. Private: the tweak finds it by name.
-// FIXME: derive from UIApplication once the view layer is in the host.
+// SpringBoard's application object. Private: the tweak finds the class by
+// name. Touches and windows are UIApplication's, which the host drives.
 class SpringBoard : public Object {
     MARQEL_OBJECT(SpringBoard, Object)
 public:

@@ -5,6 +5,7 @@
 #include "platform/photos/Photos.h"
 #include "platform/springboard/NoticeCenter.h"
 #include "platform/springboard/SpringBoard.h"
+#include "platform/uikit/UIScreen.h"
 
 #include <dlfcn.h>
 
@@ -54,6 +55,8 @@ host::BootReport SpringBoardHost::boot()
         NoticeCenter::shared().add(NoticeCenter::fromRequest(*request));
     });
     auto recorder = objc_cast<RPScreenRecorder>(RPScreenRecorder::sharedRecorder());
+    CGRect pixels = UIScreen::mainScreen()->nativeBounds();
+    recorder->setScreenSize(static_cast<int>(pixels.size.width), static_cast<int>(pixels.size.height));
     recorder->setFinishedMovieHandler([this](const std::string& moviePath) { movieFinished(moviePath); });
 
     msgSend<void>(m_application, "applicationDidFinishLaunching:", m_application);

@@ -86,6 +86,7 @@ inline std::int64_t read(const IntegerKey& key) { return manager()->integerForKe
 // The whole number the kit hands back, widened to double as every reader does.
 inline double read(const NumberKey& key) { return static_cast<double>(manager()->floatForKey(key.name, key.defaultValue, domain)); }
 inline std::string readHex(const ColourKey& key) { return manager()->colourHexForKey(key.name, key.defaultValue, domain); }
+inline std::shared_ptr<UIColor> read(const ColourKey& key) { return manager()->colourForKey(key.name, key.defaultValue, domain); }
 
 // The value a reader of this key sees, as text.
 inline std::string readText(const KeyInfo& key)

@@ -2,6 +2,8 @@
 
 #include "platform/foundation/Foundation.h"
 #include "tweak/core/MarqelConfig.h"
+#include "tweak/core/MarqelWindow.h"
+#include "tweak/crop/MarqelRecordingManager.h"
 
 namespace RecordingFlow {
 
@@ -82,9 +84,14 @@ void applicationDidFinishLaunching(Object* self, SEL cmd, id application)
 {
     previousApplicationDidFinishLaunching(self, cmd, application);
     id app = self->retained();
-    // FIXME: the overlay window and the crop engine join the wiring here.
+    auto window = alloc<MarqelWindow>()->init();
+    window->setDelegate(app);
+    overlayWindow = window;
     recordingStartedByMarqel.store(0, std::memory_order_relaxed);
     currentConfig = alloc<MarqelConfig>();
+    auto manager = alloc<MarqelRecordingManager>()->initWithConfig(currentConfig);
+    manager->setDelegate(app);
+    recordingManager = manager;
     NSDistributedNotificationCenter::defaultCenter()->addObserver(app, sel_registerName("showMarqelWindow"), invokeNotification, nullptr);
     NSNotificationCenter::defaultCenter()->addObserver(app, sel_registerName("beginCropTheVideo"), finishedNotification, nullptr);
 }

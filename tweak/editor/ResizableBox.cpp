@@ -1,0 +1,152 @@
+#include "tweak/editor/ResizableBox.h"
+
+#include "kit/UIView+ZRLayout.h"
+#include "tweak/core/MarqelPreferences.h"
+#include "tweak/editor/BoxGeometry.h"
+#include "tweak/editor/MarqelAreaProtocol.h"
+
+MARQEL_DEFINE_CLASS_LAZY(ResizableBox,
+    method<&ResizableBox::initWithFrame>("initWithFrame:"),
+    method<&ResizableBox::updateDashFrame>("updateDashFrame"),
+    method<&ResizableBox::rectLabel>("rectLabel"),
+    method<&ResizableBox::dashBorder>("dashBorder"),
+    method<&ResizableBox::delegate>("delegate"),
+    method<&ResizableBox::setDelegate>("setDelegate:"),
+    method<&ResizableBox::handlerColour>("handlerColour"),
+    method<&ResizableBox::borderColour>("borderColour"))
+
+namespace {
+namespace P = MarqelPreferences;
+
+enum class Across { Leading, Centre, Trailing };
+enum class Down { Top, Centre, Bottom };
+
+struct Handle {
+    CGFloat width, height;
+    Across across;
+    Down down;
+};
+
+// Every bar straddles the outline: 2.5 points outside, 2.5 inside.
+constexpr Handle handleTable[12] = {
+    { 5, 25, Across::Leading, Down::Top },
+    { 25, 5, Across::Leading, Down::Top },
+    { 25, 5, Across::Centre, Down::Top },
+    { 25, 5, Across::Trailing, Down::Top },
+    { 5, 25, Across::Trailing, Down::Top },
+    { 5, 25, Across::Trailing, Down::Centre },
+    { 25, 5, Across::Trailing, Down::Bottom },
+    { 5, 25, Across::Trailing, Down::Bottom },
+    { 25, 5, Across::Centre, Down::Bottom },
+    { 25, 5, Across::Leading, Down::Bottom },
+    { 5, 25, Across::Leading, Down::Bottom },
+    { 5, 25, Across::Leading, Down::Centre },
+};
+}  // namespace
+
+std::shared_ptr<ResizableBox> ResizableBox::initWithFrame(CGRect frame)
+{
+    setFrame(frame);
+    setMultipleTouchEnabled(true);
+
+    m_handlerColour = P::read(P::areaHandlerColour);
+    m_borderColour = P::read(P::areaBorderColour);
+
+    m_dashBorder = CAShapeLayer::layer();
+    m_dashBorder->setStrokeColor(m_borderColour->CGColor());
+    m_dashBorder->setLineWidth(2);
+    m_dashBorder->setFillColor(nullptr);
+    if (P::read(P::toggleDashLine))
+        m_dashBorder->setLineDashPattern({ 6, 8 });
+    CGRect own = CGRectMake(0, 0, frame.size.width, frame.size.height);
+    m_dashBorder->setFrame(own);
+    m_dashBorder->setPath(UIBezierPath::bezierPathWithRect(own)->CGPath());
+    layer()->addSublayer(m_dashBorder);
+
+    for (const auto& spec : handleTable) {
+        auto bar = add<UIView>();
+        bar->setBackgroundColor(m_handlerColour);
+        bar->layer()->setCornerRadius(2);
+        bar->layer()->setCornerCurve(kCACornerCurveContinuous);
+        // Decoration: a touch on a bar is the box's touch.
+        bar->setUserInteractionEnabled(false);
+        zr::size(*bar, spec.width, spec.height);
+        switch (spec.across) {
+        case Across::Leading: zr::leading(*bar, leadingAnchor(), -2.5); break;
+        case Across::Centre: zr::x(*bar, centerXAnchor()); break;
+        case Across::Trailing: zr::trailing(*bar, trailingAnchor(), 2.5); break;
+        }
+        switch (spec.down) {
+        case Down::Top: zr::top(*bar, topAnchor(), -2.5); break;
+        case Down::Centre: zr::y(*bar, centerYAnchor()); break;
+        case Down::Bottom: zr::bottom(*bar, bottomAnchor(), 2.5); break;
+        }
+        m_handles.push_back(bar);
+    }
+
+    m_rectLabel = add<UILabel>();
+    m_rectLabel->setBackgroundColor(UIColor::blackColor()->colorWithAlphaComponent(0.4));
+    m_rectLabel->setTextColor(UIColor::whiteColor());
+    m_rectLabel->setTextAlignment(NSTextAlignmentCenter);
+    m_rectLabel->setFont(UIFont::systemFontOfSize(14));
+    m_rectLabel->layer()->setCornerRadius(4);
+    m_rectLabel->layer()->setCornerCurve(kCACornerCurveContinuous);
+    m_rectLabel->setClipsToBounds(true);
+    m_rectLabel->setAlpha(0);
+    m_rectLabel->setUserInteractionEnabled(false);
+    zr::size(*m_rectLabel, 100, 18);
+    zr::x(*m_rectLabel, centerXAnchor());
+    zr::bottom(*m_rectLabel, bottomAnchor(), -10);
+    return retained<ResizableBox>();
+}
+
+void ResizableBox::touchesBegan(const UITouchSet& touches, const std::shared_ptr<UIEvent>&)
+{
+    auto touch = touches.anyObject();
+    if (!touch)
+        return;
+    auto parent = superview();
+    _startTL = touch->locationInView(this);
+    _startParentTL = touch->locationInView(parent.get());
+    _startFrame = frame();
+    _startCenter = center();
+    _tl = BoxGeometry::regionAt(_startTL, frame().size);
+    updateDashFrame();
+    msgSend<void>(delegate(), MarqelAreaProtocol::beginResizeArea);
+    m_rectLabel->setAlpha(1);
+    m_rectLabel->setText(BoxGeometry::readout(frame().size));
+}
+
+void ResizableBox::touchesMoved(const UITouchSet& touches, const std::shared_ptr<UIEvent>&)
+{
+    auto touch = touches.anyObject();
+    auto parent = superview();
+    if (!touch || !parent)
+        return;
+    _currentTL = touch->locationInView(this);
+    _currentParentTL = touch->locationInView(parent.get());
+    CGRect next = BoxGeometry::frameAfterMove(_tl, { _startTL, _startParentTL, _startFrame }, { _currentTL, _currentParentTL },
+        frame(), parent->frame().size);
+    setFrame(next);
+    updateDashFrame();
+    m_rectLabel->setAlpha(1);
+    m_rectLabel->setText(BoxGeometry::readout(next.size));
+    msgSend<void>(delegate(), MarqelAreaProtocol::resizeAreaFrameChanged);
+}
+
+void ResizableBox::finishTouch()
+{
+    m_rectLabel->setAlpha(0);
+    m_rectLabel->setText(BoxGeometry::readout(frame().size));
+    msgSend<void>(delegate(), MarqelAreaProtocol::didFinishedResizeArea);
+}
+
+void ResizableBox::touchesEnded(const UITouchSet&, const std::shared_ptr<UIEvent>&) { finishTouch(); }
+void ResizableBox::touchesCancelled(const UITouchSet&, const std::shared_ptr<UIEvent>&) { finishTouch(); }
+
+void ResizableBox::updateDashFrame()
+{
+    CGRect own = CGRectMake(0, 0, frame().size.width, frame().size.height);
+    m_dashBorder->setFrame(own);
+    m_dashBorder->setPath(UIBezierPath::bezierPathWithRect(own)->CGPath());
+}
