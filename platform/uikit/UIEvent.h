@@ -4,6 +4,7 @@
 
 #include "platform/runtime/ClassBuilder.h"
 #include "platform/uikit/UITouch.h"
+#include "platform/uikit/UITouchSet.h"
 
 enum UIEventType : std::int64_t {
     UIEventTypeTouches = 0,

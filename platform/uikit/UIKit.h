@@ -31,6 +31,7 @@
 #include "platform/uikit/UISwitch.h"
 #include "platform/uikit/UITextField.h"
 #include "platform/uikit/UITouch.h"
+#include "platform/uikit/UITouchSet.h"
 #include "platform/uikit/UITraitCollection.h"
 #include "platform/uikit/UIView.h"
 #include "platform/uikit/UIViewAnimation.h"

@@ -8,6 +8,7 @@
 #include "platform/runtime/ClassBuilder.h"
 #include "platform/uikit/Forward.h"
 #include "platform/uikit/UITouch.h"
+#include "platform/uikit/UITouchSet.h"
 
 class UIResponder : public Object {
     MARQEL_OBJECT(UIResponder, Object)

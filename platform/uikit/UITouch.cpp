@@ -3,7 +3,6 @@
 #include "platform/uikit/UIView.h"
 #include "platform/uikit/UIWindow.h"
 
-#include <algorithm>
 
 MARQEL_DEFINE_CLASS(UITouch,
     method<&UITouch::phase>("phase"),
@@ -55,15 +54,4 @@ CGPoint UITouch::locationInView(const UIView* view) const
 CGPoint UITouch::previousLocationInView(const UIView* view) const
 {
     return locationOf(m_previousScreenLocation, view);
-}
-
-bool UITouchSet::containsObject(const std::shared_ptr<UITouch>& touch) const
-{
-    return std::find(m_touches.begin(), m_touches.end(), touch) != m_touches.end();
-}
-
-void UITouchSet::addObject(std::shared_ptr<UITouch> touch)
-{
-    if (touch && !containsObject(touch))
-        m_touches.push_back(std::move(touch));
 }

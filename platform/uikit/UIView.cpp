@@ -412,7 +412,8 @@ void UIView::willRemoveSubview(const std::shared_ptr<UIView>&) { }
 
 CGPoint UIView::convertPointToScreen(CGPoint point) const
 {
-    layoutIfPlacedByPendingConstraints();
+    for (const UIView* v = this; v; v = v->m_superview)
+        v->layoutIfPlacedByPendingConstraints();
     for (const UIView* v = this; v; v = v->m_superview)
         point = v->m_layer->convertPointToSuperlayer(point);
     return point;
