@@ -5,8 +5,9 @@
 // and an ordered tree of sublayers. A view's layer holds the view's
 // geometry; changes to it inside a UIView animation block are recorded as
 // animations, and the presentation accessors read their values at the run
-// loop's time. Layers that back no view change at once (implicit layer
-// animations are not imitated).
+// loop's time. Layers that back no view change at once.
+// FIXME: implicit animations of standalone layers, and animated colours, are
+// not imitated; the screens ask for neither.
 
 #include "platform/runtime/ClassBuilder.h"
 #include "platform/uikit/CGColor.h"

@@ -29,6 +29,8 @@ constexpr std::array<const char*, 11> catalog = {
 };
 
 // Symbols draw at the body text size unless configured otherwise.
+// FIXME: no symbol configurations (point size, weight) yet; image views size
+// symbols by their own frames.
 constexpr CGSize symbolSize { 20, 20 };
 
 struct PngHeader {

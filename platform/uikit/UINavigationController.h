@@ -3,8 +3,8 @@
 // A stack of controllers under a navigation bar. The bar shows the top
 // controller's navigation item: its title in the middle, its right items
 // from the right edge inwards, its left items (or a back button once
-// something has been pushed) from the left. Pushes and pops are not
-// animated.
+// something has been pushed) from the left.
+// FIXME: pushes and pops are not animated.
 
 #include "platform/uikit/UIViewController.h"
 
