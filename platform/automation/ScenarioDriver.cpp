@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <set>
 #include <sstream>
 
 namespace automation {
@@ -459,6 +460,48 @@ void ScenarioDriver::expect(const std::vector<std::string>& w)
             seen = seen || notice.title.find(text) != std::string::npos || notice.message.find(text) != std::string::npos;
         if (!seen)
             fail("a notice containing \"" + text + "\"", std::to_string(NoticeCenter::notices().size()) + " notices without it");
+    } else if (what == "log-count") {
+        need(w, 4, "expect log-count N TEXT");
+        std::string text = w[3];
+        for (std::size_t i = 4; i < w.size(); ++i)
+            text += " " + w[i];
+        std::size_t count = 0;
+        for (const auto& line : SystemLog::shared().lines(m_logMark))
+            count += line.find(text) != std::string::npos;
+        if (count != static_cast<std::size_t>(number(w[2])))
+            fail(w[2] + " log lines containing \"" + text + "\"", std::to_string(count));
+    } else if (what == "launched") {
+        need(w, 3, "expect launched BUNDLE");
+        auto launches = NoticeCenter::launches();
+        if (launches.empty() || launches.back() != w[2])
+            fail("a launch of " + w[2], launches.empty() ? "none" : launches.back());
+    } else if (what == "completion-notices") {
+        // Every completion notice as built: fields in order, three fresh
+        // identifiers each, none shared between notices, published on the
+        // server's queue to the four lowest destinations.
+        need(w, 3, "expect completion-notices N");
+        static const std::string order = "setTitle:,setMessage:,setSectionID:,setBulletinID:,setRecordID:,setPublisherBulletinID:,"
+                                         "setDate:,setDefaultAction:,setClearable:,setShowsMessagePreview:,setPublicationDate:,setLastInterruptDate:";
+        std::set<std::string> identifiers;
+        std::size_t count = 0;
+        for (const auto& n : NoticeCenter::notices()) {
+            if (n.section != "com.apple.mobileslideshow")
+                continue;
+            ++count;
+            if (n.title != "Marqel" || n.message != "Your cropped screen recording is rendered and ready.")
+                fail("the completion notice's title and message", n.title + ": " + n.message);
+            if (n.setters != order)
+                fail("the fields set in order " + order, n.setters);
+            if (n.launchBundleID != "com.apple.mobileslideshow")
+                fail("a tap that opens Photos", "\"" + n.launchBundleID + "\"");
+            if (n.destinations != 15 || !n.onServerQueue)
+                fail("destinations 15 on the server's queue", std::to_string(n.destinations) + (n.onServerQueue ? " on" : " off") + " the queue");
+            for (const auto* id : { &n.bulletinID, &n.recordID, &n.publisherBulletinID })
+                if (id->empty() || !identifiers.insert(*id).second)
+                    fail("fresh, distinct identifiers", "\"" + *id + "\" again");
+        }
+        if (count != static_cast<std::size_t>(number(w[2])))
+            fail(w[2] + " completion notices", std::to_string(count));
     } else if (what == "notices") {
         need(w, 3, "expect notices N");
         auto count = NoticeCenter::notices().size();
@@ -522,6 +565,32 @@ void ScenarioDriver::runStep(const std::string& line)
     } else if (step == "wait") {
         need(w, 2, "wait SECONDS");
         wait(number(w[1]));
+    } else if (step == "record-start") {
+        // The system's own Control Center button, without the overlay.
+        bool microphone = w.size() > 1 && w[1] == "mic";
+        msgSend<void>(RPScreenRecorder::sharedRecorder(), "startSystemRecordingWithMicrophoneEnabled:handler:", microphone,
+            RPScreenRecorder::StartHandler());
+        RunLoop::main().drain();
+    } else if (step == "replaykit-notices") {
+        need(w, 2, "replaykit-notices dispatcher|bulletin-server");
+        if (w[1] == "dispatcher")
+            SpringBoardHost::shared().setReplayKitNotices(SpringBoardHost::ReplayKitNotices::ThroughDispatcher);
+        else if (w[1] == "bulletin-server")
+            SpringBoardHost::shared().setReplayKitNotices(SpringBoardHost::ReplayKitNotices::ThroughBulletinServer);
+        else
+            throw StepFailure("replaykit-notices takes dispatcher or bulletin-server");
+    } else if (step == "tap-notice") {
+        need(w, 2, "tap-notice TEXT");
+        std::string text = rest(line, 1);
+        auto all = NoticeCenter::notices();
+        for (std::size_t i = all.size(); i-- > 0;) {
+            if (all[i].title.find(text) != std::string::npos || all[i].message.find(text) != std::string::npos) {
+                NoticeCenter::shared().tap(i);
+                RunLoop::main().drain();
+                return;
+            }
+        }
+        throw StepFailure("no notice contains \"" + text + "\"");
     } else if (step == "record-stop") {
         stopRecording(w.size() > 1 ? w[1] : "status-bar");
     } else if (step == "wait-crop") {

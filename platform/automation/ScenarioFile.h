@@ -12,6 +12,9 @@
 //   tap X Y | tap-symbol NAME | tap-title TEXT
 //   type TEXT                 into the text field of the alert on screen
 //   wait SECONDS              virtual time
+//   record-start [mic]        start a recording with the system's own button
+//   replaykit-notices dispatcher|bulletin-server   how the system announces saved recordings (before boot)
+//   tap-notice TEXT           tap the newest notice containing TEXT
 //   record-stop [status-bar|control-center]
 //   wait-crop [TIMEOUT]       until the cropped movie's notice is posted
 //   snapshot FILE.png         a picture of the screen
@@ -31,6 +34,9 @@
 //   expect deleted N          videos in Recently Deleted
 //   expect notice TEXT        a posted notice's title or message contains TEXT
 //   expect notices N          notices posted
+//   expect completion-notices N  that many "rendered and ready" notices, each built right
+//   expect log-count N TEXT   exactly N system log lines since boot contain TEXT
+//   expect launched BUNDLE    the last application launched from a notice
 //   expect video W H          pixel size of the newest video
 
 #include "platform/automation/ScenarioDriver.h"

@@ -8,7 +8,8 @@ MARQEL_DEFINE_CLASS(RPScreenRecorder,
     classMethod<&RPScreenRecorder::sharedRecorder>("sharedRecorder"),
     method<&RPScreenRecorder::startSystemRecordingWithMicrophoneEnabled>("startSystemRecordingWithMicrophoneEnabled:handler:"),
     method<&RPScreenRecorder::stopSystemRecording>("stopSystemRecording"),
-    method<&RPScreenRecorder::recordingDidStopWithError>("recordingDidStopWithError:movieURL:"))
+    method<&RPScreenRecorder::recordingDidStopWithError>("recordingDidStopWithError:movieURL:"),
+    method<&RPScreenRecorder::isRecording>("isRecording"))
 
 MARQEL_DEFINE_CLASS_LAZY(RPControlCenterModule,
     classMethod<&RPControlCenterModule::sharedModule>("sharedModule"),
@@ -44,7 +45,7 @@ void RPScreenRecorder::setScreenSize(int pixelWidth, int pixelHeight)
 void RPScreenRecorder::setScreenSource(ScreenSource source) { m_source = std::move(source); }
 void RPScreenRecorder::setFinishedMovieHandler(FinishedMovieHandler handler) { m_finished = std::move(handler); }
 
-std::int64_t RPScreenRecorder::framesRecorded() const { return m_writer ? m_writer->framesWritten() : 0; }
+std::int64_t RPScreenRecorder::framesRecorded() const { return m_framesCaptured; }
 
 std::shared_ptr<const ScreenFrame> RPScreenRecorder::capture()
 {

@@ -47,6 +47,8 @@ Notice NoticeCenter::fromBulletin(const BBBulletin& bulletin, std::uint64_t dest
     n.launchBundleID = bulletin.defaultAction() ? bulletin.defaultAction()->launchBundleID() : "";
     n.destinations = destinations;
     n.onServerQueue = onServerQueue;
+    for (const auto& setter : bulletin.setterLog())
+        n.setters += (n.setters.empty() ? "" : ",") + setter;
     return n;
 }
 
@@ -78,6 +80,7 @@ void NoticeCenter::add(const Notice& notice)
     entry.set("launchBundleID", PlistValue(notice.launchBundleID));
     entry.set("destinations", PlistValue(static_cast<std::int64_t>(notice.destinations)));
     entry.set("onServerQueue", PlistValue(notice.onServerQueue));
+    entry.set("setters", PlistValue(notice.setters));
     list.push_back(PlistValue(entry));
     contents.set("notices", PlistValue(list));
     save(contents);
@@ -103,6 +106,7 @@ std::vector<Notice> NoticeCenter::notices()
         n.recordID = text(*d, "recordID");
         n.publisherBulletinID = text(*d, "publisherBulletinID");
         n.launchBundleID = text(*d, "launchBundleID");
+        n.setters = text(*d, "setters");
         if (const PlistValue* date = d->find("date"); date && date->is<PlistDate>())
             n.date = date->get<PlistDate>()->secondsSince1970;
         if (const PlistValue* dest = d->find("destinations"); dest && dest->is<std::int64_t>())

@@ -25,6 +25,7 @@ struct Notice {
     std::string launchBundleID;  // what a tap opens; empty for none
     std::uint64_t destinations = 0;
     bool onServerQueue = false;
+    std::string setters;  // the bulletin's setters in the order they were sent, comma-separated
 };
 
 class NoticeCenter {

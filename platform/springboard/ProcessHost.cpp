@@ -28,6 +28,9 @@ std::vector<MethodChange> methodChanges(const std::vector<std::string>& classNam
 
 substrate::LoadReport startProcess(const std::string& executablePath, const std::string& bundleIdentifier)
 {
+    // The folders every phone has, whatever has been installed.
+    for (const char* folder : { "/tmp", "/var/mobile/Library/Preferences", "/var/mobile/Media" })
+        NSFileManager::defaultManager()->createDirectoryAtPath(folder);
     NSProcessInfo::processInfo()->setArguments({ executablePath });
     NSBundle::mainBundle()->setBundleIdentifier(bundleIdentifier);
     foundation::installSystemLogForSubstrate();

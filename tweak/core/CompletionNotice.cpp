@@ -30,7 +30,10 @@ void capture(const id& server)
 void lookUpQueue()
 {
     ++lookups;
-    void* handle = dlopen(nullptr, RTLD_GLOBAL);
+    NSLog("marqel: looking up the bulletin server queue");
+    // The process's own global scope. The phone's loader takes RTLD_GLOBAL
+    // alone; this one also wants a binding mode.
+    void* handle = dlopen(nullptr, RTLD_LAZY | RTLD_GLOBAL);
     if (!handle)
         return;
     if (auto* slot = static_cast<std::weak_ptr<DispatchQueue>*>(dlsym(handle, "__BBServerQueue")))

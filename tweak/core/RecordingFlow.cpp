@@ -115,13 +115,16 @@ void recordButtonPressedWithConfig(Object*, SEL, id configObject)
         id recorder = msgSendClass<id>(recorderClass, "sharedRecorder");
         // A recording that cannot start must not leave the run marked as
         // ours: the next recording made with the system's own button would
-        // be cropped to a stale rectangle and its original deleted.
-        StartHandler handler = [](id error) {
+        // be cropped to a stale rectangle and its original deleted. When
+        // the refusal is because our own recording is already running, the
+        // run stays ours and will be cropped with this newer config.
+        StartHandler handler = [recorder](id error) {
             if (!error)
                 return;
-            dispatch_async(dispatch_get_main_queue(), [error] {
+            dispatch_async(dispatch_get_main_queue(), [recorder, error] {
                 NSLog("marqel: screen recording did not start: %@", error);
-                recordingStartedByMarqel.store(0, std::memory_order_relaxed);
+                if (!msgSend<bool>(recorder, "isRecording"))
+                    recordingStartedByMarqel.store(0, std::memory_order_relaxed);
             });
         };
         msgSend<void>(recorder, "startSystemRecordingWithMicrophoneEnabled:handler:", config->toggleMicrophone(), handler);

@@ -1,0 +1,21 @@
+#pragma once
+
+// Declarations of the compositor's classes, so a header includes only what
+// it needs.
+
+typedef struct _cairo cairo_t;
+typedef struct _cairo_surface cairo_surface_t;
+
+class BitmapLayer;
+class GradientLayer;
+
+namespace render {
+class Compositor;
+class ImageCache;
+class LayerPainter;
+class Status;
+class Surface;
+class TextPainter;
+class Window;
+struct RGBA;
+}  // namespace render

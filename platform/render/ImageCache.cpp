@@ -1,0 +1,39 @@
+#include "platform/render/ImageCache.h"
+
+#include "platform/foundation/DevicePath.h"
+#include "platform/foundation/NSLog.h"
+#include "platform/uikit/UIImage.h"
+
+#include <algorithm>
+
+namespace render {
+
+cairo_surface_t* ImageCache::surfaceFor(const UIImage& image)
+{
+    const std::string& path = image.filePath();
+    if (path.empty())
+        return nullptr;
+    ++m_clock;
+    if (auto it = m_entries.find(path); it != m_entries.end()) {
+        it->second.lastUse = m_clock;
+        return it->second.surface.cairoSurface();
+    }
+    if (m_entries.size() >= capacity) {
+        auto oldest = std::min_element(m_entries.begin(), m_entries.end(),
+            [](const auto& a, const auto& b) { return a.second.lastUse < b.second.lastUse; });
+        m_entries.erase(oldest);
+    }
+    Entry entry;
+    entry.lastUse = m_clock;
+    // Device paths that would leave the device root are refused here too.
+    if (auto host = DevicePath::toHost(path)) {
+        std::string error;
+        entry.surface = Surface::readPNG(*host, &error);
+        if (!entry.surface.isValid())
+            NSLog("render: cannot draw the image %@: %@", path, error);
+    }
+    auto& stored = m_entries[path] = std::move(entry);
+    return stored.surface.cairoSurface();
+}
+
+}  // namespace render

@@ -1,0 +1,64 @@
+#pragma once
+
+// Draws a layer tree with Cairo the way Core Animation composites it:
+// presentation geometry and opacity at the run loop's time, background,
+// the layer's own content (shape, text, image, gradient, picture), its
+// sublayers (clipped when it masks to bounds), border on top; opacity
+// applies to the layer and its sublayers as one group; a shadow is cast by
+// everything the layer draws; a mask layer's alpha decides what shows.
+
+#include "platform/foundation/CGGeometry.h"
+#include "platform/render/Forward.h"
+
+#include <cstdint>
+
+class CALayer;
+struct CGPath;
+
+namespace render {
+
+class ImageCache;
+class TextPainter;
+
+class LayerPainter {
+public:
+    LayerPainter(ImageCache& images, TextPainter& text) : m_images(images), m_text(text) { }
+
+    // Draws `layer` and everything under it into `cr`, whose user space is
+    // the layer's superlayer's (for a window: the screen, in points).
+    // Layers whose geometry cannot be drawn (not a number, a transform that
+    // collapses them) are skipped, never passed to Cairo, so one bad layer
+    // cannot spoil the rest of the picture.
+    void paint(cairo_t* cr, const CALayer& layer);
+
+    // Offscreen pictures made in the paints so far (masks that are not
+    // plain shapes, shadows): the costly case, counted for benchmarks.
+    std::uint64_t offscreenPasses() const { return m_offscreenPasses; }
+
+    // A rectangle in device pixels.
+    struct DeviceBox;
+
+private:
+    struct Placement;
+    struct MaskPlan;
+
+    static bool place(const CALayer& layer, Placement& placement);
+    MaskPlan planMask(const CALayer& layer) const;
+    void paintPlaced(cairo_t* cr, const CALayer& layer, const Placement& placement);
+    void paintOffscreen(cairo_t* cr, const CALayer& layer, const Placement& placement, const MaskPlan& mask);
+    void drawBody(cairo_t* cr, const CALayer& layer, const Placement& placement, double alpha);
+    void drawContent(cairo_t* cr, const CALayer& layer, CGRect bounds, double alpha);
+    int primitiveCount(const CALayer& layer) const;
+    DeviceBox subtreeExtents(const CALayer& layer, CGRect bounds, const void* matrix) const;
+    CGRect contentExtents(const CALayer& layer, CGRect bounds) const;
+
+    ImageCache& m_images;
+    TextPainter& m_text;
+    std::uint64_t m_offscreenPasses = 0;
+};
+
+// Adds a CGPath's figures to the current path of `cr`. Returns false, adding
+// nothing, when a point is not a finite number.
+bool addCGPath(cairo_t* cr, const CGPath& path);
+
+}  // namespace render

@@ -1,0 +1,228 @@
+#include "platform/render/Surface.h"
+
+#include "platform/replaykit/ScreenFrame.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace render {
+
+namespace {
+
+// Cairo addresses pixels with int offsets; keep width * height * 4 well
+// inside that range.
+constexpr long long maxPixels = 1LL << 28;
+
+bool usable(cairo_surface_t* surface)
+{
+    return surface && cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS
+        && cairo_surface_get_type(surface) == CAIRO_SURFACE_TYPE_IMAGE;
+}
+
+cairo_status_t writeToFile(void* closure, const unsigned char* data, unsigned int length)
+{
+    auto* file = static_cast<std::FILE*>(closure);
+    return std::fwrite(data, 1, length, file) == length ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
+}
+
+}  // namespace
+
+Surface::Surface(int width, int height)
+{
+    if (width <= 0 || height <= 0 || static_cast<long long>(width) * height > maxPixels)
+        return;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    if (!usable(surface)) {
+        cairo_surface_destroy(surface);
+        return;
+    }
+    m_surface = surface;  // a new image surface is already cleared
+}
+
+Surface Surface::adopt(cairo_surface_t* surface)
+{
+    if (!usable(surface)) {
+        if (surface)
+            cairo_surface_destroy(surface);
+        return Surface();
+    }
+    return Surface(surface);
+}
+
+Surface::~Surface()
+{
+    if (m_surface)
+        cairo_surface_destroy(m_surface);
+}
+
+Surface::Surface(Surface&& other) noexcept : m_surface(std::exchange(other.m_surface, nullptr)) { }
+
+Surface& Surface::operator=(Surface&& other) noexcept
+{
+    if (this != &other) {
+        if (m_surface)
+            cairo_surface_destroy(m_surface);
+        m_surface = std::exchange(other.m_surface, nullptr);
+    }
+    return *this;
+}
+
+int Surface::width() const { return m_surface ? cairo_image_surface_get_width(m_surface) : 0; }
+int Surface::height() const { return m_surface ? cairo_image_surface_get_height(m_surface) : 0; }
+int Surface::stride() const { return m_surface ? cairo_image_surface_get_stride(m_surface) : 0; }
+
+const std::uint8_t* Surface::data() const
+{
+    if (!m_surface)
+        return nullptr;
+    cairo_surface_flush(m_surface);
+    return cairo_image_surface_get_data(m_surface);
+}
+
+std::uint8_t* Surface::mutableData()
+{
+    if (!m_surface)
+        return nullptr;
+    cairo_surface_flush(m_surface);
+    return cairo_image_surface_get_data(m_surface);
+}
+
+void Surface::markDirty()
+{
+    if (m_surface)
+        cairo_surface_mark_dirty(m_surface);
+}
+
+std::array<std::uint8_t, 4> Surface::pixel(int x, int y) const
+{
+    if (!m_surface || x < 0 || y < 0 || x >= width() || y >= height())
+        return { 0, 0, 0, 0 };
+    const auto* row = data() + static_cast<std::ptrdiff_t>(y) * stride();
+    std::uint32_t p;
+    std::memcpy(&p, row + static_cast<std::ptrdiff_t>(x) * 4, 4);
+    unsigned a = p >> 24;
+    if (a == 0)
+        return { 0, 0, 0, 0 };
+    auto straight = [a](unsigned c) { return static_cast<std::uint8_t>(std::min(255u, (c * 255 + a / 2) / a)); };
+    return { straight((p >> 16) & 0xFF), straight((p >> 8) & 0xFF), straight(p & 0xFF), static_cast<std::uint8_t>(a) };
+}
+
+void Surface::clear(RGBA colour)
+{
+    if (!m_surface)
+        return;
+    cairo_t* cr = cairo_create(m_surface);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_rgba(cr, colour.red, colour.green, colour.blue, colour.alpha);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+}
+
+std::shared_ptr<ScreenFrame> Surface::toScreenFrame(std::shared_ptr<ScreenFrame> reuse) const
+{
+    auto frame = reuse ? std::move(reuse) : std::make_shared<ScreenFrame>();
+    const int w = width(), h = height();
+    frame->width = w;
+    frame->height = h;
+    frame->pixels.resize(static_cast<std::size_t>(w) * h * 4);
+    if (!m_surface)
+        return frame;
+    const std::uint8_t* base = data();
+    const int sourceStride = stride();
+    std::uint8_t* out = frame->pixels.data();
+    for (int y = 0; y < h; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(base + static_cast<std::ptrdiff_t>(y) * sourceStride);
+        for (int x = 0; x < w; ++x, out += 4) {
+            std::uint32_t p = row[x];
+            unsigned a = p >> 24;
+            unsigned r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+            if (a != 255 && a != 0) {
+                // Undo the premultiplication, rounding to nearest.
+                r = std::min(255u, (r * 255 + a / 2) / a);
+                g = std::min(255u, (g * 255 + a / 2) / a);
+                b = std::min(255u, (b * 255 + a / 2) / a);
+            }
+            out[0] = static_cast<std::uint8_t>(r);
+            out[1] = static_cast<std::uint8_t>(g);
+            out[2] = static_cast<std::uint8_t>(b);
+            out[3] = static_cast<std::uint8_t>(a);
+        }
+    }
+    return frame;
+}
+
+Status Surface::writePNG(const std::string& hostPath) const
+{
+    if (!m_surface)
+        return Status::failure("no picture to write");
+    if (hostPath.empty())
+        return Status::failure("no file name given for the picture");
+    namespace fs = std::filesystem;
+    fs::path target(hostPath);
+    fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec))
+        return Status::failure("cannot write " + hostPath + ": the folder does not exist");
+    std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    int fd = mkstemp(temporary.data());
+    if (fd < 0)
+        return Status::failure("cannot write " + hostPath + ": " + std::strerror(errno));
+    std::FILE* file = fdopen(fd, "wb");
+    if (!file) {
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return Status::failure("cannot write " + hostPath + ": " + std::strerror(errno));
+    }
+    cairo_surface_flush(m_surface);
+    cairo_status_t status = cairo_surface_write_to_png_stream(m_surface, writeToFile, file);
+    bool flushed = std::fflush(file) == 0 && ::fsync(fileno(file)) == 0;
+    bool closed = std::fclose(file) == 0;
+    if (status != CAIRO_STATUS_SUCCESS || !flushed || !closed) {
+        ::unlink(temporary.c_str());
+        std::string why = status != CAIRO_STATUS_SUCCESS ? cairo_status_to_string(status) : std::strerror(errno);
+        return Status::failure("cannot write " + hostPath + ": " + why);
+    }
+    // mkstemp makes the file private; a picture is an ordinary file.
+    ::chmod(temporary.c_str(), 0644);
+    if (std::rename(temporary.c_str(), hostPath.c_str()) != 0) {
+        std::string why = std::strerror(errno);
+        ::unlink(temporary.c_str());
+        return Status::failure("cannot write " + hostPath + ": " + why);
+    }
+    return Status();
+}
+
+Surface Surface::readPNG(const std::string& hostPath, std::string* error)
+{
+    cairo_surface_t* loaded = cairo_image_surface_create_from_png(hostPath.c_str());
+    cairo_status_t status = cairo_surface_status(loaded);
+    if (status != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(loaded);
+        if (error)
+            *error = hostPath + ": " + cairo_status_to_string(status);
+        return Surface();
+    }
+    if (cairo_image_surface_get_format(loaded) == CAIRO_FORMAT_ARGB32)
+        return adopt(loaded);
+    Surface converted(cairo_image_surface_get_width(loaded), cairo_image_surface_get_height(loaded));
+    if (converted.isValid()) {
+        cairo_t* cr = cairo_create(converted.cairoSurface());
+        cairo_set_source_surface(cr, loaded, 0, 0);
+        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+        cairo_paint(cr);
+        cairo_destroy(cr);
+    } else if (error) {
+        *error = hostPath + ": the picture is too large";
+    }
+    cairo_surface_destroy(loaded);
+    return converted;
+}
+
+}  // namespace render

@@ -1,0 +1,144 @@
+#include "platform/render/TextPainter.h"
+
+#include <cairo.h>
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace render {
+
+namespace {
+
+struct LayoutHandle {
+    PangoLayout* layout;
+    ~LayoutHandle() { g_object_unref(layout); }
+};
+
+std::string validUTF8(const std::string& text)
+{
+    if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr))
+        return text;
+    gchar* fixed = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
+    std::string result(fixed);
+    g_free(fixed);
+    return result;
+}
+
+void applyFont(PangoLayout* layout, const TextStyle& style)
+{
+    PangoFontDescription* font = pango_font_description_new();
+    pango_font_description_set_family_static(font, TextPainter::fontFamily());
+    pango_font_description_set_weight(font, static_cast<PangoWeight>(TextPainter::pangoWeight(style.weight)));
+    // Sizes are in points, which are the user units the compositor draws in.
+    double size = std::clamp(std::isfinite(style.pointSize) ? style.pointSize : 17.0, 0.5, 2000.0);
+    pango_font_description_set_absolute_size(font, size * PANGO_SCALE);
+    pango_layout_set_font_description(layout, font);
+    pango_font_description_free(font);
+}
+
+PangoAlignment pangoAlignment(std::int64_t alignment)
+{
+    switch (alignment) {
+    case 1: return PANGO_ALIGN_CENTER;
+    case 2: return PANGO_ALIGN_RIGHT;
+    default: return PANGO_ALIGN_LEFT;  // left, justified, natural (left to right)
+    }
+}
+
+}  // namespace
+
+TextPainter::TextPainter()
+{
+    m_context = pango_font_map_create_context(pango_cairo_font_map_get_default());
+    // Unhinted metrics keep a line the same length at every scale, so a
+    // label truncates at the same place at 1x as at 3x.
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+    pango_cairo_context_set_font_options(m_context, options);
+    cairo_font_options_destroy(options);
+}
+
+TextPainter::~TextPainter()
+{
+    if (m_context)
+        g_object_unref(m_context);
+}
+
+int TextPainter::pangoWeight(double weight)
+{
+    // UIKit's named weights, lightest first, and the CSS-style weight each
+    // stands for; a value between two takes the nearer.
+    static constexpr std::pair<double, int> steps[] = {
+        { -0.8, 100 }, { -0.6, 200 }, { -0.4, 300 }, { 0.0, 400 }, { 0.23, 500 },
+        { 0.3, 600 }, { 0.4, 700 }, { 0.56, 800 }, { 0.62, 900 },
+    };
+    if (!std::isfinite(weight))
+        return 400;
+    int best = 400;
+    double bestDistance = INFINITY;
+    for (auto [value, pango] : steps) {
+        double distance = std::fabs(weight - value);
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = pango;
+        }
+    }
+    return best;
+}
+
+CGSize TextPainter::measure(const std::string& text, const TextStyle& style)
+{
+    LayoutHandle handle { pango_layout_new(m_context) };
+    applyFont(handle.layout, style);
+    std::string valid = validUTF8(text);
+    pango_layout_set_text(handle.layout, valid.data(), static_cast<int>(valid.size()));
+    PangoRectangle logical;
+    pango_layout_get_extents(handle.layout, nullptr, &logical);
+    return { logical.width / double(PANGO_SCALE), logical.height / double(PANGO_SCALE) };
+}
+
+void TextPainter::draw(cairo_t* cr, const std::string& text, const TextStyle& style, CGRect rect, double alpha)
+{
+    double w = rect.size.width, h = rect.size.height;
+    double a = style.colour.alpha * alpha;
+    if (text.empty() || !(w > 0) || !(h > 0) || !std::isfinite(w) || !std::isfinite(h) || !(a > 0))
+        return;
+    pango_cairo_update_context(cr, m_context);
+    LayoutHandle handle { pango_layout_new(m_context) };
+    PangoLayout* layout = handle.layout;
+    applyFont(layout, style);
+    std::string valid = validUTF8(text);
+    pango_layout_set_text(layout, valid.data(), static_cast<int>(valid.size()));
+    pango_layout_set_width(layout, static_cast<int>(std::min(w, 1e6) * PANGO_SCALE));
+    pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+    pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
+    pango_layout_set_alignment(layout, pangoAlignment(style.alignment));
+    pango_layout_set_justify(layout, style.alignment == 3);
+    if (style.numberOfLines == 1) {
+        // One line, whatever the text holds: a line break is not a new line.
+        pango_layout_set_single_paragraph_mode(layout, TRUE);
+        pango_layout_set_height(layout, -1);
+    } else {
+        // As many lines as asked for and as fit in the height; zero asks for
+        // all that fit.
+        double lineHeight = std::max(1.0, style.pointSize * 1.2);
+        auto fitting = static_cast<std::int64_t>(std::max(1.0, std::floor(h / lineHeight + 0.01)));
+        std::int64_t lines = style.numberOfLines > 0 ? std::min(style.numberOfLines, fitting) : fitting;
+        pango_layout_set_height(layout, -static_cast<int>(std::min<std::int64_t>(lines, 10000)));
+    }
+    PangoRectangle logical;
+    pango_layout_get_extents(layout, nullptr, &logical);
+    double textHeight = logical.height / double(PANGO_SCALE);
+    cairo_save(cr);
+    cairo_rectangle(cr, rect.origin.x, rect.origin.y, w, h);
+    cairo_clip(cr);
+    cairo_set_source_rgba(cr, style.colour.red, style.colour.green, style.colour.blue, a);
+    cairo_move_to(cr, rect.origin.x, rect.origin.y + (h - textHeight) / 2);
+    pango_cairo_show_layout(cr, layout);
+    cairo_restore(cr);
+}
+
+}  // namespace render

@@ -1,0 +1,47 @@
+#pragma once
+
+// Text with Pango: labels' and text fields' lines, in the system font's
+// stand-in face, at the label's size and weight, wrapped and truncated
+// with an ellipsis at the label's width.
+
+#include "platform/foundation/CGGeometry.h"
+#include "platform/render/Surface.h"
+
+#include <cstdint>
+#include <string>
+
+typedef struct _PangoContext PangoContext;
+
+namespace render {
+
+struct TextStyle {
+    double pointSize = 17;
+    double weight = 0;            // UIFontWeight
+    RGBA colour { 0, 0, 0, 1 };
+    std::int64_t alignment = 4;   // NSTextAlignment
+    std::int64_t numberOfLines = 1;  // 0: as many as fit
+};
+
+class TextPainter {
+public:
+    TextPainter();
+    ~TextPainter();
+    TextPainter(const TextPainter&) = delete;
+    TextPainter& operator=(const TextPainter&) = delete;
+
+    // Draws `text` (UTF-8; invalid sequences are replaced, never trusted)
+    // centred vertically in `rect`, clipped to it, its colour's alpha
+    // multiplied by `alpha`.
+    void draw(cairo_t* cr, const std::string& text, const TextStyle& style, CGRect rect, double alpha);
+    // The size the text takes on one line, in points.
+    CGSize measure(const std::string& text, const TextStyle& style);
+
+    // The Pango weight (100...900) for a UIFontWeight.
+    static int pangoWeight(double weight);
+    static const char* fontFamily() { return "sans-serif"; }
+
+private:
+    PangoContext* m_context = nullptr;
+};
+
+}  // namespace render

@@ -1,0 +1,197 @@
+#include "platform/render/TreeSignature.h"
+
+#include "platform/render/BitmapLayer.h"
+#include "platform/render/GradientLayer.h"
+#include "platform/uikit/CAShapeLayer.h"
+#include "platform/uikit/UIColor.h"
+#include "platform/uikit/UIFont.h"
+#include "platform/uikit/UIImage.h"
+#include "platform/uikit/UIImageView.h"
+#include "platform/uikit/UILabel.h"
+#include "platform/uikit/UISwitch.h"
+#include "platform/uikit/UITextField.h"
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+namespace render {
+
+namespace {
+
+class Writer {
+public:
+    explicit Writer(TreeSignature& signature) : m_s(signature) { }
+
+    void word(std::uint64_t w) { m_s.addWord(w); }
+    void number(double v) { m_s.addNumber(v); }
+    void pointer(const void* p) { word(reinterpret_cast<std::uintptr_t>(p)); }
+    void flag(bool b) { word(b ? 1 : 0); }
+    void text(const std::string& s)
+    {
+        word(s.size());
+        for (std::size_t i = 0; i < s.size(); i += 8) {
+            std::uint64_t w = 0;
+            std::memcpy(&w, s.data() + i, std::min<std::size_t>(8, s.size() - i));
+            word(w);
+        }
+    }
+    void point(CGPoint p) { number(p.x); number(p.y); }
+    void rect(CGRect r) { point(r.origin); number(r.size.width); number(r.size.height); }
+    void colour(const CGColorRef& c)
+    {
+        flag(c != nullptr);
+        if (c) {
+            number(c->red); number(c->green); number(c->blue); number(c->alpha);
+        }
+    }
+    void colour(const std::shared_ptr<UIColor>& c)
+    {
+        flag(c != nullptr);
+        if (c) {
+            auto v = c->components();  // as resolved now: follows light and dark
+            number(v.red); number(v.green); number(v.blue); number(v.alpha);
+        }
+    }
+    void font(const std::shared_ptr<UIFont>& f)
+    {
+        flag(f != nullptr);
+        if (f) {
+            number(f->pointSize());
+            number(f->weight());
+        }
+    }
+    void path(const CGPathRef& p)
+    {
+        flag(p != nullptr);
+        if (!p)
+            return;
+        // The path's contents, not its address: a mutable path may have
+        // changed in place since the last frame.
+        word(p->points.size());
+        for (const CGPoint& q : p->points)
+            point(q);
+        word(p->subpathEnds.size());
+        for (std::uint32_t end : p->subpathEnds)
+            word(end);
+        word(p->openStart);
+    }
+    void image(const std::shared_ptr<UIImage>& i)
+    {
+        flag(i != nullptr);
+        if (!i)
+            return;
+        text(i->symbolName());
+        text(i->filePath());
+        number(i->size().width);
+        number(i->size().height);
+        word(static_cast<std::uint64_t>(i->renderingMode()));
+    }
+
+    void layer(const CALayer& l)
+    {
+        pointer(&l);
+        pointer(l.isa());
+        flag(l.isHidden());
+        if (l.isHidden())
+            return;
+        rect(l.presentationBounds());
+        point(l.presentationPosition());
+        point(l.anchorPoint());
+        CGAffineTransform t = l.presentationAffineTransform();
+        for (double v : { t.a, t.b, t.c, t.d, t.tx, t.ty })
+            number(v);
+        number(l.presentationOpacity());
+        flag(l.masksToBounds());
+        number(l.cornerRadius());
+        text(l.cornerCurve());
+        number(l.borderWidth());
+        colour(l.borderColor());
+        colour(l.backgroundColor());
+        number(l.shadowOpacity());
+        if (l.shadowOpacity() != 0) {
+            colour(l.shadowColor());
+            number(l.shadowRadius());
+            number(l.shadowOffset().width);
+            number(l.shadowOffset().height);
+        }
+        content(l);
+        flag(l.mask() != nullptr);
+        if (l.mask())
+            layer(*l.mask());
+        word(l.sublayers().size());
+        for (const auto& sublayer : l.sublayers())
+            layer(*sublayer);
+    }
+
+private:
+    void content(const CALayer& l)
+    {
+        if (const auto* shape = dynamic_cast<const CAShapeLayer*>(&l)) {
+            path(shape->path());
+            colour(shape->fillColor());
+            text(shape->fillRule());
+            colour(shape->strokeColor());
+            number(shape->lineWidth());
+            word(shape->lineDashPattern().size());
+            for (int length : shape->lineDashPattern())
+                word(static_cast<std::uint64_t>(static_cast<std::int64_t>(length)));
+            number(shape->lineDashPhase());
+        } else if (const auto* gradient = dynamic_cast<const GradientLayer*>(&l)) {
+            word(gradient->colors().size());
+            for (const auto& c : gradient->colors())
+                colour(c);
+            word(gradient->locations().size());
+            for (double at : gradient->locations())
+                number(at);
+            point(gradient->startPoint());
+            point(gradient->endPoint());
+        } else if (const auto* bitmap = dynamic_cast<const BitmapLayer*>(&l)) {
+            // Pictures are immutable once set; a new one is a new object.
+            pointer(bitmap->picture().get());
+        }
+        const UIView* view = l.owningView();
+        if (!view)
+            return;
+        if (const auto* label = dynamic_cast<const UILabel*>(view)) {
+            text(label->text());
+            font(label->font());
+            colour(label->textColor());
+            word(static_cast<std::uint64_t>(label->textAlignment()));
+            word(static_cast<std::uint64_t>(label->numberOfLines()));
+        } else if (const auto* imageView = dynamic_cast<const UIImageView*>(view)) {
+            image(imageView->image());
+            word(static_cast<std::uint64_t>(imageView->contentMode()));
+            colour(imageView->tintColor());
+        } else if (const auto* field = dynamic_cast<const UITextField*>(view)) {
+            text(field->text());
+            text(field->placeholder());
+            colour(field->textColor());
+            font(field->font());
+            word(static_cast<std::uint64_t>(field->textAlignment()));
+            flag(field->isSecureTextEntry());
+            colour(UIColor::placeholderTextColor());
+        } else if (const auto* control = dynamic_cast<const UISwitch*>(view)) {
+            flag(control->isOn());
+            colour(control->onTintColor());
+        }
+    }
+
+    TreeSignature& m_s;
+};
+
+}  // namespace
+
+void TreeSignature::addNumber(double value)
+{
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    m_words.push_back(bits);
+}
+
+void TreeSignature::addLayer(const CALayer& layer)
+{
+    Writer(*this).layer(layer);
+}
+
+}  // namespace render

@@ -1,0 +1,167 @@
+#include "platform/render/Window.h"
+
+#include "platform/foundation/RunLoop.h"
+#include "platform/render/Compositor.h"
+#include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UIScreen.h"
+#include "platform/uikit/UITouch.h"
+
+#include <SDL.h>
+
+#include <cmath>
+
+namespace render {
+
+std::unique_ptr<Window> Window::open(const Options& options, std::string* error)
+{
+    auto fail = [&](const std::string& why) -> std::unique_ptr<Window> {
+        if (error)
+            *error = why;
+        return nullptr;
+    };
+    if (!std::isfinite(options.zoom) || options.zoom <= 0 || options.zoom > 8)
+        return fail("the zoom must be a number above 0 and at most 8");
+    auto screen = UIScreen::mainScreen();
+    CGRect pixels = screen->nativeBounds();
+    int width = static_cast<int>(std::lround(pixels.size.width * options.zoom));
+    int height = static_cast<int>(std::lround(pixels.size.height * options.zoom));
+    if (width < 1 || height < 1)
+        return fail("the window would have no pixels at this zoom");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return fail(std::string("cannot open a window: ") + SDL_GetError());
+    std::unique_ptr<Window> window(new Window);
+    window->m_zoom = options.zoom;
+    window->m_width = width;
+    window->m_height = height;
+    window->m_window = SDL_CreateWindow(options.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
+        height, 0);
+    if (!window->m_window)
+        return fail(std::string("cannot open a window: ") + SDL_GetError());
+    window->m_renderer = SDL_CreateRenderer(window->m_window, -1, 0);
+    if (!window->m_renderer)
+        return fail(std::string("cannot draw in the window: ") + SDL_GetError());
+    // Smooth scaling when the zoom is not a whole number.
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "1");
+    return window;
+}
+
+Window::~Window()
+{
+    if (m_fingerDown)
+        UIApplication::sharedApplication()->sendTouch(UITouchPhaseCancelled, CGPointZero);
+    if (m_texture)
+        SDL_DestroyTexture(m_texture);
+    if (m_renderer)
+        SDL_DestroyRenderer(m_renderer);
+    if (m_window)
+        SDL_DestroyWindow(m_window);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+CGPoint Window::screenPointForWindowPosition(double x, double y) const
+{
+    double perPoint = m_zoom * UIScreen::mainScreen()->scale();
+    return { x / perPoint, y / perPoint };
+}
+
+void Window::touch(std::int64_t phase, double x, double y)
+{
+    auto application = UIApplication::sharedApplication();
+    application->sendTouch(static_cast<UITouchPhase>(phase), screenPointForWindowPosition(x, y));
+}
+
+bool Window::processEvents()
+{
+    SDL_Event event;
+    while (!m_closed && SDL_PollEvent(&event)) {
+        switch (event.type) {
+        case SDL_QUIT:
+            m_closed = true;
+            break;
+        case SDL_WINDOWEVENT:
+            if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+                m_closed = true;
+            } else if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST && m_fingerDown) {
+                // The finger's release will never arrive here.
+                m_fingerDown = false;
+                touch(UITouchPhaseCancelled, 0, 0);
+            }
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (event.button.button == SDL_BUTTON_LEFT) {
+                m_fingerDown = true;
+                touch(UITouchPhaseBegan, event.button.x, event.button.y);
+            }
+            break;
+        case SDL_MOUSEMOTION:
+            if (m_fingerDown)
+                touch(UITouchPhaseMoved, event.motion.x, event.motion.y);
+            break;
+        case SDL_MOUSEBUTTONUP:
+            if (event.button.button == SDL_BUTTON_LEFT && m_fingerDown) {
+                m_fingerDown = false;
+                touch(UITouchPhaseEnded, event.button.x, event.button.y);
+            }
+            break;
+        case SDL_KEYDOWN:
+            if (!event.key.repeat && m_keyHandler)
+                m_keyHandler({ SDL_GetKeyName(event.key.keysym.sym), event.key.keysym.sym });
+            break;
+        default:
+            break;
+        }
+    }
+    if (m_closed && m_fingerDown) {
+        m_fingerDown = false;
+        touch(UITouchPhaseCancelled, 0, 0);
+    }
+    return !m_closed;
+}
+
+bool Window::ensureTexture(int width, int height)
+{
+    if (m_texture && m_textureWidth == width && m_textureHeight == height)
+        return true;
+    if (m_texture)
+        SDL_DestroyTexture(m_texture);
+    // Cairo's ARGB32 is a native-endian 32-bit word, which is SDL's ARGB8888.
+    m_texture = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
+    m_textureWidth = m_texture ? width : 0;
+    m_textureHeight = m_texture ? height : 0;
+    m_uploadedFrame = ~0ull;
+    return m_texture != nullptr;
+}
+
+void Window::present()
+{
+    auto& compositor = Compositor::shared();
+    const Surface& screen = compositor.renderSurface();
+    if (!screen.isValid() || !ensureTexture(screen.width(), screen.height()))
+        return;
+    std::uint64_t frame = compositor.statistics().framesDrawn;
+    if (frame != m_uploadedFrame) {
+        SDL_UpdateTexture(m_texture, nullptr, screen.data(), screen.stride());
+        m_uploadedFrame = frame;
+    }
+    SDL_RenderClear(m_renderer);
+    SDL_RenderCopy(m_renderer, m_texture, nullptr, nullptr);
+    SDL_RenderPresent(m_renderer);
+    ++m_framesPresented;
+}
+
+void Window::run()
+{
+    constexpr double frameTime = 1.0 / 60;
+    auto& loop = RunLoop::main();
+    while (processEvents()) {
+        if (loop.clock().kind() == ClockKind::Virtual) {
+            // A virtual clock would race ahead of the person watching; keep
+            // it at the wall's pace.
+            SDL_Delay(static_cast<Uint32>(frameTime * 1000));
+        }
+        loop.runFor(frameTime);
+        present();
+    }
+}
+
+}  // namespace render

@@ -1,0 +1,82 @@
+#pragma once
+
+// A desktop window (SDL2) showing the phone's screen at a chosen zoom. The
+// mouse is a finger: a left-button press, drag and release reach the
+// application as one touch (began, moved, ended) at the matching screen
+// point; key presses go to a callback. Main thread only.
+
+#include "platform/foundation/CGGeometry.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+struct SDL_Window;
+struct SDL_Renderer;
+struct SDL_Texture;
+
+namespace render {
+
+class Window {
+public:
+    struct Options {
+        // Window pixels per screen pixel: a third shows a 3x phone at its
+        // size in points.
+        double zoom = 1.0 / 3;
+        std::string title = "Marqel";
+    };
+    struct KeyPress {
+        std::string name;         // SDL's name of the key: "A", "Space", "Escape"
+        std::int32_t keycode = 0; // SDL_Keycode
+    };
+    using KeyHandler = std::function<void(const KeyPress&)>;
+
+    // Null, with the reason in `error`, when no window can be opened (no
+    // display, a zoom that is not a positive size).
+    static std::unique_ptr<Window> open(const Options& options, std::string* error = nullptr);
+    ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    void setKeyHandler(KeyHandler handler) { m_keyHandler = std::move(handler); }
+
+    // Handles the events waiting: mouse to touches, keys to the handler, a
+    // close request closes. Returns whether the window is still open.
+    bool processEvents();
+    // Shows the screen as the compositor draws it now.
+    void present();
+    // Until the window is closed: events, the main run loop on its clock,
+    // and a picture about 60 times a second.
+    void run();
+    void close() { m_closed = true; }
+    bool isClosed() const { return m_closed; }
+
+    double zoom() const { return m_zoom; }
+    int width() const { return m_width; }
+    int height() const { return m_height; }
+    // Where a position in the window (SDL's coordinates) is on the screen,
+    // in points.
+    CGPoint screenPointForWindowPosition(double x, double y) const;
+    bool isFingerDown() const { return m_fingerDown; }
+    std::uint64_t framesPresented() const { return m_framesPresented; }
+
+private:
+    Window() = default;
+    bool ensureTexture(int width, int height);
+    void touch(std::int64_t phase, double x, double y);
+
+    SDL_Window* m_window = nullptr;
+    SDL_Renderer* m_renderer = nullptr;
+    SDL_Texture* m_texture = nullptr;
+    int m_textureWidth = 0, m_textureHeight = 0;
+    std::uint64_t m_uploadedFrame = ~0ull;
+    double m_zoom = 1.0 / 3;
+    int m_width = 0, m_height = 0;
+    bool m_closed = false;
+    bool m_fingerDown = false;
+    std::uint64_t m_framesPresented = 0;
+    KeyHandler m_keyHandler;
+};
+
+}  // namespace render

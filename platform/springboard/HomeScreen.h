@@ -1,0 +1,72 @@
+#pragma once
+
+// SpringBoard's home screen, behind everything else: a wallpaper, a grid
+// of app icons with their names, and the dock, built from ordinary views
+// and layers in a window of its own at a level below normal windows, so
+// the compositor draws it like any other window and a recording looks like
+// a phone. The window takes no touches.
+//
+// The wallpaper can instead be the recorder's test pattern (every pixel
+// tells its position), shown alone so a crop of a recording can be checked
+// by decoding it: setWallpaper(Wallpaper::TestPattern), or
+// MARQEL_WALLPAPER=test-pattern in the environment of a host that boots
+// SpringBoard.
+
+#include "platform/uikit/UIColor.h"
+#include "platform/uikit/UIWindow.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class RPScreenRecorder;
+
+class HomeScreen {
+public:
+    enum class Wallpaper { Gradient, TestPattern };
+    static constexpr UIWindowLevel windowLevel = UIWindowLevelNormal - 1;
+    static constexpr const char* wallpaperVariable = "MARQEL_WALLPAPER";
+
+    static HomeScreen& shared();
+
+    // "gradient", or "test-pattern" (also "testpattern", "test_pattern").
+    static std::optional<Wallpaper> wallpaperNamed(const std::string& name);
+    // The wallpaper MARQEL_WALLPAPER names; the gradient when it is unset.
+    // An unknown name is reported to the system log and ignored.
+    static Wallpaper wallpaperFromEnvironment();
+
+    Wallpaper wallpaper() const { return m_wallpaper; }
+    // Rebuilds the window's contents.
+    void setWallpaper(Wallpaper wallpaper);
+    // Creates the window on first use, fills it and shows it (it does not
+    // become key).
+    void show();
+    void hide();
+    const std::shared_ptr<UIWindow>& window() const { return m_window; }
+
+    // At SpringBoard's boot: the home screen with the wallpaper the
+    // environment names, and the compositor as the recorder's picture of
+    // the screen, at the screen's pixel size.
+    static void attachToSpringBoard(RPScreenRecorder& recorder);
+
+    struct App {
+        std::string name;
+        UIColor::RGBA top;
+        UIColor::RGBA bottom;
+    };
+    // The grid's apps, row by row, then the dock's.
+    static const std::vector<App>& gridApps();
+    static const std::vector<App>& dockApps();
+
+    // Where the grid's icons and the dock sit, in screen points.
+    static CGRect iconFrame(std::size_t index);
+    static CGRect dockFrame();
+
+private:
+    HomeScreen() = default;
+    void rebuild();
+
+    Wallpaper m_wallpaper = Wallpaper::Gradient;
+    std::shared_ptr<UIWindow> m_window;
+};
