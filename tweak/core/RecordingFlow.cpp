@@ -29,6 +29,9 @@ Class recorderClass;
 // bulletins); it must start one crop, not two.
 bool finishPostPending = false;
 
+// A recording we asked for started and has not ended yet (main thread).
+bool ourRecordingRunning = false;
+
 bool isMarqelRun() { return recordingStartedByMarqel.load(std::memory_order_relaxed) == 1; }
 
 void scheduleFinishedPost(const id& sender)
@@ -115,17 +118,23 @@ void recordButtonPressedWithConfig(Object*, SEL, id configObject)
         id recorder = msgSendClass<id>(recorderClass, "sharedRecorder");
         // A recording that cannot start must not leave the run marked as
         // ours: the next recording made with the system's own button would
-        // be cropped to a stale rectangle and its original deleted. When
-        // the refusal is because our own recording is already running, the
-        // run stays ours and will be cropped with this newer config.
-        StartHandler handler = [recorder](id error) {
-            if (!error)
-                return;
-            dispatch_async(dispatch_get_main_queue(), [recorder, error] {
+        // be cropped to a stale rectangle and its original deleted. When it
+        // is refused because our own recording already runs, the run stays
+        // ours and is cropped with this newer config.
+        StartHandler handler = [](id error) {
+            auto settle = [error] {
+                if (!error) {
+                    ourRecordingRunning = true;
+                    return;
+                }
                 NSLog("marqel: screen recording did not start: %@", error);
-                if (!msgSend<bool>(recorder, "isRecording"))
+                if (!ourRecordingRunning)
                     recordingStartedByMarqel.store(0, std::memory_order_relaxed);
-            });
+            };
+            if (RunLoop::main().isMainThread())
+                settle();
+            else
+                dispatch_async(dispatch_get_main_queue(), settle);
         };
         msgSend<void>(recorder, "startSystemRecordingWithMicrophoneEnabled:handler:", config->toggleMicrophone(), handler);
     });
@@ -142,6 +151,11 @@ void recordingDidStopWithError(Object* self, SEL cmd, id error, id movieURL)
 {
     previousRecordingDidStop(self, cmd, error, movieURL);
     NSLog("marqel: screen recording ended 4");
+    auto ended = [] { ourRecordingRunning = false; };
+    if (RunLoop::main().isMainThread())
+        ended();
+    else
+        dispatch_async(dispatch_get_main_queue(), ended);
 }
 
 void startSystemRecordingWithMicrophoneEnabled(Object* self, SEL cmd, bool microphoneEnabled, StartHandler handler)
