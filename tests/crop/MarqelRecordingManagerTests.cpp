@@ -58,7 +58,7 @@ protected:
         EXPECT_TRUE(media_test::makeMovie(path, width, height, seconds));
         auto* store = PHPhotoLibrary::sharedPhotoLibrary()->store();
         auto record = store->importFile(path, photos::MediaType::Video, { width, height, seconds },
-            RunLoop::main().clock().epochSeconds() + made);
+            RunLoop::main().clock().epochSeconds() - 100 + made);
         EXPECT_TRUE(record.ok());
         return record.ok() ? record.value().localIdentifier : "";
     }
