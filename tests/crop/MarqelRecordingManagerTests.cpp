@@ -210,6 +210,7 @@ TEST_F(CropEngine, TheTemporaryFileIsOverwrittenAndAPlantedLinkIsNotFollowed)
     EXPECT_EQ(content, "precious");
     // A second run replaces the file with its own crop.
     config->setCropFrame(CGRectMake(0, 0, 130, 130));
+    RunLoop::main().runFor(200);  // the next recording is newer than the first crop
     addRecording();
     crop();
     EXPECT_EQ(delegate->calls, 2);
