@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Foundation.h"
 #include "platform/springboard/SpringBoardHost.h"
+#include "platform/uikit/UIKit.h"
 #include "tools/ScenarioRunner.h"
 
 #include <csignal>
@@ -43,6 +44,10 @@ void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
         }
         NSDistributedNotificationCenter::defaultCenter()->shutdown();
         std::cout << "SpringBoard stopped\n" << host::describe({ {}, {}, host::methodChanges(SpringBoardHost::privateClassNames()) });
+        // What is on the screen as SpringBoard stops.
+        for (const auto& window : UIApplication::sharedApplication()->windows())
+            std::cout << "window " << window->className() << " level " << window->windowLevel() << " alpha " << window->presentationAlpha()
+                      << (window->isHidden() ? " hidden" : " visible") << (window->isKeyWindow() ? " key" : "") << '\n';
     });
 }
 

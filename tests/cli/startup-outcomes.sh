@@ -36,9 +36,12 @@ grep -q "added  -\[SpringBoard showMarqelWindow\]" <<<"$out" || fail "(c): showM
 # (b) SpringBoard with the switch off; turning it on while it runs changes nothing until it restarts.
 m prefs set toggleMarqel false >/dev/null
 log=$root/springboard.out
+launched() { grep -c "finished launching" "$root/var/log/system.log" 2>/dev/null || true; }
+before=$(launched)
 m springboard --for 3 >"$log" 2>&1 &
 pid=$!
-for _ in $(seq 100); do grep -q "finished launching" "$root/var/log/system.log" 2>/dev/null && break; sleep 0.05; done
+for _ in $(seq 200); do [ "$(launched)" -gt "$before" ] && break; sleep 0.05; done
+[ "$(launched)" -gt "$before" ] || fail "SpringBoard did not start"
 m prefs set toggleMarqel true >/dev/null
 wait $pid
 stopped=$(sed -n '/SpringBoard stopped/,$p' "$log")
