@@ -139,20 +139,22 @@ void SystemLog::write(const std::string& message)
     std::snprintf(clock, sizeof clock, "%.3f", RunLoop::main().now());
     std::string line = std::string(stamp) + " [t=" + clock + "] " + NSProcessInfo::processInfo()->processName() + "["
         + std::to_string(getpid()) + "]: " + text + "\n";
-    {
-        std::lock_guard lock(m_mutex);
-        m_lines.push_back(text);
-        if (m_echo)
-            std::cerr << text << '\n';
-    }
+    std::lock_guard lock(m_mutex);
+    m_lines.push_back(text);
+    if (m_echo)
+        std::cerr << text << '\n';
     // One write per line on an O_APPEND descriptor keeps lines whole when
     // several processes log at once.
-    if (DevicePath::makeParents(devicePath)) {
-        int fd = ::open(DevicePath::host(devicePath).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
-        if (fd >= 0) {
-            [[maybe_unused]] auto written = ::write(fd, line.data(), line.size());
-            ::close(fd);
-        }
+    std::string path = DevicePath::host(devicePath);
+    if (path != m_fdPath) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        DevicePath::makeParents(devicePath);
+        m_fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        m_fdPath = path;
+    }
+    if (m_fd >= 0) {
+        [[maybe_unused]] auto written = ::write(m_fd, line.data(), line.size());
     }
 }
 

@@ -23,4 +23,7 @@ private:
     mutable std::mutex m_mutex;
     std::vector<std::string> m_lines;
     bool m_echo = false;
+    // The log file stays open while the device root stays the same.
+    int m_fd = -1;
+    std::string m_fdPath;
 };
