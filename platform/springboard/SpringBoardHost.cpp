@@ -3,6 +3,7 @@
 #include "platform/foundation/Foundation.h"
 #include "platform/replaykit/RPScreenRecorder.h"
 #include "platform/photos/Photos.h"
+#include "platform/springboard/HomeScreen.h"
 #include "platform/springboard/NoticeCenter.h"
 #include "platform/springboard/SpringBoard.h"
 #include "platform/uikit/UIScreen.h"
@@ -58,6 +59,8 @@ host::BootReport SpringBoardHost::boot()
     CGRect pixels = UIScreen::mainScreen()->nativeBounds();
     recorder->setScreenSize(static_cast<int>(pixels.size.width), static_cast<int>(pixels.size.height));
     recorder->setFinishedMovieHandler([this](const std::string& moviePath) { movieFinished(moviePath); });
+    // The home screen, and the compositor as the recorder's picture of the screen.
+    HomeScreen::attachToSpringBoard(*recorder);
 
     msgSend<void>(m_application, "applicationDidFinishLaunching:", m_application);
     report.changes = host::methodChanges(privateClassNames());
