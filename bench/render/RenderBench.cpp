@@ -10,6 +10,10 @@
 
 #include <benchmark/benchmark.h>
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -146,6 +150,8 @@ void report(const char* what, const Rates& r)
 
 int main(int argc, char** argv)
 {
+    // x264 reports statistics for every movie; keep the output to results.
+    av_log_set_level(AV_LOG_ERROR);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

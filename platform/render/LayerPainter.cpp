@@ -214,7 +214,7 @@ bool LayerPainter::place(const CALayer& layer, Placement& placement)
 
 void LayerPainter::paint(cairo_t* cr, const CALayer& layer)
 {
-    if (layer.isHidden())
+    if (layer.isHidden() || m_depth >= maxDepth)
         return;
     Placement placement;
     if (!place(layer, placement) || placement.opacity < invisibleOpacity)
@@ -228,7 +228,9 @@ void LayerPainter::paint(cairo_t* cr, const CALayer& layer)
         return;
     cairo_save(cr);
     cairo_set_matrix(cr, &combined);
+    ++m_depth;
     paintPlaced(cr, layer, placement);
+    --m_depth;
     cairo_restore(cr);
 }
 

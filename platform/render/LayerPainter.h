@@ -22,13 +22,17 @@ class TextPainter;
 
 class LayerPainter {
 public:
+    static constexpr int maxDepth = 256;
+
     LayerPainter(ImageCache& images, TextPainter& text) : m_images(images), m_text(text) { }
 
     // Draws `layer` and everything under it into `cr`, whose user space is
     // the layer's superlayer's (for a window: the screen, in points).
     // Layers whose geometry cannot be drawn (not a number, a transform that
     // collapses them) are skipped, never passed to Cairo, so one bad layer
-    // cannot spoil the rest of the picture.
+    // cannot spoil the rest of the picture. Masks that lead back into their
+    // own tree end at a depth no real screen reaches, instead of recursing
+    // without end.
     void paint(cairo_t* cr, const CALayer& layer);
 
     // Offscreen pictures made in the paints so far (masks that are not
@@ -55,6 +59,7 @@ private:
     ImageCache& m_images;
     TextPainter& m_text;
     std::uint64_t m_offscreenPasses = 0;
+    int m_depth = 0;
 };
 
 // Adds a CGPath's figures to the current path of `cr`. Returns false, adding

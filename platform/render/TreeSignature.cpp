@@ -2,6 +2,7 @@
 
 #include "platform/render/BitmapLayer.h"
 #include "platform/render/GradientLayer.h"
+#include "platform/render/LayerPainter.h"
 #include "platform/uikit/CAShapeLayer.h"
 #include "platform/uikit/UIColor.h"
 #include "platform/uikit/UIFont.h"
@@ -90,6 +91,20 @@ public:
 
     void layer(const CALayer& l)
     {
+        // A mask that leads back into its own tree would never end; the
+        // painter stops at the same depth.
+        if (m_depth >= LayerPainter::maxDepth) {
+            word(~0ull);
+            return;
+        }
+        ++m_depth;
+        layerProperties(l);
+        --m_depth;
+    }
+
+private:
+    void layerProperties(const CALayer& l)
+    {
         pointer(&l);
         pointer(l.isa());
         flag(l.isHidden());
@@ -124,7 +139,6 @@ public:
             layer(*sublayer);
     }
 
-private:
     void content(const CALayer& l)
     {
         if (const auto* shape = dynamic_cast<const CAShapeLayer*>(&l)) {
@@ -178,6 +192,7 @@ private:
     }
 
     TreeSignature& m_s;
+    int m_depth = 0;
 };
 
 }  // namespace

@@ -4,12 +4,15 @@
 #include "platform/render/BitmapLayer.h"
 #include "platform/render/Compositor.h"
 #include "platform/render/GradientLayer.h"
+#include "platform/render/Surface.h"
 #include "platform/replaykit/RPScreenRecorder.h"
 #include "platform/replaykit/TestPattern.h"
 #include "platform/uikit/CAShapeLayer.h"
 #include "platform/uikit/UIFont.h"
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIScreen.h"
+
+#include <cairo.h>
 
 #include <cctype>
 #include <cmath>
@@ -389,11 +392,15 @@ void home(Icon& icon)
 
 void phone(Icon& icon)
 {
-    Figure handset, ends;
-    handset.arc(37, 23, 19, pi * 0.62, pi * 1.02, 16);
-    icon.stroke(handset, white, 7);
-    ends.ellipse(22.5, 40, 6, 4.5, -pi * 0.2).ellipse(18.5, 21, 6, 4.5, pi * 0.35);
-    icon.fill(ends, white);
+    // A handset: its curved grip bulges to the lower left; the ear and mouth
+    // pieces at its ends turn towards the upper right.
+    const double cx = 35, cy = 25, r = 15, from = 85 * pi / 180, to = 185 * pi / 180;
+    Figure grip, pieces;
+    grip.arc(cx, cy, r, from, to, 20);
+    icon.stroke(grip, white, 7.5);
+    pieces.ellipse(cx + r * std::cos(from) + 4, cy + r * std::sin(from), 7, 4.8, from - pi / 2);
+    pieces.ellipse(cx + r * std::cos(to), cy + r * std::sin(to) - 4, 7, 4.8, to - pi / 2);
+    icon.fill(pieces, white);
 }
 
 void safari(Icon& icon)
@@ -485,6 +492,38 @@ std::shared_ptr<UIView> makeIcon(UIView& parent, const AppDesign& design, CGRect
     Icon drawing(*icon);
     design.glyph(drawing);
     return icon;
+}
+
+// A gradient from deep blue through violet to a warm peach, with soft light
+// discs for depth, at the screen's pixel size.
+std::shared_ptr<const ScreenFrame> paintGradientWallpaper(CGSize size, double scale)
+{
+    auto tree = CALayer::layer();
+    tree->setFrame(CGRectMake(0, 0, size.width, size.height));
+    auto gradient = GradientLayer::layer();
+    gradient->setFrame(tree->bounds());
+    gradient->setColors({ cg(rgb(28, 42, 110)), cg(rgb(96, 58, 150)), cg(rgb(214, 104, 130)), cg(rgb(246, 170, 120)) });
+    gradient->setLocations({ 0, 0.4, 0.75, 1 });
+    gradient->setStartPoint({ 0.15, 0 });
+    gradient->setEndPoint({ 0.85, 1 });
+    tree->addSublayer(gradient);
+    for (auto [cx, cy, r, a] : { std::tuple { 0.85, 0.22, 170.0, 0.07 }, std::tuple { 0.1, 0.66, 210.0, 0.06 },
+             std::tuple { 0.67, 0.9, 120.0, 0.05 } }) {
+        Figure disc;
+        disc.ellipse(cx * size.width, cy * size.height, r, r, 0, 96);
+        auto shape = CAShapeLayer::layer();
+        shape->setPath(disc.path);
+        shape->setFillColor(cg(rgb(255, 255, 255, a)));
+        tree->addSublayer(shape);
+    }
+    render::Surface picture(static_cast<int>(std::lround(size.width * scale)), static_cast<int>(std::lround(size.height * scale)));
+    if (!picture.isValid())
+        return nullptr;
+    cairo_t* cr = cairo_create(picture.cairoSurface());
+    cairo_scale(cr, scale, scale);
+    render::Compositor::shared().drawLayerTree(cr, *tree);
+    cairo_destroy(cr);
+    return picture.toScreenFrame();
 }
 
 void addStatusBar(UIView& root, double width)
@@ -629,24 +668,12 @@ void HomeScreen::rebuild()
         return;
     }
 
-    auto wallpaper = root.add<UIView>(bounds);
-    auto gradient = GradientLayer::layer();
-    gradient->setFrame(wallpaper->bounds());
-    gradient->setColors({ cg(rgb(28, 42, 110)), cg(rgb(96, 58, 150)), cg(rgb(214, 104, 130)), cg(rgb(246, 170, 120)) });
-    gradient->setLocations({ 0, 0.4, 0.75, 1 });
-    gradient->setStartPoint({ 0.15, 0 });
-    gradient->setEndPoint({ 0.85, 1 });
-    wallpaper->layer()->addSublayer(gradient);
-    // Soft light discs give the wallpaper some depth.
-    for (auto [cx, cy, r, a] : { std::tuple { 330.0, 190.0, 170.0, 0.07 }, std::tuple { 40.0, 560.0, 210.0, 0.06 },
-             std::tuple { 260.0, 760.0, 120.0, 0.05 } }) {
-        Figure disc;
-        disc.ellipse(cx, cy, r, r, 0, 96);
-        auto shape = CAShapeLayer::layer();
-        shape->setPath(disc.path);
-        shape->setFillColor(cg(rgb(255, 255, 255, a)));
-        wallpaper->layer()->addSublayer(shape);
-    }
+    // Like the phone's, the wallpaper is a picture: drawn once here, then
+    // copied pixel for pixel into every frame.
+    auto wallpaper = BitmapLayer::layer();
+    wallpaper->setFrame(bounds);
+    wallpaper->setPicture(paintGradientWallpaper(bounds.size, UIScreen::mainScreen()->scale()));
+    root.layer()->addSublayer(wallpaper);
 
     addStatusBar(root, bounds.size.width);
 

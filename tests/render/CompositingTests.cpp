@@ -257,6 +257,20 @@ TEST_F(RenderTest, LayersWithUnusableGeometryAreSkippedAndTheRestIsDrawn)
     EXPECT_EQ(inked(CGRectMake(0, 0, 120, 120), { 0, 0, 0, 255 }), 0);
 }
 
+TEST_F(RenderTest, AMaskThatLeadsBackIntoItsOwnTreeEnds)
+{
+    auto w = window();
+    auto outer = w->add<UIView>(CGRectMake(0, 0, 100, 100));
+    outer->setBackgroundColor(rgb(1, 1, 1));
+    auto inner = outer->add<UIView>(CGRectMake(10, 10, 50, 50));
+    inner->setBackgroundColor(rgb(1, 0, 0));
+    inner->layer()->setMask(outer->layer());  // a loop no phone would draw
+    w->add<UIView>(CGRectMake(200, 200, 50, 50))->setBackgroundColor(rgb(0, 1, 0));
+    EXPECT_TRUE(near(at(225, 225), 0, 255, 0));
+    EXPECT_TRUE(near(at(90, 90), 255, 255, 255));
+    inner->layer()->setMask(nullptr);  // lets the layers go
+}
+
 TEST_F(RenderTest, GradientLayerBlendsFromStartToEnd)
 {
     auto w = window();
