@@ -93,6 +93,8 @@ ShadowSpread shadowSpread(const CALayer& layer, const cairo_matrix_t& m)
     // of a Gaussian blur.
     s.sigma = std::isfinite(radius) && radius > 0 ? std::min(radius, 1000.0) * scale / 2 : 0;
     s.margin = std::ceil(3 * s.sigma) + 1;
+    // FIXME: Core Animation keeps the offset in the superlayer's space; here
+    // it turns with a rotated layer.
     CGSize offset = layer.shadowOffset();
     s.dx = sane(offset.width) ? offset.width : 0;
     s.dy = sane(offset.height) ? offset.height : 0;

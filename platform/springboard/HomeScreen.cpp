@@ -621,9 +621,18 @@ CGRect HomeScreen::dockFrame()
 
 void HomeScreen::setWallpaper(Wallpaper wallpaper)
 {
+    if (m_wallpaper == wallpaper && !needsRebuild())
+        return;
     m_wallpaper = wallpaper;
     if (m_window)
         rebuild();
+}
+
+bool HomeScreen::needsRebuild() const
+{
+    // Built for another screen (a host may set the device before boot).
+    auto screen = UIScreen::mainScreen();
+    return !m_window || m_builtFor != screen->bounds().size || m_builtScale != screen->scale();
 }
 
 void HomeScreen::show()
@@ -634,8 +643,10 @@ void HomeScreen::show()
         // The home screen's icons do nothing here; touches that reach no
         // other window land on nothing, as before the home screen existed.
         m_window->setUserInteractionEnabled(false);
+        rebuild();
+    } else if (needsRebuild()) {
+        rebuild();
     }
-    rebuild();
     m_window->setHidden(false);
 }
 
@@ -649,6 +660,8 @@ void HomeScreen::rebuild()
 {
     UIWindow& root = *m_window;
     root.setFrame(UIScreen::mainScreen()->bounds());
+    m_builtFor = UIScreen::mainScreen()->bounds().size;
+    m_builtScale = UIScreen::mainScreen()->scale();
     while (!root.subviews().empty())
         root.subviews().back()->removeFromSuperview();
     for (auto layers = root.layer()->sublayers(); const auto& layer : layers)

@@ -37,10 +37,10 @@ public:
     static Wallpaper wallpaperFromEnvironment();
 
     Wallpaper wallpaper() const { return m_wallpaper; }
-    // Rebuilds the window's contents.
+    // Rebuilds the window's contents when the wallpaper changes.
     void setWallpaper(Wallpaper wallpaper);
-    // Creates the window on first use, fills it and shows it (it does not
-    // become key).
+    // Creates the window on first use, fills it (again when the screen's
+    // size or scale changed since) and shows it; it does not become key.
     void show();
     void hide();
     const std::shared_ptr<UIWindow>& window() const { return m_window; }
@@ -66,7 +66,10 @@ public:
 private:
     HomeScreen() = default;
     void rebuild();
+    bool needsRebuild() const;
 
     Wallpaper m_wallpaper = Wallpaper::Gradient;
     std::shared_ptr<UIWindow> m_window;
+    CGSize m_builtFor {};
+    CGFloat m_builtScale = 0;
 };

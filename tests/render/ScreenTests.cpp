@@ -189,6 +189,27 @@ TEST_F(RenderTest, HomeScreenSitsBehindNormalWindowsAndTakesNoTouches)
     EXPECT_EQ(HomeScreen::dockApps().size(), 4u);
 }
 
+TEST_F(RenderTest, HomeScreenIsBuiltOnceAndAgainForANewScreen)
+{
+    HomeScreen::shared().setWallpaper(HomeScreen::Wallpaper::Gradient);
+    HomeScreen::shared().show();
+    auto home = HomeScreen::shared().window();
+    auto firstView = home->subviews().front();
+    HomeScreen::shared().show();
+    HomeScreen::shared().setWallpaper(HomeScreen::Wallpaper::Gradient);
+    EXPECT_EQ(home->subviews().front(), firstView);  // nothing was rebuilt
+    ASSERT_TRUE(UIScreen::mainScreen()->setSize({ 430, 932 }));
+    HomeScreen::shared().show();
+    EXPECT_NE(home->subviews().front(), firstView);
+    EXPECT_EQ(home->frame(), CGRectMake(0, 0, 430, 932));
+    auto frame = render::Compositor::shared().renderScreen();
+    EXPECT_EQ(frame->width, 1290);
+    CGRect dock = HomeScreen::dockFrame();
+    EXPECT_EQ(dock.size.width, 430 - 24);
+    UIScreen::mainScreen()->resetToDefault();
+    HomeScreen::shared().show();
+}
+
 TEST_F(RenderTest, TestPatternWallpaperDecodesToItsPositions)
 {
     HomeScreen::shared().setWallpaper(HomeScreen::Wallpaper::TestPattern);
