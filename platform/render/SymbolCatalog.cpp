@@ -1,5 +1,7 @@
 #include "platform/render/SymbolCatalog.h"
 
+#include "platform/render/TextPainter.h"
+
 #include <cairo.h>
 #include <pango/pangocairo.h>
 
@@ -195,7 +197,9 @@ void squareWithCharacter(cairo_t* cr, char character)
     pango_cairo_context_set_font_options(pango_layout_get_context(layout), options);
     cairo_font_options_destroy(options);
     pango_layout_context_changed(layout);
-    PangoFontDescription* font = pango_font_description_from_string("sans-serif Bold");
+    PangoFontDescription* font = pango_font_description_new();
+    pango_font_description_set_family_static(font, TextPainter::fontFamily());
+    pango_font_description_set_weight(font, PANGO_WEIGHT_BOLD);
     pango_font_description_set_absolute_size(font, 0.66 * PANGO_SCALE);
     pango_layout_set_font_description(layout, font);
     pango_font_description_free(font);

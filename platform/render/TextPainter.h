@@ -38,7 +38,9 @@ public:
 
     // The Pango weight (100...900) for a UIFontWeight.
     static int pangoWeight(double weight);
-    static const char* fontFamily() { return "sans-serif"; }
+    // Named outright so the picture does not depend on which fonts a
+    // machine's "sans-serif" happens to pick; DejaVu comes with fontconfig.
+    static const char* fontFamily() { return "DejaVu Sans,sans-serif"; }
 
 private:
     PangoContext* m_context = nullptr;
