@@ -10,7 +10,18 @@
 #include <cstring>
 #include <thread>
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 namespace {
+
+// The recorder's encoder reports statistics for every movie; keep test
+// output to failures.
+[[maybe_unused]] const bool quietEncoder = [] {
+    av_log_set_level(AV_LOG_ERROR);
+    return true;
+}();
 
 TEST_F(RenderTest, FramesAreRGBAWithStraightAlphaRowsTopToBottom)
 {
