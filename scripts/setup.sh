@@ -9,7 +9,7 @@ packages=(
   libplist-dev libsqlite3-dev
   libavformat-dev libavcodec-dev libavfilter-dev libswscale-dev libswresample-dev libavutil-dev
   libx264-dev ffmpeg
-  libcairo2-dev libpango1.0-dev libsdl2-dev
+  libcairo2-dev libpango1.0-dev fonts-dejavu-core libsdl2-dev
 )
 
 missing=()

@@ -2,6 +2,7 @@
 
 #include "platform/automation/ScenarioFile.h"
 #include "platform/foundation/Foundation.h"
+#include "platform/render/Compositor.h"
 #include "tools/Command.h"
 #include "tools/PreferenceText.h"
 
@@ -30,6 +31,10 @@ automation::ScenarioDriver makeDriver()
                     return MarqelPreferences::readText(info);
             return std::nullopt;
         });
+    driver.setSnapshotter([](const std::string& path) -> std::string {
+        auto status = render::writeScreenPNG(path);
+        return status ? std::string() : status.error();
+    });
     driver.setOutput([](const std::string& line) { std::cout << "      " << line << '\n'; });
     return driver;
 }
