@@ -38,5 +38,6 @@ void addInvokeCommand(CLI::App& app, GlobalOptions& options);
 void addRunCommand(CLI::App& app, GlobalOptions& options);
 void addCropCommand(CLI::App& app, GlobalOptions& options);
 void addLibraryCommand(CLI::App& app, GlobalOptions& options);
+void addSnapshotCommand(CLI::App& app, GlobalOptions& options);
 
 }  // namespace tools

@@ -2,6 +2,8 @@
 
 #include "platform/foundation/Foundation.h"
 #include "platform/springboard/SpringBoardHost.h"
+#include "platform/render/Window.h"
+#include "platform/replaykit/RPScreenRecorder.h"
 #include "platform/uikit/UIKit.h"
 #include "tools/ScenarioRunner.h"
 
@@ -12,6 +14,27 @@ namespace tools {
 
 namespace {
 volatile std::sig_atomic_t interrupted = 0;
+
+void showWindow(double zoom)
+{
+    std::string error;
+    auto window = render::Window::open({ zoom, "Marqel — SpringBoard" }, &error);
+    if (!window)
+        throw CommandError("cannot open a window: " + error + " (is there a display? try without --window)");
+    window->setKeyHandler([&window](const render::Window::KeyPress& key) {
+        if (key.name == "Escape" || key.name == "Q")
+            window->close();
+        else if (key.name == "I")
+            NSDistributedNotificationCenter::defaultCenter()->postNotificationName("com.zorvelin.marqeltoggle/invokemarqel", nullptr);
+        else if (key.name == "S")
+            msgSend<void>(RPScreenRecorder::sharedRecorder(), "stopSystemRecording");
+        else if (key.name == "C")
+            msgSend<void>(msgSendClass<id>(objc_getClass("RPControlCenterModule"), "sharedModule"), "didStopRecordingOrBroadcast");
+    });
+    std::cout << "window open: the mouse is a finger; I invokes the overlay, S stops a recording "
+                 "(C: from Control Center), Escape quits\n" << std::flush;
+    window->run();
+}
 }
 
 void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
@@ -21,6 +44,12 @@ void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
     static bool virtualClock = false;
     command->add_option("--for", seconds, "Run for this many seconds, then exit (default: until Ctrl-C)");
     command->add_flag("--virtual-clock", virtualClock, "Run on the virtual clock (time jumps when idle)");
+    static bool window = false;
+    static double zoom = 1.0 / 3;
+    command->add_flag("--window", window,
+        "Show the phone's screen in a desktop window (real clock): the mouse is a finger, I invokes the overlay, "
+        "S stops the recording from the status bar, C from Control Center, Escape quits");
+    command->add_option("--zoom", zoom, "Window pixels per screen pixel with --window")->capture_default_str();
     static std::string script;
     command->add_option("--script", script, "Play a scenario file as a simulated user (on the virtual clock), then exit")
         ->check(CLI::ExistingFile);
@@ -31,9 +60,14 @@ void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
             runScenario(script);
             return;
         }
-        RunLoop::main().reset(virtualClock ? ClockKind::Virtual : ClockKind::Real);
+        RunLoop::main().reset(virtualClock && !window ? ClockKind::Virtual : ClockKind::Real);
         auto report = SpringBoardHost::shared().boot();
         std::cout << host::describe(report) << std::flush;
+        if (window) {
+            showWindow(zoom);
+            NSDistributedNotificationCenter::defaultCenter()->shutdown();
+            return;
+        }
         std::signal(SIGINT, [](int) { interrupted = 1; RunLoop::main().stop(); });
         std::signal(SIGTERM, [](int) { interrupted = 1; RunLoop::main().stop(); });
         if (seconds >= 0) {

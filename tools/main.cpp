@@ -52,6 +52,7 @@ int main(int argc, char** argv)
     tools::addInvokeCommand(app, options);
     tools::addCropCommand(app, options);
     tools::addLibraryCommand(app, options);
+    tools::addSnapshotCommand(app, options);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

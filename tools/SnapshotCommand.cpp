@@ -1,0 +1,79 @@
+#include "tools/Command.h"
+#include "tools/Installer.h"
+#include "tools/ScenarioRunner.h"
+
+#include "platform/foundation/Foundation.h"
+#include "platform/render/Compositor.h"
+#include "platform/uikit/UIKit.h"
+#include "tweak/core/MarqelPreferences.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+
+namespace tools {
+
+namespace {
+void write(const std::string& folder, const std::string& name)
+{
+    std::string path = (std::filesystem::path(folder) / (name + ".png")).string();
+    auto status = render::writeScreenPNG(path);
+    if (!status)
+        throw CommandError("cannot write " + path + ": " + status.error());
+    std::cout << "wrote " << path << '\n';
+}
+}  // namespace
+
+void addSnapshotCommand(CLI::App& app, GlobalOptions& options)
+{
+    auto* command = app.add_subcommand("snapshot",
+        "Write pictures of the overlay (just opened, during a drag, expanded, microphone on and off) into a folder. "
+        "They are taken on a scratch device with the default preferences, so the device root is not touched");
+    static std::string folder = "snapshots";
+    command->add_option("FOLDER", folder, "Where the PNG files go (created if missing)")->capture_default_str();
+    command->callback([&options] {
+        std::error_code ec;
+        std::filesystem::create_directories(folder, ec);
+        if (ec)
+            throw CommandError("cannot create " + folder + ": " + ec.message());
+        folder = std::filesystem::absolute(folder).string();
+        std::string pattern = (std::filesystem::temp_directory_path() / "marqel-snapshot-XXXXXX").string();
+        std::string scratch = mkdtemp(pattern.data());
+        GlobalOptions scratchOptions = options;
+        scratchOptions.root = scratch;
+        prepareDevice(scratchOptions);
+        try {
+            ensureInstalled();
+            MarqelPreferences::write(MarqelPreferences::toggleMarqel, true);
+            RunLoop::main().reset(ClockKind::Virtual);
+            auto driver = makeDriver();
+            driver.boot();
+            driver.invoke();
+            driver.wait(0.3);
+            write(folder, "overlay-open");
+            driver.touch("down", CGPointMake(195, 422));
+            driver.touch("move", CGPointMake(175, 402));
+            driver.wait(0.2);
+            write(folder, "overlay-drag");
+            driver.touch("up", CGPointMake(175, 402));
+            driver.wait(0.2);
+            driver.tapSymbol("arrow.up.left.and.arrow.down.right");
+            driver.wait(0.3);
+            write(folder, "overlay-expanded");
+            driver.tapSymbol("arrow.down.right.and.arrow.up.left");
+            driver.tapSymbol("mic.slash.fill");
+            driver.wait(0.3);
+            write(folder, "overlay-microphone-on");
+            driver.tapSymbol("mic.fill");
+            driver.wait(0.3);
+            write(folder, "overlay-microphone-off");
+            NSDistributedNotificationCenter::defaultCenter()->shutdown();
+        } catch (...) {
+            std::filesystem::remove_all(scratch, ec);
+            throw;
+        }
+        std::filesystem::remove_all(scratch, ec);
+    });
+}
+
+}  // namespace tools
