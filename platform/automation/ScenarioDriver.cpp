@@ -572,13 +572,15 @@ void ScenarioDriver::runStep(const std::string& line)
             RPScreenRecorder::StartHandler());
         RunLoop::main().drain();
     } else if (step == "replaykit-notices") {
-        need(w, 2, "replaykit-notices dispatcher|bulletin-server");
+        need(w, 2, "replaykit-notices dispatcher|bulletin-server|both");
         if (w[1] == "dispatcher")
             SpringBoardHost::shared().setReplayKitNotices(SpringBoardHost::ReplayKitNotices::ThroughDispatcher);
         else if (w[1] == "bulletin-server")
             SpringBoardHost::shared().setReplayKitNotices(SpringBoardHost::ReplayKitNotices::ThroughBulletinServer);
+        else if (w[1] == "both")
+            SpringBoardHost::shared().setReplayKitNotices(SpringBoardHost::ReplayKitNotices::ThroughBoth);
         else
-            throw StepFailure("replaykit-notices takes dispatcher or bulletin-server");
+            throw StepFailure("replaykit-notices takes dispatcher, bulletin-server or both");
     } else if (step == "tap-notice") {
         need(w, 2, "tap-notice TEXT");
         std::string text = rest(line, 1);

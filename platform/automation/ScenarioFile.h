@@ -13,7 +13,7 @@
 //   type TEXT                 into the text field of the alert on screen
 //   wait SECONDS              virtual time
 //   record-start [mic]        start a recording with the system's own button
-//   replaykit-notices dispatcher|bulletin-server   how the system announces saved recordings (before boot)
+//   replaykit-notices dispatcher|bulletin-server|both   how the system announces saved recordings (before boot)
 //   tap-notice TEXT           tap the newest notice containing TEXT
 //   record-stop [status-bar|control-center]
 //   wait-crop [TIMEOUT]       until the cropped movie's notice is posted

@@ -91,12 +91,13 @@ void SpringBoardHost::publishReplayKitNotice()
     static constexpr const char* section = "com.apple.ReplayKitNotifications";
     static constexpr const char* title = "Screen Recording";
     static constexpr const char* message = "Screen recording video saved to Photos.";
-    if (m_replayKitNotices == ReplayKitNotices::ThroughDispatcher) {
+    if (m_replayKitNotices != ReplayKitNotices::ThroughBulletinServer) {
         auto dispatcher = m_dispatcher;
         dispatch_async(dispatch_get_main_queue(), [dispatcher] {
             msgSend<void>(dispatcher, "postNotificationWithRequest:", id(alloc<NCNotificationRequest>(section, title, message)));
         });
-        return;
+        if (m_replayKitNotices == ReplayKitNotices::ThroughDispatcher)
+            return;
     }
     id server = m_bulletinServer;
     dispatch_async(m_bulletinQueue, [server] {

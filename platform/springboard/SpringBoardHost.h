@@ -23,8 +23,9 @@ public:
     static SpringBoardHost& shared();
 
     // Where the system's own "recording saved" notice goes: the bulletin
-    // server (the usual road) or the notification dispatcher.
-    enum class ReplayKitNotices { ThroughBulletinServer, ThroughDispatcher };
+    // server (the usual road), the notification dispatcher, or both (one
+    // recording announced twice).
+    enum class ReplayKitNotices { ThroughBulletinServer, ThroughDispatcher, ThroughBoth };
     void setReplayKitNotices(ReplayKitNotices route) { m_replayKitNotices = route; }
 
     // Starts SpringBoard once per process: identity, tweak injection, the
