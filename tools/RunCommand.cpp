@@ -4,6 +4,7 @@
 #include "platform/av/MovieProbe.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/photos/Photos.h"
+#include "platform/render/Compositor.h"
 #include "platform/springboard/NoticeCenter.h"
 #include "platform/springboard/SpringBoardHost.h"
 #include "platform/uikit/UIKit.h"
@@ -62,6 +63,13 @@ void addRunCommand(CLI::App& app, GlobalOptions& options)
         driver.drag(CGPointMake(CGRectGetMaxX(moved) - 10, CGRectGetMidY(moved)), CGPointMake(CGRectGetMaxX(moved) + 40, CGRectGetMidY(moved)), 8);
         CGRect rect = box->frame();
         std::cout << "      crop rectangle " << NSStringFromCGRect(rect) << '\n';
+        driver.wait(0.2);
+        const std::string snapshotPath = "/var/mobile/Media/Snapshots/overlay.png";
+        DevicePath::makeParents(snapshotPath);
+        if (auto written = render::writeScreenPNG(DevicePath::host(snapshotPath)); written)
+            std::cout << "      snapshot of the overlay: " << DevicePath::host(snapshotPath) << '\n';
+        else
+            std::cout << "      no snapshot: " << written.error() << '\n';
 
         stage(6, "recording 3 seconds of the screen");
         driver.tapSymbol("record.circle");
