@@ -42,9 +42,9 @@ std::string format(const char* fmt, std::initializer_list<Arg> args)
         if (!*p)
             break;
         char conversion = *p;
-        std::string spec(start, p);  // without length modifiers' effect below
+        std::string conversionText(start, p);
         std::string flags;
-        for (char c : spec)
+        for (char c : conversionText)
             if (std::string_view("hlLqjzt").find(c) == std::string_view::npos)
                 flags += c;
         if (next == args.end()) {

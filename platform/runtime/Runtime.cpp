@@ -195,11 +195,11 @@ bool addDefinedMethod(Class cls, SEL sel, IMP imp, const std::string* types, IMP
 Class defineClass(const char* name, Class superclass, Factory factory, const std::vector<MethodSpec>& methods)
 {
     Class cls = objc_registerClass(name, superclass);
-    for (const auto& spec : methods) {
-        if (spec.isClassMethod)
-            class_addClassMethod(cls, sel_registerName(spec.selector), spec.imp, spec.types.c_str());
+    for (const auto& entry : methods) {
+        if (entry.isClassMethod)
+            class_addClassMethod(cls, sel_registerName(entry.selector), entry.imp, entry.types.c_str());
         else
-            addDefinedMethod(cls, sel_registerName(spec.selector), spec.imp, internEncoding(spec.types), nullptr);
+            addDefinedMethod(cls, sel_registerName(entry.selector), entry.imp, internEncoding(entry.types), nullptr);
     }
     if (factory) {
         std::unique_lock lock(registry().mutex);
