@@ -9,7 +9,7 @@ namespace tools {
 
 void addInstallCommand(CLI::App& app, GlobalOptions& options)
 {
-    auto* command = app.add_subcommand("install", "Lay the tweak, its filter and the settings bundle into the device root");
+    auto* command = app.add_subcommand("install", "Lay the tweak and its substrate filter (and the settings bundle, once it is built) into the device root");
     static bool force = false;
     command->add_flag("--force", force, "Copy everything even when it is up to date");
     command->callback([&options] {

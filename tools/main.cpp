@@ -42,7 +42,7 @@ int main(int argc, char** argv)
                    "Everything the phone keeps on disk lives under the device root." };
     app.set_help_all_flag("--help-all", "Show the help of every subcommand");
     app.require_subcommand(1);
-    app.add_option("--root", options.root, "Device root folder (default: $MARQEL_ROOT, else $XDG_DATA_HOME/marqel/device)");
+    app.add_option("--root", options.root, "Device root folder (default: $MARQEL_ROOT, else $XDG_DATA_HOME/marqel/device, else ~/.local/share/marqel/device)");
     app.add_flag("--verbose", options.verbose, "Also print the system log on stderr");
     tools::addRunCommand(app, options);
     tools::addInstallCommand(app, options);
