@@ -105,6 +105,11 @@ void NSDistributedNotificationCenter::receive()
 void NSDistributedNotificationCenter::postNotificationName(const std::string& name, const id& object)
 {
     (void)object;
+    std::string ownSocket;
+    {
+        std::lock_guard lock(m_mutex);
+        ownSocket = m_socketPath;
+    }
     std::string payload = name + std::string(1, '\0') + std::to_string(getpid());
     std::string folder = DevicePath::host(runFolder);
     std::error_code ec;
@@ -119,7 +124,7 @@ void NSDistributedNotificationCenter::postNotificationName(const std::string& na
             continue;
         // Delivery to our own socket is work in flight, so the virtual clock
         // waits for it rather than racing past it.
-        bool toSelf = entry.path().string() == m_socketPath;
+        bool toSelf = !ownSocket.empty() && entry.path().string() == ownSocket;
         if (toSelf)
             RunLoop::main().beginWork();
         ssize_t sent = ::sendto(fd, payload.data(), payload.size(), MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&address), sizeof address);

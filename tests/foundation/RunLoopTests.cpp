@@ -41,7 +41,9 @@ TEST(RunLoop, VirtualTimeWaitsForWorkInFlightOnOtherQueues)
     dispatch_async(worker, [&] {
         started = true;
         // Real work takes real time but no virtual time.
-        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        volatile std::uint64_t sum = 0;
+        for (std::uint64_t i = 0; i < 20000000; ++i)
+            sum = sum + i * i;
         dispatch_async(dispatch_get_main_queue(), [&] { postedAt = RunLoop::main().now(); });
     });
     bool timerFired = false;
