@@ -1,0 +1,7 @@
+#pragma once
+
+namespace automation {
+class ScenarioDriver;
+class StepFailure;
+struct ScenarioResult;
+}

@@ -1,0 +1,5 @@
+#pragma once
+
+class RPControlCenterModule;
+class RPScreenRecorder;
+struct ScreenFrame;

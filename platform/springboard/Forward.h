@@ -1,0 +1,14 @@
+#pragma once
+
+// SpringBoard's private classes and the host, for headers that only name them.
+
+class BBAction;
+class BBBulletin;
+class BBServer;
+class HomeScreen;
+class NCNotificationDispatcher;
+class NCNotificationRequest;
+class NoticeCenter;
+class SpringBoard;
+class SpringBoardHost;
+struct Notice;
