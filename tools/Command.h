@@ -39,5 +39,6 @@ void addRunCommand(CLI::App& app, GlobalOptions& options);
 void addCropCommand(CLI::App& app, GlobalOptions& options);
 void addLibraryCommand(CLI::App& app, GlobalOptions& options);
 void addSnapshotCommand(CLI::App& app, GlobalOptions& options);
+void addNoticesCommand(CLI::App& app, GlobalOptions& options);
 
 }  // namespace tools

@@ -53,6 +53,7 @@ int main(int argc, char** argv)
     tools::addCropCommand(app, options);
     tools::addLibraryCommand(app, options);
     tools::addSnapshotCommand(app, options);
+    tools::addNoticesCommand(app, options);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -1,0 +1,59 @@
+#include "tools/Command.h"
+
+#include "platform/foundation/Foundation.h"
+#include "platform/springboard/NoticeCenter.h"
+
+#include <ctime>
+#include <iostream>
+
+namespace tools {
+
+namespace {
+std::string dateText(double seconds)
+{
+    std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm tm {};
+    localtime_r(&t, &tm);
+    char buffer[32];
+    std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S", &tm);
+    return buffer;
+}
+}  // namespace
+
+void addNoticesCommand(CLI::App& app, GlobalOptions& options)
+{
+    auto* notices = app.add_subcommand("notices", "The notices SpringBoard has shown on this device, oldest first");
+    static bool verbose = false;
+    notices->add_flag("--ids", verbose, "Also show each notice's identifiers and what a tap opens");
+    notices->callback([&options, notices] {
+        if (!notices->get_subcommands().empty())
+            return;
+        prepareDevice(options);
+        auto all = NoticeCenter::notices();
+        if (all.empty())
+            std::cout << "no notices\n";
+        for (std::size_t i = 0; i < all.size(); ++i) {
+            const auto& n = all[i];
+            std::cout << i + 1 << ". " << dateText(n.date) << "  [" << n.section << "]  " << n.title << ": " << n.message << '\n';
+            if (verbose)
+                std::cout << "   bulletin " << n.bulletinID << ", record " << n.recordID << ", publisher " << n.publisherBulletinID
+                          << (n.launchBundleID.empty() ? std::string() : ", opens " + n.launchBundleID) << '\n';
+        }
+        auto launches = NoticeCenter::launches();
+        for (const auto& launch : launches)
+            std::cout << "opened from a notice: " << launch << '\n';
+    });
+    auto* tap = notices->add_subcommand("tap", "Tap a notice (its number in the list): performs its default action");
+    static std::size_t number = 0;
+    tap->add_option("N", number, "The notice's number, from 1")->required();
+    tap->callback([&options] {
+        prepareDevice(options);
+        auto all = NoticeCenter::notices();
+        if (number < 1 || number > all.size())
+            throw CommandError("there is no notice " + std::to_string(number) + " (there are " + std::to_string(all.size()) + ")", 2);
+        std::string launched = NoticeCenter::shared().tap(number - 1);
+        std::cout << (launched.empty() ? "the notice does nothing when tapped" : "opened " + launched) << '\n';
+    });
+}
+
+}  // namespace tools
