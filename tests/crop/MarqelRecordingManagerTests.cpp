@@ -161,7 +161,7 @@ TEST_F(CropEngine, ACropUnderSixteenPixelsFailsAndTouchesNothing)
     EXPECT_TRUE(libraryIdentifiers(true).empty());
     bool logged = false;
     for (const auto& line : SystemLog::shared().lines(mark))
-        logged = logged || line.find("marqel: ") != std::string::npos && line.find("render size") != std::string::npos;
+        logged = logged || (line.find("marqel: ") != std::string::npos && line.find("render size") != std::string::npos);
     EXPECT_TRUE(logged);
     EXPECT_FALSE(manager->isCropping()) << "a failed run lets the next one start";
 }
