@@ -1,5 +1,7 @@
 #include "platform/photos/PhotoLibraryStore.h"
 
+#include <functional>
+
 #include "platform/photos/AssetFileWriter.h"
 #include "platform/photos/AssetTable.h"
 #include "platform/photos/CameraRollNaming.h"
@@ -241,7 +243,8 @@ Result<std::vector<AssetRecord>> PhotoLibraryStore::findAll(const std::vector<st
     return records;
 }
 
-Result<void> PhotoLibraryStore::trash(const std::vector<std::string>& localIdentifiers)
+Result<void> PhotoLibraryStore::changeEach(const std::vector<std::string>& localIdentifiers,
+    const std::function<Result<void>(AssetTable&, const AssetRecord&)>& change)
 {
     if (localIdentifiers.empty())
         return {};
@@ -253,33 +256,27 @@ Result<void> PhotoLibraryStore::trash(const std::vector<std::string>& localIdent
     if (!records)
         return records.failure();
     AssetTable table(*m_connection);
-    double now = secondsSinceEpoch();
     for (const auto& record : records.value()) {
-        auto marked = table.markTrashed(record.localIdentifier, now);
-        if (!marked)
-            return marked;
+        auto changed = change(table, record);
+        if (!changed)
+            return changed;
     }
     return transaction.value().commit();
 }
 
+Result<void> PhotoLibraryStore::trash(const std::vector<std::string>& localIdentifiers)
+{
+    double now = secondsSinceEpoch();
+    return changeEach(localIdentifiers, [now](AssetTable& table, const AssetRecord& record) {
+        return table.markTrashed(record.localIdentifier, now);
+    });
+}
+
 Result<void> PhotoLibraryStore::restore(const std::vector<std::string>& localIdentifiers)
 {
-    if (localIdentifiers.empty())
-        return {};
-    std::lock_guard lock(m_mutex);
-    auto transaction = SqliteTransaction::beginImmediate(*m_connection);
-    if (!transaction)
-        return transaction.failure();
-    auto records = findAll(localIdentifiers);
-    if (!records)
-        return records.failure();
-    AssetTable table(*m_connection);
-    for (const auto& record : records.value()) {
-        auto cleared = table.clearTrashed(record.localIdentifier);
-        if (!cleared)
-            return cleared;
-    }
-    return transaction.value().commit();
+    return changeEach(localIdentifiers, [](AssetTable& table, const AssetRecord& record) {
+        return table.clearTrashed(record.localIdentifier);
+    });
 }
 
 Result<void> PhotoLibraryStore::restore(std::string_view localIdentifier)

@@ -17,6 +17,7 @@
 #include "platform/photos/StoreOptions.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -26,6 +27,7 @@
 
 namespace photos {
 
+class AssetTable;
 class SqliteConnection;
 
 class PhotoLibraryStore {
@@ -69,6 +71,10 @@ private:
     // Each asset once, however often it is named; fails naming every unknown
     // identifier.
     Result<std::vector<AssetRecord>> findAll(const std::vector<std::string>& localIdentifiers);
+    // Applies `change` to every named asset in one write transaction; any
+    // unknown identifier or failed change leaves everything as it was.
+    Result<void> changeEach(const std::vector<std::string>& localIdentifiers,
+        const std::function<Result<void>(AssetTable&, const AssetRecord&)>& change);
     Result<std::int64_t> highestNumberInDatabase();
     Result<void> settleInterruptedPurges();
 

@@ -63,20 +63,20 @@ std::shared_ptr<ResizableBox> ResizableBox::initWithFrame(CGRect frame)
     m_dashBorder->setPath(UIBezierPath::bezierPathWithRect(own)->CGPath());
     layer()->addSublayer(m_dashBorder);
 
-    for (const auto& spec : handleTable) {
+    for (const auto& handle : handleTable) {
         auto bar = add<UIView>();
         bar->setBackgroundColor(m_handlerColour);
         bar->layer()->setCornerRadius(2);
         bar->layer()->setCornerCurve(kCACornerCurveContinuous);
         // Decoration: a touch on a bar is the box's touch.
         bar->setUserInteractionEnabled(false);
-        zr::size(*bar, spec.width, spec.height);
-        switch (spec.across) {
+        zr::size(*bar, handle.width, handle.height);
+        switch (handle.across) {
         case Across::Leading: zr::leading(*bar, leadingAnchor(), -2.5); break;
         case Across::Centre: zr::x(*bar, centerXAnchor()); break;
         case Across::Trailing: zr::trailing(*bar, trailingAnchor(), 2.5); break;
         }
-        switch (spec.down) {
+        switch (handle.down) {
         case Down::Top: zr::top(*bar, topAnchor(), -2.5); break;
         case Down::Centre: zr::y(*bar, centerYAnchor()); break;
         case Down::Bottom: zr::bottom(*bar, bottomAnchor(), 2.5); break;
