@@ -18,7 +18,10 @@ struct GlobalOptions {
 class CommandError : public std::runtime_error {
 public:
     explicit CommandError(const std::string& message, int status = 1)
-        : std::runtime_error(message), m_status(status) { }
+        : std::runtime_error(message)
+        , m_status(status)
+    {
+    }
     int status() const { return m_status; }
 
 private:

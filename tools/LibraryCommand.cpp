@@ -69,62 +69,62 @@ void addLibraryCommand(CLI::App& app, GlobalOptions& options)
     import->add_option("FILE", importFile, "A movie file")->required()->check(CLI::ExistingFile);
     import->callback([&options] {
         prepareDevice(options);
-        auto info = av::probeMovie(importFile);
-        if (!info)
-            throw CommandError(info.error().message);
-        bool rotated = std::fmod(std::fabs(info.value().rotationDegrees), 180.0) == 90.0;
-        photos::MediaFacts facts { rotated ? info.value().height : info.value().width, rotated ? info.value().width : info.value().height,
-            info.value().durationSeconds };
-        auto& store = openStore();
-        auto record = store.importFile(importFile, photos::MediaType::Video, facts, RunLoop::main().clock().epochSeconds());
-        if (!record)
-            throw CommandError(record.error());
-        print(record.value(), store);
-    });
+    auto info = av::probeMovie(importFile);
+    if (!info)
+        throw CommandError(info.error().message);
+    bool rotated = std::fmod(std::fabs(info.value().rotationDegrees), 180.0) == 90.0;
+    photos::MediaFacts facts { rotated ? info.value().height : info.value().width, rotated ? info.value().width : info.value().height,
+        info.value().durationSeconds };
+    auto& store = openStore();
+    auto record = store.importFile(importFile, photos::MediaType::Video, facts, RunLoop::main().clock().epochSeconds());
+    if (!record)
+        throw CommandError(record.error());
+    print(record.value(), store);
+});
 
-    auto* exportCommand = library->add_subcommand("export", "Copy an asset's file out of the library");
-    static std::string exportID, exportFile;
-    exportCommand->add_option("ID", exportID, "Local identifier")->required();
-    exportCommand->add_option("FILE", exportFile, "Destination file (not overwritten)")->required();
-    exportCommand->callback([&options] {
-        prepareDevice(options);
-        auto& store = openStore();
-        auto record = store.asset(exportID);
-        if (!record)
-            throw CommandError(record.error());
-        if (!record.value())
-            throw CommandError("no asset " + exportID + " in the library (see `marqel library list --all`)");
-        auto path = store.filePath(*record.value());
-        if (!path || !store.hasFile(*record.value()))
-            throw CommandError("the file of " + exportID + " is missing from the library");
-        std::error_code ec;
-        std::filesystem::copy_file(path.value(), exportFile, std::filesystem::copy_options::none, ec);
-        if (ec)
-            throw CommandError("cannot write " + exportFile + ": " + ec.message());
-        std::cout << "exported " << exportID << " to " << exportFile << '\n';
-    });
+auto* exportCommand = library->add_subcommand("export", "Copy an asset's file out of the library");
+static std::string exportID, exportFile;
+exportCommand->add_option("ID", exportID, "Local identifier")->required();
+exportCommand->add_option("FILE", exportFile, "Destination file (not overwritten)")->required();
+exportCommand->callback([&options] {
+    prepareDevice(options);
+    auto& store = openStore();
+    auto record = store.asset(exportID);
+    if (!record)
+        throw CommandError(record.error());
+    if (!record.value())
+        throw CommandError("no asset " + exportID + " in the library (see `marqel library list --all`)");
+    auto path = store.filePath(*record.value());
+    if (!path || !store.hasFile(*record.value()))
+        throw CommandError("the file of " + exportID + " is missing from the library");
+    std::error_code ec;
+    std::filesystem::copy_file(path.value(), exportFile, std::filesystem::copy_options::none, ec);
+    if (ec)
+        throw CommandError("cannot write " + exportFile + ": " + ec.message());
+    std::cout << "exported " << exportID << " to " << exportFile << '\n';
+});
 
-    auto* rm = library->add_subcommand("rm", "Move an asset to Recently Deleted (recoverable with restore)");
-    static std::string rmID;
-    rm->add_option("ID", rmID, "Local identifier")->required();
-    rm->callback([&options] {
-        prepareDevice(options);
-        auto done = openStore().trash({ rmID });
-        if (!done)
-            throw CommandError(done.error());
-        std::cout << "moved " << rmID << " to Recently Deleted\n";
-    });
+auto* rm = library->add_subcommand("rm", "Move an asset to Recently Deleted (recoverable with restore)");
+static std::string rmID;
+rm->add_option("ID", rmID, "Local identifier")->required();
+rm->callback([&options] {
+    prepareDevice(options);
+    auto done = openStore().trash({ rmID });
+    if (!done)
+        throw CommandError(done.error());
+    std::cout << "moved " << rmID << " to Recently Deleted\n";
+});
 
-    auto* restore = library->add_subcommand("restore", "Bring an asset back from Recently Deleted");
-    static std::string restoreID;
-    restore->add_option("ID", restoreID, "Local identifier")->required();
-    restore->callback([&options] {
-        prepareDevice(options);
-        auto done = openStore().restore(restoreID);
-        if (!done)
-            throw CommandError(done.error());
-        std::cout << "restored " << restoreID << '\n';
-    });
-}
+auto* restore = library->add_subcommand("restore", "Bring an asset back from Recently Deleted");
+static std::string restoreID;
+restore->add_option("ID", restoreID, "Local identifier")->required();
+restore->callback([&options] {
+    prepareDevice(options);
+    auto done = openStore().restore(restoreID);
+    if (!done)
+        throw CommandError(done.error());
+    std::cout << "restored " << restoreID << '\n';
+});
+}  // namespace tools
 
 }  // namespace tools

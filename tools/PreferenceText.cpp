@@ -41,7 +41,6 @@ const char* kindName(Kind kind)
     return "";
 }
 
-
 PlistValue parseValue(const MarqelPreferences::KeyInfo& info, const std::string& text)
 {
     auto wrong = [&](const std::string& expected) {

@@ -13,7 +13,6 @@
 
 namespace tools {
 
-
 void addPrefsCommand(CLI::App& app, GlobalOptions& options)
 {
     auto* prefs = app.add_subcommand("prefs", "Read and write the preference domain com.zorvelin.MarqelPrefs");

@@ -17,7 +17,8 @@
 namespace tools {
 
 namespace {
-void stage(int n, const std::string& what) { std::cout << "[" << n << "/8] " << what << '\n' << std::flush; }
+void stage(int n, const std::string& what) { std::cout << "[" << n << "/8] " << what << '\n'
+                                                       << std::flush; }
 }  // namespace
 
 void addRunCommand(CLI::App& app, GlobalOptions& options)

@@ -45,7 +45,8 @@ void runScenario(const std::string& path, bool quiet)
     auto driver = makeDriver();
     auto result = automation::runScenarioFile(driver, path, [quiet](int line, const std::string& step) {
         if (!quiet)
-            std::cout << std::setw(5) << line << "  " << step << '\n' << std::flush;
+            std::cout << std::setw(5) << line << "  " << step << '\n'
+                      << std::flush;
     });
     if (!result.ok)
         throw CommandError("scenario failed at " + result.message);

@@ -1,9 +1,9 @@
 #include "tools/Command.h"
 
 #include "platform/foundation/Foundation.h"
-#include "platform/springboard/SpringBoardHost.h"
 #include "platform/render/Window.h"
 #include "platform/replaykit/RPScreenRecorder.h"
+#include "platform/springboard/SpringBoardHost.h"
 #include "platform/uikit/UIKit.h"
 #include "tools/ScenarioRunner.h"
 
@@ -32,10 +32,11 @@ void showWindow(double zoom)
             msgSend<void>(msgSendClass<id>(objc_getClass("RPControlCenterModule"), "sharedModule"), "didStopRecordingOrBroadcast");
     });
     std::cout << "window open: the mouse is a finger; I invokes the overlay, S stops a recording "
-                 "(C: from Control Center), Escape quits\n" << std::flush;
+                 "(C: from Control Center), Escape quits\n"
+              << std::flush;
     window->run();
 }
-}
+}  // namespace
 
 void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
 {
@@ -77,7 +78,8 @@ void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
                 RunLoop::main().runFor(3600);
         }
         NSDistributedNotificationCenter::defaultCenter()->shutdown();
-        std::cout << "SpringBoard stopped\n" << host::describe({ {}, {}, host::methodChanges(SpringBoardHost::privateClassNames()) });
+        std::cout << "SpringBoard stopped\n"
+                  << host::describe({ {}, {}, host::methodChanges(SpringBoardHost::privateClassNames()) });
         // What is on the screen as SpringBoard stops.
         for (const auto& window : UIApplication::sharedApplication()->windows())
             std::cout << "window " << window->className() << " level " << window->windowLevel() << " alpha " << window->presentationAlpha()

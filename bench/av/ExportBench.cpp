@@ -20,12 +20,13 @@ constexpr int kWidth = 1170;
 constexpr int kHeight = 2532;
 constexpr int kFrames = 60;  // 1 s at 60 fps, exported at 30 fps
 
-std::string makeSource() {
-    const std::string path =
-        std::filesystem::temp_directory_path().string() + "/marqel-bench-src-" + std::to_string(getpid()) + ".mov";
+std::string makeSource()
+{
+    const std::string path = std::filesystem::temp_directory_path().string() + "/marqel-bench-src-" + std::to_string(getpid()) + ".mov";
     std::vector<uint8_t> rgba(static_cast<size_t>(kWidth) * kHeight * 4);
     av::MovieWriter writer;
-    if (!writer.open(path, kWidth, kHeight, 60, true)) return {};
+    if (!writer.open(path, kWidth, kHeight, 60, true))
+        return {};
     for (int f = 0; f < kFrames; ++f) {
         for (int y = 0; y < kHeight; ++y)
             for (int x = 0; x < kWidth; ++x) {
@@ -36,14 +37,16 @@ std::string makeSource() {
                 p[2] = 180;
                 p[3] = 255;
             }
-        if (!writer.appendFrame(rgba.data(), kWidth * 4)) return {};
+        if (!writer.appendFrame(rgba.data(), kWidth * 4))
+            return {};
     }
-    return writer.finish() ? path : std::string{};
+    return writer.finish() ? path : std::string {};
 }
 
 // range(0): 0 = 736x736 crop at (60, 300); 1 = whole screen through the
 // 1920x1080 preset.
-void BM_Export_PhoneRecording(benchmark::State& state) {
+void BM_Export_PhoneRecording(benchmark::State& state)
+{
     av_log_set_level(AV_LOG_ERROR);
     const std::string source = makeSource();
     if (source.empty()) {

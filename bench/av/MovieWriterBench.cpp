@@ -21,7 +21,8 @@ constexpr int kFramesPerRecording = 60;
 
 // A screen-like picture: flat panels with a moving band, so the encoder
 // sees real motion and not a static image it can skip entirely.
-void paint(std::vector<uint8_t>& rgba, int frame) {
+void paint(std::vector<uint8_t>& rgba, int frame)
+{
     for (int y = 0; y < kHeight; ++y) {
         uint8_t* row = &rgba[static_cast<size_t>(y) * kWidth * 4];
         const bool band = ((y + frame * 24) / 96) % 5 == 0;
@@ -34,13 +35,15 @@ void paint(std::vector<uint8_t>& rgba, int frame) {
     }
 }
 
-void BM_MovieWriter_Phone(benchmark::State& state) {
+void BM_MovieWriter_Phone(benchmark::State& state)
+{
     av_log_set_level(AV_LOG_ERROR);
     const bool withAudio = state.range(0) != 0;
     const std::string dir = std::filesystem::temp_directory_path().string();
     const std::string path = dir + "/marqel-bench-" + std::to_string(getpid()) + ".mov";
     std::vector<std::vector<uint8_t>> frames(8, std::vector<uint8_t>(static_cast<size_t>(kWidth) * kHeight * 4));
-    for (size_t i = 0; i < frames.size(); ++i) paint(frames[i], static_cast<int>(i));
+    for (size_t i = 0; i < frames.size(); ++i)
+        paint(frames[i], static_cast<int>(i));
 
     int64_t encoded = 0;
     // Wall clock, not the library's CPU-time rate: x264 works on several
@@ -58,7 +61,8 @@ void BM_MovieWriter_Phone(benchmark::State& state) {
                 break;
             }
         }
-        if (!writer.finish()) state.SkipWithError("finish failed");
+        if (!writer.finish())
+            state.SkipWithError("finish failed");
         encoded += kFramesPerRecording;
     }
     const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - started;

@@ -51,20 +51,24 @@ struct Sample {
     double cpu = 0;  // user + system, all threads
 };
 
-double seconds(const timeval& t) {
+double seconds(const timeval& t)
+{
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
 }
 
-double cpuOfSelf() {
-    rusage u{};
+double cpuOfSelf()
+{
+    rusage u {};
     getrusage(RUSAGE_SELF, &u);
     return seconds(u.ru_utime) + seconds(u.ru_stime);
 }
 
 // wait4 gives the child's own CPU time, untouched by anything else we run.
-bool runProgram(const std::vector<std::string>& args, Sample& sample) {
+bool runProgram(const std::vector<std::string>& args, Sample& sample)
+{
     std::vector<char*> argv;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const auto& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     const auto started = std::chrono::steady_clock::now();
     pid_t pid = 0;
@@ -73,7 +77,7 @@ bool runProgram(const std::vector<std::string>& args, Sample& sample) {
         return false;
     }
     int status = 0;
-    rusage usage{};
+    rusage usage {};
     if (wait4(pid, &status, 0, &usage) != pid) {
         std::cerr << "lost track of " << args[0] << '\n';
         return false;
@@ -82,16 +86,19 @@ bool runProgram(const std::vector<std::string>& args, Sample& sample) {
     sample.cpu = seconds(usage.ru_utime) + seconds(usage.ru_stime);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::cerr << args[0] << " failed (status " << status << "):";
-        for (const auto& a : args) std::cerr << ' ' << a;
+        for (const auto& a : args)
+            std::cerr << ' ' << a;
         std::cerr << '\n';
         return false;
     }
     return true;
 }
 
-std::string joined(const std::vector<std::string>& args) {
+std::string joined(const std::vector<std::string>& args)
+{
     std::string s;
-    for (const auto& a : args) s += (s.empty() ? "" : " ") + a;
+    for (const auto& a : args)
+        s += (s.empty() ? "" : " ") + a;
     return s;
 }
 
@@ -100,16 +107,20 @@ struct PacketCounts {
     int64_t audio = 0;
 };
 
-PacketCounts countPackets(const std::string& path) {
+PacketCounts countPackets(const std::string& path)
+{
     PacketCounts counts;
     AVFormatContext* fmt = nullptr;
-    if (avformat_open_input(&fmt, path.c_str(), nullptr, nullptr) < 0) return counts;
+    if (avformat_open_input(&fmt, path.c_str(), nullptr, nullptr) < 0)
+        return counts;
     if (avformat_find_stream_info(fmt, nullptr) >= 0) {
         AVPacket* pkt = av_packet_alloc();
         while (av_read_frame(fmt, pkt) >= 0) {
             const auto type = fmt->streams[pkt->stream_index]->codecpar->codec_type;
-            if (type == AVMEDIA_TYPE_VIDEO) ++counts.video;
-            if (type == AVMEDIA_TYPE_AUDIO) ++counts.audio;
+            if (type == AVMEDIA_TYPE_VIDEO)
+                ++counts.video;
+            if (type == AVMEDIA_TYPE_AUDIO)
+                ++counts.audio;
             av_packet_unref(pkt);
         }
         av_packet_free(&pkt);
@@ -120,7 +131,8 @@ PacketCounts countPackets(const std::string& path) {
 
 // Written under a temporary name and renamed, so an interrupted run never
 // leaves a truncated movie that a later run would take as the source.
-bool ensureSource(const std::string& path, int durationSeconds) {
+bool ensureSource(const std::string& path, int durationSeconds)
+{
     if (fs::exists(path)) {
         std::cout << "source: reusing " << path << '\n';
         return true;
@@ -128,13 +140,14 @@ bool ensureSource(const std::string& path, int durationSeconds) {
     const std::string partial = path + ".partial.mov";
     const std::vector<std::string> args = {
         "ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
-        "-f", "lavfi", "-i", "testsrc2=size=" + std::to_string(kMovieWidth) + "x" + std::to_string(kMovieHeight) +
-                                 ":rate=" + std::to_string(kFps),
+        "-f", "lavfi", "-i", "testsrc2=size=" + std::to_string(kMovieWidth) + "x" + std::to_string(kMovieHeight) + ":rate=" + std::to_string(kFps),
         "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100",
         "-t", std::to_string(durationSeconds),
         "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p",
-        "-c:a", "aac", "-f", "mov", partial};
-    std::cout << "source: generating " << path << " ...\n" << std::flush;
+        "-c:a", "aac", "-f", "mov", partial
+    };
+    std::cout << "source: generating " << path << " ...\n"
+              << std::flush;
     Sample s;
     if (!runProgram(args, s)) {
         fs::remove(partial);
@@ -147,32 +160,39 @@ bool ensureSource(const std::string& path, int durationSeconds) {
 
 // The first timed run should not be the one that pulls the file into the
 // page cache.
-void readThrough(const std::string& path) {
+void readThrough(const std::string& path)
+{
     std::ifstream in(path, std::ios::binary);
     std::vector<char> buf(1 << 20);
-    while (in.read(buf.data(), static_cast<std::streamsize>(buf.size())) || in.gcount() > 0) {}
+    while (in.read(buf.data(), static_cast<std::streamsize>(buf.size())) || in.gcount() > 0) { }
 }
 
-double best(const std::vector<Sample>& v, double Sample::*field) {
+double best(const std::vector<Sample>& v, double Sample::*field)
+{
     double b = v.front().*field;
-    for (const auto& s : v) b = std::min(b, s.*field);
+    for (const auto& s : v)
+        b = std::min(b, s.*field);
     return b;
 }
 
-double median(std::vector<Sample> v, double Sample::*field) {
+double median(std::vector<Sample> v, double Sample::*field)
+{
     std::sort(v.begin(), v.end(), [field](const Sample& x, const Sample& y) { return x.*field < y.*field; });
     const size_t n = v.size();
     return n % 2 ? v[n / 2].*field : 0.5 * (v[n / 2 - 1].*field + v[n / 2].*field);
 }
 
-void printRow(const char* name, const std::vector<Sample>& v) {
+void printRow(const char* name, const std::vector<Sample>& v)
+{
     std::printf("  %-34s", name);
-    for (const auto& s : v) std::printf(" %7.3f", s.wall);
+    for (const auto& s : v)
+        std::printf(" %7.3f", s.wall);
     std::printf("  | best %7.3f  median %7.3f  | cpu best %7.3f\n", best(v, &Sample::wall), median(v, &Sample::wall),
-                best(v, &Sample::cpu));
+        best(v, &Sample::cpu));
 }
 
-void usage() {
+void usage()
+{
     std::cout << "usage: bench_crop [--quick] [--reps N] [--dir DIR] [--keep-outputs]\n"
                  "  --quick         2 s source instead of 10 s\n"
                  "  --reps N        timed runs of each case, 1..10 (default 3)\n"
@@ -182,7 +202,8 @@ void usage() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     Options opt;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -210,9 +231,9 @@ int main(int argc, char** argv) {
 
     const int duration = opt.quick ? 2 : 10;
     fs::create_directories(opt.dir);
-    const std::string source = opt.dir + "/crop-bench-src-" + std::to_string(kMovieWidth) + "x" +
-                               std::to_string(kMovieHeight) + "-" + std::to_string(duration) + "s.mov";
-    if (!ensureSource(source, duration)) return 1;
+    const std::string source = opt.dir + "/crop-bench-src-" + std::to_string(kMovieWidth) + "x" + std::to_string(kMovieHeight) + "-" + std::to_string(duration) + "s.mov";
+    if (!ensureSource(source, duration))
+        return 1;
     readThrough(source);
 
     // The same arithmetic and request as `marqel crop --screen 390x844 --rect 20,100,250,250`.
@@ -223,12 +244,11 @@ int main(int argc, char** argv) {
     }
     const av::MovieInfo& movie = info.value();
     const CGRect crop = CropGeometry::cropRectInMovie(CGSizeMake(movie.width, movie.height),
-                                                      CGSizeMake(kScreenWidth, kScreenHeight),
-                                                      CGRectMake(kRectX, kRectY, kRectW, kRectH));
+        CGSizeMake(kScreenWidth, kScreenHeight),
+        CGRectMake(kRectX, kRectY, kRectW, kRectH));
     const CGSize render = CropGeometry::renderSize(crop);
     const auto& p = movie.preferredTransform;
-    const CGAffineTransform t =
-        CropGeometry::layerTransform(CGAffineTransform{p.a, p.b, p.c, p.d, p.tx, p.ty}, crop);
+    const CGAffineTransform t = CropGeometry::layerTransform(CGAffineTransform { p.a, p.b, p.c, p.d, p.tx, p.ty }, crop);
 
     const std::string oursOut = opt.dir + "/crop-bench-ours.mov";
     const std::string ffmpegOut = opt.dir + "/crop-bench-ffmpeg.mov";
@@ -237,13 +257,13 @@ int main(int argc, char** argv) {
     request.outputPath = oursOut;
     request.renderWidth = static_cast<int>(render.width);
     request.renderHeight = static_cast<int>(render.height);
-    request.transform = {t.a, t.b, t.c, t.d, t.tx, t.ty};
+    request.transform = { t.a, t.b, t.c, t.d, t.tx, t.ty };
 
     std::printf("source: %d x %d, %.0f fps, %.2f s, %s%s\n", movie.width, movie.height, movie.frameRate,
-                movie.durationSeconds, movie.videoCodec.c_str(), movie.hasAudio ? " + audio" : "");
+        movie.durationSeconds, movie.videoCodec.c_str(), movie.hasAudio ? " + audio" : "");
     std::printf("crop in pixels (%g, %g, %g, %g), render size %d x %d, transform [%g %g %g %g %g %g]\n",
-                crop.origin.x, crop.origin.y, crop.size.width, crop.size.height, request.renderWidth,
-                request.renderHeight, t.a, t.b, t.c, t.d, t.tx, t.ty);
+        crop.origin.x, crop.origin.y, crop.size.width, crop.size.height, request.renderWidth,
+        request.renderHeight, t.a, t.b, t.c, t.d, t.tx, t.ty);
 
     // ffmpeg's crop filter can only say the same thing for an unrotated,
     // whole-pixel translation.
@@ -251,18 +271,17 @@ int main(int argc, char** argv) {
         std::cerr << "the layer transform is not a whole-pixel translation; no equivalent crop filter\n";
         return 1;
     }
-    const std::string cropFilter = "crop=" + std::to_string(request.renderWidth) + ":" +
-                                   std::to_string(request.renderHeight) + ":" +
-                                   std::to_string(static_cast<int>(-t.tx)) + ":" +
-                                   std::to_string(static_cast<int>(-t.ty));
+    const std::string cropFilter = "crop=" + std::to_string(request.renderWidth) + ":" + std::to_string(request.renderHeight) + ":" + std::to_string(static_cast<int>(-t.tx)) + ":" + std::to_string(static_cast<int>(-t.ty));
     const std::vector<std::string> ffmpegCrop = {
         "ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-i", source,
         "-map", "0:v:0", "-map", "0:a:0?", "-vf", cropFilter,
         "-c:v", "libx264", "-preset", av::CompositionExporter::kX264Preset,
         "-crf", std::to_string(av::CompositionExporter::kX264Crf), "-pix_fmt", "yuv420p", "-r", std::to_string(kFps),
-        "-c:a", "copy", "-f", "mov", ffmpegOut};
+        "-c:a", "copy", "-f", "mov", ffmpegOut
+    };
     const std::vector<std::string> ffmpegDecode = {
-        "ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-i", source, "-map", "0:v:0", "-f", "null", "-"};
+        "ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-i", source, "-map", "0:v:0", "-f", "null", "-"
+    };
     std::cout << "ours:   av::CompositionExporter::run in this process (x264 " << av::CompositionExporter::kX264Preset
               << ", crf " << av::CompositionExporter::kX264Crf << ")\n"
               << "ffmpeg: " << joined(ffmpegCrop) << "\n"
@@ -283,27 +302,30 @@ int main(int argc, char** argv) {
         s.cpu = cpuOfSelf() - cpu0;
         ours.push_back(s);
 
-        if (!runProgram(ffmpegCrop, s)) return 1;
+        if (!runProgram(ffmpegCrop, s))
+            return 1;
         theirs.push_back(s);
-        if (!runProgram(ffmpegDecode, s)) return 1;
+        if (!runProgram(ffmpegDecode, s))
+            return 1;
         decode.push_back(s);
     }
 
     std::printf("\n  %-34s", "case");
-    for (int rep = 0; rep < opt.reps; ++rep) std::printf("   run %d", rep + 1);
+    for (int rep = 0; rep < opt.reps; ++rep)
+        std::printf("   run %d", rep + 1);
     std::printf("\n");
     printRow("ours: CompositionExporter crop", ours);
     printRow("ffmpeg: crop + libx264", theirs);
     printRow("ffmpeg: decode only", decode);
 
-    for (const auto& [name, path] : {std::pair{"ours", oursOut}, std::pair{"ffmpeg", ffmpegOut}}) {
+    for (const auto& [name, path] : { std::pair { "ours", oursOut }, std::pair { "ffmpeg", ffmpegOut } }) {
         auto out = av::probeMovie(path);
         const PacketCounts c = countPackets(path);
         if (out)
             std::printf("  output %-7s %d x %d, %.3f s, %lld video / %lld audio packets, %.0f KiB\n", name,
-                        out.value().width, out.value().height, out.value().durationSeconds,
-                        static_cast<long long>(c.video), static_cast<long long>(c.audio),
-                        static_cast<double>(fs::file_size(path)) / 1024.0);
+                out.value().width, out.value().height, out.value().durationSeconds,
+                static_cast<long long>(c.video), static_cast<long long>(c.audio),
+                static_cast<double>(fs::file_size(path)) / 1024.0);
         else
             std::printf("  output %-7s unreadable: %s\n", name, out.error().message.c_str());
     }
@@ -312,9 +334,9 @@ int main(int argc, char** argv) {
     const double om = median(ours, &Sample::wall), fm = median(theirs, &Sample::wall),
                  dm = median(decode, &Sample::wall);
     std::printf("\n  ours / ffmpeg       wall: %.2f (best)  %.2f (median)   cpu: %.2f\n", ob / fb, om / fm,
-                best(ours, &Sample::cpu) / best(theirs, &Sample::cpu));
+        best(ours, &Sample::cpu) / best(theirs, &Sample::cpu));
     std::printf("  ours / decode only  wall: %.2f (best)  %.2f (median)   cpu: %.2f\n", ob / db, om / dm,
-                best(ours, &Sample::cpu) / best(decode, &Sample::cpu));
+        best(ours, &Sample::cpu) / best(decode, &Sample::cpu));
 
     if (!opt.keepOutputs) {
         fs::remove(oursOut);

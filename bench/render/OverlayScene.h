@@ -62,12 +62,18 @@ struct OverlayScene {
         const double bar = 24, thick = 4;
         // Two bars at each corner, one at the middle of each side.
         const CGRect handles[12] = {
-            { { -thick / 2, -thick / 2 }, { bar, thick } }, { { -thick / 2, -thick / 2 }, { thick, bar } },
-            { { 250 - bar + thick / 2, -thick / 2 }, { bar, thick } }, { { 250 - thick / 2, -thick / 2 }, { thick, bar } },
-            { { -thick / 2, 250 - thick / 2 }, { bar, thick } }, { { -thick / 2, 250 - bar + thick / 2 }, { thick, bar } },
-            { { 250 - bar + thick / 2, 250 - thick / 2 }, { bar, thick } }, { { 250 - thick / 2, 250 - bar + thick / 2 }, { thick, bar } },
-            { { 125 - bar / 2, -thick / 2 }, { bar, thick } }, { { 125 - bar / 2, 250 - thick / 2 }, { bar, thick } },
-            { { -thick / 2, 125 - bar / 2 }, { thick, bar } }, { { 250 - thick / 2, 125 - bar / 2 }, { thick, bar } },
+            { { -thick / 2, -thick / 2 }, { bar, thick } },
+            { { -thick / 2, -thick / 2 }, { thick, bar } },
+            { { 250 - bar + thick / 2, -thick / 2 }, { bar, thick } },
+            { { 250 - thick / 2, -thick / 2 }, { thick, bar } },
+            { { -thick / 2, 250 - thick / 2 }, { bar, thick } },
+            { { -thick / 2, 250 - bar + thick / 2 }, { thick, bar } },
+            { { 250 - bar + thick / 2, 250 - thick / 2 }, { bar, thick } },
+            { { 250 - thick / 2, 250 - bar + thick / 2 }, { thick, bar } },
+            { { 125 - bar / 2, -thick / 2 }, { bar, thick } },
+            { { 125 - bar / 2, 250 - thick / 2 }, { bar, thick } },
+            { { -thick / 2, 125 - bar / 2 }, { thick, bar } },
+            { { 250 - thick / 2, 125 - bar / 2 }, { thick, bar } },
         };
         for (const CGRect& h : handles) {
             auto handle = scene.box->add<UIView>(h);

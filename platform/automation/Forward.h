@@ -4,4 +4,4 @@ namespace automation {
 class ScenarioDriver;
 class StepFailure;
 struct ScenarioResult;
-}
+}  // namespace automation

@@ -163,7 +163,7 @@ const char* styleName(std::int64_t style)
 }  // namespace
 
 ScenarioDriver::ScenarioDriver()
-    : m_output([](const std::string&) { })
+    : m_output([](const std::string&) {})
 {
 }
 
@@ -545,9 +545,7 @@ void ScenarioDriver::runStep(const std::string& line)
         need(w, 3, "down|move|up X Y");
         touch(step, CGPointMake(number(w[1]), number(w[2])));
     } else if (step == "cancel") {
-        touch("cancel", UIApplication::sharedApplication()->currentTouch()
-                ? UIApplication::sharedApplication()->currentTouch()->locationInView(nullptr)
-                : CGPointZero);
+        touch("cancel", UIApplication::sharedApplication()->currentTouch() ? UIApplication::sharedApplication()->currentTouch()->locationInView(nullptr) : CGPointZero);
     } else if (step == "drag") {
         need(w, 5, "drag X1 Y1 X2 Y2 [STEPS]");
         drag(CGPointMake(number(w[1]), number(w[2])), CGPointMake(number(w[3]), number(w[4])), w.size() > 5 ? static_cast<int>(number(w[5])) : 10);

@@ -16,7 +16,12 @@ class AVAssetTrack : public Object {
 public:
     AVAssetTrack() = default;
     AVAssetTrack(std::string mediaType, CGSize naturalSize, CGAffineTransform preferredTransform, int trackID)
-        : m_mediaType(std::move(mediaType)), m_naturalSize(naturalSize), m_preferredTransform(preferredTransform), m_trackID(trackID) { }
+        : m_mediaType(std::move(mediaType))
+        , m_naturalSize(naturalSize)
+        , m_preferredTransform(preferredTransform)
+        , m_trackID(trackID)
+    {
+    }
     const std::string& mediaType() const { return m_mediaType; }
     CGSize naturalSize() const { return m_naturalSize; }
     CGAffineTransform preferredTransform() const { return m_preferredTransform; }

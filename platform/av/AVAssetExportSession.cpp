@@ -132,8 +132,7 @@ void AVAssetExportSession::run(std::function<void()> handler)
         request.progress = [this](double p) { m_progress = static_cast<float>(p); };
         request.cancel = &m_cancel;
         if (request.renderWidth <= 0 || request.renderHeight <= 0) {
-            fail(errorInvalidVideoComposition, "The video composition's render size " + std::to_string(request.renderWidth) + " x "
-                    + std::to_string(request.renderHeight) + " is empty: nothing can be exported.");
+            fail(errorInvalidVideoComposition, "The video composition's render size " + std::to_string(request.renderWidth) + " x " + std::to_string(request.renderHeight) + " is empty: nothing can be exported.");
         } else {
             auto status = av::CompositionExporter::run(request);
             if (status) {

@@ -17,10 +17,10 @@ public:
     // Whether the encoder takes this rate as is (else resample first).
     static bool supportsSampleRate(int sampleRate);
 
-    AVCodecContext* context() const { return context_.get(); }
-    AVRational timeBase() const { return context_->time_base; }
-    int channels() const { return context_->ch_layout.nb_channels; }
-    int sampleRate() const { return context_->sample_rate; }
+    AVCodecContext* context() const { return m_context.get(); }
+    AVRational timeBase() const { return m_context->time_base; }
+    int channels() const { return m_context->ch_layout.nb_channels; }
+    int sampleRate() const { return m_context->sample_rate; }
 
     [[nodiscard]] Status push(const float* const* planes, int count, const PacketSink& sink);
     [[nodiscard]] Status flush(const PacketSink& sink);
@@ -30,11 +30,11 @@ private:
     [[nodiscard]] Status sendFrames(bool includePartial, const PacketSink& sink);
     [[nodiscard]] Status drain(const PacketSink& sink);
 
-    CodecContextPtr context_;
-    AudioFifoPtr fifo_;
-    FramePtr frame_;
-    PacketPtr packet_;
-    int64_t nextPts_ = 0;
+    CodecContextPtr m_context;
+    AudioFifoPtr m_fifo;
+    FramePtr m_frame;
+    PacketPtr m_packet;
+    int64_t m_nextPts = 0;
 };
 
 }  // namespace av

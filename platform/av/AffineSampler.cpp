@@ -7,19 +7,24 @@ namespace av {
 
 namespace {
 
-bool inside(double x, double y, int width, int height) {
+bool inside(double x, double y, int width, int height)
+{
     // Written so NaN and huge values fail before any integer conversion.
     return x >= 0.0 && y >= 0.0 && x < static_cast<double>(width) && y < static_cast<double>(height);
 }
 
 // Pure integer translations (the common crop case) copy row segments.
-bool isIntegerTranslation(const AffineTransform& t) {
-    if (t.a != 1.0 || t.b != 0.0 || t.c != 0.0 || t.d != 1.0) return false;
-    if (!(t.tx > -1e9 && t.tx < 1e9 && t.ty > -1e9 && t.ty < 1e9)) return false;
+bool isIntegerTranslation(const AffineTransform& t)
+{
+    if (t.a != 1.0 || t.b != 0.0 || t.c != 0.0 || t.d != 1.0)
+        return false;
+    if (!(t.tx > -1e9 && t.tx < 1e9 && t.ty > -1e9 && t.ty < 1e9))
+        return false;
     return t.tx == static_cast<double>(static_cast<long>(t.tx)) && t.ty == static_cast<double>(static_cast<long>(t.ty));
 }
 
-void copyTranslated(const PlanarImage& src, const PlanarImage& dst, long dx, long dy) {
+void copyTranslated(const PlanarImage& src, const PlanarImage& dst, long dx, long dy)
+{
     for (int v = 0; v < dst.height; ++v) {
         uint8_t* row = dst.data[0] + static_cast<ptrdiff_t>(v) * dst.linesize[0];
         const long sy = v + dy;
@@ -43,7 +48,8 @@ void copyTranslated(const PlanarImage& src, const PlanarImage& dst, long dx, lon
 
 }  // namespace
 
-void AffineSampler::render(const PlanarImage& src, const PlanarImage& dst, const AffineTransform& inv) {
+void AffineSampler::render(const PlanarImage& src, const PlanarImage& dst, const AffineTransform& inv)
+{
     const bool lumaCopy = isIntegerTranslation(inv);
     if (lumaCopy) {
         copyTranslated(src, dst, static_cast<long>(inv.tx), static_cast<long>(inv.ty));

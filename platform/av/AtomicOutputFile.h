@@ -21,9 +21,9 @@ public:
     AtomicOutputFile& operator=(const AtomicOutputFile&) = delete;
     ~AtomicOutputFile();
 
-    int fd() const { return fd_; }
-    const std::string& temporaryPath() const { return tempPath_; }
-    const std::string& destination() const { return destination_; }
+    int fd() const { return m_fd; }
+    const std::string& temporaryPath() const { return m_tempPath; }
+    const std::string& destination() const { return m_destination; }
 
     // Flushes to disk and renames into place. On failure the temporary file
     // is removed and the destination is left as it was.
@@ -33,9 +33,9 @@ public:
 private:
     AtomicOutputFile(int fd, std::string tempPath, std::string destination);
 
-    int fd_ = -1;
-    std::string tempPath_;
-    std::string destination_;
+    int m_fd = -1;
+    std::string m_tempPath;
+    std::string m_destination;
 };
 
 }  // namespace av

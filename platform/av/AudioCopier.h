@@ -19,18 +19,18 @@ public:
     // Times are seconds from `origin` (in the stream's time base).
     AudioCopier(AVRational timeBase, int64_t origin, double startSeconds, double endSeconds);
 
-    AVRational timeBase() const { return timeBase_; }
+    AVRational timeBase() const { return m_timeBase; }
     // Whether the range is over (later packets are not needed).
-    bool done() const { return done_; }
+    bool done() const { return m_done; }
 
     [[nodiscard]] Status send(AVPacket* packet, const PacketSink& sink);
 
 private:
-    AVRational timeBase_;
-    int64_t start_;
-    int64_t end_;
-    bool fromBeginning_;
-    bool done_ = false;
+    AVRational m_timeBase;
+    int64_t m_start;
+    int64_t m_end;
+    bool m_fromBeginning;
+    bool m_done = false;
 };
 
 }  // namespace av

@@ -17,30 +17,30 @@ public:
     using PacketSink = std::function<Status(AVPacket*)>;
 
     [[nodiscard]] static Result<AudioTranscoder> open(const AVStream* source, double startSeconds,
-                                                      double endSeconds, bool globalHeader);
+        double endSeconds, bool globalHeader);
 
-    AVCodecContext* encoderContext() const { return encoder_.context(); }
-    AVRational timeBase() const { return encoder_.timeBase(); }
+    AVCodecContext* encoderContext() const { return m_encoder.context(); }
+    AVRational timeBase() const { return m_encoder.timeBase(); }
 
     [[nodiscard]] Status send(const AVPacket* packet, const PacketSink& sink);
     [[nodiscard]] Status finish(const PacketSink& sink);
 
 private:
     AudioTranscoder(CodecContextPtr decoder, AacEncoder encoder, AVRational sourceTimeBase,
-                    int64_t startSample, int64_t endSample);
+        int64_t startSample, int64_t endSample);
     [[nodiscard]] Status receiveFrames(const PacketSink& sink);
     [[nodiscard]] Status consume(const AVFrame* frame, const PacketSink& sink);
     [[nodiscard]] Status convert(const uint8_t* const* input, int count, const PacketSink& sink);
 
-    CodecContextPtr decoder_;
-    AacEncoder encoder_;
-    SwrPtr resampler_;
-    FramePtr frame_;
-    AVRational sourceTimeBase_;
-    int64_t startSample_;
-    int64_t endSample_;
-    std::optional<int64_t> nextSample_;
-    std::vector<std::vector<float>> scratch_;
+    CodecContextPtr m_decoder;
+    AacEncoder m_encoder;
+    SwrPtr m_resampler;
+    FramePtr m_frame;
+    AVRational m_sourceTimeBase;
+    int64_t m_startSample;
+    int64_t m_endSample;
+    std::optional<int64_t> m_nextSample;
+    std::vector<std::vector<float>> m_scratch;
 };
 
 }  // namespace av

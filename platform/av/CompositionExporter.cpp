@@ -19,23 +19,25 @@ namespace av {
 
 namespace {
 
-Error invalid(std::string message) {
-    return Error{ErrorCode::InvalidArgument, std::move(message)};
+Error invalid(std::string message)
+{
+    return Error { ErrorCode::InvalidArgument, std::move(message) };
 }
 
-Status validate(const ExportRequest& r) {
-    if (r.inputPath.empty()) return invalid("no input movie given");
-    if (r.outputPath.empty()) return invalid("no output path given");
+Status validate(const ExportRequest& r)
+{
+    if (r.inputPath.empty())
+        return invalid("no input movie given");
+    if (r.outputPath.empty())
+        return invalid("no output path given");
     if (r.renderWidth <= 0 || r.renderHeight <= 0)
-        return invalid("render size must be positive, got " + std::to_string(r.renderWidth) + "x" +
-                       std::to_string(r.renderHeight));
+        return invalid("render size must be positive, got " + std::to_string(r.renderWidth) + "x" + std::to_string(r.renderHeight));
     if (r.renderWidth > CompositionExporter::kMaxRenderSide || r.renderHeight > CompositionExporter::kMaxRenderSide)
-        return invalid("render size " + std::to_string(r.renderWidth) + "x" + std::to_string(r.renderHeight) +
-                       " is too large");
-    if (!r.frameDuration.isPositive() || r.frameDuration.num > INT32_MAX || r.frameDuration.den > INT32_MAX ||
-        r.frameDuration.toDouble() > 10.0 || r.frameDuration.toDouble() < 1.0 / 1000.0)
+        return invalid("render size " + std::to_string(r.renderWidth) + "x" + std::to_string(r.renderHeight) + " is too large");
+    if (!r.frameDuration.isPositive() || r.frameDuration.num > INT32_MAX || r.frameDuration.den > INT32_MAX || r.frameDuration.toDouble() > 10.0 || r.frameDuration.toDouble() < 1.0 / 1000.0)
         return invalid("frame duration must be between 1/1000 s and 10 s");
-    if (!r.transform.inverted()) return invalid("layer transform cannot be inverted");
+    if (!r.transform.inverted())
+        return invalid("layer transform cannot be inverted");
     if (r.timeRange) {
         const auto& tr = *r.timeRange;
         if (!std::isfinite(tr.start) || !std::isfinite(tr.duration) || tr.start < 0 || tr.duration <= 0)
@@ -49,43 +51,54 @@ Status validate(const ExportRequest& r) {
 // One export, from opened input to renamed output.
 class ExportJob {
 public:
-    explicit ExportJob(const ExportRequest& request) : r_(request) {}
+    explicit ExportJob(const ExportRequest& request)
+        : m_request(request)
+    {
+    }
 
-    Status run() {
-        auto movie = InputMovie::open(r_.inputPath);
-        if (!movie) return movie.error();
+    Status run()
+    {
+        auto movie = InputMovie::open(m_request.inputPath);
+        if (!movie)
+            return movie.error();
         InputMovie& in = movie.value();
         AVStream* video = in.videoStream();
 
         const double movieDuration = in.durationSeconds();
-        double start = r_.timeRange ? r_.timeRange->start : 0.0;
-        double duration = r_.timeRange ? r_.timeRange->duration : movieDuration - start;
+        double start = m_request.timeRange ? m_request.timeRange->start : 0.0;
+        double duration = m_request.timeRange ? m_request.timeRange->duration : movieDuration - start;
         if (movieDuration > 0) {
-            if (start >= movieDuration) return invalid("time range starts after the movie ends");
+            if (start >= movieDuration)
+                return invalid("time range starts after the movie ends");
             duration = std::min(duration, movieDuration - start);
         }
-        if (!(duration > 0)) return invalid("nothing to export: the movie has no duration");
-        const double fd = r_.frameDuration.toDouble();
+        if (!(duration > 0))
+            return invalid("nothing to export: the movie has no duration");
+        const double fd = m_request.frameDuration.toDouble();
         const auto frameCount = std::max<int64_t>(1, static_cast<int64_t>(std::ceil(duration / fd - 1e-6)));
         const double end = start + duration;
 
-        const PixelSize renderSize{r_.renderWidth, r_.renderHeight};
-        const PixelSize outputSize = PresetFit::fit(renderSize, r_.presetMaxSize);
+        const PixelSize renderSize { m_request.renderWidth, m_request.renderHeight };
+        const PixelSize outputSize = PresetFit::fit(renderSize, m_request.presetMaxSize);
 
         auto decoder = VideoDecoder::open(video);
-        if (!decoder) return decoder.error();
-        auto renderer = PictureRenderer::create(renderSize, outputSize, *r_.transform.inverted());
-        if (!renderer) return renderer.error();
+        if (!decoder)
+            return decoder.error();
+        auto renderer = PictureRenderer::create(renderSize, outputSize, *m_request.transform.inverted());
+        if (!renderer)
+            return renderer.error();
 
-        auto file = AtomicOutputFile::create(r_.outputPath);
-        if (!file) return file.error();
-        MovieMuxer muxer(file.value().fd(), r_.outputPath);
-        if (Status st = muxer.open(); !st) return st;
+        auto file = AtomicOutputFile::create(m_request.outputPath);
+        if (!file)
+            return file.error();
+        MovieMuxer muxer(file.value().fd(), m_request.outputPath);
+        if (Status st = muxer.open(); !st)
+            return st;
 
         VideoEncoderSettings vs;
         vs.width = outputSize.width;
         vs.height = outputSize.height;
-        vs.frameDuration = r_.frameDuration;
+        vs.frameDuration = m_request.frameDuration;
         vs.preset = CompositionExporter::kX264Preset;
         vs.crf = CompositionExporter::kX264Crf;
         vs.globalHeader = muxer.wantsGlobalHeader();
@@ -93,9 +106,11 @@ public:
         vs.colorPrimaries = video->codecpar->color_primaries;
         vs.colorTransfer = video->codecpar->color_trc;
         auto encoder = VideoEncoder::open(vs);
-        if (!encoder) return encoder.error();
+        if (!encoder)
+            return encoder.error();
         auto videoOut = muxer.addEncodedStream(encoder.value().context());
-        if (!videoOut) return videoOut.error();
+        if (!videoOut)
+            return videoOut.error();
 
         // Audio times are measured from the video track's start so the two
         // stay in sync after cutting.
@@ -103,26 +118,29 @@ public:
         std::optional<AudioCopier> copier;
         std::optional<AudioTranscoder> transcoder;
         int audioOut = -1;
-        const double videoOrigin =
-            video->start_time == AV_NOPTS_VALUE ? 0.0 : video->start_time * av_q2d(video->time_base);
+        const double videoOrigin = video->start_time == AV_NOPTS_VALUE ? 0.0 : video->start_time * av_q2d(video->time_base);
         if (audio) {
             if (AudioCopier::canCopy(audio->codecpar->codec_id)) {
                 const auto origin = static_cast<int64_t>(std::llround(videoOrigin / av_q2d(audio->time_base)));
                 copier.emplace(audio->time_base, origin, start, end);
                 auto idx = muxer.addCopiedStream(audio);
-                if (!idx) return idx.error();
+                if (!idx)
+                    return idx.error();
                 audioOut = idx.value();
             } else {
                 auto t = AudioTranscoder::open(audio, videoOrigin + start, videoOrigin + end,
-                                               muxer.wantsGlobalHeader());
-                if (!t) return t.error();
+                    muxer.wantsGlobalHeader());
+                if (!t)
+                    return t.error();
                 transcoder.emplace(std::move(t).value());
                 auto idx = muxer.addEncodedStream(transcoder->encoderContext());
-                if (!idx) return idx.error();
+                if (!idx)
+                    return idx.error();
                 audioOut = idx.value();
             }
         }
-        if (Status st = muxer.writeHeader(); !st) return st;
+        if (Status st = muxer.writeHeader(); !st)
+            return st;
 
         if (start > 0) {
             const int64_t origin = video->start_time == AV_NOPTS_VALUE ? 0 : video->start_time;
@@ -133,7 +151,7 @@ public:
                 av_seek_frame(in.format(), video->index, origin, AVSEEK_FLAG_BACKWARD);
         }
 
-        FrameRateConverter frc(start, r_.frameDuration, frameCount);
+        FrameRateConverter frc(start, m_request.frameDuration, frameCount);
         VideoEncoder& enc = encoder.value();
         const AVRational encTb = enc.timeBase();
         auto writeVideo = [&](AVPacket* p) { return muxer.write(p, encTb, videoOut.value()); };
@@ -146,23 +164,28 @@ public:
         AVFrame* picture = nullptr;
         auto emit = [&](int64_t copies) -> Status {
             for (int64_t i = 0; i < copies; ++i) {
-                if (cancelled()) return cancelledError();
+                if (cancelled())
+                    return cancelledError();
                 if (!currentRendered) {
                     auto out = renderer.value().render(current.get());
-                    if (!out) return out.error();
+                    if (!out)
+                        return out.error();
                     picture = out.value();
                     currentRendered = true;
                 }
                 picture->pts = frc.emitted() - copies + i;
-                if (Status st = enc.encode(picture, writeVideo); !st) return st;
+                if (Status st = enc.encode(picture, writeVideo); !st)
+                    return st;
                 report(static_cast<double>(picture->pts + 1) / static_cast<double>(frameCount));
             }
             return {};
         };
         auto onFrame = [&](FramePtr frame, double seconds) -> Status {
-            if (frc.done()) return {};
+            if (frc.done())
+                return {};
             const int64_t copies = frc.arrive(seconds);
-            if (Status st = emit(copies); !st) return st;
+            if (Status st = emit(copies); !st)
+                return st;
             current = std::move(frame);
             currentRendered = false;
             return {};
@@ -171,11 +194,13 @@ public:
         PacketPtr packet = makePacket();
         bool audioDone = audioOut < 0;
         while (!(frc.done() && audioDone)) {
-            if (cancelled()) return cancelledError();
+            if (cancelled())
+                return cancelledError();
             const int ret = av_read_frame(in.format(), packet.get());
-            if (ret == AVERROR_EOF) break;
+            if (ret == AVERROR_EOF)
+                break;
             if (ret < 0)
-                return Error{ErrorCode::UnreadableInput, "cannot read " + r_.inputPath + ": " + ffmpegErrorString(ret)};
+                return Error { ErrorCode::UnreadableInput, "cannot read " + m_request.inputPath + ": " + ffmpegErrorString(ret) };
             Status st;
             if (packet->stream_index == video->index && !frc.done()) {
                 st = decoder.value().send(packet.get(), onFrame);
@@ -193,48 +218,63 @@ public:
                 }
             }
             av_packet_unref(packet.get());
-            if (!st) return st;
+            if (!st)
+                return st;
         }
 
         if (!frc.done()) {
-            if (Status st = decoder.value().flush(onFrame); !st) return st;
+            if (Status st = decoder.value().flush(onFrame); !st)
+                return st;
             if (!current)
-                return Error{ErrorCode::CodecFailed, "no picture could be decoded from " + r_.inputPath};
-            if (Status st = emit(frc.finish()); !st) return st;
+                return Error { ErrorCode::CodecFailed, "no picture could be decoded from " + m_request.inputPath };
+            if (Status st = emit(frc.finish()); !st)
+                return st;
         }
-        if (Status st = enc.flush(writeVideo); !st) return st;
+        if (Status st = enc.flush(writeVideo); !st)
+            return st;
         if (transcoder) {
-            if (Status st = transcoder->finish(writeAudio); !st) return st;
+            if (Status st = transcoder->finish(writeAudio); !st)
+                return st;
         }
-        if (cancelled()) return cancelledError();
-        if (Status st = muxer.finish(); !st) return st;
-        if (Status st = file.value().commit(); !st) return st;
+        if (cancelled())
+            return cancelledError();
+        if (Status st = muxer.finish(); !st)
+            return st;
+        if (Status st = file.value().commit(); !st)
+            return st;
         report(1.0, true);
         return {};
     }
 
 private:
-    bool cancelled() const { return r_.cancel && r_.cancel->load(std::memory_order_relaxed); }
-    static Error cancelledError() { return Error{ErrorCode::Cancelled, "export cancelled"}; }
+    bool cancelled() const { return m_request.cancel && m_request.cancel->load(std::memory_order_relaxed); }
+    static Error cancelledError() { return Error { ErrorCode::Cancelled, "export cancelled" }; }
 
-    void report(double value, bool final = false) {
-        if (!r_.progress) return;
+    void report(double value, bool final = false)
+    {
+        if (!m_request.progress)
+            return;
         // 1.0 means "file is in place", so frames alone never reach it.
-        if (!final) value = std::min(value, 0.99);
-        if (value <= lastProgress_) return;
-        lastProgress_ = value;
-        r_.progress(value);
+        if (!final)
+            value = std::min(value, 0.99);
+        if (value <= m_lastProgress)
+            return;
+        m_lastProgress = value;
+        m_request.progress(value);
     }
 
-    const ExportRequest& r_;
-    double lastProgress_ = -1.0;
+    const ExportRequest& m_request;
+    double m_lastProgress = -1.0;
 };
 
 }  // namespace
 
-Status CompositionExporter::run(const ExportRequest& request) {
-    if (Status st = validate(request); !st) return st;
-    if (request.cancel && request.cancel->load()) return Error{ErrorCode::Cancelled, "export cancelled"};
+Status CompositionExporter::run(const ExportRequest& request)
+{
+    if (Status st = validate(request); !st)
+        return st;
+    if (request.cancel && request.cancel->load())
+        return Error { ErrorCode::Cancelled, "export cancelled" };
     return ExportJob(request).run();
 }
 

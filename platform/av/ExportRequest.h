@@ -25,12 +25,12 @@ struct ExportRequest {
     // players for; fold MovieInfo::preferredTransform in here to honour it.
     AffineTransform transform;
     // Output is constant frame rate, one frame per frameDuration.
-    Rational frameDuration{1, 30};
+    Rational frameDuration { 1, 30 };
     // Source timeline; nullopt exports the whole movie.
     std::optional<TimeRange> timeRange;
     // Largest picture, read in the picture's own orientation (landscape
     // 1920x1080 lets a portrait picture be 1080x1920); nullopt: no limit.
-    std::optional<PixelSize> presetMaxSize = PixelSize{1920, 1080};
+    std::optional<PixelSize> presetMaxSize = PixelSize { 1920, 1080 };
     // Called on the exporting thread with non-decreasing values; 1.0 only
     // once the finished file is in place.
     std::function<void(double)> progress;

@@ -6,9 +6,11 @@ extern "C" {
 
 namespace av {
 
-std::string ffmpegErrorString(int errnum) {
+std::string ffmpegErrorString(int errnum)
+{
     char buf[AV_ERROR_MAX_STRING_SIZE] = {};
-    if (av_strerror(errnum, buf, sizeof buf) < 0) return "error " + std::to_string(errnum);
+    if (av_strerror(errnum, buf, sizeof buf) < 0)
+        return "error " + std::to_string(errnum);
     return buf;
 }
 

@@ -17,18 +17,18 @@ public:
     ~FileSink();
 
     // nullptr when allocation failed.
-    AVIOContext* io() const { return io_; }
+    AVIOContext* io() const { return m_io; }
     // 0, or the errno of the first failed write/seek.
-    int firstErrno() const { return firstErrno_; }
+    int firstErrno() const { return m_firstErrno; }
     std::string describeFailure() const;
 
 private:
     static int writePacket(void* opaque, uint8_t* buf, int size);
     static int64_t seek(void* opaque, int64_t offset, int whence);
 
-    int fd_;
-    int firstErrno_ = 0;
-    AVIOContext* io_ = nullptr;
+    int m_fd;
+    int m_firstErrno = 0;
+    AVIOContext* m_io = nullptr;
 };
 
 }  // namespace av

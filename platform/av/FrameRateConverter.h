@@ -21,17 +21,17 @@ public:
     // Source ended: how many output frames the last source frame fills.
     int64_t finish();
 
-    int64_t emitted() const { return next_; }
-    int64_t frameCount() const { return count_; }
-    bool done() const { return next_ >= count_; }
+    int64_t emitted() const { return m_next; }
+    int64_t frameCount() const { return m_count; }
+    bool done() const { return m_next >= m_count; }
     double outputTime(int64_t index) const;
 
 private:
-    double start_;
-    Rational frameDuration_;
-    int64_t count_;
-    int64_t next_ = 0;
-    bool haveFrame_ = false;
+    double m_start;
+    Rational m_frameDuration;
+    int64_t m_count;
+    int64_t m_next = 0;
+    bool m_haveFrame = false;
 };
 
 }  // namespace av

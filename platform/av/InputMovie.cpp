@@ -14,26 +14,29 @@ namespace av {
 
 namespace {
 
-bool isAttachedPicture(const AVStream* st) {
+bool isAttachedPicture(const AVStream* st)
+{
     return (st->disposition & AV_DISPOSITION_ATTACHED_PIC) != 0;
 }
 
 // Fixed-point display matrices store exact 0/±1 as near misses once a
 // rotation went through floating point somewhere upstream.
-double snap(double v) {
+double snap(double v)
+{
     const double r = std::round(v);
     return std::fabs(v - r) < 1e-6 ? r : v;
 }
 
-AffineTransform transformFromDisplayMatrix(const int32_t* m, int width, int height) {
-    AffineTransform t{snap(m[0] / 65536.0), snap(m[1] / 65536.0), snap(m[3] / 65536.0),
-                      snap(m[4] / 65536.0), 0, 0};
+AffineTransform transformFromDisplayMatrix(const int32_t* m, int width, int height)
+{
+    AffineTransform t { snap(m[0] / 65536.0), snap(m[1] / 65536.0), snap(m[3] / 65536.0),
+        snap(m[4] / 65536.0), 0, 0 };
     // Files disagree on the stored translation (some writers leave it zero),
     // so place the displayed picture at the origin from the corners instead.
     double minX = 0, minY = 0;
     bool first = true;
-    for (auto [x, y] : {std::pair{0.0, 0.0}, {double(width), 0.0}, {0.0, double(height)},
-                        {double(width), double(height)}}) {
+    for (auto [x, y] : { std::pair { 0.0, 0.0 }, { double(width), 0.0 }, { 0.0, double(height) },
+             { double(width), double(height) } }) {
         const auto p = t.apply(x, y);
         minX = first ? p.x : std::min(minX, p.x);
         minY = first ? p.y : std::min(minY, p.y);
@@ -46,18 +49,22 @@ AffineTransform transformFromDisplayMatrix(const int32_t* m, int width, int heig
 
 }  // namespace
 
-void InputMovie::Closer::operator()(AVFormatContext* p) const {
+void InputMovie::Closer::operator()(AVFormatContext* p) const
+{
     avformat_close_input(&p);
 }
 
 InputMovie::InputMovie(std::unique_ptr<AVFormatContext, Closer> format, std::string path)
-    : format_(std::move(format)), path_(std::move(path)) {
-    for (unsigned i = 0; i < format_->nb_streams; ++i) {
-        const AVStream* st = format_->streams[i];
+    : m_format(std::move(format))
+    , m_path(std::move(path))
+{
+    for (unsigned i = 0; i < m_format->nb_streams; ++i) {
+        const AVStream* st = m_format->streams[i];
         const auto type = st->codecpar->codec_type;
-        if (type == AVMEDIA_TYPE_VIDEO && videoIndex_ < 0 && !isAttachedPicture(st))
-            videoIndex_ = static_cast<int>(i);
-        if (type == AVMEDIA_TYPE_AUDIO && audioIndex_ < 0) audioIndex_ = static_cast<int>(i);
+        if (type == AVMEDIA_TYPE_VIDEO && m_videoIndex < 0 && !isAttachedPicture(st))
+            m_videoIndex = static_cast<int>(i);
+        if (type == AVMEDIA_TYPE_AUDIO && m_audioIndex < 0)
+            m_audioIndex = static_cast<int>(i);
     }
 }
 
@@ -65,55 +72,63 @@ InputMovie::InputMovie(InputMovie&&) noexcept = default;
 InputMovie& InputMovie::operator=(InputMovie&&) noexcept = default;
 InputMovie::~InputMovie() = default;
 
-Result<InputMovie> InputMovie::open(const std::string& path) {
+Result<InputMovie> InputMovie::open(const std::string& path)
+{
     AVFormatContext* raw = nullptr;
     int ret = avformat_open_input(&raw, path.c_str(), nullptr, nullptr);
     if (ret < 0)
-        return Error{ErrorCode::UnreadableInput, "not a movie: " + path + ": " + ffmpegErrorString(ret)};
+        return Error { ErrorCode::UnreadableInput, "not a movie: " + path + ": " + ffmpegErrorString(ret) };
     std::unique_ptr<AVFormatContext, Closer> format(raw);
     ret = avformat_find_stream_info(format.get(), nullptr);
     if (ret < 0)
-        return Error{ErrorCode::UnreadableInput, "not a movie: " + path + ": " + ffmpegErrorString(ret)};
+        return Error { ErrorCode::UnreadableInput, "not a movie: " + path + ": " + ffmpegErrorString(ret) };
     InputMovie movie(std::move(format), path);
-    if (movie.videoIndex_ < 0) return Error{ErrorCode::NoVideoTrack, "no video track in " + path};
+    if (movie.m_videoIndex < 0)
+        return Error { ErrorCode::NoVideoTrack, "no video track in " + path };
     const AVCodecParameters* par = movie.videoStream()->codecpar;
     if (par->width <= 0 || par->height <= 0)
-        return Error{ErrorCode::UnreadableInput,
-                     "not a movie: " + path + ": video track has no picture size"};
+        return Error { ErrorCode::UnreadableInput,
+            "not a movie: " + path + ": video track has no picture size" };
     return movie;
 }
 
-AVStream* InputMovie::videoStream() const {
-    return videoIndex_ < 0 ? nullptr : format_->streams[videoIndex_];
+AVStream* InputMovie::videoStream() const
+{
+    return m_videoIndex < 0 ? nullptr : m_format->streams[m_videoIndex];
 }
 
-AVStream* InputMovie::audioStream() const {
-    return audioIndex_ < 0 ? nullptr : format_->streams[audioIndex_];
+AVStream* InputMovie::audioStream() const
+{
+    return m_audioIndex < 0 ? nullptr : m_format->streams[m_audioIndex];
 }
 
-double InputMovie::durationSeconds() const {
-    if (format_->duration != AV_NOPTS_VALUE && format_->duration > 0)
-        return static_cast<double>(format_->duration) / AV_TIME_BASE;
+double InputMovie::durationSeconds() const
+{
+    if (m_format->duration != AV_NOPTS_VALUE && m_format->duration > 0)
+        return static_cast<double>(m_format->duration) / AV_TIME_BASE;
     double longest = 0;
-    for (unsigned i = 0; i < format_->nb_streams; ++i) {
-        const AVStream* st = format_->streams[i];
+    for (unsigned i = 0; i < m_format->nb_streams; ++i) {
+        const AVStream* st = m_format->streams[i];
         if (st->duration != AV_NOPTS_VALUE && st->duration > 0)
             longest = std::max(longest, static_cast<double>(st->duration) * av_q2d(st->time_base));
     }
     return longest;
 }
 
-MovieInfo InputMovie::info() const {
+MovieInfo InputMovie::info() const
+{
     MovieInfo info;
     info.durationSeconds = durationSeconds();
-    info.hasAudio = audioIndex_ >= 0;
+    info.hasAudio = m_audioIndex >= 0;
     const AVStream* st = videoStream();
-    if (!st) return info;
+    if (!st)
+        return info;
     info.width = st->codecpar->width;
     info.height = st->codecpar->height;
     info.videoCodec = avcodec_get_name(st->codecpar->codec_id);
     AVRational rate = st->avg_frame_rate;
-    if (rate.num <= 0 || rate.den <= 0) rate = st->r_frame_rate;
+    if (rate.num <= 0 || rate.den <= 0)
+        rate = st->r_frame_rate;
     info.frameRate = (rate.num > 0 && rate.den > 0) ? av_q2d(rate) : 0.0;
 
     size_t size = 0;
@@ -124,8 +139,10 @@ MovieInfo InputMovie::info() const {
         const double counterClockwise = av_display_rotation_get(matrix);
         if (std::isfinite(counterClockwise)) {
             double clockwise = std::fmod(-counterClockwise, 360.0);
-            if (clockwise < 0) clockwise += 360.0;
-            if (std::fabs(clockwise - std::round(clockwise)) < 1e-3) clockwise = std::round(clockwise);
+            if (clockwise < 0)
+                clockwise += 360.0;
+            if (std::fabs(clockwise - std::round(clockwise)) < 1e-3)
+                clockwise = std::round(clockwise);
             info.rotationDegrees = clockwise >= 360.0 ? 0.0 : clockwise;
         }
     }

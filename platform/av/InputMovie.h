@@ -20,11 +20,11 @@ public:
     InputMovie& operator=(InputMovie&&) noexcept;
     ~InputMovie();
 
-    AVFormatContext* format() const { return format_.get(); }
-    const std::string& path() const { return path_; }
+    AVFormatContext* format() const { return m_format.get(); }
+    const std::string& path() const { return m_path; }
     // -1 when the file has no such stream.
-    int videoStreamIndex() const { return videoIndex_; }
-    int audioStreamIndex() const { return audioIndex_; }
+    int videoStreamIndex() const { return m_videoIndex; }
+    int audioStreamIndex() const { return m_audioIndex; }
     AVStream* videoStream() const;
     AVStream* audioStream() const;
 
@@ -37,10 +37,10 @@ private:
     };
     InputMovie(std::unique_ptr<AVFormatContext, Closer> format, std::string path);
 
-    std::unique_ptr<AVFormatContext, Closer> format_;
-    std::string path_;
-    int videoIndex_ = -1;
-    int audioIndex_ = -1;
+    std::unique_ptr<AVFormatContext, Closer> m_format;
+    std::string m_path;
+    int m_videoIndex = -1;
+    int m_audioIndex = -1;
 };
 
 }  // namespace av

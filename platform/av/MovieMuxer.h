@@ -43,10 +43,10 @@ public:
 private:
     Error writeError(int ret, const char* what) const;
 
-    FileSink sink_;
-    std::string label_;
-    AVFormatContext* format_ = nullptr;
-    bool headerWritten_ = false;
+    FileSink m_sink;
+    std::string m_label;
+    AVFormatContext* m_format = nullptr;
+    bool m_headerWritten = false;
 };
 
 }  // namespace av

@@ -4,9 +4,11 @@
 
 namespace av {
 
-Result<MovieInfo> MovieProbe::probe(const std::string& path) {
+Result<MovieInfo> MovieProbe::probe(const std::string& path)
+{
     auto movie = InputMovie::open(path);
-    if (!movie) return movie.error();
+    if (!movie)
+        return movie.error();
     return movie.value().info();
 }
 

@@ -14,7 +14,8 @@ public:
     [[nodiscard]] static Result<MovieInfo> probe(const std::string& path);
 };
 
-[[nodiscard]] inline Result<MovieInfo> probeMovie(const std::string& path) {
+[[nodiscard]] inline Result<MovieInfo> probeMovie(const std::string& path)
+{
     return MovieProbe::probe(path);
 }
 

@@ -27,7 +27,7 @@ public:
 
     // width and height must be even (H.264 4:2:0); fps in 1..240.
     [[nodiscard]] Status open(const std::string& path, int width, int height, int fps, bool withAudio,
-                              PixelOrder order = PixelOrder::RGBA);
+        PixelOrder order = PixelOrder::RGBA);
     // `pixels` holds height rows of `strideBytes` bytes (>= width * 4).
     [[nodiscard]] Status appendFrame(const uint8_t* pixels, int strideBytes);
     // Needs at least one frame.
@@ -45,9 +45,9 @@ public:
 
 private:
     class Recording;
-    std::unique_ptr<Recording> recording_;
-    int width_ = 0;
-    int height_ = 0;
+    std::unique_ptr<Recording> m_recording;
+    int m_width = 0;
+    int m_height = 0;
 };
 
 }  // namespace av

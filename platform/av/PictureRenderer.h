@@ -12,7 +12,7 @@ namespace av {
 class PictureRenderer {
 public:
     [[nodiscard]] static Result<PictureRenderer> create(PixelSize renderSize, PixelSize outputSize,
-                                                        const AffineTransform& inverse);
+        const AffineTransform& inverse);
 
     // `source` must be yuv420p. The returned frame belongs to the renderer
     // and stays valid until the next call.
@@ -21,10 +21,10 @@ public:
 private:
     PictureRenderer(FramePtr rendered, FramePtr scaled, SwsPtr scaler, const AffineTransform& inverse);
 
-    FramePtr rendered_;
-    FramePtr scaled_;  // null when no scaling is needed
-    SwsPtr scaler_;
-    AffineTransform inverse_;
+    FramePtr m_rendered;
+    FramePtr m_scaled;  // null when no scaling is needed
+    SwsPtr m_scaler;
+    AffineTransform m_inverse;
 };
 
 }  // namespace av

@@ -7,7 +7,8 @@ namespace av {
 
 namespace {
 
-int evenAtMost(double value, int limit) {
+int evenAtMost(double value, int limit)
+{
     // Nearest even value, never 0 and never past the (even) limit.
     int even = 2 * static_cast<int>(std::lround(value / 2.0));
     even = std::max(even, 2);
@@ -16,19 +17,21 @@ int evenAtMost(double value, int limit) {
 
 }  // namespace
 
-PixelSize PresetFit::fit(PixelSize rendered, std::optional<PixelSize> maxSize) {
+PixelSize PresetFit::fit(PixelSize rendered, std::optional<PixelSize> maxSize)
+{
     const int w = std::max(rendered.width, 1);
     const int h = std::max(rendered.height, 1);
     if (!maxSize || maxSize->width <= 0 || maxSize->height <= 0)
-        return {std::max(w & ~1, 2), std::max(h & ~1, 2)};
+        return { std::max(w & ~1, 2), std::max(h & ~1, 2) };
     const int longSide = std::max(maxSize->width, maxSize->height);
     const int shortSide = std::min(maxSize->width, maxSize->height);
     const bool portrait = h > w;
     const int boxW = portrait ? shortSide : longSide;
     const int boxH = portrait ? longSide : shortSide;
-    if (w <= boxW && h <= boxH) return {std::max(w & ~1, 2), std::max(h & ~1, 2)};
+    if (w <= boxW && h <= boxH)
+        return { std::max(w & ~1, 2), std::max(h & ~1, 2) };
     const double scale = std::min(static_cast<double>(boxW) / w, static_cast<double>(boxH) / h);
-    return {evenAtMost(w * scale, boxW), evenAtMost(h * scale, boxH)};
+    return { evenAtMost(w * scale, boxW), evenAtMost(h * scale, boxH) };
 }
 
 }  // namespace av

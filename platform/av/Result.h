@@ -13,33 +13,42 @@ namespace av {
 template <class T>
 class [[nodiscard]] Result {
 public:
-    Result(T value) : state_(std::in_place_index<0>, std::move(value)) {}
-    Result(Error error) : state_(std::in_place_index<1>, std::move(error)) {}
+    Result(T value)
+        : m_state(std::in_place_index<0>, std::move(value))
+    {
+    }
+    Result(Error error)
+        : m_state(std::in_place_index<1>, std::move(error))
+    {
+    }
 
-    bool ok() const { return state_.index() == 0; }
+    bool ok() const { return m_state.index() == 0; }
     explicit operator bool() const { return ok(); }
 
-    T& value() & { return std::get<0>(state_); }
-    const T& value() const& { return std::get<0>(state_); }
-    T&& value() && { return std::get<0>(std::move(state_)); }
-    const Error& error() const { return std::get<1>(state_); }
+    T& value() & { return std::get<0>(m_state); }
+    const T& value() const& { return std::get<0>(m_state); }
+    T&& value() && { return std::get<0>(std::move(m_state)); }
+    const Error& error() const { return std::get<1>(m_state); }
 
 private:
-    std::variant<T, Error> state_;
+    std::variant<T, Error> m_state;
 };
 
 template <>
 class [[nodiscard]] Result<void> {
 public:
     Result() = default;
-    Result(Error error) : error_(std::move(error)) {}
+    Result(Error error)
+        : m_error(std::move(error))
+    {
+    }
 
-    bool ok() const { return !error_.has_value(); }
+    bool ok() const { return !m_error.has_value(); }
     explicit operator bool() const { return ok(); }
-    const Error& error() const { return *error_; }
+    const Error& error() const { return *m_error; }
 
 private:
-    std::optional<Error> error_;
+    std::optional<Error> m_error;
 };
 
 using Status = Result<void>;

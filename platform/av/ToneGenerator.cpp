@@ -6,17 +6,22 @@
 namespace av {
 
 ToneGenerator::ToneGenerator(double frequencyHz, int sampleRate, float amplitude)
-    : frequency_(frequencyHz), sampleRate_(sampleRate), amplitude_(amplitude) {}
+    : m_frequency(frequencyHz)
+    , m_sampleRate(sampleRate)
+    , m_amplitude(amplitude)
+{
+}
 
-void ToneGenerator::generate(float* out, int count) {
+void ToneGenerator::generate(float* out, int count)
+{
     // Phase from the absolute sample index rather than a running sum, so
     // rounding never accumulates over a long recording.
-    const double step = 2.0 * std::numbers::pi * frequency_ / sampleRate_;
+    const double step = 2.0 * std::numbers::pi * m_frequency / m_sampleRate;
     for (int i = 0; i < count; ++i) {
-        const double phase = step * static_cast<double>(position_ + i);
-        out[i] = amplitude_ * static_cast<float>(std::sin(phase));
+        const double phase = step * static_cast<double>(m_position + i);
+        out[i] = m_amplitude * static_cast<float>(std::sin(phase));
     }
-    position_ += count;
+    m_position += count;
 }
 
 }  // namespace av

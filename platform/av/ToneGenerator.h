@@ -10,13 +10,13 @@ public:
     ToneGenerator(double frequencyHz, int sampleRate, float amplitude = 0.25f);
 
     void generate(float* out, int count);
-    int64_t samplesGenerated() const { return position_; }
+    int64_t samplesGenerated() const { return m_position; }
 
 private:
-    double frequency_;
-    int sampleRate_;
-    float amplitude_;
-    int64_t position_ = 0;
+    double m_frequency;
+    int m_sampleRate;
+    float m_amplitude;
+    int64_t m_position = 0;
 };
 
 }  // namespace av

@@ -24,13 +24,13 @@ private:
     VideoDecoder(CodecContextPtr context, AVRational timeBase, int64_t origin, double frameInterval);
     [[nodiscard]] Result<FramePtr> toYuv420(FramePtr frame);
 
-    CodecContextPtr context_;
-    FramePtr frame_;
-    SwsPtr converter_;
-    AVRational timeBase_;
-    int64_t origin_;
-    double frameInterval_;
-    std::optional<double> lastSeconds_;
+    CodecContextPtr m_context;
+    FramePtr m_frame;
+    SwsPtr m_converter;
+    AVRational m_timeBase;
+    int64_t m_origin;
+    double m_frameInterval;
+    std::optional<double> m_lastSeconds;
 };
 
 }  // namespace av

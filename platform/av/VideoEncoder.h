@@ -12,7 +12,7 @@ namespace av {
 struct VideoEncoderSettings {
     int width = 0;
     int height = 0;
-    Rational frameDuration{1, 30};
+    Rational frameDuration { 1, 30 };
     std::string preset = "veryfast";
     int crf = 18;
     bool globalHeader = true;
@@ -28,8 +28,8 @@ public:
 
     [[nodiscard]] static Result<VideoEncoder> open(const VideoEncoderSettings& settings);
 
-    AVCodecContext* context() const { return context_.get(); }
-    AVRational timeBase() const { return context_->time_base; }
+    AVCodecContext* context() const { return m_context.get(); }
+    AVRational timeBase() const { return m_context->time_base; }
 
     // Passes every finished packet (timestamps in timeBase()) to `sink`.
     [[nodiscard]] Status encode(const AVFrame* frame, const PacketSink& sink);
@@ -38,8 +38,8 @@ public:
 private:
     explicit VideoEncoder(CodecContextPtr context);
 
-    CodecContextPtr context_;
-    PacketPtr packet_;
+    CodecContextPtr m_context;
+    PacketPtr m_packet;
 };
 
 }  // namespace av

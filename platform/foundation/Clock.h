@@ -6,7 +6,8 @@
 
 #include <chrono>
 
-enum class ClockKind { Virtual, Real };
+enum class ClockKind { Virtual,
+    Real };
 
 class Clock {
 public:

@@ -18,4 +18,4 @@
 namespace foundation {
 // Routes the substrate's log lines into the system log. Hosts call this once.
 void installSystemLogForSubstrate();
-}
+}  // namespace foundation

@@ -14,7 +14,10 @@ class NSBundle : public Object {
     MARQEL_OBJECT(NSBundle, Object)
 public:
     NSBundle() = default;
-    explicit NSBundle(std::string path) : m_path(std::move(path)) { }
+    explicit NSBundle(std::string path)
+        : m_path(std::move(path))
+    {
+    }
 
     static std::shared_ptr<NSBundle> mainBundle();
     // The bundle at a device path; null when nothing is there.

@@ -9,7 +9,10 @@ class NSDictionary : public Object {
     MARQEL_OBJECT(NSDictionary, Object)
 public:
     NSDictionary() = default;
-    explicit NSDictionary(PlistDict contents) : m_contents(std::move(contents)) { }
+    explicit NSDictionary(PlistDict contents)
+        : m_contents(std::move(contents))
+    {
+    }
 
     // Null for a missing or unreadable file, or one whose root is not a
     // dictionary.

@@ -71,7 +71,8 @@ std::string format(const char* fmt, std::initializer_list<Arg> args)
         case 'i':
         case 'c': {
             long long v = arg.kind == Arg::Kind::Real ? static_cast<long long>(arg.d)
-                : arg.kind == Arg::Kind::Unsigned ? static_cast<long long>(arg.u) : arg.i;
+                : arg.kind == Arg::Kind::Unsigned     ? static_cast<long long>(arg.u)
+                                                      : arg.i;
             std::snprintf(buffer, sizeof buffer, (flags + (conversion == 'c' ? "c" : "lld")).c_str(), v);
             out += buffer;
             break;
@@ -94,7 +95,8 @@ std::string format(const char* fmt, std::initializer_list<Arg> args)
         case 'a':
         case 'A': {
             double v = arg.kind == Arg::Kind::Real ? arg.d
-                : arg.kind == Arg::Kind::Unsigned ? static_cast<double>(arg.u) : static_cast<double>(arg.i);
+                : arg.kind == Arg::Kind::Unsigned  ? static_cast<double>(arg.u)
+                                                   : static_cast<double>(arg.i);
             std::snprintf(buffer, sizeof buffer, (flags + conversion).c_str(), v);
             out += buffer;
             break;

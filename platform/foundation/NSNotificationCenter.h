@@ -10,7 +10,11 @@ class NSNotification : public Object {
     MARQEL_OBJECT(NSNotification, Object)
 public:
     NSNotification() = default;
-    NSNotification(std::string name, id object) : m_name(std::move(name)), m_object(std::move(object)) { }
+    NSNotification(std::string name, id object)
+        : m_name(std::move(name))
+        , m_object(std::move(object))
+    {
+    }
     const std::string& name() const { return m_name; }
     id object() const { return m_object; }
     std::string description() const override { return "NSNotification " + m_name; }

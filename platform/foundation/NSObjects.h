@@ -10,7 +10,10 @@ class NSDate : public Object {
     MARQEL_OBJECT(NSDate, Object)
 public:
     NSDate() = default;
-    explicit NSDate(double secondsSince1970) : m_seconds(secondsSince1970) { }
+    explicit NSDate(double secondsSince1970)
+        : m_seconds(secondsSince1970)
+    {
+    }
     // Now on the main run loop's clock.
     static std::shared_ptr<NSDate> date();
     double timeIntervalSince1970() const { return m_seconds; }
@@ -24,7 +27,10 @@ class NSURL : public Object {
     MARQEL_OBJECT(NSURL, Object)
 public:
     NSURL() = default;
-    explicit NSURL(std::string devicePath) : m_path(std::move(devicePath)) { }
+    explicit NSURL(std::string devicePath)
+        : m_path(std::move(devicePath))
+    {
+    }
     static std::shared_ptr<NSURL> fileURLWithPath(const std::string& devicePath);
     // The device path.
     const std::string& path() const { return m_path; }
@@ -40,7 +46,11 @@ class NSError : public Object {
 public:
     NSError() = default;
     NSError(std::string domain, long code, std::string description)
-        : m_domain(std::move(domain)), m_code(code), m_description(std::move(description)) { }
+        : m_domain(std::move(domain))
+        , m_code(code)
+        , m_description(std::move(description))
+    {
+    }
     static std::shared_ptr<NSError> make(std::string domain, long code, std::string description)
     {
         return alloc<NSError>(std::move(domain), code, std::move(description));
@@ -70,7 +80,11 @@ class NSSortDescriptor : public Object {
     MARQEL_OBJECT(NSSortDescriptor, Object)
 public:
     NSSortDescriptor() = default;
-    NSSortDescriptor(std::string key, bool ascending) : m_key(std::move(key)), m_ascending(ascending) { }
+    NSSortDescriptor(std::string key, bool ascending)
+        : m_key(std::move(key))
+        , m_ascending(ascending)
+    {
+    }
     static std::shared_ptr<NSSortDescriptor> sortDescriptorWithKey(const std::string& key, bool ascending)
     {
         return alloc<NSSortDescriptor>(key, ascending);

@@ -44,16 +44,46 @@ class PlistValue {
 public:
     using Storage = std::variant<std::monostate, bool, std::int64_t, double, std::string, PlistDate, PlistData, PlistArray, PlistDict>;
     PlistValue() = default;
-    PlistValue(bool v) : m_value(v) { }
-    PlistValue(int v) : m_value(static_cast<std::int64_t>(v)) { }
-    PlistValue(std::int64_t v) : m_value(v) { }
-    PlistValue(double v) : m_value(v) { }
-    PlistValue(const char* v) : m_value(std::string(v)) { }
-    PlistValue(std::string v) : m_value(std::move(v)) { }
-    PlistValue(PlistDate v) : m_value(v) { }
-    PlistValue(PlistData v) : m_value(std::move(v)) { }
-    PlistValue(PlistArray v) : m_value(std::move(v)) { }
-    PlistValue(PlistDict v) : m_value(std::move(v)) { }
+    PlistValue(bool v)
+        : m_value(v)
+    {
+    }
+    PlistValue(int v)
+        : m_value(static_cast<std::int64_t>(v))
+    {
+    }
+    PlistValue(std::int64_t v)
+        : m_value(v)
+    {
+    }
+    PlistValue(double v)
+        : m_value(v)
+    {
+    }
+    PlistValue(const char* v)
+        : m_value(std::string(v))
+    {
+    }
+    PlistValue(std::string v)
+        : m_value(std::move(v))
+    {
+    }
+    PlistValue(PlistDate v)
+        : m_value(v)
+    {
+    }
+    PlistValue(PlistData v)
+        : m_value(std::move(v))
+    {
+    }
+    PlistValue(PlistArray v)
+        : m_value(std::move(v))
+    {
+    }
+    PlistValue(PlistDict v)
+        : m_value(std::move(v))
+    {
+    }
 
     template <class T>
     bool is() const { return std::holds_alternative<T>(m_value); }

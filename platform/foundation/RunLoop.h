@@ -56,7 +56,9 @@ public:
 
 private:
     RunLoop();
-    enum class Step { RanTask, Waited, Finished };
+    enum class Step { RanTask,
+        Waited,
+        Finished };
     Step step(double deadline, bool advanceTime);
 
     struct Timer {

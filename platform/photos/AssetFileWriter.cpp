@@ -75,7 +75,7 @@ Result<void> copyContents(int from, int to, const std::filesystem::path& source,
     }
 }
 
-}
+}  // namespace
 
 AssetFileWriter::AssetFileWriter(const MediaDirectory& directory)
     : m_directory(directory)
@@ -88,7 +88,7 @@ Result<std::string> AssetFileWriter::copyIn(const std::filesystem::path& source,
     UniqueFd input(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (input.get() < 0)
         return fileFailure("cannot open", source, errno);
-    struct stat info {};
+    struct stat info { };
     if (::fstat(input.get(), &info) != 0)
         return fileFailure("cannot inspect", source, errno);
     if (!S_ISREG(info.st_mode))
@@ -156,4 +156,4 @@ void AssetFileWriter::removeTemporariesOlderThan(std::chrono::seconds age) const
     }
 }
 
-}
+}  // namespace photos

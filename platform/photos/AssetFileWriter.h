@@ -38,4 +38,4 @@ private:
     const MediaDirectory& m_directory;
 };
 
-}
+}  // namespace photos

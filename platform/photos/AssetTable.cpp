@@ -53,7 +53,7 @@ Result<AssetRecord> recordFromRow(const SqliteStatement& row)
     return record;
 }
 
-}
+}  // namespace
 
 AssetTable::AssetTable(SqliteConnection& connection)
     : m_connection(connection)
@@ -155,7 +155,7 @@ Result<std::vector<AssetRecord>> AssetTable::select(const FetchQuery& query)
     if (query.limit) {
         // SQLite limits are signed; anything larger means "no limit" anyway.
         auto limit = *query.limit > static_cast<std::size_t>(INT64_MAX) ? INT64_MAX
-                                                                       : static_cast<std::int64_t>(*query.limit);
+                                                                        : static_cast<std::int64_t>(*query.limit);
         statement.value().bind(2, limit);
     }
     return collect(statement.value());
@@ -211,4 +211,4 @@ Result<void> AssetTable::remove(std::string_view localIdentifier)
     return statement.value().bind(1, localIdentifier).run();
 }
 
-}
+}  // namespace photos

@@ -42,4 +42,4 @@ private:
     SqliteConnection& m_connection;
 };
 
-}
+}  // namespace photos

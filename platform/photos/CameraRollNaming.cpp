@@ -52,4 +52,4 @@ std::string CameraRollNaming::extensionFor(const std::filesystem::path& source, 
     return mediaType == MediaType::Video ? "MOV" : "JPG";
 }
 
-}
+}  // namespace photos

@@ -22,4 +22,4 @@ public:
     static std::string extensionFor(const std::filesystem::path& source, MediaType mediaType);
 };
 
-}
+}  // namespace photos

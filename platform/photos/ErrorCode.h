@@ -15,4 +15,4 @@ enum class ErrorCode {
     NotALibrary,
 };
 
-}
+}  // namespace photos

@@ -11,4 +11,4 @@ struct Failure {
     std::string message;
 };
 
-}
+}  // namespace photos

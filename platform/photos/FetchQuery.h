@@ -16,7 +16,7 @@ struct FetchQuery {
     std::optional<MediaType> mediaType;
     bool includeTrashed = false;
     std::vector<SortKey> sortKeys;
-    std::optional<std::size_t> limit; // nullopt: no limit; 0 really means none
+    std::optional<std::size_t> limit;  // nullopt: no limit; 0 really means none
 };
 
-}
+}  // namespace photos

@@ -54,4 +54,4 @@ std::string FileOperations::describeErrno(int error)
     return std::strerror(error);
 }
 
-}
+}  // namespace photos

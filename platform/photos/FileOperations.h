@@ -29,4 +29,4 @@ public:
     static std::string describeErrno(int error);
 };
 
-}
+}  // namespace photos

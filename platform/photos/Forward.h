@@ -28,4 +28,4 @@ class SqliteConnection;
 class SqliteStatement;
 class SqliteTransaction;
 
-}
+}  // namespace photos

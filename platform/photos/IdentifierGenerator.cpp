@@ -40,7 +40,7 @@ void appendHex(std::string& out, const std::uint8_t* bytes, std::size_t count)
     }
 }
 
-}
+}  // namespace
 
 std::string IdentifierGenerator::newLocalIdentifier()
 {
@@ -73,4 +73,4 @@ std::string IdentifierGenerator::randomHex(std::size_t byteCount)
     return out;
 }
 
-}
+}  // namespace photos

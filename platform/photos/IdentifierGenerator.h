@@ -14,4 +14,4 @@ public:
     static std::string randomHex(std::size_t byteCount);
 };
 
-}
+}  // namespace photos

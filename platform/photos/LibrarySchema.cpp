@@ -71,7 +71,7 @@ Result<void> checkVersion(SqliteConnection& connection)
     return {};
 }
 
-}
+}  // namespace
 
 Result<void> LibrarySchema::prepare(SqliteConnection& connection)
 {
@@ -103,4 +103,4 @@ Result<void> LibrarySchema::prepare(SqliteConnection& connection)
     return transaction.value().commit();
 }
 
-}
+}  // namespace photos

@@ -16,4 +16,4 @@ public:
     static Result<void> prepare(SqliteConnection& connection);
 };
 
-}
+}  // namespace photos

@@ -64,4 +64,4 @@ Result<std::filesystem::path> MediaDirectory::resolve(std::string_view relativeP
     return m_root / relative;
 }
 
-}
+}  // namespace photos

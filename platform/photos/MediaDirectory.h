@@ -32,4 +32,4 @@ private:
     std::filesystem::path m_root;
 };
 
-}
+}  // namespace photos

@@ -8,7 +8,7 @@ namespace photos {
 struct MediaFacts {
     std::int64_t pixelWidth = 0;
     std::int64_t pixelHeight = 0;
-    double duration = 0; // seconds; 0 for still images
+    double duration = 0;  // seconds; 0 for still images
 };
 
-}
+}  // namespace photos

@@ -23,4 +23,4 @@ inline std::optional<MediaType> mediaTypeFromInt(long long value)
     }
 }
 
-}
+}  // namespace photos

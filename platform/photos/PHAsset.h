@@ -20,7 +20,10 @@ class PHAsset : public Object {
     MARQEL_OBJECT(PHAsset, Object)
 public:
     PHAsset() = default;
-    explicit PHAsset(photos::AssetRecord record) : m_record(std::move(record)) { }
+    explicit PHAsset(photos::AssetRecord record)
+        : m_record(std::move(record))
+    {
+    }
 
     static std::shared_ptr<PHFetchResult> fetchAssetsWithMediaType(PHAssetMediaType mediaType, const std::shared_ptr<PHFetchOptions>& options);
     static std::shared_ptr<PHFetchResult> fetchAssetsWithLocalIdentifiers(const std::vector<std::string>& identifiers, const std::shared_ptr<PHFetchOptions>& options);
@@ -43,7 +46,10 @@ class PHFetchResult : public Object {
     MARQEL_OBJECT(PHFetchResult, Object)
 public:
     PHFetchResult() = default;
-    explicit PHFetchResult(std::vector<std::shared_ptr<PHAsset>> assets) : m_assets(std::move(assets)) { }
+    explicit PHFetchResult(std::vector<std::shared_ptr<PHAsset>> assets)
+        : m_assets(std::move(assets))
+    {
+    }
     std::int64_t count() const { return static_cast<std::int64_t>(m_assets.size()); }
     std::shared_ptr<PHAsset> objectAtIndex(std::int64_t index) const
     {

@@ -47,7 +47,7 @@ Result<void> validateImport(const std::filesystem::path& sourcePath, MediaType m
     return {};
 }
 
-}
+}  // namespace
 
 PhotoLibraryStore::PhotoLibraryStore(MediaDirectory directory, std::unique_ptr<SqliteConnection> connection)
     : m_directory(std::move(directory))
@@ -339,4 +339,4 @@ Result<void> PhotoLibraryStore::purge(std::string_view localIdentifier)
     return purge(std::vector<std::string> { std::string(localIdentifier) });
 }
 
-}
+}  // namespace photos

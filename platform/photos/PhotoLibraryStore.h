@@ -83,4 +83,4 @@ private:
     std::mutex m_mutex;
 };
 
-}
+}  // namespace photos

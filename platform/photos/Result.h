@@ -86,4 +86,4 @@ private:
     Failure m_failure;
 };
 
-}
+}  // namespace photos

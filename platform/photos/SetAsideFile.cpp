@@ -60,4 +60,4 @@ Result<void> SetAsideFile::discard()
     return {};
 }
 
-}
+}  // namespace photos

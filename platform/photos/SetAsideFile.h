@@ -35,4 +35,4 @@ private:
     bool m_held = false;
 };
 
-}
+}  // namespace photos

@@ -12,4 +12,4 @@ struct SortKey {
     bool ascending = true;
 };
 
-}
+}  // namespace photos

@@ -101,4 +101,4 @@ bool SqliteConnection::inTransaction() const
     return sqlite3_get_autocommit(m_db) == 0;
 }
 
-}
+}  // namespace photos

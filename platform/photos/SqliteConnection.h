@@ -41,4 +41,4 @@ private:
     sqlite3* m_db = nullptr;
 };
 
-}
+}  // namespace photos

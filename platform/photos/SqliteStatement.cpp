@@ -118,4 +118,4 @@ std::string SqliteStatement::textAt(int column) const
     return std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(m_statement, column)));
 }
 
-}
+}  // namespace photos

@@ -48,4 +48,4 @@ private:
     std::optional<Failure> m_bindFailure;
 };
 
-}
+}  // namespace photos

@@ -43,4 +43,4 @@ Result<void> SqliteTransaction::commit()
     return {};
 }
 
-}
+}  // namespace photos

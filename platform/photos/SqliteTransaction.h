@@ -26,4 +26,4 @@ private:
     SqliteConnection* m_connection = nullptr;
 };
 
-}
+}  // namespace photos

@@ -9,4 +9,4 @@ struct StoreOptions {
     std::chrono::milliseconds busyTimeout { 10000 };
 };
 
-}
+}  // namespace photos

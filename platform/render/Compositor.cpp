@@ -37,7 +37,7 @@ struct Compositor::State {
 
     struct WindowRecord {
         TreeSignature signature;  // as last drawn
-        Surface picture;          // kept once the window stayed the same
+        Surface picture;  // kept once the window stayed the same
     };
     std::map<std::uint64_t, WindowRecord> windows;  // by creation order
     bool windowCaching = true;
@@ -54,7 +54,10 @@ Compositor& Compositor::shared()
     return *compositor;
 }
 
-Compositor::Compositor() : m_state(std::make_unique<State>()) { }
+Compositor::Compositor()
+    : m_state(std::make_unique<State>())
+{
+}
 Compositor::~Compositor() = default;
 
 void Compositor::invalidate()

@@ -56,8 +56,8 @@ public:
     void setWindowCaching(bool enabled);
 
     struct Statistics {
-        std::uint64_t framesDrawn = 0;     // renders that drew
-        std::uint64_t framesReused = 0;    // renders that found nothing changed
+        std::uint64_t framesDrawn = 0;  // renders that drew
+        std::uint64_t framesReused = 0;  // renders that found nothing changed
         std::uint64_t windowsFromCache = 0;
         std::uint64_t windowsDrawn = 0;
     };

@@ -98,10 +98,10 @@ void addRoundedRect(cairo_t* cr, CGRect rect, CGFloat radius, CornerCurve curve)
         return;
     }
     const Corner corners[4] = {
-        { x + w, y, -1, 0, 0, 1 },      // top right: in along the top, out down the right
-        { x + w, y + h, 0, -1, -1, 0 }, // bottom right
-        { x, y + h, 1, 0, 0, -1 },      // bottom left
-        { x, y, 0, 1, 1, 0 },           // top left
+        { x + w, y, -1, 0, 0, 1 },  // top right: in along the top, out down the right
+        { x + w, y + h, 0, -1, -1, 0 },  // bottom right
+        { x, y + h, 1, 0, 0, -1 },  // bottom left
+        { x, y, 0, 1, 1, 0 },  // top left
     };
     cairo_new_sub_path(cr);
     if (curve == CornerCurve::Circular) {

@@ -10,7 +10,8 @@
 
 namespace render {
 
-enum class CornerCurve { Circular, Continuous };
+enum class CornerCurve { Circular,
+    Continuous };
 
 // Adds the outline of `rect` to the current path of `cr` as one closed
 // subpath. The radius is clamped to half the shorter side, as Core

@@ -44,10 +44,22 @@ CGRect imageRect(CGRect bounds, CGSize size, std::int64_t mode, bool isSymbol)
     case UIViewContentModeBottom: y = bounds.origin.y + bh - ih; break;
     case UIViewContentModeLeft: x = bounds.origin.x; break;
     case UIViewContentModeRight: x = bounds.origin.x + bw - iw; break;
-    case UIViewContentModeTopLeft: x = bounds.origin.x; y = bounds.origin.y; break;
-    case UIViewContentModeTopRight: x = bounds.origin.x + bw - iw; y = bounds.origin.y; break;
-    case UIViewContentModeBottomLeft: x = bounds.origin.x; y = bounds.origin.y + bh - ih; break;
-    case UIViewContentModeBottomRight: x = bounds.origin.x + bw - iw; y = bounds.origin.y + bh - ih; break;
+    case UIViewContentModeTopLeft:
+        x = bounds.origin.x;
+        y = bounds.origin.y;
+        break;
+    case UIViewContentModeTopRight:
+        x = bounds.origin.x + bw - iw;
+        y = bounds.origin.y;
+        break;
+    case UIViewContentModeBottomLeft:
+        x = bounds.origin.x;
+        y = bounds.origin.y + bh - ih;
+        break;
+    case UIViewContentModeBottomRight:
+        x = bounds.origin.x + bw - iw;
+        y = bounds.origin.y + bh - ih;
+        break;
     default: return bounds;  // scale to fill, redraw
     }
     return CGRectMake(x, y, iw, ih);

@@ -113,7 +113,11 @@ struct LayerPainter::Placement {
 struct LayerPainter::MaskPlan {
     // Clip: a plain filled shape, applied as a clip path (no offscreen
     // picture); Offscreen: anything else; Hidden: the mask shows nothing.
-    enum Kind { None, Clip, Offscreen, Hidden } kind = None;
+    enum Kind { None,
+        Clip,
+        Offscreen,
+        Hidden } kind
+        = None;
     const CAShapeLayer* shape = nullptr;
     Placement placement;
     double alpha = 1;

@@ -24,7 +24,11 @@ class LayerPainter {
 public:
     static constexpr int maxDepth = 256;
 
-    LayerPainter(ImageCache& images, TextPainter& text) : m_images(images), m_text(text) { }
+    LayerPainter(ImageCache& images, TextPainter& text)
+        : m_images(images)
+        , m_text(text)
+    {
+    }
 
     // Draws `layer` and everything under it into `cr`, whose user space is
     // the layer's superlayer's (for a window: the screen, in points).

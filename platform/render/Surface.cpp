@@ -62,7 +62,10 @@ Surface::~Surface()
         cairo_surface_destroy(m_surface);
 }
 
-Surface::Surface(Surface&& other) noexcept : m_surface(std::exchange(other.m_surface, nullptr)) { }
+Surface::Surface(Surface&& other) noexcept
+    : m_surface(std::exchange(other.m_surface, nullptr))
+{
+}
 
 Surface& Surface::operator=(Surface&& other) noexcept
 {

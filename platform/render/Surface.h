@@ -64,7 +64,10 @@ public:
     static Surface readPNG(const std::string& hostPath, std::string* error = nullptr);
 
 private:
-    explicit Surface(cairo_surface_t* surface) : m_surface(surface) { }
+    explicit Surface(cairo_surface_t* surface)
+        : m_surface(surface)
+    {
+    }
     cairo_surface_t* m_surface = nullptr;
 };
 

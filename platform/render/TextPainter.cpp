@@ -72,8 +72,15 @@ int TextPainter::pangoWeight(double weight)
     // UIKit's named weights, lightest first, and the CSS-style weight each
     // stands for; a value between two takes the nearer.
     static constexpr std::pair<double, int> steps[] = {
-        { -0.8, 100 }, { -0.6, 200 }, { -0.4, 300 }, { 0.0, 400 }, { 0.23, 500 },
-        { 0.3, 600 }, { 0.4, 700 }, { 0.56, 800 }, { 0.62, 900 },
+        { -0.8, 100 },
+        { -0.6, 200 },
+        { -0.4, 300 },
+        { 0.0, 400 },
+        { 0.23, 500 },
+        { 0.3, 600 },
+        { 0.4, 700 },
+        { 0.56, 800 },
+        { 0.62, 900 },
     };
     if (!std::isfinite(weight))
         return 400;

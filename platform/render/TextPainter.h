@@ -16,9 +16,9 @@ namespace render {
 
 struct TextStyle {
     double pointSize = 17;
-    double weight = 0;            // UIFontWeight
+    double weight = 0;  // UIFontWeight
     RGBA colour { 0, 0, 0, 1 };
-    std::int64_t alignment = 4;   // NSTextAlignment
+    std::int64_t alignment = 4;  // NSTextAlignment
     std::int64_t numberOfLines = 1;  // 0: as many as fit
 };
 

@@ -22,7 +22,10 @@ namespace {
 
 class Writer {
 public:
-    explicit Writer(TreeSignature& signature) : m_s(signature) { }
+    explicit Writer(TreeSignature& signature)
+        : m_s(signature)
+    {
+    }
 
     void word(std::uint64_t w) { m_s.addWord(w); }
     void number(double v) { m_s.addNumber(v); }
@@ -37,13 +40,25 @@ public:
             word(w);
         }
     }
-    void point(CGPoint p) { number(p.x); number(p.y); }
-    void rect(CGRect r) { point(r.origin); number(r.size.width); number(r.size.height); }
+    void point(CGPoint p)
+    {
+        number(p.x);
+        number(p.y);
+    }
+    void rect(CGRect r)
+    {
+        point(r.origin);
+        number(r.size.width);
+        number(r.size.height);
+    }
     void colour(const CGColorRef& c)
     {
         flag(c != nullptr);
         if (c) {
-            number(c->red); number(c->green); number(c->blue); number(c->alpha);
+            number(c->red);
+            number(c->green);
+            number(c->blue);
+            number(c->alpha);
         }
     }
     void colour(const std::shared_ptr<UIColor>& c)
@@ -51,7 +66,10 @@ public:
         flag(c != nullptr);
         if (c) {
             auto v = c->components();  // as resolved now: follows light and dark
-            number(v.red); number(v.green); number(v.blue); number(v.alpha);
+            number(v.red);
+            number(v.green);
+            number(v.blue);
+            number(v.alpha);
         }
     }
     void font(const std::shared_ptr<UIFont>& f)

@@ -27,8 +27,8 @@ public:
         std::string title = "Marqel";
     };
     struct KeyPress {
-        std::string name;         // SDL's name of the key: "A", "Space", "Escape"
-        std::int32_t keycode = 0; // SDL_Keycode
+        std::string name;  // SDL's name of the key: "A", "Space", "Escape"
+        std::int32_t keycode = 0;  // SDL_Keycode
     };
     using KeyHandler = std::function<void(const KeyPress&)>;
 

@@ -78,4 +78,4 @@ public:
 namespace replaykit {
 // Makes the module's bundle loadable in this process.
 void registerControlCenterBundle();
-}
+}  // namespace replaykit

@@ -9,4 +9,4 @@ namespace TestPattern {
 std::shared_ptr<const ScreenFrame> make(int width, int height);
 // The colour the pattern has at a pixel.
 void colourAt(int width, int height, int x, int y, std::uint8_t rgb[3]);
-}
+}  // namespace TestPattern

@@ -123,26 +123,26 @@ std::string typesOf(R (*)(Object*, SEL, A...))
     return methodEncoding<R, A...>();
 }
 
-#define MARQEL_OBJECT(Name, Base)    \
-public:                              \
-    using Super = Base;              \
+#define MARQEL_OBJECT(Name, Base) \
+public:                           \
+    using Super = Base;           \
     static Class classObject();
 
-#define MARQEL_DEFINE_CLASS(Name, ...)                                                                     \
-    Class Name::classObject()                                                                              \
-    {                                                                                                      \
-        static Class cls = runtime::defineClass(#Name, Name::Super::classObject(),                         \
-            runtime::factoryFor<Name>(), { __VA_ARGS__ });                            \
-        return cls;                                                                                        \
-    }                                                                                                      \
+#define MARQEL_DEFINE_CLASS(Name, ...)                                             \
+    Class Name::classObject()                                                      \
+    {                                                                              \
+        static Class cls = runtime::defineClass(#Name, Name::Super::classObject(), \
+            runtime::factoryFor<Name>(), { __VA_ARGS__ });                         \
+        return cls;                                                                \
+    }                                                                              \
     [[maybe_unused]] static const Class marqel_class_registration_##Name = Name::classObject();
 
 // For classes that exist only once something loads them (a private bundle's
 // classes): registered at the first call of Name::classObject().
-#define MARQEL_DEFINE_CLASS_LAZY(Name, ...)                                                                \
-    Class Name::classObject()                                                                              \
-    {                                                                                                      \
-        static Class cls = runtime::defineClass(#Name, Name::Super::classObject(),                         \
-            runtime::factoryFor<Name>(), { __VA_ARGS__ });                                                 \
-        return cls;                                                                                        \
+#define MARQEL_DEFINE_CLASS_LAZY(Name, ...)                                        \
+    Class Name::classObject()                                                      \
+    {                                                                              \
+        static Class cls = runtime::defineClass(#Name, Name::Super::classObject(), \
+            runtime::factoryFor<Name>(), { __VA_ARGS__ });                         \
+        return cls;                                                                \
     }

@@ -57,7 +57,7 @@ std::shared_ptr<T> alloc(Args&&... args)
 {
     T* raw = new T(std::forward<Args>(args)...);
     raw->m_isa = T::classObject();
-    return std::shared_ptr<T>(raw, runtime::DeallocDeleter{});
+    return std::shared_ptr<T>(raw, runtime::DeallocDeleter {});
 }
 
 // Creates an instance of a class known only by name (a class registered with

@@ -21,7 +21,7 @@ struct objc_method {
     SEL name;
     std::atomic<IMP> imp;
     const std::string* types;  // interned, so two encodings compare by address
-    IMP original = nullptr;     // what the class was built with, to tell hooked methods
+    IMP original = nullptr;  // what the class was built with, to tell hooked methods
     bool addedAtRuntime = false;  // by class_addMethod after the class was defined
 };
 

@@ -1,8 +1,8 @@
 #include "platform/runtime/Substrate.h"
 
 #include <algorithm>
-#include <dlfcn.h>
 #include <cstdlib>
+#include <dlfcn.h>
 #include <filesystem>
 #include <fstream>
 #include <iostream>

@@ -18,8 +18,11 @@ template <class T>
 struct EncodingOf;  // primary template left undefined: an unsupported type is a compile error
 
 template <class T>
-concept ObjectPointer = requires { typename T::element_type; } &&
-    std::is_base_of_v<Object, typename T::element_type> &&
+concept ObjectPointer = requires
+{
+    typename T::element_type;
+}
+&&std::is_base_of_v<Object, typename T::element_type>&&
     std::is_same_v<T, std::shared_ptr<typename T::element_type>>;
 
 namespace runtime::detail {
@@ -40,13 +43,12 @@ struct Canonical<std::nullptr_t, void> {
     using type = id;
 };
 template <class T>
-    requires std::is_enum_v<T>
+requires std::is_enum_v<T>
 struct Canonical<T, void> {
     using type = std::underlying_type_t<T>;
 };
 template <class T>
-    requires(std::is_integral_v<T> && !std::is_same_v<T, bool>)
-struct Canonical<T, void> {
+requires(std::is_integral_v<T> && !std::is_same_v<T, bool>) struct Canonical<T, void> {
     using type = std::conditional_t<std::is_signed_v<T>,
         std::conditional_t<sizeof(T) == 8, std::int64_t, std::conditional_t<sizeof(T) == 4, std::int32_t, T>>,
         std::conditional_t<sizeof(T) == 8, std::uint64_t, std::conditional_t<sizeof(T) == 4, std::uint32_t, T>>>;
@@ -97,7 +99,12 @@ struct EncodingOf<std::function<R(A...)>> {
 
 // Structures declare their encoding with a static member `encoding`.
 template <class T>
-    requires requires { { T::encoding } -> std::convertible_to<const char*>; }
+requires requires
+{
+    {
+        T::encoding
+        } -> std::convertible_to<const char*>;
+}
 struct EncodingOf<T> {
     static std::string get() { return T::encoding; }
 };

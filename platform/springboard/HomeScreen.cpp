@@ -128,7 +128,10 @@ struct Figure {
 
 class Icon {
 public:
-    explicit Icon(UIView& view) : m_view(view) { }
+    explicit Icon(UIView& view)
+        : m_view(view)
+    {
+    }
 
     void fill(Figure& figure, RGBA colour, bool evenOdd = false)
     {

@@ -24,7 +24,8 @@ class RPScreenRecorder;
 
 class HomeScreen {
 public:
-    enum class Wallpaper { Gradient, TestPattern };
+    enum class Wallpaper { Gradient,
+        TestPattern };
     static constexpr UIWindowLevel windowLevel = UIWindowLevelNormal - 1;
     static constexpr const char* wallpaperVariable = "MARQEL_WALLPAPER";
 

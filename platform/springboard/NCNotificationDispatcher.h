@@ -12,7 +12,11 @@ class NCNotificationRequest : public Object {
 public:
     NCNotificationRequest() = default;
     NCNotificationRequest(std::string sectionIdentifier, std::string title, std::string message)
-        : m_sectionIdentifier(std::move(sectionIdentifier)), m_title(std::move(title)), m_message(std::move(message)) { }
+        : m_sectionIdentifier(std::move(sectionIdentifier))
+        , m_title(std::move(title))
+        , m_message(std::move(message))
+    {
+    }
     std::string sectionIdentifier() const { return m_sectionIdentifier; }
     const std::string& title() const { return m_title; }
     const std::string& message() const { return m_message; }

@@ -1,8 +1,8 @@
 #include "platform/springboard/SpringBoardHost.h"
 
 #include "platform/foundation/Foundation.h"
-#include "platform/replaykit/RPScreenRecorder.h"
 #include "platform/photos/Photos.h"
+#include "platform/replaykit/RPScreenRecorder.h"
 #include "platform/springboard/HomeScreen.h"
 #include "platform/springboard/NoticeCenter.h"
 #include "platform/springboard/SpringBoard.h"

@@ -11,8 +11,8 @@
 
 // Host executables define the bulletin server's queue symbol with this
 // macro, so that a tweak finds it with dlsym as on the phone.
-#define MARQEL_DEFINE_BULLETIN_SERVER_QUEUE_SYMBOL() \
-    extern "C" __attribute__((visibility("default"))) std::weak_ptr<DispatchQueue> __BBServerQueue;  \
+#define MARQEL_DEFINE_BULLETIN_SERVER_QUEUE_SYMBOL()                                                \
+    extern "C" __attribute__((visibility("default"))) std::weak_ptr<DispatchQueue> __BBServerQueue; \
     std::weak_ptr<DispatchQueue> __BBServerQueue;
 
 class SpringBoardHost {
@@ -25,7 +25,9 @@ public:
     // Where the system's own "recording saved" notice goes: the bulletin
     // server (the usual road), the notification dispatcher, or both (one
     // recording announced twice).
-    enum class ReplayKitNotices { ThroughBulletinServer, ThroughDispatcher, ThroughBoth };
+    enum class ReplayKitNotices { ThroughBulletinServer,
+        ThroughDispatcher,
+        ThroughBoth };
     void setReplayKitNotices(ReplayKitNotices route) { m_replayKitNotices = route; }
 
     // Starts SpringBoard once per process: identity, tweak injection, the

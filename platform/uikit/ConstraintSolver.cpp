@@ -11,7 +11,9 @@
 
 namespace {
 
-enum class State { Unvisited, Visiting, Done };
+enum class State { Unvisited,
+    Visiting,
+    Done };
 
 struct Span {
     double start = 0;
@@ -32,7 +34,10 @@ double component(CGSize s, int axis) { return axis == 0 ? s.width : s.height; }
 
 class ConstraintSolverRun {
 public:
-    explicit ConstraintSolverRun(UIView& root) : m_root(root) { }
+    explicit ConstraintSolverRun(UIView& root)
+        : m_root(root)
+    {
+    }
 
     void run()
     {

@@ -12,7 +12,11 @@ class NSLayoutAnchor : public Object {
     MARQEL_OBJECT(NSLayoutAnchor, Object)
 public:
     NSLayoutAnchor() = default;
-    NSLayoutAnchor(UIView* view, NSLayoutAttribute attribute) : m_view(view), m_attribute(attribute) { }
+    NSLayoutAnchor(UIView* view, NSLayoutAttribute attribute)
+        : m_view(view)
+        , m_attribute(attribute)
+    {
+    }
 
     UIView* view() const { return m_view; }
     std::shared_ptr<UIView> item() const;

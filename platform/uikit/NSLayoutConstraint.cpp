@@ -163,7 +163,7 @@ bool NSLayoutConstraint::activate()
     NSLayoutAttribute first = firstAttribute();
     NSLayoutAttribute second = secondAttribute();
     bool compatible = b ? (NSLayoutAttributeIsDimension(first) == NSLayoutAttributeIsDimension(second)
-                              && NSLayoutAttributeAxis(first) == NSLayoutAttributeAxis(second))
+                          && NSLayoutAttributeAxis(first) == NSLayoutAttributeAxis(second))
                         : NSLayoutAttributeIsDimension(first);
     if (!compatible) {
         NSLog("Unable to activate constraint %@: its attributes do not belong together", this);

@@ -21,7 +21,11 @@ public:
 
     UIAlertAction() = default;
     UIAlertAction(std::string title, UIAlertActionStyle style, Handler handler)
-        : m_title(std::move(title)), m_style(style), m_handler(std::move(handler)) { }
+        : m_title(std::move(title))
+        , m_style(style)
+        , m_handler(std::move(handler))
+    {
+    }
     static std::shared_ptr<UIAlertAction> actionWithTitle(const std::string& title, UIAlertActionStyle style,
         Handler handler);
 

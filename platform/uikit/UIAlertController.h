@@ -21,7 +21,10 @@ class UIAlertController : public UIViewController {
 public:
     static constexpr CGFloat cardWidth = 270;
 
-    UIAlertController() : UIAlertController("", "", UIAlertControllerStyleAlert) { }
+    UIAlertController()
+        : UIAlertController("", "", UIAlertControllerStyleAlert)
+    {
+    }
     UIAlertController(std::string title, std::string message, UIAlertControllerStyle style);
     static std::shared_ptr<UIAlertController> alertControllerWithTitle(const std::string& title,
         const std::string& message, UIAlertControllerStyle style);

@@ -63,9 +63,9 @@ private:
         UIWindow* window;
         std::uint64_t order;
     };
-    std::vector<WindowRecord> m_windows;               // every living window
-    std::vector<std::shared_ptr<UIWindow>> m_shown;    // kept alive while visible
-    UIWindow* m_keyWindow = nullptr;                   // cleared when that window goes
+    std::vector<WindowRecord> m_windows;  // every living window
+    std::vector<std::shared_ptr<UIWindow>> m_shown;  // kept alive while visible
+    UIWindow* m_keyWindow = nullptr;  // cleared when that window goes
     std::uint64_t m_nextOrder = 0;
     std::shared_ptr<UITouch> m_touch;
     bool m_fingerDown = false;

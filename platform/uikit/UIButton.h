@@ -22,7 +22,10 @@ enum UIButtonType : std::int64_t {
 class UIButton : public UIControl {
     MARQEL_OBJECT(UIButton, UIControl)
 public:
-    UIButton() : UIButton(UIButtonTypeCustom) { }
+    UIButton()
+        : UIButton(UIButtonTypeCustom)
+    {
+    }
     explicit UIButton(UIButtonType type);
     static std::shared_ptr<UIButton> buttonWithType(UIButtonType type);
 

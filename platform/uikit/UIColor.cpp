@@ -20,9 +20,15 @@ std::shared_ptr<UIColor> dynamic(RGBA light, RGBA dark) { return alloc<UIColor>(
 
 }  // namespace
 
-UIColor::UIColor() : UIColor(RGBA {}) { }
+UIColor::UIColor()
+    : UIColor(RGBA {})
+{
+}
 
-UIColor::UIColor(RGBA any) : UIColor(any, any) { }
+UIColor::UIColor(RGBA any)
+    : UIColor(any, any)
+{
+}
 
 UIColor::UIColor(RGBA light, RGBA dark)
     : m_light(light)
@@ -47,11 +53,11 @@ std::shared_ptr<UIColor> UIColor::colorWithLightColor(RGBA light, RGBA dark)
     return alloc<UIColor>(light, dark);
 }
 
-#define NAMED_COLOR(name, expr)                            \
-    std::shared_ptr<UIColor> UIColor::name()               \
-    {                                                      \
+#define NAMED_COLOR(name, expr)                              \
+    std::shared_ptr<UIColor> UIColor::name()                 \
+    {                                                        \
         static const std::shared_ptr<UIColor> colour = expr; \
-        return colour;                                     \
+        return colour;                                       \
     }
 
 NAMED_COLOR(whiteColor, fixed({ 1, 1, 1, 1 }))

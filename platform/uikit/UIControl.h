@@ -40,8 +40,14 @@ inline constexpr UIControlState UIControlStateSelected = 1 << 2;
 class UIControl : public UIView {
     MARQEL_OBJECT(UIControl, UIView)
 public:
-    UIControl() : UIControl(CGRectZero) { }
-    explicit UIControl(CGRect frame) : UIView(frame) { }
+    UIControl()
+        : UIControl(CGRectZero)
+    {
+    }
+    explicit UIControl(CGRect frame)
+        : UIView(frame)
+    {
+    }
 
     void addTarget(const id& target, SEL action, UIControlEvents events);
     void addTarget(const id& target, std::string_view action, UIControlEvents events);

@@ -20,7 +20,11 @@ class UIFont : public Object {
     MARQEL_OBJECT(UIFont, Object)
 public:
     UIFont() = default;
-    UIFont(CGFloat pointSize, UIFontWeight weight) : m_pointSize(pointSize), m_weight(weight) { }
+    UIFont(CGFloat pointSize, UIFontWeight weight)
+        : m_pointSize(pointSize)
+        , m_weight(weight)
+    {
+    }
 
     static std::shared_ptr<UIFont> systemFontOfSize(CGFloat pointSize);
     static std::shared_ptr<UIFont> systemFontOfSize(CGFloat pointSize, UIFontWeight weight);

@@ -8,7 +8,10 @@
 class UIImageView : public UIView {
     MARQEL_OBJECT(UIImageView, UIView)
 public:
-    UIImageView() : UIImageView(CGRectZero) { }
+    UIImageView()
+        : UIImageView(CGRectZero)
+    {
+    }
     explicit UIImageView(CGRect frame);
     // Sized to the image, as initWithImage: does.
     explicit UIImageView(std::shared_ptr<UIImage> image);

@@ -17,8 +17,14 @@ enum UIImpactFeedbackStyle : std::int64_t {
 class UIImpactFeedbackGenerator : public Object {
     MARQEL_OBJECT(UIImpactFeedbackGenerator, Object)
 public:
-    UIImpactFeedbackGenerator() : UIImpactFeedbackGenerator(UIImpactFeedbackStyleMedium) { }
-    explicit UIImpactFeedbackGenerator(UIImpactFeedbackStyle style) : m_style(style) { }  // initWithStyle:
+    UIImpactFeedbackGenerator()
+        : UIImpactFeedbackGenerator(UIImpactFeedbackStyleMedium)
+    {
+    }
+    explicit UIImpactFeedbackGenerator(UIImpactFeedbackStyle style)
+        : m_style(style)
+    {
+    }  // initWithStyle:
 
     UIImpactFeedbackStyle style() const { return m_style; }
     // Wakes the engine; plays nothing.

@@ -18,7 +18,10 @@ enum NSTextAlignment : std::int64_t {
 class UILabel : public UIView {
     MARQEL_OBJECT(UILabel, UIView)
 public:
-    UILabel() : UILabel(CGRectZero) { }
+    UILabel()
+        : UILabel(CGRectZero)
+    {
+    }
     explicit UILabel(CGRect frame);
 
     const std::string& text() const { return m_text; }

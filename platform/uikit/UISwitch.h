@@ -7,7 +7,10 @@
 class UISwitch : public UIControl {
     MARQEL_OBJECT(UISwitch, UIControl)
 public:
-    UISwitch() : UISwitch(CGRectZero) { }
+    UISwitch()
+        : UISwitch(CGRectZero)
+    {
+    }
     // The switch keeps its fixed size, as on the phone; only the origin is
     // taken from the frame.
     explicit UISwitch(CGRect frame);

@@ -12,7 +12,10 @@
 class UITextField : public UIControl {
     MARQEL_OBJECT(UITextField, UIControl)
 public:
-    UITextField() : UITextField(CGRectZero) { }
+    UITextField()
+        : UITextField(CGRectZero)
+    {
+    }
     explicit UITextField(CGRect frame);
 
     const std::string& text() const { return m_text; }

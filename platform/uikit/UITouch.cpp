@@ -3,7 +3,6 @@
 #include "platform/uikit/UIView.h"
 #include "platform/uikit/UIWindow.h"
 
-
 MARQEL_DEFINE_CLASS(UITouch,
     method<&UITouch::phase>("phase"),
     method<&UITouch::timestamp>("timestamp"),

@@ -8,7 +8,6 @@
 #include "platform/runtime/ClassBuilder.h"
 #include "platform/uikit/Forward.h"
 
-
 enum UITouchPhase : std::int64_t {
     UITouchPhaseBegan = 0,
     UITouchPhaseMoved = 1,

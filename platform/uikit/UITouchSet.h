@@ -9,7 +9,10 @@
 class UITouchSet {
 public:
     UITouchSet() = default;
-    UITouchSet(std::initializer_list<std::shared_ptr<UITouch>> touches) : m_touches(touches) { }
+    UITouchSet(std::initializer_list<std::shared_ptr<UITouch>> touches)
+        : m_touches(touches)
+    {
+    }
 
     // Any one touch of the set; null when empty.
     std::shared_ptr<UITouch> anyObject() const { return m_touches.empty() ? nullptr : m_touches.front(); }

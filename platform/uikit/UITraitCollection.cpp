@@ -10,7 +10,7 @@ MARQEL_DEFINE_CLASS(UITraitCollection,
 namespace {
 // Read from any thread (a renderer may resolve colours off the main thread).
 std::atomic<UIUserInterfaceStyle> systemStyle { UIUserInterfaceStyleLight };
-}
+}  // namespace
 
 std::shared_ptr<UITraitCollection> UITraitCollection::traitCollectionWithUserInterfaceStyle(UIUserInterfaceStyle style)
 {

@@ -16,7 +16,10 @@ class UITraitCollection : public Object {
     MARQEL_OBJECT(UITraitCollection, Object)
 public:
     UITraitCollection() = default;
-    explicit UITraitCollection(UIUserInterfaceStyle style) : m_style(style) { }
+    explicit UITraitCollection(UIUserInterfaceStyle style)
+        : m_style(style)
+    {
+    }
 
     static std::shared_ptr<UITraitCollection> traitCollectionWithUserInterfaceStyle(UIUserInterfaceStyle style);
     // The traits colours resolve against right now.

@@ -5,8 +5,8 @@
 #include "platform/uikit/ConstraintSolver.h"
 #include "platform/uikit/NSLayoutAnchor.h"
 #include "platform/uikit/NSLayoutConstraint.h"
-#include "platform/uikit/UIEvent.h"
 #include "platform/uikit/UIColor.h"
+#include "platform/uikit/UIEvent.h"
 #include "platform/uikit/UIViewController.h"
 #include "platform/uikit/UIWindow.h"
 
@@ -53,9 +53,15 @@ bool inLayoutPass = false;
 bool committingConstraints = false;
 }  // namespace
 
-UIView::UIView() : UIView(CGRectZero) { }
+UIView::UIView()
+    : UIView(CGRectZero)
+{
+}
 
-UIView::UIView(CGRect frame) : UIView(frame, alloc<CALayer>()) { }
+UIView::UIView(CGRect frame)
+    : UIView(frame, alloc<CALayer>())
+{
+}
 
 UIView::UIView(CGRect frame, std::shared_ptr<CALayer> layer)
     : m_layer(layer ? std::move(layer) : alloc<CALayer>())

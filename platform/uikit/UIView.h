@@ -248,7 +248,7 @@ private:
 
     std::shared_ptr<CALayer> m_layer;
     std::vector<std::shared_ptr<UIView>> m_subviews;
-    UIView* m_superview = nullptr;                  // cleared by the superview when it goes
+    UIView* m_superview = nullptr;  // cleared by the superview when it goes
     UIViewController* m_viewController = nullptr;  // cleared by the controller when it goes
     std::shared_ptr<UIColor> m_backgroundColor;
     std::shared_ptr<UIColor> m_tintColor;
@@ -267,6 +267,6 @@ private:
     std::unique_ptr<std::array<std::shared_ptr<NSLayoutAnchor>, 11>> m_anchors;
     std::vector<std::shared_ptr<NSLayoutConstraint>> m_constraints;  // held here
     std::vector<NSLayoutConstraint*> m_constraintReferences;  // active ones naming this view
-    std::int64_t m_placingConstraints = 0;       // active ones whose first item is this view
-    std::int64_t m_referencesInSubtree = 0;      // m_constraintReferences summed over the subtree
+    std::int64_t m_placingConstraints = 0;  // active ones whose first item is this view
+    std::int64_t m_referencesInSubtree = 0;  // m_constraintReferences summed over the subtree
 };

@@ -21,7 +21,10 @@ inline constexpr UIViewAnimationOptions UIViewAnimationOptionCurveEaseIn = 1 << 
 inline constexpr UIViewAnimationOptions UIViewAnimationOptionCurveEaseOut = 2 << 16;
 inline constexpr UIViewAnimationOptions UIViewAnimationOptionCurveLinear = 3 << 16;
 
-enum class AnimationCurve { EaseInOut, EaseIn, EaseOut, Linear };
+enum class AnimationCurve { EaseInOut,
+    EaseIn,
+    EaseOut,
+    Linear };
 
 AnimationCurve animationCurveFromOptions(UIViewAnimationOptions options);
 // The curve's progress at `fraction` (0...1) of the duration, from the cubic

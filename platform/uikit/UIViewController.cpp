@@ -205,11 +205,13 @@ void UIViewController::presentViewController(const std::shared_ptr<UIViewControl
             start.origin.y = window->bounds().size.height;
         view->setFrame(start);
     });
-    UIView::animateWithDuration(transitionDuration, 0, UIViewAnimationOptionCurveEaseInOut, [&] {
-        view->setFrame(finalFrame);
-        if (fades)
-            view->setAlpha(1);
-    }, finish);
+    UIView::animateWithDuration(
+        transitionDuration, 0, UIViewAnimationOptionCurveEaseInOut, [&] {
+            view->setFrame(finalFrame);
+            if (fades)
+                view->setAlpha(1);
+        },
+        finish);
 }
 
 void UIViewController::dismissViewControllerAnimated(bool animated, std::function<void()> completion)
@@ -243,15 +245,17 @@ void UIViewController::dismissViewControllerAnimated(bool animated, std::functio
     const auto& view = presented->view();
     bool fades = presented->m_modalPresentationStyle == UIModalPresentationOverFullScreen
         || presented->m_modalPresentationStyle == UIModalPresentationCustom;
-    UIView::animateWithDuration(transitionDuration, 0, UIViewAnimationOptionCurveEaseInOut, [&] {
-        if (fades) {
-            view->setAlpha(0);
-        } else if (auto window = view->window()) {
-            CGRect gone = view->frame();
-            gone.origin.y = window->bounds().size.height;
-            view->setFrame(gone);
-        }
-    }, done);
+    UIView::animateWithDuration(
+        transitionDuration, 0, UIViewAnimationOptionCurveEaseInOut, [&] {
+            if (fades) {
+                view->setAlpha(0);
+            } else if (auto window = view->window()) {
+                CGRect gone = view->frame();
+                gone.origin.y = window->bounds().size.height;
+                view->setFrame(gone);
+            }
+        },
+        done);
 }
 
 // By value: callers pass members (m_presented) that this clears.

@@ -18,7 +18,10 @@ MARQEL_DEFINE_CLASS(UIWindow,
     method<&UIWindow::setRootViewController>("setRootViewController:"),
     method<&UIWindow::sendEvent>("sendEvent:"))
 
-UIWindow::UIWindow() : UIWindow(UIScreen::mainScreen()->bounds()) { }
+UIWindow::UIWindow()
+    : UIWindow(UIScreen::mainScreen()->bounds())
+{
+}
 
 UIWindow::UIWindow(CGRect frame)
     : UIView(frame)
@@ -123,7 +126,11 @@ void UIWindow::sendEvent(const std::shared_ptr<UIEvent>& event)
         }
         struct Depth {
             int& depth;
-            explicit Depth(int& d) : depth(d) { ++depth; }
+            explicit Depth(int& d)
+                : depth(d)
+            {
+                ++depth;
+            }
             ~Depth() { --depth; }
         } depth(m_deliveryDepth);
         switch (touch->phase()) {

@@ -12,13 +12,15 @@ using avtest::TempDir;
 
 namespace {
 
-void writeAll(int fd, const std::string& s) {
+void writeAll(int fd, const std::string& s)
+{
     ASSERT_EQ(::write(fd, s.data(), s.size()), static_cast<ssize_t>(s.size()));
 }
 
 }  // namespace
 
-TEST(AtomicOutputFile, NothingAtDestinationUntilCommit) {
+TEST(AtomicOutputFile, NothingAtDestinationUntilCommit)
+{
     TempDir dir;
     const std::string dest = dir.file("out.mov");
     auto file = AtomicOutputFile::create(dest);
@@ -30,7 +32,8 @@ TEST(AtomicOutputFile, NothingAtDestinationUntilCommit) {
     EXPECT_EQ(dir.entries().size(), 1u);
 }
 
-TEST(AtomicOutputFile, DroppedWithoutCommitLeavesNoTrace) {
+TEST(AtomicOutputFile, DroppedWithoutCommitLeavesNoTrace)
+{
     TempDir dir;
     avtest::writeFile(dir.file("out.mov"), "previous");
     {
@@ -42,7 +45,8 @@ TEST(AtomicOutputFile, DroppedWithoutCommitLeavesNoTrace) {
     EXPECT_EQ(dir.entries().size(), 1u);
 }
 
-TEST(AtomicOutputFile, CommitReplacesSymlinkInsteadOfFollowingIt) {
+TEST(AtomicOutputFile, CommitReplacesSymlinkInsteadOfFollowingIt)
+{
     TempDir dir, elsewhere;
     const std::string victim = elsewhere.file("precious.txt");
     avtest::writeFile(victim, "keep me");
@@ -56,7 +60,8 @@ TEST(AtomicOutputFile, CommitReplacesSymlinkInsteadOfFollowingIt) {
     EXPECT_EQ(avtest::readFile(dir.file("out.mov")), "movie");
 }
 
-TEST(AtomicOutputFile, MissingDirectoryIsDescribed) {
+TEST(AtomicOutputFile, MissingDirectoryIsDescribed)
+{
     TempDir dir;
     auto file = AtomicOutputFile::create(dir.file("no/such/dir/out.mov"));
     ASSERT_FALSE(file);
@@ -64,7 +69,8 @@ TEST(AtomicOutputFile, MissingDirectoryIsDescribed) {
     EXPECT_NE(file.error().message.find("No such file or directory"), std::string::npos) << file.error().message;
 }
 
-TEST(AtomicOutputFile, DirectoryAtDestinationFailsCleanly) {
+TEST(AtomicOutputFile, DirectoryAtDestinationFailsCleanly)
+{
     TempDir dir;
     ASSERT_EQ(::mkdir(dir.file("out.mov").c_str(), 0755), 0);
     auto file = AtomicOutputFile::create(dir.file("out.mov"));
@@ -76,13 +82,15 @@ TEST(AtomicOutputFile, DirectoryAtDestinationFailsCleanly) {
     EXPECT_EQ(dir.entries().size(), 1u);  // only the directory, no leftovers
 }
 
-TEST(AtomicOutputFile, TrailingSlashIsNotAFileName) {
+TEST(AtomicOutputFile, TrailingSlashIsNotAFileName)
+{
     auto file = AtomicOutputFile::create("/tmp/");
     ASSERT_FALSE(file);
     EXPECT_EQ(file.error().code, ErrorCode::InvalidArgument);
 }
 
-TEST(AtomicOutputFile, MoveKeepsOwnership) {
+TEST(AtomicOutputFile, MoveKeepsOwnership)
+{
     TempDir dir;
     auto file = AtomicOutputFile::create(dir.file("a.mov"));
     ASSERT_TRUE(file);

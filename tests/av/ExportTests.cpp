@@ -20,7 +20,8 @@ using avtest::TempDir;
 namespace {
 
 ExportRequest request(const std::string& in, const std::string& out, int w, int h,
-                      AffineTransform t = AffineTransform::identity()) {
+    AffineTransform t = AffineTransform::identity())
+{
     ExportRequest r;
     r.inputPath = in;
     r.outputPath = out;
@@ -33,41 +34,46 @@ ExportRequest request(const std::string& in, const std::string& out, int w, int 
 // Output must equal the expected picture placed at (ox, oy), and do so
 // better than with any one- or two-pixel shift: that pins the mapping to
 // the exact pixel despite lossy coding.
-void expectPlacedAt(const avtest::RgbImage& out, const avtest::RgbImage& expected, int ox, int oy) {
+void expectPlacedAt(const avtest::RgbImage& out, const avtest::RgbImage& expected, int ox, int oy)
+{
     ASSERT_FALSE(out.pixels.empty());
     const double exact = avtest::meanDifference(out, expected, ox, oy);
     EXPECT_LT(exact, 3.0);
     for (int dy = -2; dy <= 2; ++dy)
         for (int dx = -2; dx <= 2; ++dx) {
-            if (dx == 0 && dy == 0) continue;
+            if (dx == 0 && dy == 0)
+                continue;
             EXPECT_GT(avtest::meanDifference(out, expected, ox + dx, oy + dy), exact + 0.5)
                 << "shift " << dx << "," << dy;
         }
 }
 
-void expectNoFilesIn(const TempDir& dir) {
+void expectNoFilesIn(const TempDir& dir)
+{
     const auto entries = dir.entries();
     EXPECT_TRUE(entries.empty()) << "left behind: " << (entries.empty() ? "" : entries.front());
 }
 
-double luma(const avtest::RgbImage& img) {
+double luma(const avtest::RgbImage& img)
+{
     return img.at(img.width / 2, img.height / 2)[1];
 }
 
 }  // namespace
 
-TEST(CompositionExporter, CropOfPhoneScreenShowsSourceFromOffset) {
+TEST(CompositionExporter, CropOfPhoneScreenShowsSourceFromOffset)
+{
     const std::string source = avtest::patternMovie(1170, 2532, false);
     TempDir dir;
     const std::string out = dir.file("crop.mov");
-    const av::Status st =
-        CompositionExporter::run(request(source, out, 736, 736, AffineTransform::translation(-60, -300)));
+    const av::Status st = CompositionExporter::run(request(source, out, 736, 736, AffineTransform::translation(-60, -300)));
     ASSERT_TRUE(st) << st.error().message;
     EXPECT_EQ(avtest::probe(out, "stream=codec_name,width,height,pix_fmt"), "h264\n736\n736\nyuv420p");
     expectPlacedAt(avtest::decodeFrame(out), avtest::decodeFrame(source), 60, 300);
 }
 
-TEST(CompositionExporter, FullPortraitFrameShrinksToFitPreset) {
+TEST(CompositionExporter, FullPortraitFrameShrinksToFitPreset)
+{
     const std::string source = avtest::patternMovie(1170, 2532, false);
     TempDir dir;
     const std::string out = dir.file("full.mov");
@@ -86,24 +92,27 @@ TEST(CompositionExporter, FullPortraitFrameShrinksToFitPreset) {
             uint8_t expected[3];
             avtest::patternColour(srcX, srcY, expected);
             const uint8_t* got = img.at(static_cast<int>(srcX / sx), static_cast<int>(srcY / sy));
-            for (int c = 0; c < 3; ++c) EXPECT_NEAR(got[c], expected[c], 12) << bx << "," << by << " ch " << c;
+            for (int c = 0; c < 3; ++c)
+                EXPECT_NEAR(got[c], expected[c], 12) << bx << "," << by << " ch " << c;
         }
 }
 
-TEST(CompositionExporter, QuarterTurnRotatesPicture) {
+TEST(CompositionExporter, QuarterTurnRotatesPicture)
+{
     const std::string source = avtest::patternMovie(320, 240, false);
     TempDir dir;
     const std::string out = dir.file("rot.mov");
-    ASSERT_TRUE(CompositionExporter::run(request(source, out, 240, 320, AffineTransform{0, 1, -1, 0, 240, 0})));
+    ASSERT_TRUE(CompositionExporter::run(request(source, out, 240, 320, AffineTransform { 0, 1, -1, 0, 240, 0 })));
     const auto src = avtest::decodeFrame(source);
-    avtest::RgbImage expected{240, 320, std::vector<uint8_t>(240 * 320 * 3)};
+    avtest::RgbImage expected { 240, 320, std::vector<uint8_t>(240 * 320 * 3) };
     for (int y = 0; y < 240; ++y)
         for (int x = 0; x < 320; ++x)
             std::copy_n(src.at(x, y), 3, &expected.pixels[(static_cast<size_t>(x) * 240 + (239 - y)) * 3]);
     expectPlacedAt(avtest::decodeFrame(out), expected, 0, 0);
 }
 
-TEST(CompositionExporter, OutsideTheSourceIsBlack) {
+TEST(CompositionExporter, OutsideTheSourceIsBlack)
+{
     const std::string source = avtest::patternMovie(320, 240, false);
     TempDir dir;
     const std::string out = dir.file("moved.mov");
@@ -112,66 +121,75 @@ TEST(CompositionExporter, OutsideTheSourceIsBlack) {
     ASSERT_FALSE(img.pixels.empty());
     for (int y = 10; y < 230; y += 20)
         for (int x = 4; x < 150; x += 20)
-            for (int c = 0; c < 3; ++c) EXPECT_LE(img.at(x, y)[c], 4);
+            for (int c = 0; c < 3; ++c)
+                EXPECT_LE(img.at(x, y)[c], 4);
     expectPlacedAt(img, avtest::decodeFrame(source), -160, 0);
 }
 
-TEST(CompositionExporter, MakesConstantFrameRateByRepeatingFrames) {
+TEST(CompositionExporter, MakesConstantFrameRateByRepeatingFrames)
+{
     const std::string source = avtest::countingMovie();
     TempDir dir;
     const std::string out = dir.file("cfr60.mov");
     auto r = request(source, out, 64, 64);
-    r.frameDuration = av::Rational{1, 60};
+    r.frameDuration = av::Rational { 1, 60 };
     ASSERT_TRUE(CompositionExporter::run(r));
     EXPECT_EQ(avtest::probe(out, "stream=r_frame_rate"), "60/1");
     const auto src = avtest::decodeAllFrames(source);
     const auto frames = avtest::decodeAllFrames(out);
     ASSERT_EQ(src.size(), 30u);
     ASSERT_EQ(frames.size(), 60u);
-    for (size_t i = 0; i < frames.size(); ++i) EXPECT_NEAR(luma(frames[i]), luma(src[i / 2]), 2.0) << i;
+    for (size_t i = 0; i < frames.size(); ++i)
+        EXPECT_NEAR(luma(frames[i]), luma(src[i / 2]), 2.0) << i;
 }
 
-TEST(CompositionExporter, MakesConstantFrameRateByDroppingFrames) {
+TEST(CompositionExporter, MakesConstantFrameRateByDroppingFrames)
+{
     const std::string source = avtest::countingMovie();
     TempDir dir;
     const std::string out = dir.file("cfr10.mov");
     auto r = request(source, out, 64, 64);
-    r.frameDuration = av::Rational{1, 10};
+    r.frameDuration = av::Rational { 1, 10 };
     ASSERT_TRUE(CompositionExporter::run(r));
     const auto src = avtest::decodeAllFrames(source);
     const auto frames = avtest::decodeAllFrames(out);
     ASSERT_EQ(frames.size(), 10u);
-    for (size_t i = 0; i < frames.size(); ++i) EXPECT_NEAR(luma(frames[i]), luma(src[i * 3]), 2.0) << i;
+    for (size_t i = 0; i < frames.size(); ++i)
+        EXPECT_NEAR(luma(frames[i]), luma(src[i * 3]), 2.0) << i;
     EXPECT_NEAR(avtest::probeDuration(out, "v:0"), 1.0, 0.001);
 }
 
-TEST(CompositionExporter, TimeRangeCutsBothTracks) {
+TEST(CompositionExporter, TimeRangeCutsBothTracks)
+{
     const std::string source = avtest::countingMovie();
     TempDir dir;
     const std::string out = dir.file("cut.mov");
     auto r = request(source, out, 64, 64);
-    r.timeRange = av::TimeRange{0.5, 0.3};
+    r.timeRange = av::TimeRange { 0.5, 0.3 };
     ASSERT_TRUE(CompositionExporter::run(r));
     const auto src = avtest::decodeAllFrames(source);
     const auto frames = avtest::decodeAllFrames(out);
     ASSERT_EQ(frames.size(), 9u);
-    for (size_t i = 0; i < frames.size(); ++i) EXPECT_NEAR(luma(frames[i]), luma(src[15 + i]), 2.0) << i;
+    for (size_t i = 0; i < frames.size(); ++i)
+        EXPECT_NEAR(luma(frames[i]), luma(src[15 + i]), 2.0) << i;
     EXPECT_NEAR(avtest::probeDuration(out, "a:0"), 0.3, 0.03);
 }
 
-TEST(CompositionExporter, TimeRangePastTheEndFailsWithoutFile) {
+TEST(CompositionExporter, TimeRangePastTheEndFailsWithoutFile)
+{
     TempDir dir;
     auto r = request(avtest::countingMovie(), dir.file("x.mov"), 64, 64);
-    r.timeRange = av::TimeRange{5.0, 1.0};
+    r.timeRange = av::TimeRange { 5.0, 1.0 };
     const av::Status st = CompositionExporter::run(r);
     ASSERT_FALSE(st);
     EXPECT_EQ(st.error().code, ErrorCode::InvalidArgument);
     expectNoFilesIn(dir);
 }
 
-TEST(CompositionExporter, ZeroRenderSizeFailsWithoutFile) {
+TEST(CompositionExporter, ZeroRenderSizeFailsWithoutFile)
+{
     TempDir dir;
-    for (auto [w, h] : {std::pair{0, 736}, {736, 0}, {-16, 16}}) {
+    for (auto [w, h] : { std::pair { 0, 736 }, { 736, 0 }, { -16, 16 } }) {
         const av::Status st = CompositionExporter::run(request(avtest::countingMovie(), dir.file("z.mov"), w, h));
         ASSERT_FALSE(st);
         EXPECT_EQ(st.error().code, ErrorCode::InvalidArgument);
@@ -180,28 +198,31 @@ TEST(CompositionExporter, ZeroRenderSizeFailsWithoutFile) {
     expectNoFilesIn(dir);
 }
 
-TEST(CompositionExporter, UnusableArgumentsAreRefused) {
+TEST(CompositionExporter, UnusableArgumentsAreRefused)
+{
     TempDir dir;
     const std::string in = avtest::countingMovie();
-    auto singular = request(in, dir.file("s.mov"), 64, 64, AffineTransform{0, 0, 0, 0, 0, 0});
+    auto singular = request(in, dir.file("s.mov"), 64, 64, AffineTransform { 0, 0, 0, 0, 0, 0 });
     EXPECT_EQ(CompositionExporter::run(singular).error().code, ErrorCode::InvalidArgument);
     auto badRate = request(in, dir.file("s.mov"), 64, 64);
-    badRate.frameDuration = av::Rational{0, 30};
+    badRate.frameDuration = av::Rational { 0, 30 };
     EXPECT_EQ(CompositionExporter::run(badRate).error().code, ErrorCode::InvalidArgument);
     auto nanRange = request(in, dir.file("s.mov"), 64, 64);
-    nanRange.timeRange = av::TimeRange{std::numeric_limits<double>::quiet_NaN(), 1};
+    nanRange.timeRange = av::TimeRange { std::numeric_limits<double>::quiet_NaN(), 1 };
     EXPECT_EQ(CompositionExporter::run(nanRange).error().code, ErrorCode::InvalidArgument);
     expectNoFilesIn(dir);
 }
 
-TEST(CompositionExporter, OddRenderSizeIsMadeEven) {
+TEST(CompositionExporter, OddRenderSizeIsMadeEven)
+{
     TempDir dir;
     const std::string out = dir.file("odd.mov");
     ASSERT_TRUE(CompositionExporter::run(request(avtest::patternMovie(320, 240, false), out, 101, 75)));
     EXPECT_EQ(avtest::probe(out, "stream=width,height"), "100\n74");
 }
 
-TEST(CompositionExporter, UnreadableInputIsDescribed) {
+TEST(CompositionExporter, UnreadableInputIsDescribed)
+{
     TempDir dir;
     const std::string junk = dir.file("junk.mov");
     avtest::writeFile(junk, std::string(10000, '\x17'));
@@ -217,12 +238,13 @@ TEST(CompositionExporter, UnreadableInputIsDescribed) {
     EXPECT_EQ(dir.entries().size(), 1u);  // just the junk file
 }
 
-TEST(CompositionExporter, AudioOnlyInputHasNoVideoTrack) {
+TEST(CompositionExporter, AudioOnlyInputHasNoVideoTrack)
+{
     TempDir dir;
     const std::string in = dir.file("tone.m4a");
     ASSERT_EQ(avtest::run("ffmpeg -v error -y -f lavfi -i sine=duration=0.5 -c:a aac " + avtest::shellQuote(in))
                   .exitCode,
-              0);
+        0);
     const av::Status st = CompositionExporter::run(request(in, dir.file("out.mov"), 64, 64));
     ASSERT_FALSE(st);
     EXPECT_EQ(st.error().code, ErrorCode::NoVideoTrack);
@@ -230,7 +252,8 @@ TEST(CompositionExporter, AudioOnlyInputHasNoVideoTrack) {
     EXPECT_FALSE(avtest::fileExists(dir.file("out.mov")));
 }
 
-TEST(CompositionExporter, WritesQuickTimeEvenWhenNamedMp4) {
+TEST(CompositionExporter, WritesQuickTimeEvenWhenNamedMp4)
+{
     TempDir dir;
     const std::string out = dir.file("export.mp4");
     ASSERT_TRUE(CompositionExporter::run(request(avtest::countingMovie(), out, 64, 64)));
@@ -238,7 +261,8 @@ TEST(CompositionExporter, WritesQuickTimeEvenWhenNamedMp4) {
     EXPECT_EQ(avtest::probe(out, "stream=codec_name"), "h264");
 }
 
-TEST(CompositionExporter, KeepsAacAudioAsIs) {
+TEST(CompositionExporter, KeepsAacAudioAsIs)
+{
     TempDir dir;
     const std::string out = dir.file("a.mov");
     ASSERT_TRUE(CompositionExporter::run(request(avtest::countingMovie(), out, 64, 64)));
@@ -246,14 +270,16 @@ TEST(CompositionExporter, KeepsAacAudioAsIs) {
     EXPECT_NEAR(avtest::probeDuration(out, "a:0"), 1.0, 0.05);
 }
 
-TEST(CompositionExporter, ReencodesAudioQuickTimeCannotCarry) {
+TEST(CompositionExporter, ReencodesAudioQuickTimeCannotCarry)
+{
     TempDir dir;
     const std::string in = dir.file("flac.mkv");
     ASSERT_EQ(avtest::run("ffmpeg -v error -y -f lavfi -i testsrc=size=64x64:rate=30:duration=1 -f lavfi -i "
                           "sine=frequency=440:sample_rate=48000:duration=1 -c:v libx264 -preset ultrafast "
-                          "-c:a flac " + avtest::shellQuote(in))
+                          "-c:a flac "
+                  + avtest::shellQuote(in))
                   .exitCode,
-              0);
+        0);
     const std::string out = dir.file("b.mov");
     const av::Status st = CompositionExporter::run(request(in, out, 64, 64));
     ASSERT_TRUE(st) << st.error().message;
@@ -263,18 +289,21 @@ TEST(CompositionExporter, ReencodesAudioQuickTimeCannotCarry) {
     ASSERT_GE(samples.size(), 40000u);
     int crossings = 0;
     for (size_t i = 12000; i < 36000; ++i)
-        if (samples[i - 1] < 0 && samples[i] >= 0) ++crossings;
+        if (samples[i - 1] < 0 && samples[i] >= 0)
+            ++crossings;
     EXPECT_NEAR(crossings, 220, 3);  // half a second of 440 Hz
 }
 
-TEST(CompositionExporter, CancelFailsWithoutFile) {
+TEST(CompositionExporter, CancelFailsWithoutFile)
+{
     TempDir dir;
-    std::atomic<bool> cancel{false};
+    std::atomic<bool> cancel { false };
     auto r = request(avtest::countingMovie(), dir.file("c.mov"), 64, 64);
     r.cancel = &cancel;
     int calls = 0;
     r.progress = [&](double) {
-        if (++calls == 3) cancel = true;
+        if (++calls == 3)
+            cancel = true;
     };
     const av::Status st = CompositionExporter::run(r);
     ASSERT_FALSE(st);
@@ -283,16 +312,18 @@ TEST(CompositionExporter, CancelFailsWithoutFile) {
     expectNoFilesIn(dir);
 }
 
-TEST(CompositionExporter, CancelledBeforeStartDoesNothing) {
+TEST(CompositionExporter, CancelledBeforeStartDoesNothing)
+{
     TempDir dir;
-    std::atomic<bool> cancel{true};
+    std::atomic<bool> cancel { true };
     auto r = request(avtest::countingMovie(), dir.file("c.mov"), 64, 64);
     r.cancel = &cancel;
     EXPECT_EQ(CompositionExporter::run(r).error().code, ErrorCode::Cancelled);
     expectNoFilesIn(dir);
 }
 
-TEST(CompositionExporter, SymlinkAtOutputIsReplacedNotFollowed) {
+TEST(CompositionExporter, SymlinkAtOutputIsReplacedNotFollowed)
+{
     TempDir dir, elsewhere;
     const std::string victim = elsewhere.file("victim.mov");
     avtest::writeFile(victim, "do not overwrite");
@@ -304,7 +335,8 @@ TEST(CompositionExporter, SymlinkAtOutputIsReplacedNotFollowed) {
     EXPECT_EQ(avtest::majorBrand(out), "qt  ");
 }
 
-TEST(CompositionExporter, ProgressRisesToOne) {
+TEST(CompositionExporter, ProgressRisesToOne)
+{
     TempDir dir;
     auto r = request(avtest::countingMovie(), dir.file("p.mov"), 64, 64);
     std::vector<double> seen;
@@ -317,13 +349,15 @@ TEST(CompositionExporter, ProgressRisesToOne) {
     };
     ASSERT_TRUE(CompositionExporter::run(r));
     ASSERT_GE(seen.size(), 10u);
-    for (size_t i = 1; i < seen.size(); ++i) EXPECT_GT(seen[i], seen[i - 1]);
+    for (size_t i = 1; i < seen.size(); ++i)
+        EXPECT_GT(seen[i], seen[i - 1]);
     EXPECT_GT(seen.front(), 0.0);
     EXPECT_EQ(seen.back(), 1.0);
     EXPECT_EQ(std::count(seen.begin(), seen.end(), 1.0), 1);
 }
 
-TEST(CompositionExporter, FullDiskFailsWithoutFile) {
+TEST(CompositionExporter, FullDiskFailsWithoutFile)
+{
     const std::string in = avtest::countingMovie();
     TempDir dir;
     av::Status st;
@@ -337,11 +371,12 @@ TEST(CompositionExporter, FullDiskFailsWithoutFile) {
     expectNoFilesIn(dir);
 }
 
-TEST(CompositionExporter, ExistingOutputSurvivesFailedExport) {
+TEST(CompositionExporter, ExistingOutputSurvivesFailedExport)
+{
     TempDir dir;
     const std::string out = dir.file("keep.mov");
     avtest::writeFile(out, "earlier export");
-    std::atomic<bool> cancel{false};
+    std::atomic<bool> cancel { false };
     auto r = request(avtest::countingMovie(), out, 64, 64);
     r.cancel = &cancel;
     r.progress = [&](double) { cancel = true; };
@@ -350,9 +385,9 @@ TEST(CompositionExporter, ExistingOutputSurvivesFailedExport) {
     EXPECT_EQ(dir.entries().size(), 1u);
 }
 
-TEST(CompositionExporter, MissingOutputDirectoryIsDescribed) {
-    const av::Status st =
-        CompositionExporter::run(request(avtest::countingMovie(), "/nonexistent/dir/out.mov", 64, 64));
+TEST(CompositionExporter, MissingOutputDirectoryIsDescribed)
+{
+    const av::Status st = CompositionExporter::run(request(avtest::countingMovie(), "/nonexistent/dir/out.mov", 64, 64));
     ASSERT_FALSE(st);
     EXPECT_EQ(st.error().code, ErrorCode::WriteFailed);
     EXPECT_NE(st.error().message.find("/nonexistent/dir/out.mov"), std::string::npos);

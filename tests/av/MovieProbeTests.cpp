@@ -14,17 +14,20 @@ namespace {
 
 // Overwrites the first track header's matrix (a, b, c, d, tx, ty in 16.16)
 // the way a phone camera writes it.
-bool patchTrackMatrix(const std::string& path, const double m[6]) {
+bool patchTrackMatrix(const std::string& path, const double m[6])
+{
     std::string bytes = avtest::readFile(path);
     const auto pos = bytes.find("tkhd");
-    if (pos == std::string::npos || bytes[pos + 4] != 0) return false;  // version 0 only
+    if (pos == std::string::npos || bytes[pos + 4] != 0)
+        return false;  // version 0 only
     const size_t matrix = pos + 4 + 4 + 4 * 5 + 8 + 8;
-    const int32_t values[9] = {int32_t(m[0] * 65536), int32_t(m[1] * 65536), 0, int32_t(m[2] * 65536),
-                               int32_t(m[3] * 65536), 0, int32_t(m[4] * 65536), int32_t(m[5] * 65536),
-                               1 << 30};
+    const int32_t values[9] = { int32_t(m[0] * 65536), int32_t(m[1] * 65536), 0, int32_t(m[2] * 65536),
+        int32_t(m[3] * 65536), 0, int32_t(m[4] * 65536), int32_t(m[5] * 65536),
+        1 << 30 };
     for (int i = 0; i < 9; ++i) {
         const auto v = static_cast<uint32_t>(values[i]);
-        for (int b = 0; b < 4; ++b) bytes[matrix + i * 4 + b] = static_cast<char>((v >> (24 - 8 * b)) & 0xff);
+        for (int b = 0; b < 4; ++b)
+            bytes[matrix + i * 4 + b] = static_cast<char>((v >> (24 - 8 * b)) & 0xff);
     }
     avtest::writeFile(path, bytes);
     return true;
@@ -32,7 +35,8 @@ bool patchTrackMatrix(const std::string& path, const double m[6]) {
 
 }  // namespace
 
-TEST(MovieProbe, ReportsSizeDurationRateAndAudio) {
+TEST(MovieProbe, ReportsSizeDurationRateAndAudio)
+{
     const auto info = av::probeMovie(avtest::patternMovie(320, 240, true));
     ASSERT_TRUE(info) << info.error().message;
     EXPECT_EQ(info.value().width, 320);
@@ -45,55 +49,60 @@ TEST(MovieProbe, ReportsSizeDurationRateAndAudio) {
     EXPECT_EQ(info.value().rotationDegrees, 0.0);
 }
 
-TEST(MovieProbe, NoAudioTrackIsReported) {
+TEST(MovieProbe, NoAudioTrackIsReported)
+{
     const auto info = av::probeMovie(avtest::patternMovie(320, 240, false));
     ASSERT_TRUE(info);
     EXPECT_FALSE(info.value().hasAudio);
 }
 
-TEST(MovieProbe, PortraitPhoneMatrixBecomesPreferredTransform) {
+TEST(MovieProbe, PortraitPhoneMatrixBecomesPreferredTransform)
+{
     TempDir dir;
     const std::string path = dir.file("portrait.mov");
     ASSERT_EQ(avtest::run("cp " + avtest::shellQuote(avtest::patternMovie(320, 240, false)) + " " + avtest::shellQuote(path)).exitCode, 0);
-    const double phone[6] = {0, 1, -1, 0, 240, 0};
+    const double phone[6] = { 0, 1, -1, 0, 240, 0 };
     ASSERT_TRUE(patchTrackMatrix(path, phone));
     const auto info = av::probeMovie(path);
     ASSERT_TRUE(info) << info.error().message;
     EXPECT_EQ(info.value().width, 320);
     EXPECT_EQ(info.value().height, 240);
     EXPECT_EQ(info.value().rotationDegrees, 90.0);
-    EXPECT_EQ(info.value().preferredTransform, (av::AffineTransform{0, 1, -1, 0, 240, 0}));
+    EXPECT_EQ(info.value().preferredTransform, (av::AffineTransform { 0, 1, -1, 0, 240, 0 }));
     // The natural rectangle maps onto 240x320 at the origin.
     const auto corner = info.value().preferredTransform.apply(320, 240);
     EXPECT_DOUBLE_EQ(corner.x, 0);
     EXPECT_DOUBLE_EQ(corner.y, 320);
 }
 
-TEST(MovieProbe, MatrixWithoutTranslationIsPlacedAtOrigin) {
+TEST(MovieProbe, MatrixWithoutTranslationIsPlacedAtOrigin)
+{
     TempDir dir;
     const std::string path = dir.file("ccw.mov");
     ASSERT_EQ(avtest::run("cp " + avtest::shellQuote(avtest::patternMovie(320, 240, false)) + " " + avtest::shellQuote(path)).exitCode, 0);
-    const double ccw[6] = {0, -1, 1, 0, 0, 0};
+    const double ccw[6] = { 0, -1, 1, 0, 0, 0 };
     ASSERT_TRUE(patchTrackMatrix(path, ccw));
     const auto info = av::probeMovie(path);
     ASSERT_TRUE(info);
     EXPECT_EQ(info.value().rotationDegrees, 270.0);
-    EXPECT_EQ(info.value().preferredTransform, (av::AffineTransform{0, -1, 1, 0, 0, 320}));
+    EXPECT_EQ(info.value().preferredTransform, (av::AffineTransform { 0, -1, 1, 0, 0, 320 }));
 }
 
-TEST(MovieProbe, UpsideDownIsHalfTurn) {
+TEST(MovieProbe, UpsideDownIsHalfTurn)
+{
     TempDir dir;
     const std::string path = dir.file("flip.mov");
     ASSERT_EQ(avtest::run("cp " + avtest::shellQuote(avtest::patternMovie(320, 240, false)) + " " + avtest::shellQuote(path)).exitCode, 0);
-    const double half[6] = {-1, 0, 0, -1, 320, 240};
+    const double half[6] = { -1, 0, 0, -1, 320, 240 };
     ASSERT_TRUE(patchTrackMatrix(path, half));
     const auto info = av::probeMovie(path);
     ASSERT_TRUE(info);
     EXPECT_EQ(info.value().rotationDegrees, 180.0);
-    EXPECT_EQ(info.value().preferredTransform, (av::AffineTransform{-1, 0, 0, -1, 320, 240}));
+    EXPECT_EQ(info.value().preferredTransform, (av::AffineTransform { -1, 0, 0, -1, 320, 240 }));
 }
 
-TEST(MovieProbe, GarbageIsNotAMovie) {
+TEST(MovieProbe, GarbageIsNotAMovie)
+{
     TempDir dir;
     const std::string path = dir.file("junk.mov");
     avtest::writeFile(path, std::string(4096, '\x5a'));
@@ -104,19 +113,21 @@ TEST(MovieProbe, GarbageIsNotAMovie) {
     EXPECT_GT(info.error().message.size(), ("not a movie: " + path + ": ").size());
 }
 
-TEST(MovieProbe, MissingFileIsDescribed) {
+TEST(MovieProbe, MissingFileIsDescribed)
+{
     const auto info = av::probeMovie("/nonexistent/dir/movie.mov");
     ASSERT_FALSE(info);
     EXPECT_EQ(info.error().code, ErrorCode::UnreadableInput);
     EXPECT_NE(info.error().message.find("No such file or directory"), std::string::npos) << info.error().message;
 }
 
-TEST(MovieProbe, AudioOnlyFileHasNoVideoTrack) {
+TEST(MovieProbe, AudioOnlyFileHasNoVideoTrack)
+{
     TempDir dir;
     const std::string path = dir.file("tone.m4a");
     ASSERT_EQ(avtest::run("ffmpeg -v error -y -f lavfi -i sine=duration=0.5 -c:a aac " + avtest::shellQuote(path))
                   .exitCode,
-              0);
+        0);
     const auto info = av::probeMovie(path);
     ASSERT_FALSE(info);
     EXPECT_EQ(info.error().code, ErrorCode::NoVideoTrack);

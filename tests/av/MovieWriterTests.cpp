@@ -15,28 +15,34 @@ using avtest::TempDir;
 
 namespace {
 
-std::vector<uint8_t> flatFrame(int w, int h, int stride, const uint8_t px[4]) {
+std::vector<uint8_t> flatFrame(int w, int h, int stride, const uint8_t px[4])
+{
     std::vector<uint8_t> buf(static_cast<size_t>(stride) * h, 0xEE);  // padding must be ignored
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            for (int c = 0; c < 4; ++c) buf[static_cast<size_t>(y) * stride + x * 4 + c] = px[c];
+            for (int c = 0; c < 4; ++c)
+                buf[static_cast<size_t>(y) * stride + x * 4 + c] = px[c];
     return buf;
 }
 
 // Writes `frames` frames of one flat colour; returns the writer's status.
 av::Status record(const std::string& path, int w, int h, int fps, int frames, bool audio,
-                  PixelOrder order = PixelOrder::RGBA, const uint8_t px[4] = nullptr) {
-    static const uint8_t grey[4] = {128, 128, 128, 255};
+    PixelOrder order = PixelOrder::RGBA, const uint8_t px[4] = nullptr)
+{
+    static const uint8_t grey[4] = { 128, 128, 128, 255 };
     MovieWriter writer;
-    if (av::Status st = writer.open(path, w, h, fps, audio, order); !st) return st;
+    if (av::Status st = writer.open(path, w, h, fps, audio, order); !st)
+        return st;
     const int stride = w * 4 + 64;
     const auto buf = flatFrame(w, h, stride, px ? px : grey);
     for (int i = 0; i < frames; ++i)
-        if (av::Status st = writer.appendFrame(buf.data(), stride); !st) return st;
+        if (av::Status st = writer.appendFrame(buf.data(), stride); !st)
+            return st;
     return writer.finish();
 }
 
-void expectColour(const avtest::RgbImage& img, int r, int g, int b) {
+void expectColour(const avtest::RgbImage& img, int r, int g, int b)
+{
     ASSERT_FALSE(img.pixels.empty());
     const uint8_t* p = img.at(img.width / 2, img.height / 2);
     EXPECT_NEAR(p[0], r, 6);
@@ -46,7 +52,8 @@ void expectColour(const avtest::RgbImage& img, int r, int g, int b) {
 
 }  // namespace
 
-TEST(MovieWriter, WritesQuickTimeH264AtConstantRate) {
+TEST(MovieWriter, WritesQuickTimeH264AtConstantRate)
+{
     TempDir dir;
     const std::string path = dir.file("rec.mp4");
     ASSERT_TRUE(record(path, 320, 240, 30, 45, false));
@@ -58,28 +65,31 @@ TEST(MovieWriter, WritesQuickTimeH264AtConstantRate) {
     EXPECT_EQ(avtest::probe(path, "stream=codec_type", "a"), "");
 }
 
-TEST(MovieWriter, RgbaColoursSurvive) {
+TEST(MovieWriter, RgbaColoursSurvive)
+{
     TempDir dir;
-    const uint8_t orange[4] = {230, 120, 40, 255};
+    const uint8_t orange[4] = { 230, 120, 40, 255 };
     ASSERT_TRUE(record(dir.file("o.mov"), 64, 48, 30, 3, false, PixelOrder::RGBA, orange));
     expectColour(avtest::decodeFrame(dir.file("o.mov")), 230, 120, 40);
 }
 
-TEST(MovieWriter, BgraColoursSurvive) {
+TEST(MovieWriter, BgraColoursSurvive)
+{
     TempDir dir;
-    const uint8_t bgraOrange[4] = {40, 120, 230, 255};
+    const uint8_t bgraOrange[4] = { 40, 120, 230, 255 };
     ASSERT_TRUE(record(dir.file("o.mov"), 64, 48, 30, 3, false, PixelOrder::BGRA, bgraOrange));
     expectColour(avtest::decodeFrame(dir.file("o.mov")), 230, 120, 40);
 }
 
-TEST(MovieWriter, FramesKeepTheirOrderAndContent) {
+TEST(MovieWriter, FramesKeepTheirOrderAndContent)
+{
     TempDir dir;
     const std::string path = dir.file("seq.mov");
     MovieWriter writer;
     ASSERT_TRUE(writer.open(path, 32, 32, 10, false));
     for (int k = 0; k < 10; ++k) {
         const uint8_t level = static_cast<uint8_t>(30 + 20 * k);
-        const uint8_t px[4] = {level, level, level, 255};
+        const uint8_t px[4] = { level, level, level, 255 };
         const auto buf = flatFrame(32, 32, 32 * 4, px);
         ASSERT_TRUE(writer.appendFrame(buf.data(), 32 * 4));
     }
@@ -87,10 +97,12 @@ TEST(MovieWriter, FramesKeepTheirOrderAndContent) {
     ASSERT_TRUE(writer.finish());
     const auto frames = avtest::decodeAllFrames(path);
     ASSERT_EQ(frames.size(), 10u);
-    for (int k = 0; k < 10; ++k) EXPECT_NEAR(frames[k].at(16, 16)[0], 30 + 20 * k, 4) << k;
+    for (int k = 0; k < 10; ++k)
+        EXPECT_NEAR(frames[k].at(16, 16)[0], 30 + 20 * k, 4) << k;
 }
 
-TEST(MovieWriter, ToneTrackCoversThePicture) {
+TEST(MovieWriter, ToneTrackCoversThePicture)
+{
     TempDir dir;
     const std::string path = dir.file("tone.mov");
     ASSERT_TRUE(record(path, 64, 64, 30, 60, true));
@@ -101,14 +113,17 @@ TEST(MovieWriter, ToneTrackCoversThePicture) {
     ASSERT_GE(samples.size(), 88000u);
     int crossings = 0;
     for (size_t i = 22050; i < 22050 + 44100; ++i)
-        if (samples[i - 1] < 0 && samples[i] >= 0) ++crossings;
+        if (samples[i - 1] < 0 && samples[i] >= 0)
+            ++crossings;
     EXPECT_NEAR(crossings, 440, 3);
     int peak = 0;
-    for (size_t i = 22050; i < 66150; ++i) peak = std::max(peak, std::abs(int(samples[i])));
+    for (size_t i = 22050; i < 66150; ++i)
+        peak = std::max(peak, std::abs(int(samples[i])));
     EXPECT_GT(peak, 4000);  // audible, not silence
 }
 
-TEST(MovieWriter, RejectsBadArguments) {
+TEST(MovieWriter, RejectsBadArguments)
+{
     TempDir dir;
     MovieWriter writer;
     EXPECT_EQ(writer.open(dir.file("a.mov"), 321, 240, 30, false).error().code, ErrorCode::InvalidArgument);
@@ -130,7 +145,8 @@ TEST(MovieWriter, RejectsBadArguments) {
     EXPECT_TRUE(avtest::isRegularFile(dir.file("a.mov")));
 }
 
-TEST(MovieWriter, EmptyRecordingFailsWithoutFile) {
+TEST(MovieWriter, EmptyRecordingFailsWithoutFile)
+{
     TempDir dir;
     MovieWriter writer;
     ASSERT_TRUE(writer.open(dir.file("empty.mov"), 16, 16, 30, true));
@@ -140,7 +156,8 @@ TEST(MovieWriter, EmptyRecordingFailsWithoutFile) {
     EXPECT_TRUE(dir.entries().empty());
 }
 
-TEST(MovieWriter, UnfinishedOrDiscardedRecordingLeavesNothing) {
+TEST(MovieWriter, UnfinishedOrDiscardedRecordingLeavesNothing)
+{
     TempDir dir;
     std::vector<uint8_t> px(16 * 16 * 4, 200);
     {
@@ -158,7 +175,8 @@ TEST(MovieWriter, UnfinishedOrDiscardedRecordingLeavesNothing) {
     EXPECT_TRUE(dir.entries().empty());
 }
 
-TEST(MovieWriter, SymlinkAtPathIsReplacedNotFollowed) {
+TEST(MovieWriter, SymlinkAtPathIsReplacedNotFollowed)
+{
     TempDir dir, elsewhere;
     const std::string victim = elsewhere.file("victim.txt");
     avtest::writeFile(victim, "untouched");
@@ -169,7 +187,8 @@ TEST(MovieWriter, SymlinkAtPathIsReplacedNotFollowed) {
     EXPECT_EQ(avtest::majorBrand(dir.file("rec.mov")), "qt  ");
 }
 
-TEST(MovieWriter, FullDiskFailsWithoutFile) {
+TEST(MovieWriter, FullDiskFailsWithoutFile)
+{
     TempDir dir;
     av::Status st;
     {
@@ -182,7 +201,8 @@ TEST(MovieWriter, FullDiskFailsWithoutFile) {
     EXPECT_TRUE(dir.entries().empty());
 }
 
-TEST(MovieWriter, MissingDirectoryFailsAtOpen) {
+TEST(MovieWriter, MissingDirectoryFailsAtOpen)
+{
     MovieWriter writer;
     const av::Status st = writer.open("/nonexistent/dir/rec.mov", 16, 16, 30, false);
     ASSERT_FALSE(st);

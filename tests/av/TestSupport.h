@@ -14,13 +14,13 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
+    const std::string& path() const { return m_path; }
+    std::string file(const std::string& name) const { return m_path + "/" + name; }
     // Names of everything in the directory (no . and ..).
     std::vector<std::string> entries() const;
 
 private:
-    std::string path_;
+    std::string m_path;
 };
 
 struct CommandResult {
@@ -73,8 +73,8 @@ public:
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
 private:
-    long previous_;
-    void (*previousHandler_)(int);
+    long m_previous;
+    void (*m_previousHandler)(int);
 };
 
 // Fixture movies shared by tests: made once per build dir, reused after.

@@ -20,16 +20,21 @@ struct TestPicture {
     int width, height;
     std::vector<uint8_t> y, u, v;
 
-    TestPicture(int w, int h) : width(w), height(h) {
+    TestPicture(int w, int h)
+        : width(w)
+        , height(h)
+    {
         const int cw = (w + 1) / 2, ch = (h + 1) / 2;
         y.resize(static_cast<size_t>(w) * h);
         u.resize(static_cast<size_t>(cw) * ch);
         v.resize(u.size());
     }
-    static TestPicture coded(int w, int h) {
+    static TestPicture coded(int w, int h)
+    {
         TestPicture p(w, h);
         for (int r = 0; r < h; ++r)
-            for (int c = 0; c < w; ++c) p.y[r * w + c] = static_cast<uint8_t>(20 + r * 16 + c);
+            for (int c = 0; c < w; ++c)
+                p.y[r * w + c] = static_cast<uint8_t>(20 + r * 16 + c);
         const int cw = (w + 1) / 2;
         for (int r = 0; r < (h + 1) / 2; ++r)
             for (int c = 0; c < cw; ++c) {
@@ -38,7 +43,8 @@ struct TestPicture {
             }
         return p;
     }
-    av::PlanarImage view() {
+    av::PlanarImage view()
+    {
         av::PlanarImage img;
         img.data[0] = y.data();
         img.data[1] = u.data();
@@ -54,22 +60,24 @@ struct TestPicture {
     uint8_t cr(int x, int yy) const { return v[yy * ((width + 1) / 2) + x]; }
 };
 
-void render(TestPicture& src, TestPicture& dst, const AffineTransform& layer) {
+void render(TestPicture& src, TestPicture& dst, const AffineTransform& layer)
+{
     AffineSampler::render(src.view(), dst.view(), *layer.inverted());
 }
 
 }  // namespace
 
-TEST(AffineTransform, AppliesLikeCoreGraphics) {
-    const AffineTransform t{2, 3, 5, 7, 11, 13};
+TEST(AffineTransform, AppliesLikeCoreGraphics)
+{
+    const AffineTransform t { 2, 3, 5, 7, 11, 13 };
     const auto p = t.apply(1, 10);
     EXPECT_DOUBLE_EQ(p.x, 2 * 1 + 5 * 10 + 11);
     EXPECT_DOUBLE_EQ(p.y, 3 * 1 + 7 * 10 + 13);
 }
 
-TEST(AffineTransform, InverseUndoesTransform) {
-    const AffineTransform t = AffineTransform::rotation(0.7).then(AffineTransform::scale(1.5, 0.5)).then(
-        AffineTransform::translation(-60, 300));
+TEST(AffineTransform, InverseUndoesTransform)
+{
+    const AffineTransform t = AffineTransform::rotation(0.7).then(AffineTransform::scale(1.5, 0.5)).then(AffineTransform::translation(-60, 300));
     const auto inv = t.inverted();
     ASSERT_TRUE(inv.has_value());
     const auto p = t.apply(123.25, -7.5);
@@ -78,32 +86,37 @@ TEST(AffineTransform, InverseUndoesTransform) {
     EXPECT_NEAR(back.y, -7.5, 1e-9);
 }
 
-TEST(AffineTransform, ThenAppliesLeftFirst) {
+TEST(AffineTransform, ThenAppliesLeftFirst)
+{
     const auto t = AffineTransform::scale(2, 2).then(AffineTransform::translation(10, 0));
     const auto p = t.apply(1, 1);
     EXPECT_DOUBLE_EQ(p.x, 12);  // scaled to 2, then moved
     EXPECT_DOUBLE_EQ(p.y, 2);
 }
 
-TEST(AffineTransform, SingularHasNoInverse) {
-    EXPECT_FALSE((AffineTransform{1, 2, 2, 4, 0, 0}.inverted().has_value()));
-    EXPECT_FALSE((AffineTransform{0, 0, 0, 0, 5, 5}.inverted().has_value()));
+TEST(AffineTransform, SingularHasNoInverse)
+{
+    EXPECT_FALSE((AffineTransform { 1, 2, 2, 4, 0, 0 }.inverted().has_value()));
+    EXPECT_FALSE((AffineTransform { 0, 0, 0, 0, 5, 5 }.inverted().has_value()));
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_FALSE((AffineTransform{nan, 0, 0, 1, 0, 0}.inverted().has_value()));
+    EXPECT_FALSE((AffineTransform { nan, 0, 0, 1, 0, 0 }.inverted().has_value()));
 }
 
-TEST(AffineSampler, TranslationPicksSourceAtOffset) {
+TEST(AffineSampler, TranslationPicksSourceAtOffset)
+{
     auto src = TestPicture::coded(12, 10);
     TestPicture dst(4, 4);
     render(src, dst, AffineTransform::translation(-6, -2));
     for (int v = 0; v < 4; ++v)
-        for (int u = 0; u < 4; ++u) EXPECT_EQ(dst.luma(u, v), src.luma(u + 6, v + 2)) << u << "," << v;
+        for (int u = 0; u < 4; ++u)
+            EXPECT_EQ(dst.luma(u, v), src.luma(u + 6, v + 2)) << u << "," << v;
     // Chroma sample (0,0) covers output luma 0..1 = source luma 6..7.
     EXPECT_EQ(dst.cb(0, 0), src.cb(3, 1));
     EXPECT_EQ(dst.cr(1, 1), src.cr(4, 2));
 }
 
-TEST(AffineSampler, OutsideSourceIsBlack) {
+TEST(AffineSampler, OutsideSourceIsBlack)
+{
     auto src = TestPicture::coded(4, 4);
     TestPicture dst(8, 8);
     render(src, dst, AffineTransform::translation(2, 2));
@@ -117,38 +130,44 @@ TEST(AffineSampler, OutsideSourceIsBlack) {
     EXPECT_EQ(dst.cb(1, 1), src.cb(0, 0));
 }
 
-TEST(AffineSampler, QuarterTurnMatchesPortraitRecordingTransform) {
+TEST(AffineSampler, QuarterTurnMatchesPortraitRecordingTransform)
+{
     // {0, 1, -1, 0, h, 0}: source (x, y) lands at (h - 1 - y, x).
     const int w = 6, h = 4;
     auto src = TestPicture::coded(w, h);
     TestPicture dst(h, w);
-    render(src, dst, AffineTransform{0, 1, -1, 0, static_cast<double>(h), 0});
+    render(src, dst, AffineTransform { 0, 1, -1, 0, static_cast<double>(h), 0 });
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) EXPECT_EQ(dst.luma(h - 1 - y, x), src.luma(x, y)) << x << "," << y;
+        for (int x = 0; x < w; ++x)
+            EXPECT_EQ(dst.luma(h - 1 - y, x), src.luma(x, y)) << x << "," << y;
 }
 
-TEST(AffineSampler, RotationBuiltFromAngleIsPixelExact) {
+TEST(AffineSampler, RotationBuiltFromAngleIsPixelExact)
+{
     // cos(pi/2) is 6e-17, not 0; pixel centres must still land inside the
     // right source pixel.
     const int w = 8, h = 6;
     auto src = TestPicture::coded(w, h);
     TestPicture dst(w, h);
-    const auto halfTurn =
-        AffineTransform::rotation(std::numbers::pi).then(AffineTransform::translation(w, h));
+    const auto halfTurn = AffineTransform::rotation(std::numbers::pi).then(AffineTransform::translation(w, h));
     render(src, dst, halfTurn);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) EXPECT_EQ(dst.luma(w - 1 - x, h - 1 - y), src.luma(x, y));
+        for (int x = 0; x < w; ++x)
+            EXPECT_EQ(dst.luma(w - 1 - x, h - 1 - y), src.luma(x, y));
 }
 
-TEST(AffineSampler, ScaleUpRepeatsNearestPixel) {
+TEST(AffineSampler, ScaleUpRepeatsNearestPixel)
+{
     auto src = TestPicture::coded(4, 4);
     TestPicture dst(8, 8);
     render(src, dst, AffineTransform::scale(2, 2));
     for (int v = 0; v < 8; ++v)
-        for (int u = 0; u < 8; ++u) EXPECT_EQ(dst.luma(u, v), src.luma(u / 2, v / 2));
+        for (int u = 0; u < 8; ++u)
+            EXPECT_EQ(dst.luma(u, v), src.luma(u / 2, v / 2));
 }
 
-TEST(AffineSampler, OddSizesStayInsideBuffers) {
+TEST(AffineSampler, OddSizesStayInsideBuffers)
+{
     auto src = TestPicture::coded(5, 3);
     TestPicture dst(7, 5);
     render(src, dst, AffineTransform::translation(1, 1));
@@ -157,13 +176,14 @@ TEST(AffineSampler, OddSizesStayInsideBuffers) {
     EXPECT_EQ(dst.luma(6, 4), AffineSampler::kBlackLuma);
 }
 
-TEST(AffineSampler, HugeOrNanTransformGivesBlackNotCrash) {
+TEST(AffineSampler, HugeOrNanTransformGivesBlackNotCrash)
+{
     auto src = TestPicture::coded(4, 4);
     TestPicture dst(4, 4);
     AffineSampler::render(src.view(), dst.view(), AffineTransform::translation(1e300, -1e300));
     EXPECT_EQ(dst.luma(0, 0), AffineSampler::kBlackLuma);
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    AffineSampler::render(src.view(), dst.view(), AffineTransform{nan, 0, 0, 1, 0, 0});
+    AffineSampler::render(src.view(), dst.view(), AffineTransform { nan, 0, 0, 1, 0, 0 });
     EXPECT_EQ(dst.luma(3, 3), AffineSampler::kBlackLuma);
     EXPECT_EQ(dst.cb(1, 1), AffineSampler::kBlackChroma);
 }

@@ -75,8 +75,8 @@ TEST(RunLoop, SyncOntoTheCurrentQueueIsRefusedNotADeadlock)
     RunLoop::main().drain();
     EXPECT_TRUE(refused);
     EXPECT_FALSE(inner);
-    EXPECT_FALSE(dispatch_sync(dispatch_get_main_queue(), [] { }));
-    EXPECT_FALSE(dispatch_sync(nullptr, [] { }));
+    EXPECT_FALSE(dispatch_sync(dispatch_get_main_queue(), [] {}));
+    EXPECT_FALSE(dispatch_sync(nullptr, [] {}));
     auto lines = SystemLog::shared().lines();
     ASSERT_FALSE(lines.empty());
     EXPECT_NE(lines.back().find("refused"), std::string::npos);

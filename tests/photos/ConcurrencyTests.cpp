@@ -37,7 +37,7 @@ int importAll(const std::filesystem::path& root, const std::vector<std::filesyst
     return 0;
 }
 
-}
+}  // namespace
 
 class Concurrency : public TestLibrary {
 protected:
@@ -135,4 +135,4 @@ TEST_F(Concurrency, ThreadsSharingOneStoreLoseNothing)
     expectIntactLibrary(2 * filesPerWriter, expected);
 }
 
-}
+}  // namespace photos::test

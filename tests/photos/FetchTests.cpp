@@ -98,4 +98,4 @@ TEST_F(Fetch, SecondStoreSeesWritesAtOnce)
     EXPECT_EQ(fetchIds({}), (std::vector { b, c, d, e }));
 }
 
-}
+}  // namespace photos::test

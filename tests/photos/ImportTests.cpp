@@ -147,4 +147,4 @@ TEST_F(Import, LockedDatabaseReportsBusyAndLeavesNoFile)
     EXPECT_EQ(importClip(*store, 1).relativePath, "DCIM/100APPLE/IMG_0001.MOV");
 }
 
-}
+}  // namespace photos::test

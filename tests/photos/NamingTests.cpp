@@ -75,4 +75,4 @@ TEST(LocalIdentifiers, AreDistinct)
     EXPECT_EQ(seen.size(), 1000u);
 }
 
-}
+}  // namespace photos::test

@@ -110,4 +110,4 @@ std::vector<std::string> TestLibrary::identifiersOf(const std::vector<AssetRecor
     return identifiers;
 }
 
-}
+}  // namespace photos::test

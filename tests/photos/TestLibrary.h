@@ -44,4 +44,4 @@ private:
     int m_sourceCounter = 0;
 };
 
-}
+}  // namespace photos::test

@@ -150,4 +150,4 @@ TEST_F(Trash, EmptyListsChangeNothing)
     EXPECT_EQ(visible().size(), 2u);
 }
 
-}
+}  // namespace photos::test

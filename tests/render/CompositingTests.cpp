@@ -22,7 +22,7 @@ TEST_F(RenderTest, BackgroundColourFillsTheFrameAtTheScreenScale)
     const auto& s = screen();
     ASSERT_EQ(s.width(), 1170);
     ASSERT_EQ(s.height(), 2532);
-    EXPECT_TRUE(near(s.pixel(30, 60), 255, 0, 0));    // the frame's first pixel at 3x
+    EXPECT_TRUE(near(s.pixel(30, 60), 255, 0, 0));  // the frame's first pixel at 3x
     EXPECT_TRUE(near(s.pixel(179, 179), 255, 0, 0));  // and its last
     EXPECT_TRUE(near(s.pixel(29, 60), 0, 0, 0));
     EXPECT_TRUE(near(s.pixel(180, 100), 0, 0, 0));
@@ -73,12 +73,12 @@ TEST_F(RenderTest, TransformsRotateAndScaleAboutTheCentre)
     rotated->setBackgroundColor(rgb(0, 1, 0));
     rotated->setTransform(CGAffineTransformMakeRotation(M_PI / 4));
     EXPECT_TRUE(near(at(150, 150), 0, 255, 0));
-    EXPECT_TRUE(near(at(102, 102), 0, 0, 0));        // a corner of the unrotated square
-    EXPECT_TRUE(near(at(150, 85), 0, 255, 0));       // beyond the top edge: a rotated corner
+    EXPECT_TRUE(near(at(102, 102), 0, 0, 0));  // a corner of the unrotated square
+    EXPECT_TRUE(near(at(150, 85), 0, 255, 0));  // beyond the top edge: a rotated corner
     auto scaled = w->add<UIView>(CGRectMake(100, 400, 50, 50));
     scaled->setBackgroundColor(rgb(0, 0, 1));
     scaled->setTransform(CGAffineTransformMakeScale(2, 2));
-    EXPECT_TRUE(near(at(80, 380), 0, 0, 255));       // inside 75...175 after scaling
+    EXPECT_TRUE(near(at(80, 380), 0, 0, 255));  // inside 75...175 after scaling
     EXPECT_TRUE(near(at(70, 425), 0, 0, 0));
 }
 
@@ -122,10 +122,10 @@ TEST_F(RenderTest, BorderIsDrawnInsideTheBoundsAboveSubviews)
     v->layer()->setBorderWidth(4);
     v->layer()->setBorderColor(UIColor::whiteColor()->CGColor());
     v->add<UIView>(CGRectMake(0, 0, 100, 20))->setBackgroundColor(rgb(1, 0, 0));
-    EXPECT_TRUE(near(at(11, 60), 255, 255, 255));   // the border, over the blue
-    EXPECT_TRUE(near(at(60, 11), 255, 255, 255));   // and over the red subview
+    EXPECT_TRUE(near(at(11, 60), 255, 255, 255));  // the border, over the blue
+    EXPECT_TRUE(near(at(60, 11), 255, 255, 255));  // and over the red subview
     EXPECT_TRUE(near(at(60, 60), 0, 0, 255));
-    EXPECT_TRUE(near(at(9, 60), 0, 0, 0));          // nothing outside the bounds
+    EXPECT_TRUE(near(at(9, 60), 0, 0, 0));  // nothing outside the bounds
 }
 
 TEST_F(RenderTest, ShadowDarkensAroundTheViewAndFadesAway)
@@ -137,8 +137,8 @@ TEST_F(RenderTest, ShadowDarkensAroundTheViewAndFadesAway)
     v->layer()->setShadowRadius(8);
     v->layer()->setShadowOffset({ 0, 10 });
     Pixel below = at(150, 205), above = at(150, 96), far = at(150, 260);
-    EXPECT_LT(below[0], 200);        // the offset shadow shows under the view
-    EXPECT_GT(above[0], below[0]);   // and less above it
+    EXPECT_LT(below[0], 200);  // the offset shadow shows under the view
+    EXPECT_GT(above[0], below[0]);  // and less above it
     EXPECT_TRUE(near(far, 255, 255, 255));
     EXPECT_TRUE(near(at(150, 150), 255, 255, 255));  // the view itself stays on top
 }
@@ -153,10 +153,10 @@ TEST_F(RenderTest, EvenOddMaskCutsAClearHoleInADimmingView)
     mask->setFillRule(kCAFillRuleEvenOdd);
     mask->setPath(rectsPath({ screenRect, CGRectMake(70, 260, 250, 250) }));
     dimming->layer()->setMask(mask);
-    EXPECT_TRUE(near(at(195, 385), 255, 0, 0));      // the hole shows what is behind
+    EXPECT_TRUE(near(at(195, 385), 255, 0, 0));  // the hole shows what is behind
     EXPECT_TRUE(near(at(71, 261), 255, 0, 0));
     EXPECT_TRUE(near(at(319, 509), 255, 0, 0));
-    EXPECT_TRUE(near(at(69, 385), 127, 0, 0, 2));    // outside it is dimmed
+    EXPECT_TRUE(near(at(69, 385), 127, 0, 0, 2));  // outside it is dimmed
     EXPECT_TRUE(near(at(195, 100), 127, 0, 0, 2));
     // With the non-zero rule the inner rectangle fills too: no hole.
     mask->setFillRule(kCAFillRuleNonZero);
@@ -189,7 +189,7 @@ TEST_F(RenderTest, ShapeLayersFillAndStrokeTheirPaths)
     shape->setLineWidth(4);
     w->layer()->addSublayer(shape);
     EXPECT_TRUE(near(at(50, 50), 0, 0, 255));
-    EXPECT_TRUE(near(at(19, 50), 255, 255, 0));   // the stroke straddles the edge
+    EXPECT_TRUE(near(at(19, 50), 255, 255, 0));  // the stroke straddles the edge
     EXPECT_TRUE(near(at(21, 50), 255, 255, 0));
     EXPECT_TRUE(near(at(15, 50), 0, 0, 0));
     shape->setFillColor(nullptr);
@@ -293,8 +293,8 @@ TEST_F(RenderTest, HigherWindowLevelsDrawOnTopWhateverTheirAge)
     normal->add<UIView>(CGRectMake(50, 0, 100, 100))->setBackgroundColor(rgb(1, 0, 0));
     auto later = window(UIWindowLevelNormal, UIColor::clearColor());
     later->add<UIView>(CGRectMake(120, 0, 100, 100))->setBackgroundColor(rgb(0, 0, 1));
-    EXPECT_TRUE(near(at(75, 50), 0, 255, 0));    // the older, higher window wins
-    EXPECT_TRUE(near(at(130, 50), 0, 0, 255));   // within a level, the younger one
+    EXPECT_TRUE(near(at(75, 50), 0, 255, 0));  // the older, higher window wins
+    EXPECT_TRUE(near(at(130, 50), 0, 0, 255));  // within a level, the younger one
     EXPECT_TRUE(near(at(110, 50), 255, 0, 0));
     high->setHidden(true);
     EXPECT_TRUE(near(at(75, 50), 255, 0, 0));
@@ -307,17 +307,20 @@ TEST_F(RenderTest, MidAnimationTheScreenShowsPresentationValues)
     auto w = window();
     auto v = w->add<UIView>(CGRectMake(0, 0, 100, 100));
     v->setBackgroundColor(rgb(1, 1, 1));
-    UIView::animateWithDuration(1.0, 0, UIViewAnimationOptionCurveLinear, [&] { v->setAlpha(0); }, nullptr);
+    UIView::animateWithDuration(
+        1.0, 0, UIViewAnimationOptionCurveLinear, [&] { v->setAlpha(0); }, nullptr);
     EXPECT_TRUE(near(at(50, 50), 255, 255, 255));
     RunLoop::main().runFor(0.5);
     EXPECT_TRUE(near(at(50, 50), 128, 128, 128, 2));
     RunLoop::main().runFor(0.6);
     EXPECT_TRUE(near(at(50, 50), 0, 0, 0));
 
-    UIView::animateWithDuration(1.0, 0, UIViewAnimationOptionCurveLinear, [&] {
-        v->setAlpha(1);
-        v->setCenter(CGPointMake(250, 50));
-    }, nullptr);
+    UIView::animateWithDuration(
+        1.0, 0, UIViewAnimationOptionCurveLinear, [&] {
+            v->setAlpha(1);
+            v->setCenter(CGPointMake(250, 50));
+        },
+        nullptr);
     RunLoop::main().runFor(0.5);
     EXPECT_TRUE(near(at(150, 50), 128, 128, 128, 2));  // halfway along, half faded in
     EXPECT_TRUE(near(at(50, 50), 0, 0, 0));

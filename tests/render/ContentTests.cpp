@@ -215,10 +215,10 @@ TEST_F(RenderTest, PNGImagesAreFittedAndFilled)
     fill->setClipsToBounds(true);
     w->addSubview(fill);
     EXPECT_TRUE(near(at(20, 120), 255, 0, 0));
-    EXPECT_TRUE(near(at(20, 105), 0, 0, 0));   // above the fitted band
+    EXPECT_TRUE(near(at(20, 105), 0, 0, 0));  // above the fitted band
     EXPECT_TRUE(near(at(102, 102), 255, 0, 0));
     EXPECT_TRUE(near(at(138, 138), 255, 0, 0));
-    EXPECT_TRUE(near(at(98, 120), 0, 0, 0));   // clipped to the view
+    EXPECT_TRUE(near(at(98, 120), 0, 0, 0));  // clipped to the view
 }
 
 TEST_F(RenderTest, TemplateImagesTakeTheTint)

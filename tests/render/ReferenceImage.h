@@ -27,9 +27,15 @@
 namespace reference {
 
 #ifdef MARQEL_REFERENCE_IMAGES
-inline std::string folder() { return MARQEL_REFERENCE_IMAGES; }
+inline std::string folder()
+{
+    return MARQEL_REFERENCE_IMAGES;
+}
 #else
-inline std::string folder() { return "references"; }
+inline std::string folder()
+{
+    return "references";
+}
 #endif
 
 inline bool updating()
@@ -40,8 +46,8 @@ inline bool updating()
 
 struct Difference {
     bool sameSize = true;
-    long differing = 0;   // pixels with a channel off by more than the tolerance
-    int largest = 0;      // the largest channel difference seen
+    long differing = 0;  // pixels with a channel off by more than the tolerance
+    int largest = 0;  // the largest channel difference seen
     int firstX = -1, firstY = -1;
 };
 
@@ -90,8 +96,7 @@ inline Difference compare(const render::Surface& actual, const render::Surface& 
 inline ::testing::AssertionResult matches(const render::Surface& picture, const std::string& name, int tolerance = 3,
     double allowedFraction = 0.0)
 {
-    if (name.empty() || name.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_.")
-            != std::string::npos || name.find("..") != std::string::npos)
+    if (name.empty() || name.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_.") != std::string::npos || name.find("..") != std::string::npos)
         return ::testing::AssertionFailure() << "\"" << name << "\" is not a usable reference name";
     if (!picture.isValid())
         return ::testing::AssertionFailure() << "there is no picture to compare with " << name;

@@ -60,7 +60,7 @@ TEST(Blur, SpreadsAlphaAndKeepsItsSum)
     };
     EXPECT_LT(blurred.pixel(20, 20)[3], 255);
     EXPECT_GT(blurred.pixel(20, 20)[3], 150);
-    EXPECT_GT(blurred.pixel(12, 20)[3], 0);      // spread beyond the edge
+    EXPECT_GT(blurred.pixel(12, 20)[3], 0);  // spread beyond the edge
     EXPECT_EQ(blurred.pixel(0, 0)[3], 0);
     EXPECT_NEAR(sum(blurred), sum(dot), sum(dot) * 0.03);
     EXPECT_EQ(render::blurredAlpha(dot, 0).pixel(15, 15)[3], 255);  // no blur: a copy
@@ -76,7 +76,7 @@ TEST(CornerPath, RadiusIsClampedToHalfTheShorterSide)
         cairo_fill(cr);
         EXPECT_EQ(cairo_status(cr), CAIRO_STATUS_SUCCESS);
         cairo_destroy(cr);
-        EXPECT_EQ(s.pixel(50, 20)[3], 255);   // a capsule, not a spill
+        EXPECT_EQ(s.pixel(50, 20)[3], 255);  // a capsule, not a spill
         EXPECT_EQ(s.pixel(50, 1)[3], 255);
         EXPECT_EQ(s.pixel(0, 0)[3], 0);
         EXPECT_EQ(s.pixel(1, 20)[3] > 0, true);

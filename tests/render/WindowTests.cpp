@@ -74,7 +74,7 @@ protected:
 
 TEST_F(WindowTest, OpensAtTheZoomedScreenSize)
 {
-    EXPECT_EQ(shown->width(), 293);   // 1170 / 4, rounded
+    EXPECT_EQ(shown->width(), 293);  // 1170 / 4, rounded
     EXPECT_EQ(shown->height(), 633);
     auto w = window(UIWindowLevelNormal, rgb(1, 0, 0));
     shown->present();
@@ -98,8 +98,8 @@ TEST_F(WindowTest, TheMouseIsOneFinger)
     auto w = window();
     auto target = alloc<TouchLog>(CGRectMake(100, 100, 100, 100));
     w->addSubview(target);
-    mouse(SDL_MOUSEMOTION, 10, 10);              // no button: no finger
-    mouse(SDL_MOUSEBUTTONDOWN, 90, 90);          // (120, 120) on the screen
+    mouse(SDL_MOUSEMOTION, 10, 10);  // no button: no finger
+    mouse(SDL_MOUSEBUTTONDOWN, 90, 90);  // (120, 120) on the screen
     mouse(SDL_MOUSEMOTION, 105, 90);
     mouse(SDL_MOUSEBUTTONUP, 105, 90);
     EXPECT_TRUE(shown->processEvents());

@@ -97,7 +97,8 @@ TEST(Runtime, HooksOnMissingClassesOrMethodsAreSkipped)
     MSHookMessageEx(objc_getClass("NotOnThisSystem"), sel_registerName("greet:"), reinterpret_cast<IMP>(&politeGreet), &previous);
     MSHookMessageEx(Greeter::classObject(), sel_registerName("vanished:"), reinterpret_cast<IMP>(&politeGreet), &previous);
     std::int64_t (*wrongPrevious)(Object*, SEL, std::string) = nullptr;
-    MSHookMessageEx(Greeter::classObject(), sel_registerName("greet:"),
+    MSHookMessageEx(
+        Greeter::classObject(), sel_registerName("greet:"),
         +[](Object*, SEL, std::string) -> std::int64_t { return 0; }, &wrongPrevious);
     substrate::setLogger(nullptr);
     EXPECT_EQ(previous, nullptr);

@@ -28,10 +28,12 @@ TEST_F(Animations, AFadeChangesTheModelAtOnceAndThePresentationOverTime)
 
 TEST_F(Animations, TheEaseOutOptionMovesFastFirst)
 {
-    UIView::animateWithDuration(0.2, 0, UIViewAnimationOptionCurveEaseOut, [&] { bar->setAlpha(0); }, nullptr);
+    UIView::animateWithDuration(
+        0.2, 0, UIViewAnimationOptionCurveEaseOut, [&] { bar->setAlpha(0); }, nullptr);
     advance(0.1);
     EXPECT_LT(bar->presentationAlpha(), 0.4);
-    UIView::animateWithDuration(0.2, 0, UIViewAnimationOptionCurveLinear, [&] { bar->setAlpha(1); }, nullptr);
+    UIView::animateWithDuration(
+        0.2, 0, UIViewAnimationOptionCurveLinear, [&] { bar->setAlpha(1); }, nullptr);
     double from = bar->presentationAlpha();
     advance(0.1);
     EXPECT_NEAR(bar->presentationAlpha(), from + (1 - from) / 2, 1e-9);
@@ -88,7 +90,8 @@ TEST_F(Animations, FramesAndTransformsAreInterpolated)
 TEST_F(Animations, TheCompletionRunsOnTheMainQueueOnceTheDurationHasPassed)
 {
     std::vector<std::pair<double, bool>> completions;
-    UIView::animateWithDuration(0.3, [&] { bar->setAlpha(0); },
+    UIView::animateWithDuration(
+        0.3, [&] { bar->setAlpha(0); },
         [&](bool finished) { completions.emplace_back(RunLoop::main().now(), finished); });
     RunLoop::main().drain();
     EXPECT_TRUE(completions.empty());
@@ -103,7 +106,8 @@ TEST_F(Animations, TheCompletionRunsOnTheMainQueueOnceTheDurationHasPassed)
 TEST_F(Animations, ZeroDurationAppliesAtOnceAndCompletesOnTheNextTurn)
 {
     bool completed = false;
-    UIView::animateWithDuration(0, [&] { bar->setAlpha(0); }, [&](bool finished) { completed = finished; });
+    UIView::animateWithDuration(
+        0, [&] { bar->setAlpha(0); }, [&](bool finished) { completed = finished; });
     EXPECT_EQ(bar->presentationAlpha(), 0);
     EXPECT_FALSE(completed);  // never inside the call
     RunLoop::main().drain();
@@ -114,7 +118,8 @@ TEST_F(Animations, ZeroDurationAppliesAtOnceAndCompletesOnTheNextTurn)
 TEST_F(Animations, ADelayHoldsThePresentationAndTheCompletion)
 {
     double completedAt = -1;
-    UIView::animateWithDuration(0.2, 0.5, UIViewAnimationOptionCurveEaseInOut, [&] { bar->setAlpha(0); },
+    UIView::animateWithDuration(
+        0.2, 0.5, UIViewAnimationOptionCurveEaseInOut, [&] { bar->setAlpha(0); },
         [&](bool) { completedAt = RunLoop::main().now(); });
     advance(0.4);
     EXPECT_EQ(bar->presentationAlpha(), 1);
@@ -140,7 +145,8 @@ TEST_F(Animations, AWindowFadesInAndOutWithItsContent)
     auto window = alloc<UIWindow>();
     window->setAlpha(0);
     window->makeKeyAndVisible();
-    UIView::animateWithDuration(0.3, [&] { window->setAlpha(1); }, nullptr);
+    UIView::animateWithDuration(
+        0.3, [&] { window->setAlpha(1); }, nullptr);
     // The model is what hit-testing sees: the window takes touches at once.
     EXPECT_EQ(UIApplication::sharedApplication()->hitTest({ 10, 10 }), window);
     EXPECT_EQ(window->presentationAlpha(), 0);

@@ -26,7 +26,7 @@ protected:
 
 TEST_F(HitTesting, AFingerLandsOnTheDeepestViewUnderIt)
 {
-    EXPECT_EQ(hit({ 45, 125 }), icon);     // 20+10+10 .. inside the icon
+    EXPECT_EQ(hit({ 45, 125 }), icon);  // 20+10+10 .. inside the icon
     EXPECT_EQ(hit({ 100, 130 }), button);  // in the button, beside the icon
     EXPECT_EQ(hit({ 200, 250 }), panel);
     EXPECT_EQ(hit({ 5, 5 }), window);

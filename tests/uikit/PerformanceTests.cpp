@@ -13,7 +13,8 @@ namespace {
 class DragBox : public UIView {
     MARQEL_OBJECT(DragBox, UIView)
 public:
-    explicit DragBox(CGRect frame) : UIView(frame)
+    explicit DragBox(CGRect frame)
+        : UIView(frame)
     {
         outline = CAShapeLayer::layer();
         outline->setFillColor(nullptr);

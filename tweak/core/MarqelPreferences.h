@@ -48,7 +48,10 @@ inline constexpr BoolKey toggleHaptic { "toggleHaptic", true };
 inline constexpr IntegerKey marqelHapticStrength { "marqelHapticStrength", 0 };
 inline constexpr BoolKey toggleKeepOriginalVideo { "toggleKeepOriginalVideo", false };
 
-enum class Kind { Bool, Integer, Number, Colour };
+enum class Kind { Bool,
+    Integer,
+    Number,
+    Colour };
 
 struct KeyInfo {
     const char* name;
@@ -56,10 +59,38 @@ struct KeyInfo {
     const char* meaning;
     std::int64_t defaultNumber;  // bools as 0 or 1
     const char* defaultColour;
-    constexpr KeyInfo(BoolKey k, const char* m) : name(k.name), kind(Kind::Bool), meaning(m), defaultNumber(k.defaultValue), defaultColour("") { }
-    constexpr KeyInfo(IntegerKey k, const char* m) : name(k.name), kind(Kind::Integer), meaning(m), defaultNumber(k.defaultValue), defaultColour("") { }
-    constexpr KeyInfo(NumberKey k, const char* m) : name(k.name), kind(Kind::Number), meaning(m), defaultNumber(k.defaultValue), defaultColour("") { }
-    constexpr KeyInfo(ColourKey k, const char* m) : name(k.name), kind(Kind::Colour), meaning(m), defaultNumber(0), defaultColour(k.defaultValue) { }
+    constexpr KeyInfo(BoolKey k, const char* m)
+        : name(k.name)
+        , kind(Kind::Bool)
+        , meaning(m)
+        , defaultNumber(k.defaultValue)
+        , defaultColour("")
+    {
+    }
+    constexpr KeyInfo(IntegerKey k, const char* m)
+        : name(k.name)
+        , kind(Kind::Integer)
+        , meaning(m)
+        , defaultNumber(k.defaultValue)
+        , defaultColour("")
+    {
+    }
+    constexpr KeyInfo(NumberKey k, const char* m)
+        : name(k.name)
+        , kind(Kind::Number)
+        , meaning(m)
+        , defaultNumber(k.defaultValue)
+        , defaultColour("")
+    {
+    }
+    constexpr KeyInfo(ColourKey k, const char* m)
+        : name(k.name)
+        , kind(Kind::Colour)
+        , meaning(m)
+        , defaultNumber(0)
+        , defaultColour(k.defaultValue)
+    {
+    }
 };
 
 // In the order of the domain's documentation; tools list keys in this order.

@@ -43,12 +43,14 @@ std::shared_ptr<MarqelWindow> MarqelWindow::init()
 void MarqelWindow::showWithAnimation(bool animated)
 {
     makeKeyAndVisible();
-    UIView::animateWithDuration(animated ? 0.3 : 0.0, [this] { setAlpha(1.0); }, [](bool) { });
+    UIView::animateWithDuration(
+        animated ? 0.3 : 0.0, [this] { setAlpha(1.0); }, [](bool) {});
 }
 
 void MarqelWindow::hideWithAnimation(bool animated)
 {
-    UIView::animateWithDuration(animated ? 0.3 : 0.0, [this] { setAlpha(0); }, [](bool) { lastCreated.reset(); });
+    UIView::animateWithDuration(
+        animated ? 0.3 : 0.0, [this] { setAlpha(0); }, [](bool) { lastCreated.reset(); });
 }
 
 void MarqelWindow::dismissWindow() { hideWithAnimation(true); }

@@ -127,7 +127,7 @@ void MarqelRecordingManager::deleteDefaultVideo()
         return;
     }
     PHPhotoLibrary::sharedPhotoLibrary()->performChanges([found] { PHAssetChangeRequest::deleteAssets({ found }); },
-        [](bool, id) { });
+        [](bool, id) {});
 }
 
 void MarqelRecordingManager::exportDidFinish(const std::shared_ptr<AVAssetExportSession>& session)

@@ -56,14 +56,36 @@ CGRect frameAfterMove(std::int32_t region, const TouchStart& start, const TouchN
     float nw = static_cast<float>(cw), nh = static_cast<float>(ch);
 
     switch (region) {
-    case TopLeft: nx = Sx + mx; ny = Sy + my; nw = Sw - mx; nh = Sh - my; break;
-    case Left: nx = Sx + mx; nw = Sw - mx; break;
-    case BottomLeft: nx = Sx + mx; nw = Sw - mx; nh = Sh + my; break;
+    case TopLeft:
+        nx = Sx + mx;
+        ny = Sy + my;
+        nw = Sw - mx;
+        nh = Sh - my;
+        break;
+    case Left:
+        nx = Sx + mx;
+        nw = Sw - mx;
+        break;
+    case BottomLeft:
+        nx = Sx + mx;
+        nw = Sw - mx;
+        nh = Sh + my;
+        break;
     case Bottom: nh = Sh + my; break;
-    case BottomRight: nw = Sw + mx; nh = Sh + my; break;
+    case BottomRight:
+        nw = Sw + mx;
+        nh = Sh + my;
+        break;
     case Right: nw = Sw + mx; break;
-    case TopRight: ny = Sy + my; nw = Sw + mx; nh = Sh - my; break;
-    case Top: ny = Sy + my; nh = Sh - my; break;
+    case TopRight:
+        ny = Sy + my;
+        nw = Sw + mx;
+        nh = Sh - my;
+        break;
+    case Top:
+        ny = Sy + my;
+        nh = Sh - my;
+        break;
     default: break;
     }
 

@@ -35,14 +35,14 @@ inline constexpr float minimumSide = 150;
 std::int32_t regionAt(CGPoint p, CGSize size);
 
 struct TouchStart {
-    CGPoint inBox;     // _startTL
-    CGPoint inParent;  // _startParentTL
-    CGRect frame;      // _startFrame
+    CGPoint inBox;  // m_startTL
+    CGPoint inParent;  // m_startParentTL
+    CGRect frame;  // m_startFrame
 };
 
 struct TouchNow {
-    CGPoint inBox;     // _currentTL: measured in the box as it stood before this event
-    CGPoint inParent;  // _currentParentTL
+    CGPoint inBox;  // m_currentTL: measured in the box as it stood before this event
+    CGPoint inParent;  // m_currentParentTL
 };
 
 // The frame after one move event. `current` is the box's frame before the

@@ -7,4 +7,4 @@ namespace MarqelAreaProtocol {
 inline constexpr const char* beginResizeArea = "beginResizeArea";
 inline constexpr const char* resizeAreaFrameChanged = "resizeAreaFrameChanged";
 inline constexpr const char* didFinishedResizeArea = "didFinishedResizeArea";
-}
+}  // namespace MarqelAreaProtocol

@@ -18,8 +18,12 @@ MARQEL_DEFINE_CLASS_LAZY(ResizableBox,
 namespace {
 namespace P = MarqelPreferences;
 
-enum class Across { Leading, Centre, Trailing };
-enum class Down { Top, Centre, Bottom };
+enum class Across { Leading,
+    Centre,
+    Trailing };
+enum class Down { Top,
+    Centre,
+    Bottom };
 
 struct Handle {
     CGFloat width, height;
@@ -106,11 +110,11 @@ void ResizableBox::touchesBegan(const UITouchSet& touches, const std::shared_ptr
     if (!touch)
         return;
     auto parent = superview();
-    _startTL = touch->locationInView(this);
-    _startParentTL = touch->locationInView(parent.get());
-    _startFrame = frame();
-    _startCenter = center();
-    _tl = BoxGeometry::regionAt(_startTL, frame().size);
+    m_startTL = touch->locationInView(this);
+    m_startParentTL = touch->locationInView(parent.get());
+    m_startFrame = frame();
+    m_startCenter = center();
+    m_tl = BoxGeometry::regionAt(m_startTL, frame().size);
     updateDashFrame();
     msgSend<void>(delegate(), MarqelAreaProtocol::beginResizeArea);
     m_rectLabel->setAlpha(1);
@@ -123,9 +127,9 @@ void ResizableBox::touchesMoved(const UITouchSet& touches, const std::shared_ptr
     auto parent = superview();
     if (!touch || !parent)
         return;
-    _currentTL = touch->locationInView(this);
-    _currentParentTL = touch->locationInView(parent.get());
-    CGRect next = BoxGeometry::frameAfterMove(_tl, { _startTL, _startParentTL, _startFrame }, { _currentTL, _currentParentTL },
+    m_currentTL = touch->locationInView(this);
+    m_currentParentTL = touch->locationInView(parent.get());
+    CGRect next = BoxGeometry::frameAfterMove(m_tl, { m_startTL, m_startParentTL, m_startFrame }, { m_currentTL, m_currentParentTL },
         frame(), parent->frame().size);
     setFrame(next);
     updateDashFrame();

@@ -31,19 +31,19 @@ public:
     std::shared_ptr<UIColor> borderColour() const { return m_borderColour; }
     void setBorderColour(const std::shared_ptr<UIColor>& colour) { m_borderColour = colour; }
 
-    std::int32_t touchedRegion() const { return _tl; }
+    std::int32_t touchedRegion() const { return m_tl; }
     const std::vector<std::shared_ptr<UIView>>& handles() const { return m_handles; }
 
 private:
     void finishTouch();
 
-    CGPoint _startTL;
-    CGPoint _currentTL;
-    CGPoint _startParentTL;
-    CGPoint _currentParentTL;
-    CGRect _startFrame;
-    CGPoint _startCenter;
-    std::int32_t _tl = 8;
+    CGPoint m_startTL;
+    CGPoint m_currentTL;
+    CGPoint m_startParentTL;
+    CGPoint m_currentParentTL;
+    CGRect m_startFrame;
+    CGPoint m_startCenter;
+    std::int32_t m_tl = 8;
     std::shared_ptr<UILabel> m_rectLabel;
     std::shared_ptr<CAShapeLayer> m_dashBorder;
     std::weak_ptr<Object> m_delegate;
