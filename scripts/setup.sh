@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config clang-format
   googletest libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
-  libplist-dev libsqlite3-dev
+  libplist-dev libplist-utils libsqlite3-dev
   libavformat-dev libavcodec-dev libavfilter-dev libswscale-dev libswresample-dev libavutil-dev
   libx264-dev ffmpeg
   libcairo2-dev libpango1.0-dev fonts-dejavu-core libsdl2-dev

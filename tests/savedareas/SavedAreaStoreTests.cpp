@@ -1,0 +1,430 @@
+#include "platform/foundation/Foundation.h"
+#include "tests/TestDevice.h"
+#include "tweak/core/MarqelPreferences.h"
+#include "tweak/savedareas/SavedAreaStore.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/resource.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using SavedAreaFormat::SavedArea;
+
+class SavedAreaStoreTest : public ::testing::Test {
+protected:
+    std::string file() const { return device.host(SavedAreaStore::devicePath); }
+    std::string bytes(const std::string& path) const
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream out;
+        out << in.rdbuf();
+        return out.str();
+    }
+    void writeBytes(const std::string& path, const std::string& text) const
+    {
+        fs::create_directories(fs::path(path).parent_path());
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    // Each add takes its identifier from the clock; a step keeps them apart.
+    SavedArea add(const std::string& name, CGRect frame)
+    {
+        RunLoop::main().runFor(0.01);
+        auto contents = SavedAreaStore::load();
+        auto added = SavedAreaStore::add(contents, name, frame);
+        EXPECT_TRUE(added.ok()) << (added.ok() ? "" : added.message());
+        return added.ok() ? added.value() : SavedArea {};
+    }
+    std::vector<SavedArea> listed() const { return SavedAreaStore::list(*SavedAreaStore::load().dictionary); }
+    std::string nowIdentifier() const { return SavedAreaFormat::identifierFor(RunLoop::main().clock().epochSeconds()); }
+    bool logged(const std::string& text, std::size_t from) const
+    {
+        for (const auto& line : SystemLog::shared().lines(from))
+            if (line.find(text) != std::string::npos)
+                return true;
+        return false;
+    }
+    std::vector<std::string> folder() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(fs::path(file()).parent_path()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    TestDevice device;
+};
+
+TEST_F(SavedAreaStoreTest, WithNoFileTheListIsEmptyAndAnAddCreatesTheFile)
+{
+    auto contents = SavedAreaStore::load();
+    EXPECT_FALSE(contents.unreadable);
+    EXPECT_EQ(contents.dictionary->count(), 0u);
+    EXPECT_FALSE(fs::exists(file()));
+
+    std::string expectedId = nowIdentifier();
+    auto added = SavedAreaStore::add(contents, "Home", CGRectMake(70, 297, 250, 250));
+    ASSERT_TRUE(added.ok());
+    EXPECT_EQ(added.value().key, expectedId);
+    EXPECT_EQ(added.value().identifier, expectedId);
+    EXPECT_EQ(expectedId.size(), 13u) << "milliseconds of a present-day date";
+    EXPECT_TRUE(fs::exists(file()));
+    auto list = listed();
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0], added.value());
+    EXPECT_EQ(contents.dictionary->count(), 1u) << "the caller's loaded copy holds the new record too";
+}
+
+TEST_F(SavedAreaStoreTest, TheFileIsATopLevelDictionaryOfRecordsKeyedByTheirId)
+{
+    auto home = add("Home", CGRectMake(1, 2, 3, 4));
+    auto work = add("Work", CGRectMake(5, 6, 7, 8));
+    auto root = plist::readFile(file());
+    ASSERT_TRUE(root && root->is<PlistDict>());
+    const auto& top = *root->get<PlistDict>();
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : top) {
+        keys.push_back(key);
+        const auto* record = value.get<PlistDict>();
+        ASSERT_NE(record, nullptr);
+        EXPECT_EQ(*record->find("id")->get<std::string>(), key);
+        EXPECT_EQ(*record, SavedAreaFormat::makeRecord(key, key == home.key ? "Home" : "Work", key == home.key ? CGRectMake(1, 2, 3, 4) : CGRectMake(5, 6, 7, 8)));
+    }
+    EXPECT_EQ(keys, (std::vector<std::string> { home.key, work.key })) << "records keep the order they were added in";
+    std::string xml = bytes(file());
+    EXPECT_NE(xml.find("<?xml"), std::string::npos) << "an XML property list";
+    EXPECT_NE(xml.find("<real>"), std::string::npos);
+}
+
+TEST_F(SavedAreaStoreTest, NumbersComeBackAsTheNearestFloat)
+{
+    add("Precise", CGRectMake(1234.5678, 5678.25, 300, 200));
+    auto list = listed();
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].x, 1234.5677490234375);
+    EXPECT_EQ(list[0].y, 5678.25);
+    const auto* record = plist::readFile(file())->get<PlistDict>()->begin()->second.get<PlistDict>();
+    EXPECT_EQ(*record->find("areaX")->get<double>(), 1234.5677490234375) << "the file itself holds the float";
+}
+
+TEST_F(SavedAreaStoreTest, ANameOfSpacesIsStoredAsTyped)
+{
+    add("   ", CGRectMake(0, 0, 150, 150));
+    auto list = listed();
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].name, "   ");
+    EXPECT_EQ(SavedAreaFormat::iconLetter(list[0].name), " ");
+}
+
+TEST_F(SavedAreaStoreTest, AnEmptyNameWritesNothing)
+{
+    add("Home", CGRectMake(1, 2, 3, 4));
+    std::string before = bytes(file());
+    auto contents = SavedAreaStore::load();
+    auto added = SavedAreaStore::add(contents, "", CGRectMake(5, 6, 7, 8));
+    EXPECT_FALSE(added.ok());
+    EXPECT_EQ(added.code(), foundation::ErrorCode::InvalidArgument);
+    EXPECT_EQ(bytes(file()), before);
+    EXPECT_EQ(contents.dictionary->count(), 1u);
+}
+
+TEST_F(SavedAreaStoreTest, TwoAddsInOneMillisecondKeepTheLater)
+{
+    auto contents = SavedAreaStore::load();
+    ASSERT_TRUE(SavedAreaStore::add(contents, "First", CGRectMake(1, 1, 1, 1)).ok());
+    contents = SavedAreaStore::load();
+    ASSERT_TRUE(SavedAreaStore::add(contents, "Second", CGRectMake(2, 2, 2, 2)).ok());
+    auto list = listed();
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].name, "Second");
+}
+
+TEST_F(SavedAreaStoreTest, DeletingOneRecordLeavesEveryOtherUnchanged)
+{
+    auto a = add("A", CGRectMake(10.1, 20.2, 300.3, 400.4));
+    auto b = add("B", CGRectMake(1, 2, 3, 4));
+    auto c = add("C", CGRectMake(-5, 900, 150, 150));
+    auto before = *plist::readFile(file())->get<PlistDict>();
+    auto contents = SavedAreaStore::load();
+    ASSERT_TRUE(SavedAreaStore::remove(contents, b.key).ok());
+    auto after = *plist::readFile(file())->get<PlistDict>();
+    ASSERT_EQ(after.size(), 2u);
+    EXPECT_FALSE(after.contains(b.key));
+    EXPECT_EQ(*after.find(a.key), *before.find(a.key));
+    EXPECT_EQ(*after.find(c.key), *before.find(c.key));
+    EXPECT_EQ(listed(), (std::vector<SavedArea> { a, c }));
+}
+
+TEST_F(SavedAreaStoreTest, DeletingAnUnknownIdWritesNothing)
+{
+    add("A", CGRectMake(1, 2, 3, 4));
+    std::string before = bytes(file());
+    auto contents = SavedAreaStore::load();
+    auto removed = SavedAreaStore::remove(contents, "12345");
+    EXPECT_EQ(removed.code(), foundation::ErrorCode::NotFound);
+    EXPECT_EQ(bytes(file()), before);
+
+    fs::remove(file());
+    auto empty = SavedAreaStore::load();
+    EXPECT_EQ(SavedAreaStore::remove(empty, "12345").code(), foundation::ErrorCode::NotFound);
+    EXPECT_FALSE(fs::exists(file())) << "deleting from no file creates none";
+}
+
+TEST_F(SavedAreaStoreTest, SetAsDefaultWritesWholePointsAndLeavesTheAreasAlone)
+{
+    namespace P = MarqelPreferences;
+    add("Other", CGRectMake(1, 1, 150, 150));
+    add("Default", CGRectMake(12.9, -0.5, 200.7, 300.2));
+    std::string before = bytes(file());
+    auto list = listed();
+    ASSERT_TRUE(SavedAreaStore::setAsDefault(list[1]).ok());
+    EXPECT_EQ(P::read(P::defaultX), 12);
+    EXPECT_EQ(P::read(P::defaultY), 0);
+    EXPECT_EQ(P::read(P::defaultWidth), 200);
+    EXPECT_EQ(P::read(P::defaultHeight), 300);
+    EXPECT_EQ(bytes(file()), before);
+    EXPECT_EQ(listed(), list);
+}
+
+// What hand edits leave behind is listed, never a crash.
+TEST_F(SavedAreaStoreTest, HandEditedRecordsAreListedAndRemovable)
+{
+    writeBytes(file(), R"(<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd">
+<plist version="1.0">
+<dict>
+  <key>noid</key>
+  <dict><key>areaName</key><string>No id</string><key>areaX</key><real>5</real></dict>
+  <key>typed</key>
+  <dict><key>id</key><string>typed</string><key>areaName</key><string></string><key>areaX</key><string>12</string><key>areaWidth</key><integer>200</integer></dict>
+  <key>text</key>
+  <string>not a record</string>
+  <key>nameless</key>
+  <dict><key>id</key><string>nameless</string><key>areaHeight</key><real>99.5</real></dict>
+</dict>
+</plist>
+)");
+    auto list = listed();
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[0], (SavedArea { "noid", "", "No id", 5, 0, 0, 0 }));
+    EXPECT_EQ(list[1], (SavedArea { "typed", "typed", "", 0, 0, 200, 0 }));
+    EXPECT_EQ(list[2], (SavedArea { "text", "", "", 0, 0, 0, 0 }));
+    EXPECT_EQ(list[3], (SavedArea { "nameless", "nameless", "", 0, 0, 0, 99.5 }));
+    EXPECT_EQ(SavedAreaFormat::iconLetter(list[1].name), "");
+    EXPECT_EQ(SavedAreaFormat::frameText(list[2]), "X:0, Y:0, W:0, H:0");
+
+    auto contents = SavedAreaStore::load();
+    ASSERT_TRUE(SavedAreaStore::remove(contents, list[0].key).ok()) << "a record without id goes by its key";
+    contents = SavedAreaStore::load();
+    ASSERT_TRUE(SavedAreaStore::remove(contents, list[2].key).ok());
+    auto left = listed();
+    ASSERT_EQ(left.size(), 2u);
+    EXPECT_EQ(left[0], list[1]);
+    EXPECT_EQ(left[1], list[3]);
+}
+
+TEST_F(SavedAreaStoreTest, ARecordWhoseIdNamesAnotherIsRemovedByItsOwnKey)
+{
+    auto keep = add("Keep", CGRectMake(1, 2, 3, 4));
+    auto contents = SavedAreaStore::load();
+    PlistDict stray = SavedAreaFormat::makeRecord(keep.key, "Stray copy", CGRectMake(9, 9, 9, 9));
+    contents.dictionary->setObject(stray, "stray");
+    ASSERT_TRUE(SavedAreaStore::save(contents, "1").ok());
+    contents = SavedAreaStore::load();
+    ASSERT_TRUE(SavedAreaStore::remove(contents, "stray").ok());
+    EXPECT_EQ(listed(), std::vector<SavedArea> { keep });
+}
+
+class UnreadableFile : public SavedAreaStoreTest, public ::testing::WithParamInterface<const char*> { };
+
+TEST_P(UnreadableFile, IsKeptAsideBeforeTheNextAddWritesAndALogLineNamesIt)
+{
+    writeBytes(file(), GetParam());
+    auto contents = SavedAreaStore::load();
+    EXPECT_TRUE(contents.unreadable);
+    EXPECT_EQ(contents.dictionary->count(), 0u) << "read as an empty store";
+
+    std::size_t mark = SystemLog::shared().lineCount();
+    std::string id = nowIdentifier();
+    auto added = SavedAreaStore::add(contents, "Fresh", CGRectMake(1, 2, 150, 150));
+    ASSERT_TRUE(added.ok());
+    std::string aside = file() + ".unreadable-" + id;
+    EXPECT_EQ(bytes(aside), GetParam()) << "the old file survives, byte for byte";
+    EXPECT_TRUE(logged(std::string(SavedAreaStore::devicePath) + ".unreadable-" + id, mark));
+    auto list = listed();
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].name, "Fresh");
+
+    // Now readable: the next add keeps nothing else aside.
+    add("Second", CGRectMake(1, 2, 150, 150));
+    EXPECT_EQ(folder().size(), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(SavedAreaStore, UnreadableFile,
+    ::testing::Values("these are my areas, typed by hand {", "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><string>a</string></array></plist>",
+        "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>1</key><dict><key>areaName</key><string>cut"));
+
+TEST_F(SavedAreaStoreTest, AnUnreadableFileIsNeverOverwrittenByADelete)
+{
+    writeBytes(file(), "garbage");
+    auto contents = SavedAreaStore::load();
+    EXPECT_EQ(SavedAreaStore::remove(contents, "1").code(), foundation::ErrorCode::UnreadableInput);
+    EXPECT_EQ(bytes(file()), "garbage");
+    EXPECT_EQ(folder(), std::vector<std::string> { "MarqelSavedArea.plist" });
+}
+
+TEST_F(SavedAreaStoreTest, AKeptAsideFileNeverReplacesAnEarlierOne)
+{
+    std::string id = nowIdentifier();
+    writeBytes(file() + ".unreadable-" + id, "kept before");
+    writeBytes(file(), "garbage");
+    auto contents = SavedAreaStore::load();
+    ASSERT_TRUE(SavedAreaStore::add(contents, "Fresh", CGRectMake(1, 2, 150, 150)).ok());
+    EXPECT_EQ(bytes(file() + ".unreadable-" + id), "kept before");
+    EXPECT_EQ(bytes(file() + ".unreadable-" + id + ".1"), "garbage");
+}
+
+TEST_F(SavedAreaStoreTest, AWriteWithoutItsFolderIsLoggedAndReported)
+{
+    // The folder's name is taken by a file.
+    writeBytes(fs::path(file()).parent_path().string(), "not a folder");
+    std::size_t mark = SystemLog::shared().lineCount();
+    auto contents = SavedAreaStore::load();
+    auto added = SavedAreaStore::add(contents, "Home", CGRectMake(1, 2, 150, 150));
+    ASSERT_FALSE(added.ok());
+    EXPECT_EQ(added.code(), foundation::ErrorCode::WriteFailed);
+    EXPECT_TRUE(logged("marqel: could not save the areas: Not a directory", mark));
+    EXPECT_EQ(bytes(fs::path(file()).parent_path().string()), "not a folder");
+}
+
+// A full disk, as root cannot be refused a permission: no file may grow
+// beyond a few bytes while the write runs.
+TEST_F(SavedAreaStoreTest, AFailedWriteLeavesTheOldFileWhole)
+{
+    add("Home", CGRectMake(1, 2, 3, 4));
+    std::string before = bytes(file());
+    std::size_t mark = SystemLog::shared().lineCount();
+    auto contents = SavedAreaStore::load();
+
+    rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    RunLoop::main().runFor(0.01);
+    auto added = SavedAreaStore::add(contents, "Work", CGRectMake(5, 6, 7, 8));
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    ASSERT_FALSE(added.ok());
+    EXPECT_TRUE(logged("marqel: could not save the areas: File too large", mark));
+    EXPECT_EQ(bytes(file()), before);
+    EXPECT_EQ(folder(), std::vector<std::string> { "MarqelSavedArea.plist" }) << "no temporary file is left behind";
+}
+
+// Other readers of property lists see the same records.
+class Interchange : public SavedAreaStoreTest {
+protected:
+    // One line per record from Python's plistlib: key, the types and the
+    // values, numbers in hexadecimal so they compare exactly.
+    std::string pythonLines(const std::string& path)
+    {
+        std::string script = device.root() + "/dump.py";
+        std::ofstream(script) << "import plistlib, sys\n"
+                                 "top = plistlib.load(open(sys.argv[1], 'rb'))\n"
+                                 "assert type(top) is dict\n"
+                                 "for key, r in top.items():\n"
+                                 "    assert list(r) == ['id', 'areaName', 'areaX', 'areaY', 'areaWidth', 'areaHeight'], list(r)\n"
+                                 "    assert all(type(r[k]) is float for k in ['areaX', 'areaY', 'areaWidth', 'areaHeight'])\n"
+                                 "    print('\\t'.join([key, r['id'], r['areaName']] + [r[k].hex() for k in ['areaX', 'areaY', 'areaWidth', 'areaHeight']]))\n";
+        return run("PYTHONIOENCODING=utf-8 python3 '" + script + "' '" + path + "'");
+    }
+    std::string run(const std::string& command)
+    {
+        std::string out;
+        FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+        if (!pipe)
+            return "could not run " + command;
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, pipe))
+            out += buffer;
+        int status = pclose(pipe);
+        EXPECT_EQ(status, 0) << command << ":\n"
+                             << out;
+        return out;
+    }
+    std::string ourLines()
+    {
+        std::string out;
+        char number[64];
+        for (const auto& area : listed()) {
+            out += area.key + "\t" + area.identifier + "\t" + area.name;
+            for (double v : { area.x, area.y, area.width, area.height }) {
+                std::snprintf(number, sizeof number, "%a", v);
+                out += std::string("\t") + number;
+            }
+            out += "\n";
+        }
+        return out;
+    }
+    // Python's hexadecimal floats and C's differ in padding; compare values.
+    void expectSameRecords(const std::string& theirs, const std::string& ours)
+    {
+        std::istringstream a(theirs), b(ours);
+        std::string lineA, lineB;
+        int lines = 0;
+        while (std::getline(b, lineB)) {
+            ASSERT_TRUE(std::getline(a, lineA)) << "missing record: " << lineB;
+            std::vector<std::string> fa, fb;
+            std::string field;
+            for (std::istringstream s(lineA); std::getline(s, field, '\t');)
+                fa.push_back(field);
+            for (std::istringstream s(lineB); std::getline(s, field, '\t');)
+                fb.push_back(field);
+            ASSERT_EQ(fa.size(), 7u) << lineA;
+            ASSERT_EQ(fb.size(), 7u) << lineB;
+            for (int i = 0; i < 3; ++i)
+                EXPECT_EQ(fa[i], fb[i]);
+            for (int i = 3; i < 7; ++i)
+                EXPECT_EQ(std::strtod(fa[i].c_str(), nullptr), std::strtod(fb[i].c_str(), nullptr)) << fa[i] << " vs " << fb[i];
+            ++lines;
+        }
+        EXPECT_FALSE(std::getline(a, lineA)) << "extra record: " << lineA;
+        EXPECT_EQ(lines, 3);
+    }
+    void addThree()
+    {
+        add("Home", CGRectMake(1234.5678, 5678.25, 250, 250));
+        add("Caf\xC3\xA9 <&> \"quoted\"", CGRectMake(-20.125, 0.1, 389.9, 843.7));
+        add("   ", CGRectMake(0, 0, 150, 150));
+    }
+};
+
+TEST_F(Interchange, PythonsPlistlibReadsTheSameRecords)
+{
+    addThree();
+    expectSameRecords(pythonLines(file()), ourLines());
+}
+
+TEST_F(Interchange, LibplistsPlistutilReadsTheSameRecords)
+{
+    addThree();
+    std::string binary = device.root() + "/areas.bin";
+    run("plistutil -i '" + file() + "' -o '" + binary + "' -f bin");
+    ASSERT_TRUE(fs::exists(binary));
+    auto converted = plist::readFile(binary);
+    ASSERT_TRUE(converted.has_value());
+    EXPECT_EQ(*converted, *plist::readFile(file()));
+    expectSameRecords(pythonLines(binary), ourLines());
+}
+
+}  // namespace
