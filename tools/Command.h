@@ -43,5 +43,6 @@ void addCropCommand(CLI::App& app, GlobalOptions& options);
 void addLibraryCommand(CLI::App& app, GlobalOptions& options);
 void addSnapshotCommand(CLI::App& app, GlobalOptions& options);
 void addNoticesCommand(CLI::App& app, GlobalOptions& options);
+void addAreasCommand(CLI::App& app, GlobalOptions& options);
 
 }  // namespace tools

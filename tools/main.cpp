@@ -54,6 +54,7 @@ int main(int argc, char** argv)
     tools::addLibraryCommand(app, options);
     tools::addSnapshotCommand(app, options);
     tools::addNoticesCommand(app, options);
+    tools::addAreasCommand(app, options);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

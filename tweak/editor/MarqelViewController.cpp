@@ -7,6 +7,7 @@
 #include "tweak/editor/CentringRule.h"
 #include "tweak/editor/MarqelToolButton.h"
 #include "tweak/editor/ResizableBox.h"
+#include "tweak/savedareas/SavedAreaStore.h"
 
 MARQEL_DEFINE_CLASS_LAZY(MarqelViewController,
     method<&MarqelViewController::layoutMarqelView>("layoutMarqelView"),
@@ -26,6 +27,8 @@ MARQEL_DEFINE_CLASS_LAZY(MarqelViewController,
     method<&MarqelViewController::prepareRecording>("prepareRecording"),
     method<&MarqelViewController::delegate>("delegate"),
     method<&MarqelViewController::setDelegate>("setDelegate:"),
+    method<&MarqelViewController::mutableDict>("mutableDict"),
+    method<&MarqelViewController::setMutableDict>("setMutableDict:"),
     method<&MarqelViewController::config>("config"))
 
 namespace {
@@ -195,13 +198,39 @@ void MarqelViewController::expandPressed()
 void MarqelViewController::favouritePressed()
 {
     invokeHaptic();
-    // FIXME: presents the saved-area browser once it exists.
+    // FIXME: present MarqelSavedAreaViewController, with this controller as
+    // its delegate, in a full-screen navigation controller once the browser
+    // exists.
 }
 
 void MarqelViewController::addFavouritePressed()
 {
     invokeHaptic();
-    // FIXME: asks for a name and stores the current rectangle once the store exists.
+    auto alert = UIAlertController::alertControllerWithTitle("Marqel",
+        "Enter the name you want to save the custom area so you can restore the area", UIAlertControllerStyleAlert);
+    alert->addTextFieldWithConfigurationHandler([](std::shared_ptr<UITextField> field) { field->setPlaceholder("Enter area name..."); });
+    // The alert owns its actions; weak references keep it from owning itself.
+    std::weak_ptr<MarqelViewController> weakSelf = retained<MarqelViewController>();
+    std::weak_ptr<UIAlertController> weakAlert = alert;
+    alert->addAction(UIAlertAction::actionWithTitle("Save Custom Area", UIAlertActionStyleDefault, [weakSelf, weakAlert](auto) {
+        auto self = weakSelf.lock();
+        auto shown = weakAlert.lock();
+        if (self && shown && !shown->textFields().empty())
+            self->saveCustomArea(shown->textFields().front()->text());
+    }));
+    alert->addAction(UIAlertAction::actionWithTitle("Cancel", UIAlertActionStyleCancel, [](auto) {}));
+    presentViewController(alert, true, nullptr);
+}
+
+void MarqelViewController::saveCustomArea(const std::string& name)
+{
+    if (name.empty())
+        return;
+    CGRect frame = m_marqelView->frame();
+    auto contents = SavedAreaStore::load();
+    m_mutableDict = contents.dictionary;
+    // The store logs a failed write; the user is told nothing.
+    (void)SavedAreaStore::add(contents, name, frame);
 }
 
 void MarqelViewController::didSelectedSavedArea(CGRect area)

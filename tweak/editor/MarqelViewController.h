@@ -51,9 +51,12 @@ public:
     id delegate() const { return m_delegate.lock(); }
     void setDelegate(const id& delegate) { m_delegate = delegate; }
     std::shared_ptr<NSMutableDictionary> mutableDict() const { return m_mutableDict; }
+    void setMutableDict(const std::shared_ptr<NSMutableDictionary>& dictionary) { m_mutableDict = dictionary; }
     std::shared_ptr<MarqelConfig> config() const { return m_config; }
 
 private:
+    void saveCustomArea(const std::string& name);
+
     bool m_toggleMicrophone = false;
     bool m_toggleExpand = false;
     std::shared_ptr<UIView> m_dimmingView;

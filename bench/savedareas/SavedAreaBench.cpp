@@ -1,0 +1,68 @@
+// Listing and adding with 1,000 saved areas in the file: each loads the
+// whole file, and an add rewrites it whole. The aim is at most 20 ms each.
+
+#include "platform/foundation/Foundation.h"
+#include "tweak/savedareas/SavedAreaStore.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+constexpr int areaCount = 1000;
+
+// A device root holding a file of `areaCount` areas, removed afterwards.
+class ThousandAreas {
+public:
+    ThousandAreas()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "marqel-bench-XXXXXX").string();
+        m_root = mkdtemp(pattern.data());
+        DevicePath::setRoot(m_root);
+        RunLoop::main().reset(ClockKind::Virtual);
+        auto contents = SavedAreaStore::load();
+        for (int i = 0; i < areaCount; ++i) {
+            std::string id = std::to_string(1765170000000LL + i);
+            contents.dictionary->setObject(SavedAreaFormat::makeRecord(id, "Area " + std::to_string(i),
+                                               CGRectMake(i % 390 + 0.25, i % 844 + 0.5, 150 + i % 200, 150 + i % 300)),
+                id);
+        }
+        if (!SavedAreaStore::save(contents, "bench").ok())
+            std::abort();
+    }
+    ~ThousandAreas() { std::filesystem::remove_all(m_root); }
+
+private:
+    std::string m_root;
+};
+
+void BM_ListThousandAreas(benchmark::State& state)
+{
+    ThousandAreas device;
+    for (auto _ : state) {
+        auto records = SavedAreaStore::list(*SavedAreaStore::load().dictionary);
+        if (records.size() != areaCount)
+            state.SkipWithError("the list lost areas");
+        benchmark::DoNotOptimize(records);
+    }
+}
+BENCHMARK(BM_ListThousandAreas)->Unit(benchmark::kMillisecond);
+
+void BM_AddToThousandAreas(benchmark::State& state)
+{
+    ThousandAreas device;
+    for (auto _ : state) {
+        // Every add lands on the same millisecond, so the file keeps its size.
+        auto contents = SavedAreaStore::load();
+        auto added = SavedAreaStore::add(contents, "Bench", CGRectMake(10, 20, 300, 200));
+        if (!added.ok())
+            state.SkipWithError("the add failed");
+    }
+}
+BENCHMARK(BM_AddToThousandAreas)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
