@@ -31,6 +31,29 @@ double parsePoints(const std::string& what, const std::string& text)
     return value;
 }
 
+// XML property lists cannot hold control characters, and other readers
+// refuse text that is not UTF-8; such a name would make the file unreadable
+// to them.
+bool storableName(const std::string& name)
+{
+    for (std::size_t i = 0; i < name.size();) {
+        auto c = static_cast<unsigned char>(name[i]);
+        if (c < 0x20 || c == 0x7F)
+            return false;
+        std::size_t length = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2
+            : (c & 0xF0) == 0xE0                               ? 3
+            : (c & 0xF8) == 0xF0                               ? 4
+                                                               : 0;
+        if (length == 0 || i + length > name.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(name[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += length;
+    }
+    return true;
+}
+
 SavedAreaStore::Contents loadReadable()
 {
     auto contents = SavedAreaStore::load();
@@ -69,7 +92,7 @@ void addAreasCommand(CLI::App& app, GlobalOptions& options)
 
     auto* add = areas->add_subcommand("add", "Save a rectangle under a name, as the overlay's save-area button does (numbers are kept to single precision); prints the new area");
     static std::string name, xText, yText, widthText, heightText;
-    add->add_option("NAME", name, "Area name (stored as typed; must not be empty)")->required();
+    add->add_option("NAME", name, "Area name (stored as typed; UTF-8 text without control characters, not empty)")->required();
     add->add_option("X", xText, "Left edge in points (may be negative: off screen)")->required();
     add->add_option("Y", yText, "Top edge in points (may be negative: off screen)")->required();
     add->add_option("W", widthText, "Width in points, above 0")->required();
@@ -77,6 +100,8 @@ void addAreasCommand(CLI::App& app, GlobalOptions& options)
     add->callback([&options] {
         if (name.empty())
             throw CommandError("an area needs a name", 2);
+        if (!storableName(name))
+            throw CommandError("an area name must be UTF-8 text without control characters", 2);
         double x = parsePoints("X", xText);
         double y = parsePoints("Y", yText);
         double width = parsePoints("W", widthText);

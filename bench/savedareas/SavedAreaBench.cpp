@@ -2,26 +2,23 @@
 // whole file, and an add rewrites it whole. The aim is at most 20 ms each.
 
 #include "platform/foundation/Foundation.h"
+#include "tests/TestDevice.h"
 #include "tweak/savedareas/SavedAreaStore.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
-#include <filesystem>
+#include <string>
 
 namespace {
 
 constexpr int areaCount = 1000;
 
-// A device root holding a file of `areaCount` areas, removed afterwards.
+// A scratch device whose file holds `areaCount` areas.
 class ThousandAreas {
 public:
     ThousandAreas()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "marqel-bench-XXXXXX").string();
-        m_root = mkdtemp(pattern.data());
-        DevicePath::setRoot(m_root);
-        RunLoop::main().reset(ClockKind::Virtual);
         auto contents = SavedAreaStore::load();
         for (int i = 0; i < areaCount; ++i) {
             std::string id = std::to_string(1765170000000LL + i);
@@ -32,10 +29,9 @@ public:
         if (!SavedAreaStore::save(contents, "bench").ok())
             std::abort();
     }
-    ~ThousandAreas() { std::filesystem::remove_all(m_root); }
 
 private:
-    std::string m_root;
+    TestDevice m_device;
 };
 
 void BM_ListThousandAreas(benchmark::State& state)

@@ -35,6 +35,8 @@ refuse() {
   [ "$before" = "$(cat "$file")" ] || fail "'areas $*' changed the file"
 }
 refuse add "" 1 2 150 150
+refuse add $'tab\tname' 1 2 150 150
+refuse add $'\xff\xfe' 1 2 150 150
 refuse add Bad abc 2 150 150
 refuse add Bad 1 2x 150 150
 refuse add Bad nan 2 150 150
