@@ -166,14 +166,14 @@ TEST_F(GenericSteps, TouchesNeedAFingerDown)
 TEST_F(GenericSteps, SymbolsOnScreenAndTappingThem)
 {
     auto image = alloc<UIImageView>(CGRectMake(10, 10, 40, 40));
-    image->setImage(UIImage::systemImageNamed("star.fill"));
+    image->setImage(UIImage::systemImageNamed("xmark"));
     root->view()->addSubview(image);
-    EXPECT_TRUE(driver.runStep("expect symbol star.fill"));
-    EXPECT_EQ(failure("expect symbol star"), "expected a visible view showing \"star\", found none");
-    EXPECT_TRUE(driver.runStep("tap-symbol star.fill"));
+    EXPECT_TRUE(driver.runStep("expect symbol xmark"));
+    EXPECT_EQ(failure("expect symbol xmark.circle"), "expected a visible view showing \"xmark.circle\", found none");
+    EXPECT_TRUE(driver.runStep("tap-symbol xmark"));
     image->setAlpha(0);
-    EXPECT_EQ(failure("expect symbol star.fill"), "expected a visible view showing \"star.fill\", found none");
-    EXPECT_EQ(failure("tap-symbol star.fill"), "no visible view shows the symbol \"star.fill\"");
+    EXPECT_EQ(failure("expect symbol xmark"), "expected a visible view showing \"xmark\", found none");
+    EXPECT_EQ(failure("tap-symbol xmark"), "no visible view shows the symbol \"xmark\"");
 }
 
 TEST_F(GenericSteps, TypingGoesIntoTheAlertsField)

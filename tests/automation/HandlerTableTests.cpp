@@ -163,8 +163,9 @@ TEST_F(HandlerTable, PreferencesGoThroughTheWriterAndReaderHandedIn)
     EXPECT_TRUE(driver.runStep("pref colour dark  blue"));
     EXPECT_EQ(stored["colour"], "dark  blue") << "the value is the rest of the line";
     EXPECT_EQ(driver.runStep("pref size 3").message(), "no key size");
-    EXPECT_TRUE(driver.runStep("expect pref colour dark"));
-    EXPECT_EQ(driver.runStep("expect pref colour green").message(), "expected colour = green, found colour = dark  blue");
+    EXPECT_TRUE(driver.runStep("pref colour FF0000"));
+    EXPECT_TRUE(driver.runStep("expect pref colour FF0000"));
+    EXPECT_EQ(driver.runStep("expect pref colour 00FF00").message(), "expected colour = 00FF00, found colour = FF0000");
     EXPECT_EQ(driver.runStep("expect pref size 3").message(), "unknown preference key size");
 }
 
@@ -179,9 +180,9 @@ TEST_F(HandlerTable, TheFileReaderSkipsCommentsAndNamesTheFailingLine)
     std::string path = file("# a comment\n\n  count   # trailing\ncount\r\n\t\ncount 2\nexpect nothing here\ncount\n");
     auto result = automation::runScenarioFile(driver, path, [&seen](int line, const std::string& step) { seen.emplace_back(line, step); });
     ASSERT_FALSE(result);
-    EXPECT_EQ(result.message(), path + ":6: expect nothing here: unknown expectation \"nothing\"");
+    EXPECT_EQ(result.message(), path + ":7: expect nothing here: unknown expectation \"nothing\"");
     EXPECT_EQ(runs, 3) << "the run stops at the failure";
-    std::vector<std::pair<int, std::string>> expected { { 3, "count" }, { 4, "count" }, { 5, "count 2" }, { 6, "expect nothing here" } };
+    std::vector<std::pair<int, std::string>> expected { { 3, "count" }, { 4, "count" }, { 6, "count 2" }, { 7, "expect nothing here" } };
     EXPECT_EQ(seen, expected);
 }
 

@@ -252,4 +252,18 @@ TEST_F(MarqelSteps, TheReadmeDocumentsEveryRegisteredStep)
         EXPECT_TRUE(mentions("expect " + name)) << "expectation " << name;
 }
 
+// Every expectation has a scenario that must fail, so a comparison that
+// stops comparing turns the suite red.
+TEST_F(MarqelSteps, EveryExpectationHasAScenarioThatMustFail)
+{
+    for (const auto& [name, entry] : driver.expectations()) {
+        std::ifstream in(std::string(MARQEL_SOURCE_DIR) + "/tests/scenarios/must-fail/expect-" + name + ".scn");
+        std::stringstream text;
+        text << in.rdbuf();
+        EXPECT_TRUE(in.is_open()) << "no must-fail scenario for expect " << name;
+        EXPECT_NE(text.str().find("# fails with: "), std::string::npos) << name;
+        EXPECT_NE(text.str().find("expect " + name + " "), std::string::npos) << name;
+    }
+}
+
 }  // namespace
