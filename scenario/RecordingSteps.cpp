@@ -39,12 +39,8 @@ Status expectRecording(StepContext& c)
 Status expectVideoCount(StepContext& c, Videos which)
 {
     TRY(c.need(1));
-    auto want = TRY(c.count(0));
-    auto count = videos(which)->count();
-    if (count != want)
-        return StepContext::mismatch(c.argument(0) + (which == Videos::InLibrary ? " videos in the library" : " videos in Recently Deleted"),
-            std::to_string(count));
-    return {};
+    return c.expectCount(0, static_cast<std::size_t>(videos(which)->count()),
+        which == Videos::InLibrary ? "videos in the library" : "videos in Recently Deleted");
 }
 
 Status expectVideo(StepContext& c)
@@ -79,7 +75,7 @@ Status expectCompletionNotices(StepContext& c)
 {
     namespace form = completionNotice;
     TRY(c.need(1));
-    auto want = TRY(c.count(0));
+    TRY(c.count(0));
     std::set<std::string> identifiers;
     std::size_t count = 0;
     for (const auto& n : NoticeCenter::notices()) {
@@ -99,9 +95,7 @@ Status expectCompletionNotices(StepContext& c)
             if (id->empty() || !identifiers.insert(*id).second)
                 return StepContext::mismatch("fresh, distinct identifiers", "\"" + *id + "\" again");
     }
-    if (count != static_cast<std::size_t>(want))
-        return StepContext::mismatch(c.argument(0) + " completion notices", std::to_string(count));
-    return {};
+    return c.expectCount(0, count, "completion notices");
 }
 
 Status expectLaunched(StepContext& c)

@@ -151,12 +151,8 @@ void registerExpectations(ScenarioDriver& d)
     });
     add("log-count", "expect log-count N TEXT", [](StepContext& c) -> Status {
         TRY(c.need(2));
-        auto want = TRY(c.count(0));
         std::string text = c.joined(1);
-        auto count = logLinesContaining(c, text);
-        if (count != static_cast<std::size_t>(want))
-            return StepContext::mismatch(c.argument(0) + " log lines containing \"" + text + "\"", std::to_string(count));
-        return {};
+        return c.expectCount(0, logLinesContaining(c, text), "log lines containing \"" + text + "\"");
     });
     add("haptic", "expect haptic soft|light|medium|none", [](StepContext& c) -> Status {
         TRY(c.need(1));
@@ -168,11 +164,8 @@ void registerExpectations(ScenarioDriver& d)
     });
     add("haptics", "expect haptics N", [](StepContext& c) -> Status {
         TRY(c.need(1));
-        auto want = TRY(c.count(0));
-        auto since = c.driver().takeImpacts();
-        if (since.size() != static_cast<std::size_t>(want))
-            return StepContext::mismatch(c.argument(0) + " impacts", std::to_string(since.size()));
-        return {};
+        TRY(c.count(0));
+        return c.expectCount(0, c.driver().takeImpacts().size(), "impacts");
     });
     add("symbol", "expect symbol NAME", [](StepContext& c) -> Status {
         TRY(c.need(1));
@@ -209,11 +202,7 @@ void registerExpectations(ScenarioDriver& d)
     });
     add("notices", "expect notices N", [](StepContext& c) -> Status {
         TRY(c.need(1));
-        auto want = TRY(c.count(0));
-        auto count = NoticeCenter::notices().size();
-        if (count != static_cast<std::size_t>(want))
-            return StepContext::mismatch(c.argument(0) + " notices", std::to_string(count));
-        return {};
+        return c.expectCount(0, NoticeCenter::notices().size(), "notices");
     });
 }
 

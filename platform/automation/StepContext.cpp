@@ -71,6 +71,14 @@ foundation::Result<std::int64_t> StepContext::count(std::size_t index) const
     return static_cast<std::int64_t>(value);
 }
 
+foundation::Status StepContext::expectCount(std::size_t index, std::size_t found, const std::string& what) const
+{
+    auto want = TRY(count(index));
+    if (static_cast<std::size_t>(want) != found)
+        return mismatch(argument(index) + " " + what, std::to_string(found));
+    return {};
+}
+
 Error StepContext::mismatch(const std::string& expected, const std::string& found)
 {
     return Error { ErrorCode::Failed, "expected " + expected + ", found " + found };

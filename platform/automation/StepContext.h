@@ -38,6 +38,9 @@ public:
     // A whole number of zero or more, for counts and sizes.
     foundation::Result<std::int64_t> count(std::size_t index) const;
 
+    // Compares the count at `index` with `found`: "expected N WHAT, found M".
+    foundation::Status expectCount(std::size_t index, std::size_t found, const std::string& what) const;
+
     // The failure of an expectation: "expected EXPECTED, found FOUND".
     static foundation::Error mismatch(const std::string& expected, const std::string& found);
     // A step that cannot be done.
