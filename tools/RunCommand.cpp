@@ -1,6 +1,9 @@
 #include "tools/Command.h"
 #include "tools/ScenarioRunner.h"
 
+#include "scenario/OverlayQueries.h"
+#include "scenario/OverlaySteps.h"
+
 #include "platform/av/MovieProbe.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/photos/Photos.h"
@@ -41,30 +44,31 @@ void addRunCommand(CLI::App& app, GlobalOptions& options)
         MarqelPreferences::write(MarqelPreferences::toggleMarqel, true);
 
         RunLoop::main().reset(ClockKind::Virtual);
-        auto driver = makeDriver();
+        automation::ScenarioDriver driver;
+        auto recording = prepareDriver(driver);
         stage(3, "booting SpringBoard with the tweak injected");
-        driver.boot();
+        check(driver.boot());
         auto changes = host::methodChanges(SpringBoardHost::privateClassNames());
         std::cout << "      " << changes.size() << " methods hooked or added by the tweak\n";
         if (changes.empty())
             throw CommandError("the tweak did not install its hooks; see " + DevicePath::host(SystemLog::devicePath));
 
         stage(4, "invoking the overlay, as the Control Center module does");
-        driver.invoke();
-        driver.wait(0.3);
-        auto box = driver.findBox();
+        scenario::invoke();
+        check(driver.wait(0.3));
+        auto box = scenario::findBox();
         if (!box)
             throw CommandError("the overlay did not open");
         std::cout << "      crop box at " << NSStringFromCGRect(box->frame()) << '\n';
 
         stage(5, "moving the box to (20, 100) and widening it by 50 points");
         CGRect start = box->frame();
-        driver.drag(CGPointMake(CGRectGetMidX(start), CGRectGetMidY(start)), CGPointMake(20 + start.size.width / 2, 100 + start.size.height / 2), 12);
+        check(driver.drag(CGPointMake(CGRectGetMidX(start), CGRectGetMidY(start)), CGPointMake(20 + start.size.width / 2, 100 + start.size.height / 2), 12));
         CGRect moved = box->frame();
-        driver.drag(CGPointMake(CGRectGetMaxX(moved) - 10, CGRectGetMidY(moved)), CGPointMake(CGRectGetMaxX(moved) + 40, CGRectGetMidY(moved)), 8);
+        check(driver.drag(CGPointMake(CGRectGetMaxX(moved) - 10, CGRectGetMidY(moved)), CGPointMake(CGRectGetMaxX(moved) + 40, CGRectGetMidY(moved)), 8));
         CGRect rect = box->frame();
         std::cout << "      crop rectangle " << NSStringFromCGRect(rect) << '\n';
-        driver.wait(0.2);
+        check(driver.wait(0.2));
         const std::string snapshotPath = "/var/mobile/Media/Snapshots/overlay.png";
         DevicePath::makeParents(snapshotPath);
         if (auto written = render::writeScreenPNG(DevicePath::host(snapshotPath)); written)
@@ -73,12 +77,12 @@ void addRunCommand(CLI::App& app, GlobalOptions& options)
             std::cout << "      no snapshot: " << written.error() << '\n';
 
         stage(6, "recording 3 seconds of the screen");
-        driver.tapSymbol("record.circle");
-        driver.wait(3.2);
+        check(driver.tapSymbol("record.circle"));
+        check(driver.wait(3.2));
 
         stage(7, "stopping from the status bar and waiting for the crop");
-        driver.stopRecording("status-bar");
-        driver.waitForCrop(120);
+        check(recording.stopRecording("status-bar"));
+        check(recording.waitForCrop(120));
 
         stage(8, "the notice");
         auto notices = NoticeCenter::notices();

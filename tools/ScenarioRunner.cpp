@@ -3,6 +3,7 @@
 #include "platform/automation/ScenarioFile.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/render/Compositor.h"
+#include "scenario/MarqelSteps.h"
 #include "tools/Command.h"
 #include "tools/PreferenceText.h"
 
@@ -11,18 +12,31 @@
 
 namespace tools {
 
-automation::ScenarioDriver makeDriver()
+namespace {
+
+// The screen writer's failure, whichever form it takes.
+[[maybe_unused]] std::string messageOf(const std::string& message) { return message; }
+[[maybe_unused]] std::string messageOf(const foundation::Error& error) { return error.message; }
+
+}  // namespace
+
+void check(const foundation::Status& status)
 {
-    automation::ScenarioDriver driver;
+    if (!status)
+        throw CommandError(status.message());
+}
+
+scenario::RecordingSteps prepareDriver(automation::ScenarioDriver& driver)
+{
     driver.setPreferences(
-        [](const std::string& key, const std::string& text) -> std::string {
+        [](const std::string& key, const std::string& text) -> foundation::Status {
             try {
                 const auto& info = findKey(key);
                 if (!MarqelPreferences::manager()->setValue(parseValue(info, text), info.name, MarqelPreferences::domain))
-                    return "could not write the preference file";
-                return "";
+                    return foundation::Error { foundation::ErrorCode::WriteFailed, "could not write the preference file" };
+                return {};
             } catch (const CommandError& e) {
-                return e.what();
+                return foundation::Error { foundation::ErrorCode::InvalidArgument, e.what() };
             }
         },
         [](const std::string& key) -> std::optional<std::string> {
@@ -31,25 +45,31 @@ automation::ScenarioDriver makeDriver()
                     return MarqelPreferences::readText(info);
             return std::nullopt;
         });
-    driver.setSnapshotter([](const std::string& path) -> std::string {
-        auto status = render::writeScreenPNG(path);
-        return status ? std::string() : status.error();
+    driver.setSnapshotter([](const std::string& path) -> foundation::Status {
+        auto written = render::writeScreenPNG(path);
+        if (!written)
+            return foundation::Error { foundation::ErrorCode::WriteFailed, messageOf(written.error()) };
+        return {};
     });
     driver.setOutput([](const std::string& line) { std::cout << "      " << line << '\n'; });
-    return driver;
+    auto steps = scenario::registerMarqelSteps(driver);
+    if (!steps)
+        throw CommandError("cannot register the scenario steps: " + steps.message());
+    return steps.release();
 }
 
 void runScenario(const std::string& path, bool quiet)
 {
     RunLoop::main().reset(ClockKind::Virtual);
-    auto driver = makeDriver();
+    automation::ScenarioDriver driver;
+    prepareDriver(driver);
     auto result = automation::runScenarioFile(driver, path, [quiet](int line, const std::string& step) {
         if (!quiet)
             std::cout << std::setw(5) << line << "  " << step << '\n'
                       << std::flush;
     });
-    if (!result.ok)
-        throw CommandError("scenario failed at " + result.message);
+    if (!result)
+        throw CommandError("scenario failed at " + result.message());
     if (!quiet)
         std::cout << "scenario passed: " << path << '\n';
 }

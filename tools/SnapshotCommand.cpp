@@ -2,6 +2,8 @@
 #include "tools/Installer.h"
 #include "tools/ScenarioRunner.h"
 
+#include "scenario/OverlaySteps.h"
+
 #include "platform/foundation/Foundation.h"
 #include "platform/render/Compositor.h"
 #include "platform/uikit/UIKit.h"
@@ -46,26 +48,27 @@ void addSnapshotCommand(CLI::App& app, GlobalOptions& options)
             ensureInstalled();
             MarqelPreferences::write(MarqelPreferences::toggleMarqel, true);
             RunLoop::main().reset(ClockKind::Virtual);
-            auto driver = makeDriver();
-            driver.boot();
-            driver.invoke();
-            driver.wait(0.3);
+            automation::ScenarioDriver driver;
+            prepareDriver(driver);
+            check(driver.boot());
+            scenario::invoke();
+            check(driver.wait(0.3));
             write(folder, "overlay-open");
-            driver.touch("down", CGPointMake(195, 422));
-            driver.touch("move", CGPointMake(175, 402));
-            driver.wait(0.2);
+            check(driver.touch("down", CGPointMake(195, 422)));
+            check(driver.touch("move", CGPointMake(175, 402)));
+            check(driver.wait(0.2));
             write(folder, "overlay-drag");
-            driver.touch("up", CGPointMake(175, 402));
-            driver.wait(0.2);
-            driver.tapSymbol("arrow.up.left.and.arrow.down.right");
-            driver.wait(0.3);
+            check(driver.touch("up", CGPointMake(175, 402)));
+            check(driver.wait(0.2));
+            check(driver.tapSymbol("arrow.up.left.and.arrow.down.right"));
+            check(driver.wait(0.3));
             write(folder, "overlay-expanded");
-            driver.tapSymbol("arrow.down.right.and.arrow.up.left");
-            driver.tapSymbol("mic.slash.fill");
-            driver.wait(0.3);
+            check(driver.tapSymbol("arrow.down.right.and.arrow.up.left"));
+            check(driver.tapSymbol("mic.slash.fill"));
+            check(driver.wait(0.3));
             write(folder, "overlay-microphone-on");
-            driver.tapSymbol("mic.fill");
-            driver.wait(0.3);
+            check(driver.tapSymbol("mic.fill"));
+            check(driver.wait(0.3));
             write(folder, "overlay-microphone-off");
             NSDistributedNotificationCenter::defaultCenter()->shutdown();
         } catch (...) {

@@ -2,6 +2,5 @@
 
 namespace automation {
 class ScenarioDriver;
-class StepFailure;
-struct ScenarioResult;
+class StepContext;
 }  // namespace automation

@@ -1,75 +1,102 @@
 #pragma once
 
-// The simulated user: boots SpringBoard, posts the invocation, touches the
-// screen, types into alerts, waits on the virtual clock, stops recordings,
-// and checks what a user (or the file system) would see. Usable from C++
-// and from a line-based scenario file (see ScenarioFile.h).
+// The simulated user: a table of named steps. A scenario line's first word
+// picks a step handler; `expect WHAT ...` picks an expectation handler by
+// its second word. The driver registers the generic steps of the platform
+// (screen, boot, touches, taps, typing, waits, snapshots, the system log,
+// preferences, haptics, alerts, text on screen); a product registers its
+// own with registerStep and registerExpectation, without touching these.
+// Every step is also a C++ call, for tools that drive the screen directly.
 
+#include "platform/automation/Forward.h"
 #include "platform/foundation/CGGeometry.h"
+#include "platform/foundation/Result.h"
+#include "platform/uikit/HapticsLog.h"
 
 #include <functional>
-#include <memory>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
-
-class UIView;
-class UIWindow;
 
 namespace automation {
 
 class ScenarioDriver {
 public:
+    using Handler = std::function<foundation::Status(StepContext&)>;
     // The preference domain's typed writes and reads are the product's
     // business; the command that runs scenarios hands them in.
-    using PreferenceWriter = std::function<std::string(const std::string& key, const std::string& value)>;  // "" or an error
+    using PreferenceWriter = std::function<foundation::Status(const std::string& key, const std::string& value)>;
     using PreferenceReader = std::function<std::optional<std::string>(const std::string& key)>;
-    using Snapshotter = std::function<std::string(const std::string& path)>;  // "" or an error
+    using Snapshotter = std::function<foundation::Status(const std::string& path)>;
 
+    struct Entry {
+        std::string usage;
+        Handler handler;
+    };
+
+    // A driver with the generic steps registered.
     ScenarioDriver();
+
+    // `usage` is the line's form, e.g. "tap X Y" or "expect box X Y W H";
+    // a step short of arguments reports it. Refuses a name already taken, a
+    // name with spaces or '#', and an empty handler.
+    foundation::Status registerStep(const std::string& name, std::string usage, Handler handler);
+    foundation::Status registerExpectation(const std::string& name, std::string usage, Handler handler);
+    const std::map<std::string, Entry>& steps() const { return m_steps; }
+    const std::map<std::string, Entry>& expectations() const { return m_expectations; }
+
     void setPreferences(PreferenceWriter writer, PreferenceReader reader);
-    void setSnapshotter(Snapshotter snapshotter);
+    void setSnapshotter(Snapshotter snapshotter) { m_snapshot = std::move(snapshotter); }
     void setOutput(std::function<void(const std::string&)> output) { m_output = std::move(output); }
+    // Runs after every boot, so a product can take its own marks.
+    void addBootObserver(std::function<void()> observer) { m_bootObservers.push_back(std::move(observer)); }
 
-    // One step of the file format; throws StepFailure on a failed expect
-    // or a step that cannot be done.
-    void runStep(const std::string& line);
+    // One line of the file format (without its comment). A blank line does
+    // nothing; a failed expectation or a step that cannot be done comes
+    // back as the error.
+    foundation::Status runStep(const std::string& line);
 
-    // The same steps for C++ callers.
-    void screen(double width, double height, double scale);
-    void boot();
-    void invoke();
-    void touch(const std::string& phase, CGPoint point);
-    void drag(CGPoint from, CGPoint to, int steps);
-    void tap(CGPoint point);
-    void tapSymbol(const std::string& name);
-    void tapTitle(const std::string& title);
-    void type(const std::string& text);
-    void wait(double seconds);
-    void stopRecording(const std::string& how);
-    void waitForCrop(double timeout);
+    // The generic steps for C++ callers.
+    foundation::Status screen(double width, double height, double scale);
+    foundation::Status boot();
+    foundation::Status writePreference(const std::string& key, const std::string& value);
+    bool hasPreferences() const { return static_cast<bool>(m_readPreference); }
+    std::optional<std::string> readPreference(const std::string& key) const;
+    foundation::Status touch(const std::string& phase, CGPoint point);
+    foundation::Status drag(CGPoint from, CGPoint to, int steps);
+    foundation::Status tap(CGPoint point);
+    foundation::Status longPress(CGPoint point);
+    foundation::Status tapSymbol(const std::string& name);
+    foundation::Status tapTitle(const std::string& title);
+    foundation::Status longPressTitle(const std::string& title);
+    foundation::Status type(const std::string& text);
+    foundation::Status wait(double seconds);
+    foundation::Status snapshot(const std::string& path);
 
-    // What the user sees.
-    std::shared_ptr<UIView> findBox() const;
-    std::shared_ptr<UIWindow> overlayWindow() const;
-    std::shared_ptr<UIView> findSymbol(const std::string& name) const;
+    // How long long-press holds the finger down.
+    static constexpr double longPressDuration = 0.5;
+
+    // The system log since boot.
+    std::vector<std::string> logSinceBoot() const;
+    // Haptic impacts since the previous call (or boot); moves the mark.
+    std::vector<HapticImpact> takeImpacts();
+    void say(const std::string& line) const { m_output(line); }
 
 private:
-    void expect(const std::vector<std::string>& words);
-    void say(const std::string& line);
+    foundation::Status registerIn(std::map<std::string, Entry>& table, const char* kind, const std::string& name,
+        std::string usage, Handler handler);
+    foundation::Status expect(StepContext& context);
 
+    std::map<std::string, Entry> m_steps;
+    std::map<std::string, Entry> m_expectations;
     PreferenceWriter m_writePreference;
     PreferenceReader m_readPreference;
     Snapshotter m_snapshot;
     std::function<void(const std::string&)> m_output;
+    std::vector<std::function<void()>> m_bootObservers;
     std::size_t m_logMark = 0;
     std::size_t m_hapticMark = 0;
-    std::size_t m_cropNoticesSeen = 0;
-};
-
-class StepFailure : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
 };
 
 }  // namespace automation

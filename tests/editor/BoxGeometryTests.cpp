@@ -19,6 +19,22 @@ CGRect drag(CGRect frame, CGPoint from, CGPoint to, CGSize parent = screen)
     return frameAfterMove(region, start, now, frame, parent);
 }
 
+// The same drag as a finger makes it: STEPS moves along the straight line,
+// each measured in the box as it stood before that move.
+CGRect dragInSteps(CGRect frame, CGPoint from, CGPoint to, int steps, CGSize parent)
+{
+    TouchStart start { { from.x - frame.origin.x, from.y - frame.origin.y }, from, frame };
+    std::int32_t region = regionAt(start.inBox, frame.size);
+    CGRect current = frame;
+    for (int i = 1; i <= steps; ++i) {
+        double t = static_cast<double>(i) / steps;
+        CGPoint p { from.x + (to.x - from.x) * t, from.y + (to.y - from.y) * t };
+        TouchNow now { { p.x - current.origin.x, p.y - current.origin.y }, p };
+        current = frameAfterMove(region, start, now, current, parent);
+    }
+    return current;
+}
+
 void expectFrame(CGRect actual, double x, double y, double w, double h)
 {
     EXPECT_NEAR(actual.origin.x, x, 1e-3);
@@ -123,10 +139,88 @@ TEST(BoxMove, SinglePrecisionCoordinatesWithDoubleSizes)
     EXPECT_EQ(moved.size.width, 250.1) << "the size is passed on as a double";
 }
 
+// Drags on the overlay's box, as the user makes them on a 390 x 844 screen
+// (unless said otherwise), with the frame each one must give. The overlay's
+// default box is 250 x 250 at (70, 297).
+struct DragCase {
+    const char* what;
+    CGRect start;
+    CGPoint from;
+    CGPoint to;
+    int steps;
+    CGRect expected;
+    CGSize parent = screen;
+};
+
+constexpr CGRect centred { { 70, 297 }, { 250, 250 } };
+
+const DragCase dragCases[] = {
+    // Where a touch lands decides what it does; bands are 60 points wide and strict.
+    { "(30, 30) is the top-left corner", centred, { 100, 327 }, { 110, 337 }, 1, { { 80, 307 }, { 240, 240 } } },
+    { "(125, 30) is the top edge", centred, { 195, 327 }, { 195, 337 }, 1, { { 70, 307 }, { 250, 240 } } },
+    { "(60, 30) is on the band's limit, so it moves", centred, { 130, 327 }, { 140, 337 }, 1, { { 80, 307 }, { 250, 250 } } },
+    { "(190, 125) is exactly W - 60, so it moves", centred, { 260, 422 }, { 265, 422 }, 1, { { 75, 297 }, { 250, 250 } } },
+    { "(191, 125) is the right edge", centred, { 261, 422 }, { 271, 422 }, 1, { { 70, 297 }, { 260, 250 } } },
+    { "the left edge", centred, { 100, 422 }, { 90, 422 }, 1, { { 60, 297 }, { 260, 250 } } },
+    { "the bottom-left corner", centred, { 100, 517 }, { 90, 527 }, 1, { { 60, 297 }, { 260, 260 } } },
+    { "the bottom edge", centred, { 195, 517 }, { 195, 527 }, 1, { { 70, 297 }, { 250, 260 } } },
+    { "the bottom-right corner", centred, { 290, 517 }, { 300, 527 }, 1, { { 70, 297 }, { 260, 260 } } },
+    { "the top-right corner", centred, { 290, 327 }, { 300, 317 }, 1, { { 70, 287 }, { 260, 260 } } },
+    // No resize makes the box smaller than 150; the edge opposite the
+    // dragged one stays where it was at touch begin.
+    { "left edge 200 to the right", centred, { 100, 422 }, { 300, 422 }, 1, { { 170, 297 }, { 150, 250 } } },
+    { "right edge 200 to the left", centred, { 290, 422 }, { 90, 422 }, 1, { { 70, 297 }, { 150, 250 } } },
+    { "top edge 200 down", centred, { 195, 327 }, { 195, 527 }, 1, { { 70, 397 }, { 250, 150 } } },
+    { "bottom edge 200 up", centred, { 195, 517 }, { 195, 317 }, 1, { { 70, 297 }, { 250, 150 } } },
+    { "top-left corner inwards", centred, { 100, 327 }, { 300, 527 }, 1, { { 170, 397 }, { 150, 150 } } },
+    { "bottom-right corner inwards", centred, { 290, 517 }, { 90, 317 }, 1, { { 70, 297 }, { 150, 150 } } },
+    { "bottom-left corner inwards", centred, { 100, 517 }, { 300, 317 }, 1, { { 170, 297 }, { 150, 150 } } },
+    { "top-right corner inwards", centred, { 290, 327 }, { 90, 527 }, 1, { { 70, 397 }, { 150, 150 } } },
+    { "right edge 200 to the left in ten moves", { { 100, 200 }, { 300, 300 } }, { 370, 350 }, { 170, 350 }, 10,
+        { { 100, 200 }, { 150, 300 } } },
+    { "left edge 200 to the right in ten moves", { { 100, 200 }, { 300, 300 } }, { 130, 350 }, { 330, 350 }, 10,
+        { { 250, 200 }, { 150, 300 } }, { 430, 932 } },
+    // The box keeps inside the screen.
+    { "left edge past the left side", { { 50, 200 }, { 200, 300 } }, { 80, 350 }, { -50, 350 }, 1, { { 0, 200 }, { 250, 300 } } },
+    { "top edge past the top", { { 50, 200 }, { 200, 300 } }, { 150, 230 }, { 150, -50 }, 1, { { 50, 0 }, { 200, 500 } } },
+    { "right edge past the right side", { { 50, 200 }, { 200, 300 } }, { 220, 350 }, { 420, 350 }, 1, { { 50, 200 }, { 340, 300 } } },
+    { "widened to the screen's width", { { 0, 200 }, { 300, 300 } }, { 270, 350 }, { 400, 350 }, 1, { { 0, 200 }, { 390, 300 } } },
+    { "grown past the screen's height", { { 50, 0 }, { 200, 700 } }, { 150, 690 }, { 150, 900 }, 1, { { 50, 0 }, { 200, 844 } } },
+    // Moving stops flush with every side and keeps the size.
+    { "moved past the left side", centred, { 195, 422 }, { -300, 422 }, 10, { { 0, 297 }, { 250, 250 } } },
+    { "moved past the right side", { { 0, 297 }, { 250, 250 } }, { 125, 422 }, { 900, 422 }, 10, { { 140, 297 }, { 250, 250 } } },
+    { "moved past the top", { { 140, 297 }, { 250, 250 } }, { 265, 422 }, { 265, -500 }, 10, { { 140, 0 }, { 250, 250 } } },
+    { "moved past the bottom", { { 140, 0 }, { 250, 250 } }, { 265, 125 }, { 265, 2000 }, 10, { { 140, 594 }, { 250, 250 } } },
+    // A box built smaller than 150 keeps its size when moved and snaps to
+    // the minimum on its first resize.
+    { "(60, 60) of a 120 box is on both limits: it moves", { { 100, 200 }, { 120, 120 } }, { 160, 260 }, { 170, 270 }, 1,
+        { { 110, 210 }, { 120, 120 } } },
+    { "a 120 box's corner 5 points out snaps to 150", { { 110, 210 }, { 120, 120 } }, { 220, 320 }, { 225, 325 }, 1,
+        { { 80, 180 }, { 150, 150 } } },
+};
+
+TEST(BoxDrags, EachDragGivesItsFrame)
+{
+    for (const auto& c : dragCases) {
+        SCOPED_TRACE(c.what);
+        CGRect e = c.expected;
+        expectFrame(dragInSteps(c.start, c.from, c.to, c.steps, c.parent), e.origin.x, e.origin.y, e.size.width, e.size.height);
+    }
+}
+
+TEST(BoxDrags, OneStepIsTheSameAsTheSingleMoveHelper)
+{
+    CGRect frame = CGRectMake(70, 297, 250, 250);
+    CGRect a = dragInSteps(frame, { 100, 422 }, { 300, 422 }, 1, screen);
+    CGRect b = drag(frame, { 100, 422 }, { 300, 422 });
+    EXPECT_EQ(a, b);
+}
+
 TEST(BoxReadout, RoundsLikePrintf)
 {
     EXPECT_EQ(readout({ 250, 250 }), "W:250 H:250");
     EXPECT_EQ(readout({ 249.6, 150 }), "W:250 H:150");
+    EXPECT_EQ(readout({ 260, 250 }), "W:260 H:250");
 }
 
 TEST(CentringRule, OnlyTheDefaultsCentreTheBox)

@@ -1,0 +1,5 @@
+#pragma once
+
+namespace scenario {
+class RecordingSteps;
+}  // namespace scenario
