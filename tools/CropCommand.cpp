@@ -41,11 +41,15 @@ void addCropCommand(CLI::App& app, GlobalOptions&)
     auto* command = app.add_subcommand("crop", "Crop a movie file to a rectangle given in screen points, with the engine's arithmetic and export");
     static std::string input, output, screenText = "390x844", rectText;
     static bool keep = false;
+    static bool deleteInput = false;
     command->add_option("IN", input, "The full-screen movie")->required()->check(CLI::ExistingFile);
     command->add_option("OUT", output, "Where to write the cropped movie (a QuickTime movie, whatever the extension)")->required();
     command->add_option("--screen", screenText, "The screen in points, WxH")->capture_default_str();
     command->add_option("--rect", rectText, "The crop rectangle in points, X,Y,W,H")->required();
-    command->add_flag("--keep", keep, "Keep IN afterwards; without it IN is deleted once OUT is written, as the engine deletes the uncropped recording");
+    auto* deleteFlag = command->add_flag("--delete-input", deleteInput,
+        "Delete IN once OUT is written, as the engine deletes the uncropped recording (IN is kept otherwise)");
+    // Scripts written when the input went by default still pass --keep.
+    command->add_flag("--keep", keep, "Keep IN (the default; accepted for older scripts)")->excludes(deleteFlag);
     command->callback([] {
         auto screen = numbers(screenText, 'x', 2, "--screen");
         auto rect = numbers(rectText, ',', 4, "--rect");
@@ -84,10 +88,10 @@ void addCropCommand(CLI::App& app, GlobalOptions&)
         if (out)
             std::cout << "wrote " << output << ": " << out.value().width << " x " << out.value().height << ", "
                       << out.value().durationSeconds << " s\n";
-        if (!keep) {
+        if (deleteInput) {
             std::error_code ec;
             std::filesystem::remove(input, ec);
-            std::cout << (ec ? "could not delete " + input + ": " + ec.message() : "deleted the original " + input + " (pass --keep to keep it)") << '\n';
+            std::cout << (ec ? "could not delete " + input + ": " + ec.message() : "deleted the original " + input) << '\n';
         }
     });
 }

@@ -13,8 +13,6 @@
 namespace tools {
 
 namespace {
-volatile std::sig_atomic_t interrupted = 0;
-
 void showWindow(double zoom)
 {
     std::string error;
@@ -55,6 +53,11 @@ void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
     command->add_option("--script", script, "Play a scenario file as a simulated user (on the virtual clock), then exit")
         ->check(CLI::ExistingFile);
     command->callback([&options] {
+        // Ctrl-C or a TERM at any moment from here on, installing included, ends
+        // the run cleanly: the handlers are in place before anything is written.
+        bool stopsOnSignals = script.empty() && !window;
+        if (stopsOnSignals)
+            RunLoop::stopOnSignals({ SIGINT, SIGTERM });
         prepareDevice(options);
         ensureInstalled();
         if (!script.empty()) {
@@ -69,12 +72,10 @@ void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
             NSDistributedNotificationCenter::defaultCenter()->shutdown();
             return;
         }
-        std::signal(SIGINT, [](int) { interrupted = 1; RunLoop::main().stop(); });
-        std::signal(SIGTERM, [](int) { interrupted = 1; RunLoop::main().stop(); });
         if (seconds >= 0) {
             RunLoop::main().runFor(seconds);
         } else {
-            while (!interrupted)
+            while (!RunLoop::stopRequestedBySignal())
                 RunLoop::main().runFor(3600);
         }
         NSDistributedNotificationCenter::defaultCenter()->shutdown();

@@ -160,6 +160,12 @@ void SystemLog::write(const std::string& message)
     }
 }
 
+void SystemLog::clear()
+{
+    std::lock_guard lock(m_mutex);
+    m_lines.clear();
+}
+
 std::vector<std::string> SystemLog::lines(std::size_t from) const
 {
     std::lock_guard lock(m_mutex);

@@ -3,6 +3,17 @@
 #include "platform/foundation/Dispatch.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+std::atomic<bool> RunLoop::s_signalledStop { false };
+
+namespace {
+// The write end of the waker's pipe; -1 until stopOnSignals() made it.
+std::atomic<int> signalPipeWriter { -1 };
+}  // namespace
 
 RunLoop& RunLoop::main()
 {
@@ -74,9 +85,61 @@ void RunLoop::stop()
     m_wake.notify_all();
 }
 
+void RunLoop::requestStopFromSignal() noexcept
+{
+    int savedErrno = errno;
+    s_signalledStop.store(true, std::memory_order_release);
+    int fd = signalPipeWriter.load(std::memory_order_acquire);
+    if (fd >= 0) {
+        char byte = 1;
+        // A full pipe already holds a wake-up; nothing is lost by dropping this one.
+        [[maybe_unused]] auto written = ::write(fd, &byte, 1);
+    }
+    errno = savedErrno;
+}
+
+void RunLoop::startSignalWaker()
+{
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        return;
+    ::fcntl(fds[1], F_SETFL, O_NONBLOCK);
+    std::thread([reader = fds[0]] {
+        char buffer[64];
+        for (;;) {
+            auto got = ::read(reader, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                return;
+            RunLoop& loop = RunLoop::main();
+            // Taking the mutex orders the wake-up after a waiter's check of the flag.
+            {
+                std::lock_guard lock(loop.m_mutex);
+            }
+            loop.m_wake.notify_all();
+        }
+    }).detach();
+    signalPipeWriter.store(fds[1], std::memory_order_release);
+}
+
+void RunLoop::stopOnSignals(std::initializer_list<int> signals)
+{
+    static std::once_flag once;
+    std::call_once(once, startSignalWaker);
+    struct sigaction action { };
+    action.sa_handler = [](int) { RunLoop::requestStopFromSignal(); };
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : signals)
+        ::sigaction(signal, &action, nullptr);
+}
+
 RunLoop::Step RunLoop::step(double deadline, bool advanceTime)
 {
     std::unique_lock lock(m_mutex);
+    if (stopRequestedBySignal())
+        return Step::Finished;
     if (m_stopped) {
         m_stopped = false;
         return Step::Finished;
@@ -103,7 +166,7 @@ RunLoop::Step RunLoop::step(double deadline, bool advanceTime)
     }
     if (isVirtual) {
         if (m_inFlight > 0) {
-            m_wake.wait(lock, [&] { return !m_tasks.empty() || m_inFlight == 0 || m_stopped; });
+            m_wake.wait(lock, [&] { return !m_tasks.empty() || m_inFlight == 0 || shouldStop(); });
             return Step::Waited;
         }
         if (!advanceTime)
@@ -118,7 +181,7 @@ RunLoop::Step RunLoop::step(double deadline, bool advanceTime)
         return Step::Finished;
     double next = m_timers.empty() ? deadline : std::min(deadline, m_timers.begin()->first.first);
     auto wait = std::chrono::duration<double>(std::max(0.0, next - now));
-    m_wake.wait_for(lock, wait, [&] { return !m_tasks.empty() || m_stopped; });
+    m_wake.wait_for(lock, wait, [&] { return !m_tasks.empty() || shouldStop(); });
     return Step::Waited;
 }
 

@@ -11,10 +11,12 @@
 
 #include "platform/foundation/Clock.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -54,12 +56,28 @@ public:
     void drain();
     void stop();
 
+    // Stopping from a signal handler: the handler may not take the loop's
+    // mutex (the interrupted thread may hold it), so it only sets a flag and
+    // writes a byte to a pipe; a waker thread then rouses the loop. The
+    // request stays in force: every run finishes at once until it is cleared.
+    // Installs handlers for `signals` that request a stop.
+    static void stopOnSignals(std::initializer_list<int> signals);
+    // Async-signal-safe.
+    static void requestStopFromSignal() noexcept;
+    static bool stopRequestedBySignal() noexcept { return s_signalledStop.load(std::memory_order_acquire); }
+    static void clearSignalledStop() noexcept { s_signalledStop.store(false, std::memory_order_release); }
+
 private:
     RunLoop();
     enum class Step { RanTask,
         Waited,
         Finished };
     Step step(double deadline, bool advanceTime);
+    bool shouldStop() const { return m_stopped || stopRequestedBySignal(); }
+    static void startSignalWaker();
+
+    static std::atomic<bool> s_signalledStop;
+    static_assert(std::atomic<bool>::is_always_lock_free, "a signal handler may only touch lock-free atomics");
 
     struct Timer {
         Task task;

@@ -18,6 +18,9 @@ public:
     // This process's lines, from index `from` on.
     std::vector<std::string> lines(std::size_t from = 0) const;
     std::size_t lineCount() const;
+    // Forgets this process's lines (the file keeps them), for a test that
+    // starts afresh.
+    void clear();
 
 private:
     mutable std::mutex m_mutex;

@@ -4,11 +4,12 @@
 #include <string>
 
 #include "platform/av/AtomicOutputFile.h"
-#include "tests/av/TestSupport.h"
+#include "tests/support/Files.h"
+#include "tests/support/TempDir.h"
 
 using av::AtomicOutputFile;
 using av::ErrorCode;
-using avtest::TempDir;
+using testsupport::TempDir;
 
 namespace {
 
@@ -26,22 +27,22 @@ TEST(AtomicOutputFile, NothingAtDestinationUntilCommit)
     auto file = AtomicOutputFile::create(dest);
     ASSERT_TRUE(file) << file.error().message;
     writeAll(file.value().fd(), "hello");
-    EXPECT_FALSE(avtest::fileExists(dest));
+    EXPECT_FALSE(testsupport::fileExists(dest));
     ASSERT_TRUE(file.value().commit());
-    EXPECT_EQ(avtest::readFile(dest), "hello");
+    EXPECT_EQ(testsupport::readFile(dest), "hello");
     EXPECT_EQ(dir.entries().size(), 1u);
 }
 
 TEST(AtomicOutputFile, DroppedWithoutCommitLeavesNoTrace)
 {
     TempDir dir;
-    avtest::writeFile(dir.file("out.mov"), "previous");
+    testsupport::writeFile(dir.file("out.mov"), "previous");
     {
         auto file = AtomicOutputFile::create(dir.file("out.mov"));
         ASSERT_TRUE(file);
         writeAll(file.value().fd(), "partial");
     }
-    EXPECT_EQ(avtest::readFile(dir.file("out.mov")), "previous");
+    EXPECT_EQ(testsupport::readFile(dir.file("out.mov")), "previous");
     EXPECT_EQ(dir.entries().size(), 1u);
 }
 
@@ -49,15 +50,15 @@ TEST(AtomicOutputFile, CommitReplacesSymlinkInsteadOfFollowingIt)
 {
     TempDir dir, elsewhere;
     const std::string victim = elsewhere.file("precious.txt");
-    avtest::writeFile(victim, "keep me");
+    testsupport::writeFile(victim, "keep me");
     ASSERT_EQ(::symlink(victim.c_str(), dir.file("out.mov").c_str()), 0);
     auto file = AtomicOutputFile::create(dir.file("out.mov"));
     ASSERT_TRUE(file);
     writeAll(file.value().fd(), "movie");
     ASSERT_TRUE(file.value().commit());
-    EXPECT_EQ(avtest::readFile(victim), "keep me");
-    EXPECT_TRUE(avtest::isRegularFile(dir.file("out.mov")));
-    EXPECT_EQ(avtest::readFile(dir.file("out.mov")), "movie");
+    EXPECT_EQ(testsupport::readFile(victim), "keep me");
+    EXPECT_TRUE(testsupport::isRegularFile(dir.file("out.mov")));
+    EXPECT_EQ(testsupport::readFile(dir.file("out.mov")), "movie");
 }
 
 TEST(AtomicOutputFile, MissingDirectoryIsDescribed)
@@ -97,6 +98,6 @@ TEST(AtomicOutputFile, MoveKeepsOwnership)
     AtomicOutputFile moved = std::move(file).value();
     writeAll(moved.fd(), "x");
     ASSERT_TRUE(moved.commit());
-    EXPECT_TRUE(avtest::isRegularFile(dir.file("a.mov")));
+    EXPECT_TRUE(testsupport::isRegularFile(dir.file("a.mov")));
     EXPECT_FALSE(moved.commit());  // a second commit is refused, not a crash
 }

@@ -9,13 +9,17 @@
 
 #include "platform/av/CompositionExporter.h"
 #include "platform/av/MovieWriter.h"
-#include "tests/av/TestSupport.h"
+#include "tests/support/FileSizeLimit.h"
+#include "tests/support/Files.h"
+#include "tests/support/Media.h"
+#include "tests/support/Program.h"
+#include "tests/support/TempDir.h"
 
 using av::AffineTransform;
 using av::CompositionExporter;
 using av::ErrorCode;
 using av::ExportRequest;
-using avtest::TempDir;
+using testsupport::TempDir;
 
 namespace {
 
@@ -34,16 +38,16 @@ ExportRequest request(const std::string& in, const std::string& out, int w, int 
 // Output must equal the expected picture placed at (ox, oy), and do so
 // better than with any one- or two-pixel shift: that pins the mapping to
 // the exact pixel despite lossy coding.
-void expectPlacedAt(const avtest::RgbImage& out, const avtest::RgbImage& expected, int ox, int oy)
+void expectPlacedAt(const testsupport::RgbImage& out, const testsupport::RgbImage& expected, int ox, int oy)
 {
     ASSERT_FALSE(out.pixels.empty());
-    const double exact = avtest::meanDifference(out, expected, ox, oy);
+    const double exact = testsupport::meanDifference(out, expected, ox, oy);
     EXPECT_LT(exact, 3.0);
     for (int dy = -2; dy <= 2; ++dy)
         for (int dx = -2; dx <= 2; ++dx) {
             if (dx == 0 && dy == 0)
                 continue;
-            EXPECT_GT(avtest::meanDifference(out, expected, ox + dx, oy + dy), exact + 0.5)
+            EXPECT_GT(testsupport::meanDifference(out, expected, ox + dx, oy + dy), exact + 0.5)
                 << "shift " << dx << "," << dy;
         }
 }
@@ -54,7 +58,7 @@ void expectNoFilesIn(const TempDir& dir)
     EXPECT_TRUE(entries.empty()) << "left behind: " << (entries.empty() ? "" : entries.front());
 }
 
-double luma(const avtest::RgbImage& img)
+double luma(const testsupport::RgbImage& img)
 {
     return img.at(img.width / 2, img.height / 2)[1];
 }
@@ -63,23 +67,23 @@ double luma(const avtest::RgbImage& img)
 
 TEST(CompositionExporter, CropOfPhoneScreenShowsSourceFromOffset)
 {
-    const std::string source = avtest::patternMovie(1170, 2532, false);
+    const std::string source = testsupport::patternMovie(1170, 2532, false);
     TempDir dir;
     const std::string out = dir.file("crop.mov");
     const av::Status st = CompositionExporter::run(request(source, out, 736, 736, AffineTransform::translation(-60, -300)));
     ASSERT_TRUE(st) << st.error().message;
-    EXPECT_EQ(avtest::probe(out, "stream=codec_name,width,height,pix_fmt"), "h264\n736\n736\nyuv420p");
-    expectPlacedAt(avtest::decodeFrame(out), avtest::decodeFrame(source), 60, 300);
+    EXPECT_EQ(testsupport::probe(out, "stream=codec_name,width,height,pix_fmt"), "h264\n736\n736\nyuv420p");
+    expectPlacedAt(testsupport::decodeFrame(out), testsupport::decodeFrame(source), 60, 300);
 }
 
 TEST(CompositionExporter, FullPortraitFrameShrinksToFitPreset)
 {
-    const std::string source = avtest::patternMovie(1170, 2532, false);
+    const std::string source = testsupport::patternMovie(1170, 2532, false);
     TempDir dir;
     const std::string out = dir.file("full.mov");
     const av::Status st = CompositionExporter::run(request(source, out, 1168, 2528));
     ASSERT_TRUE(st) << st.error().message;
-    const auto img = avtest::decodeFrame(out);
+    const auto img = testsupport::decodeFrame(out);
     ASSERT_FALSE(img.pixels.empty());
     EXPECT_EQ(img.height, 1920);
     EXPECT_EQ(img.width % 2, 0);
@@ -90,7 +94,7 @@ TEST(CompositionExporter, FullPortraitFrameShrinksToFitPreset)
         for (int bx = 1; bx < 28; bx += 5) {
             const int srcX = bx * 40 + 20, srcY = by * 40 + 20;
             uint8_t expected[3];
-            avtest::patternColour(srcX, srcY, expected);
+            testsupport::patternColour(srcX, srcY, expected);
             const uint8_t* got = img.at(static_cast<int>(srcX / sx), static_cast<int>(srcY / sy));
             for (int c = 0; c < 3; ++c)
                 EXPECT_NEAR(got[c], expected[c], 12) << bx << "," << by << " ch " << c;
@@ -99,44 +103,44 @@ TEST(CompositionExporter, FullPortraitFrameShrinksToFitPreset)
 
 TEST(CompositionExporter, QuarterTurnRotatesPicture)
 {
-    const std::string source = avtest::patternMovie(320, 240, false);
+    const std::string source = testsupport::patternMovie(320, 240, false);
     TempDir dir;
     const std::string out = dir.file("rot.mov");
     ASSERT_TRUE(CompositionExporter::run(request(source, out, 240, 320, AffineTransform { 0, 1, -1, 0, 240, 0 })));
-    const auto src = avtest::decodeFrame(source);
-    avtest::RgbImage expected { 240, 320, std::vector<uint8_t>(240 * 320 * 3) };
+    const auto src = testsupport::decodeFrame(source);
+    testsupport::RgbImage expected { 240, 320, std::vector<uint8_t>(240 * 320 * 3) };
     for (int y = 0; y < 240; ++y)
         for (int x = 0; x < 320; ++x)
             std::copy_n(src.at(x, y), 3, &expected.pixels[(static_cast<size_t>(x) * 240 + (239 - y)) * 3]);
-    expectPlacedAt(avtest::decodeFrame(out), expected, 0, 0);
+    expectPlacedAt(testsupport::decodeFrame(out), expected, 0, 0);
 }
 
 TEST(CompositionExporter, OutsideTheSourceIsBlack)
 {
-    const std::string source = avtest::patternMovie(320, 240, false);
+    const std::string source = testsupport::patternMovie(320, 240, false);
     TempDir dir;
     const std::string out = dir.file("moved.mov");
     ASSERT_TRUE(CompositionExporter::run(request(source, out, 320, 240, AffineTransform::translation(160, 0))));
-    const auto img = avtest::decodeFrame(out);
+    const auto img = testsupport::decodeFrame(out);
     ASSERT_FALSE(img.pixels.empty());
     for (int y = 10; y < 230; y += 20)
         for (int x = 4; x < 150; x += 20)
             for (int c = 0; c < 3; ++c)
                 EXPECT_LE(img.at(x, y)[c], 4);
-    expectPlacedAt(img, avtest::decodeFrame(source), -160, 0);
+    expectPlacedAt(img, testsupport::decodeFrame(source), -160, 0);
 }
 
 TEST(CompositionExporter, MakesConstantFrameRateByRepeatingFrames)
 {
-    const std::string source = avtest::countingMovie();
+    const std::string source = testsupport::countingMovie();
     TempDir dir;
     const std::string out = dir.file("cfr60.mov");
     auto r = request(source, out, 64, 64);
     r.frameDuration = av::Rational { 1, 60 };
     ASSERT_TRUE(CompositionExporter::run(r));
-    EXPECT_EQ(avtest::probe(out, "stream=r_frame_rate"), "60/1");
-    const auto src = avtest::decodeAllFrames(source);
-    const auto frames = avtest::decodeAllFrames(out);
+    EXPECT_EQ(testsupport::probe(out, "stream=r_frame_rate"), "60/1");
+    const auto src = testsupport::decodeAllFrames(source);
+    const auto frames = testsupport::decodeAllFrames(out);
     ASSERT_EQ(src.size(), 30u);
     ASSERT_EQ(frames.size(), 60u);
     for (size_t i = 0; i < frames.size(); ++i)
@@ -145,40 +149,40 @@ TEST(CompositionExporter, MakesConstantFrameRateByRepeatingFrames)
 
 TEST(CompositionExporter, MakesConstantFrameRateByDroppingFrames)
 {
-    const std::string source = avtest::countingMovie();
+    const std::string source = testsupport::countingMovie();
     TempDir dir;
     const std::string out = dir.file("cfr10.mov");
     auto r = request(source, out, 64, 64);
     r.frameDuration = av::Rational { 1, 10 };
     ASSERT_TRUE(CompositionExporter::run(r));
-    const auto src = avtest::decodeAllFrames(source);
-    const auto frames = avtest::decodeAllFrames(out);
+    const auto src = testsupport::decodeAllFrames(source);
+    const auto frames = testsupport::decodeAllFrames(out);
     ASSERT_EQ(frames.size(), 10u);
     for (size_t i = 0; i < frames.size(); ++i)
         EXPECT_NEAR(luma(frames[i]), luma(src[i * 3]), 2.0) << i;
-    EXPECT_NEAR(avtest::probeDuration(out, "v:0"), 1.0, 0.001);
+    EXPECT_NEAR(testsupport::probeDuration(out, "v:0"), 1.0, 0.001);
 }
 
 TEST(CompositionExporter, TimeRangeCutsBothTracks)
 {
-    const std::string source = avtest::countingMovie();
+    const std::string source = testsupport::countingMovie();
     TempDir dir;
     const std::string out = dir.file("cut.mov");
     auto r = request(source, out, 64, 64);
     r.timeRange = av::TimeRange { 0.5, 0.3 };
     ASSERT_TRUE(CompositionExporter::run(r));
-    const auto src = avtest::decodeAllFrames(source);
-    const auto frames = avtest::decodeAllFrames(out);
+    const auto src = testsupport::decodeAllFrames(source);
+    const auto frames = testsupport::decodeAllFrames(out);
     ASSERT_EQ(frames.size(), 9u);
     for (size_t i = 0; i < frames.size(); ++i)
         EXPECT_NEAR(luma(frames[i]), luma(src[15 + i]), 2.0) << i;
-    EXPECT_NEAR(avtest::probeDuration(out, "a:0"), 0.3, 0.03);
+    EXPECT_NEAR(testsupport::probeDuration(out, "a:0"), 0.3, 0.03);
 }
 
 TEST(CompositionExporter, TimeRangePastTheEndFailsWithoutFile)
 {
     TempDir dir;
-    auto r = request(avtest::countingMovie(), dir.file("x.mov"), 64, 64);
+    auto r = request(testsupport::countingMovie(), dir.file("x.mov"), 64, 64);
     r.timeRange = av::TimeRange { 5.0, 1.0 };
     const av::Status st = CompositionExporter::run(r);
     ASSERT_FALSE(st);
@@ -190,7 +194,7 @@ TEST(CompositionExporter, ZeroRenderSizeFailsWithoutFile)
 {
     TempDir dir;
     for (auto [w, h] : { std::pair { 0, 736 }, { 736, 0 }, { -16, 16 } }) {
-        const av::Status st = CompositionExporter::run(request(avtest::countingMovie(), dir.file("z.mov"), w, h));
+        const av::Status st = CompositionExporter::run(request(testsupport::countingMovie(), dir.file("z.mov"), w, h));
         ASSERT_FALSE(st);
         EXPECT_EQ(st.error().code, ErrorCode::InvalidArgument);
         EXPECT_NE(st.error().message.find("render size"), std::string::npos) << st.error().message;
@@ -201,7 +205,7 @@ TEST(CompositionExporter, ZeroRenderSizeFailsWithoutFile)
 TEST(CompositionExporter, UnusableArgumentsAreRefused)
 {
     TempDir dir;
-    const std::string in = avtest::countingMovie();
+    const std::string in = testsupport::countingMovie();
     auto singular = request(in, dir.file("s.mov"), 64, 64, AffineTransform { 0, 0, 0, 0, 0, 0 });
     EXPECT_EQ(CompositionExporter::run(singular).error().code, ErrorCode::InvalidArgument);
     auto badRate = request(in, dir.file("s.mov"), 64, 64);
@@ -217,20 +221,20 @@ TEST(CompositionExporter, OddRenderSizeIsMadeEven)
 {
     TempDir dir;
     const std::string out = dir.file("odd.mov");
-    ASSERT_TRUE(CompositionExporter::run(request(avtest::patternMovie(320, 240, false), out, 101, 75)));
-    EXPECT_EQ(avtest::probe(out, "stream=width,height"), "100\n74");
+    ASSERT_TRUE(CompositionExporter::run(request(testsupport::patternMovie(320, 240, false), out, 101, 75)));
+    EXPECT_EQ(testsupport::probe(out, "stream=width,height"), "100\n74");
 }
 
 TEST(CompositionExporter, UnreadableInputIsDescribed)
 {
     TempDir dir;
     const std::string junk = dir.file("junk.mov");
-    avtest::writeFile(junk, std::string(10000, '\x17'));
+    testsupport::writeFile(junk, std::string(10000, '\x17'));
     const av::Status st = CompositionExporter::run(request(junk, dir.file("out.mov"), 64, 64));
     ASSERT_FALSE(st);
     EXPECT_EQ(st.error().code, ErrorCode::UnreadableInput);
     EXPECT_EQ(st.error().message.rfind("not a movie: " + junk + ": ", 0), 0u) << st.error().message;
-    EXPECT_FALSE(avtest::fileExists(dir.file("out.mov")));
+    EXPECT_FALSE(testsupport::fileExists(dir.file("out.mov")));
 
     const av::Status missing = CompositionExporter::run(request(dir.file("nope.mov"), dir.file("out.mov"), 64, 64));
     ASSERT_FALSE(missing);
@@ -242,50 +246,47 @@ TEST(CompositionExporter, AudioOnlyInputHasNoVideoTrack)
 {
     TempDir dir;
     const std::string in = dir.file("tone.m4a");
-    ASSERT_EQ(avtest::run("ffmpeg -v error -y -f lavfi -i sine=duration=0.5 -c:a aac " + avtest::shellQuote(in))
-                  .exitCode,
-        0);
+    ASSERT_EQ(testsupport::runProgram({ "ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "sine=duration=0.5", "-c:a", "aac", in }).exitCode, 0);
     const av::Status st = CompositionExporter::run(request(in, dir.file("out.mov"), 64, 64));
     ASSERT_FALSE(st);
     EXPECT_EQ(st.error().code, ErrorCode::NoVideoTrack);
     EXPECT_EQ(st.error().message, "no video track in " + in);
-    EXPECT_FALSE(avtest::fileExists(dir.file("out.mov")));
+    EXPECT_FALSE(testsupport::fileExists(dir.file("out.mov")));
 }
 
 TEST(CompositionExporter, WritesQuickTimeEvenWhenNamedMp4)
 {
     TempDir dir;
     const std::string out = dir.file("export.mp4");
-    ASSERT_TRUE(CompositionExporter::run(request(avtest::countingMovie(), out, 64, 64)));
-    EXPECT_EQ(avtest::majorBrand(out), "qt  ");
-    EXPECT_EQ(avtest::probe(out, "stream=codec_name"), "h264");
+    ASSERT_TRUE(CompositionExporter::run(request(testsupport::countingMovie(), out, 64, 64)));
+    EXPECT_EQ(testsupport::majorBrand(out), "qt  ");
+    EXPECT_EQ(testsupport::probe(out, "stream=codec_name"), "h264");
 }
 
 TEST(CompositionExporter, KeepsAacAudioAsIs)
 {
     TempDir dir;
     const std::string out = dir.file("a.mov");
-    ASSERT_TRUE(CompositionExporter::run(request(avtest::countingMovie(), out, 64, 64)));
-    EXPECT_EQ(avtest::probe(out, "stream=codec_name,sample_rate", "a:0"), "aac\n44100");
-    EXPECT_NEAR(avtest::probeDuration(out, "a:0"), 1.0, 0.05);
+    ASSERT_TRUE(CompositionExporter::run(request(testsupport::countingMovie(), out, 64, 64)));
+    EXPECT_EQ(testsupport::probe(out, "stream=codec_name,sample_rate", "a:0"), "aac\n44100");
+    EXPECT_NEAR(testsupport::probeDuration(out, "a:0"), 1.0, 0.05);
 }
 
 TEST(CompositionExporter, ReencodesAudioQuickTimeCannotCarry)
 {
     TempDir dir;
     const std::string in = dir.file("flac.mkv");
-    ASSERT_EQ(avtest::run("ffmpeg -v error -y -f lavfi -i testsrc=size=64x64:rate=30:duration=1 -f lavfi -i "
-                          "sine=frequency=440:sample_rate=48000:duration=1 -c:v libx264 -preset ultrafast "
-                          "-c:a flac "
-                  + avtest::shellQuote(in))
+    ASSERT_EQ(testsupport::runProgram({ "ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=size=64x64:rate=30:duration=1", "-f",
+                                          "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=1", "-c:v", "libx264", "-preset", "ultrafast", "-c:a",
+                                          "flac", in })
                   .exitCode,
         0);
     const std::string out = dir.file("b.mov");
     const av::Status st = CompositionExporter::run(request(in, out, 64, 64));
     ASSERT_TRUE(st) << st.error().message;
-    EXPECT_EQ(avtest::probe(out, "stream=codec_name,sample_rate", "a:0"), "aac\n48000");
-    EXPECT_NEAR(avtest::probeDuration(out, "a:0"), 1.0, 0.05);
-    const auto samples = avtest::decodeAudioMono(out, 48000);
+    EXPECT_EQ(testsupport::probe(out, "stream=codec_name,sample_rate", "a:0"), "aac\n48000");
+    EXPECT_NEAR(testsupport::probeDuration(out, "a:0"), 1.0, 0.05);
+    const auto samples = testsupport::decodeAudioMono(out, 48000);
     ASSERT_GE(samples.size(), 40000u);
     int crossings = 0;
     for (size_t i = 12000; i < 36000; ++i)
@@ -298,7 +299,7 @@ TEST(CompositionExporter, CancelFailsWithoutFile)
 {
     TempDir dir;
     std::atomic<bool> cancel { false };
-    auto r = request(avtest::countingMovie(), dir.file("c.mov"), 64, 64);
+    auto r = request(testsupport::countingMovie(), dir.file("c.mov"), 64, 64);
     r.cancel = &cancel;
     int calls = 0;
     r.progress = [&](double) {
@@ -316,7 +317,7 @@ TEST(CompositionExporter, CancelledBeforeStartDoesNothing)
 {
     TempDir dir;
     std::atomic<bool> cancel { true };
-    auto r = request(avtest::countingMovie(), dir.file("c.mov"), 64, 64);
+    auto r = request(testsupport::countingMovie(), dir.file("c.mov"), 64, 64);
     r.cancel = &cancel;
     EXPECT_EQ(CompositionExporter::run(r).error().code, ErrorCode::Cancelled);
     expectNoFilesIn(dir);
@@ -326,25 +327,25 @@ TEST(CompositionExporter, SymlinkAtOutputIsReplacedNotFollowed)
 {
     TempDir dir, elsewhere;
     const std::string victim = elsewhere.file("victim.mov");
-    avtest::writeFile(victim, "do not overwrite");
+    testsupport::writeFile(victim, "do not overwrite");
     const std::string out = dir.file("out.mov");
     ASSERT_EQ(::symlink(victim.c_str(), out.c_str()), 0);
-    ASSERT_TRUE(CompositionExporter::run(request(avtest::countingMovie(), out, 64, 64)));
-    EXPECT_EQ(avtest::readFile(victim), "do not overwrite");
-    EXPECT_TRUE(avtest::isRegularFile(out));
-    EXPECT_EQ(avtest::majorBrand(out), "qt  ");
+    ASSERT_TRUE(CompositionExporter::run(request(testsupport::countingMovie(), out, 64, 64)));
+    EXPECT_EQ(testsupport::readFile(victim), "do not overwrite");
+    EXPECT_TRUE(testsupport::isRegularFile(out));
+    EXPECT_EQ(testsupport::majorBrand(out), "qt  ");
 }
 
 TEST(CompositionExporter, ProgressRisesToOne)
 {
     TempDir dir;
-    auto r = request(avtest::countingMovie(), dir.file("p.mov"), 64, 64);
+    auto r = request(testsupport::countingMovie(), dir.file("p.mov"), 64, 64);
     std::vector<double> seen;
     r.progress = [&](double v) {
         seen.push_back(v);
         // 1.0 promises the file is there.
         if (v == 1.0) {
-            EXPECT_TRUE(avtest::isRegularFile(dir.file("p.mov")));
+            EXPECT_TRUE(testsupport::isRegularFile(dir.file("p.mov")));
         }
     };
     ASSERT_TRUE(CompositionExporter::run(r));
@@ -358,11 +359,11 @@ TEST(CompositionExporter, ProgressRisesToOne)
 
 TEST(CompositionExporter, FullDiskFailsWithoutFile)
 {
-    const std::string in = avtest::countingMovie();
+    const std::string in = testsupport::countingMovie();
     TempDir dir;
     av::Status st;
     {
-        avtest::FileSizeLimit limit(1024);
+        testsupport::FileSizeLimit limit(1024);
         st = CompositionExporter::run(request(in, dir.file("full.mov"), 64, 64));
     }
     ASSERT_FALSE(st);
@@ -375,19 +376,19 @@ TEST(CompositionExporter, ExistingOutputSurvivesFailedExport)
 {
     TempDir dir;
     const std::string out = dir.file("keep.mov");
-    avtest::writeFile(out, "earlier export");
+    testsupport::writeFile(out, "earlier export");
     std::atomic<bool> cancel { false };
-    auto r = request(avtest::countingMovie(), out, 64, 64);
+    auto r = request(testsupport::countingMovie(), out, 64, 64);
     r.cancel = &cancel;
     r.progress = [&](double) { cancel = true; };
     ASSERT_FALSE(CompositionExporter::run(r));
-    EXPECT_EQ(avtest::readFile(out), "earlier export");
+    EXPECT_EQ(testsupport::readFile(out), "earlier export");
     EXPECT_EQ(dir.entries().size(), 1u);
 }
 
 TEST(CompositionExporter, MissingOutputDirectoryIsDescribed)
 {
-    const av::Status st = CompositionExporter::run(request(avtest::countingMovie(), "/nonexistent/dir/out.mov", 64, 64));
+    const av::Status st = CompositionExporter::run(request(testsupport::countingMovie(), "/nonexistent/dir/out.mov", 64, 64));
     ASSERT_FALSE(st);
     EXPECT_EQ(st.error().code, ErrorCode::WriteFailed);
     EXPECT_NE(st.error().message.find("/nonexistent/dir/out.mov"), std::string::npos);

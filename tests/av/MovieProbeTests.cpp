@@ -1,14 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <cstring>
 #include <string>
 
 #include "platform/av/MovieProbe.h"
 #include "platform/av/MovieWriter.h"
-#include "tests/av/TestSupport.h"
+#include "tests/support/Files.h"
+#include "tests/support/Media.h"
+#include "tests/support/Program.h"
+#include "tests/support/TempDir.h"
 
 using av::ErrorCode;
-using avtest::TempDir;
+using testsupport::TempDir;
 
 namespace {
 
@@ -16,7 +21,7 @@ namespace {
 // the way a phone camera writes it.
 bool patchTrackMatrix(const std::string& path, const double m[6])
 {
-    std::string bytes = avtest::readFile(path);
+    std::string bytes = testsupport::readFile(path);
     const auto pos = bytes.find("tkhd");
     if (pos == std::string::npos || bytes[pos + 4] != 0)
         return false;  // version 0 only
@@ -29,7 +34,7 @@ bool patchTrackMatrix(const std::string& path, const double m[6])
         for (int b = 0; b < 4; ++b)
             bytes[matrix + i * 4 + b] = static_cast<char>((v >> (24 - 8 * b)) & 0xff);
     }
-    avtest::writeFile(path, bytes);
+    testsupport::writeFile(path, bytes);
     return true;
 }
 
@@ -37,7 +42,7 @@ bool patchTrackMatrix(const std::string& path, const double m[6])
 
 TEST(MovieProbe, ReportsSizeDurationRateAndAudio)
 {
-    const auto info = av::probeMovie(avtest::patternMovie(320, 240, true));
+    const auto info = av::probeMovie(testsupport::patternMovie(320, 240, true));
     ASSERT_TRUE(info) << info.error().message;
     EXPECT_EQ(info.value().width, 320);
     EXPECT_EQ(info.value().height, 240);
@@ -51,7 +56,7 @@ TEST(MovieProbe, ReportsSizeDurationRateAndAudio)
 
 TEST(MovieProbe, NoAudioTrackIsReported)
 {
-    const auto info = av::probeMovie(avtest::patternMovie(320, 240, false));
+    const auto info = av::probeMovie(testsupport::patternMovie(320, 240, false));
     ASSERT_TRUE(info);
     EXPECT_FALSE(info.value().hasAudio);
 }
@@ -60,7 +65,7 @@ TEST(MovieProbe, PortraitPhoneMatrixBecomesPreferredTransform)
 {
     TempDir dir;
     const std::string path = dir.file("portrait.mov");
-    ASSERT_EQ(avtest::run("cp " + avtest::shellQuote(avtest::patternMovie(320, 240, false)) + " " + avtest::shellQuote(path)).exitCode, 0);
+    ASSERT_TRUE(std::filesystem::copy_file(testsupport::patternMovie(320, 240, false), path));
     const double phone[6] = { 0, 1, -1, 0, 240, 0 };
     ASSERT_TRUE(patchTrackMatrix(path, phone));
     const auto info = av::probeMovie(path);
@@ -79,7 +84,7 @@ TEST(MovieProbe, MatrixWithoutTranslationIsPlacedAtOrigin)
 {
     TempDir dir;
     const std::string path = dir.file("ccw.mov");
-    ASSERT_EQ(avtest::run("cp " + avtest::shellQuote(avtest::patternMovie(320, 240, false)) + " " + avtest::shellQuote(path)).exitCode, 0);
+    ASSERT_TRUE(std::filesystem::copy_file(testsupport::patternMovie(320, 240, false), path));
     const double ccw[6] = { 0, -1, 1, 0, 0, 0 };
     ASSERT_TRUE(patchTrackMatrix(path, ccw));
     const auto info = av::probeMovie(path);
@@ -92,7 +97,7 @@ TEST(MovieProbe, UpsideDownIsHalfTurn)
 {
     TempDir dir;
     const std::string path = dir.file("flip.mov");
-    ASSERT_EQ(avtest::run("cp " + avtest::shellQuote(avtest::patternMovie(320, 240, false)) + " " + avtest::shellQuote(path)).exitCode, 0);
+    ASSERT_TRUE(std::filesystem::copy_file(testsupport::patternMovie(320, 240, false), path));
     const double half[6] = { -1, 0, 0, -1, 320, 240 };
     ASSERT_TRUE(patchTrackMatrix(path, half));
     const auto info = av::probeMovie(path);
@@ -105,7 +110,7 @@ TEST(MovieProbe, GarbageIsNotAMovie)
 {
     TempDir dir;
     const std::string path = dir.file("junk.mov");
-    avtest::writeFile(path, std::string(4096, '\x5a'));
+    testsupport::writeFile(path, std::string(4096, '\x5a'));
     const auto info = av::probeMovie(path);
     ASSERT_FALSE(info);
     EXPECT_EQ(info.error().code, ErrorCode::UnreadableInput);
@@ -125,9 +130,7 @@ TEST(MovieProbe, AudioOnlyFileHasNoVideoTrack)
 {
     TempDir dir;
     const std::string path = dir.file("tone.m4a");
-    ASSERT_EQ(avtest::run("ffmpeg -v error -y -f lavfi -i sine=duration=0.5 -c:a aac " + avtest::shellQuote(path))
-                  .exitCode,
-        0);
+    ASSERT_EQ(testsupport::runProgram({ "ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "sine=duration=0.5", "-c:a", "aac", path }).exitCode, 0);
     const auto info = av::probeMovie(path);
     ASSERT_FALSE(info);
     EXPECT_EQ(info.error().code, ErrorCode::NoVideoTrack);

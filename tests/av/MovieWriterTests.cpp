@@ -6,12 +6,15 @@
 #include <vector>
 
 #include "platform/av/MovieWriter.h"
-#include "tests/av/TestSupport.h"
+#include "tests/support/FileSizeLimit.h"
+#include "tests/support/Files.h"
+#include "tests/support/Media.h"
+#include "tests/support/TempDir.h"
 
 using av::ErrorCode;
 using av::MovieWriter;
 using av::PixelOrder;
-using avtest::TempDir;
+using testsupport::TempDir;
 
 namespace {
 
@@ -41,7 +44,7 @@ av::Status record(const std::string& path, int w, int h, int fps, int frames, bo
     return writer.finish();
 }
 
-void expectColour(const avtest::RgbImage& img, int r, int g, int b)
+void expectColour(const testsupport::RgbImage& img, int r, int g, int b)
 {
     ASSERT_FALSE(img.pixels.empty());
     const uint8_t* p = img.at(img.width / 2, img.height / 2);
@@ -57,12 +60,12 @@ TEST(MovieWriter, WritesQuickTimeH264AtConstantRate)
     TempDir dir;
     const std::string path = dir.file("rec.mp4");
     ASSERT_TRUE(record(path, 320, 240, 30, 45, false));
-    EXPECT_EQ(avtest::majorBrand(path), "qt  ");
-    EXPECT_EQ(avtest::probe(path, "stream=codec_name,width,height,pix_fmt"), "h264\n320\n240\nyuv420p");
-    EXPECT_EQ(avtest::probe(path, "stream=r_frame_rate"), "30/1");
-    EXPECT_EQ(avtest::countFrames(path), 45);
-    EXPECT_NEAR(avtest::probeDuration(path, "v:0"), 1.5, 0.001);
-    EXPECT_EQ(avtest::probe(path, "stream=codec_type", "a"), "");
+    EXPECT_EQ(testsupport::majorBrand(path), "qt  ");
+    EXPECT_EQ(testsupport::probe(path, "stream=codec_name,width,height,pix_fmt"), "h264\n320\n240\nyuv420p");
+    EXPECT_EQ(testsupport::probe(path, "stream=r_frame_rate"), "30/1");
+    EXPECT_EQ(testsupport::countFrames(path), 45);
+    EXPECT_NEAR(testsupport::probeDuration(path, "v:0"), 1.5, 0.001);
+    EXPECT_EQ(testsupport::probe(path, "stream=codec_type", "a"), "");
 }
 
 TEST(MovieWriter, RgbaColoursSurvive)
@@ -70,7 +73,7 @@ TEST(MovieWriter, RgbaColoursSurvive)
     TempDir dir;
     const uint8_t orange[4] = { 230, 120, 40, 255 };
     ASSERT_TRUE(record(dir.file("o.mov"), 64, 48, 30, 3, false, PixelOrder::RGBA, orange));
-    expectColour(avtest::decodeFrame(dir.file("o.mov")), 230, 120, 40);
+    expectColour(testsupport::decodeFrame(dir.file("o.mov")), 230, 120, 40);
 }
 
 TEST(MovieWriter, BgraColoursSurvive)
@@ -78,7 +81,7 @@ TEST(MovieWriter, BgraColoursSurvive)
     TempDir dir;
     const uint8_t bgraOrange[4] = { 40, 120, 230, 255 };
     ASSERT_TRUE(record(dir.file("o.mov"), 64, 48, 30, 3, false, PixelOrder::BGRA, bgraOrange));
-    expectColour(avtest::decodeFrame(dir.file("o.mov")), 230, 120, 40);
+    expectColour(testsupport::decodeFrame(dir.file("o.mov")), 230, 120, 40);
 }
 
 TEST(MovieWriter, FramesKeepTheirOrderAndContent)
@@ -95,7 +98,7 @@ TEST(MovieWriter, FramesKeepTheirOrderAndContent)
     }
     EXPECT_EQ(writer.framesWritten(), 10);
     ASSERT_TRUE(writer.finish());
-    const auto frames = avtest::decodeAllFrames(path);
+    const auto frames = testsupport::decodeAllFrames(path);
     ASSERT_EQ(frames.size(), 10u);
     for (int k = 0; k < 10; ++k)
         EXPECT_NEAR(frames[k].at(16, 16)[0], 30 + 20 * k, 4) << k;
@@ -106,10 +109,10 @@ TEST(MovieWriter, ToneTrackCoversThePicture)
     TempDir dir;
     const std::string path = dir.file("tone.mov");
     ASSERT_TRUE(record(path, 64, 64, 30, 60, true));
-    EXPECT_EQ(avtest::probe(path, "stream=codec_name,sample_rate", "a:0"), "aac\n44100");
-    EXPECT_NEAR(avtest::probeDuration(path, "a:0"), 2.0, 0.05);
+    EXPECT_EQ(testsupport::probe(path, "stream=codec_name,sample_rate", "a:0"), "aac\n44100");
+    EXPECT_NEAR(testsupport::probeDuration(path, "a:0"), 2.0, 0.05);
     // Count upward zero crossings in the middle second: a 440 Hz tone has 440.
-    const auto samples = avtest::decodeAudioMono(path, 44100);
+    const auto samples = testsupport::decodeAudioMono(path, 44100);
     ASSERT_GE(samples.size(), 88000u);
     int crossings = 0;
     for (size_t i = 22050; i < 22050 + 44100; ++i)
@@ -142,7 +145,7 @@ TEST(MovieWriter, RejectsBadArguments)
     EXPECT_TRUE(writer.isOpen());  // a refused frame does not end the recording
     ASSERT_TRUE(writer.appendFrame(small.data(), 16 * 4));
     ASSERT_TRUE(writer.finish());
-    EXPECT_TRUE(avtest::isRegularFile(dir.file("a.mov")));
+    EXPECT_TRUE(testsupport::isRegularFile(dir.file("a.mov")));
 }
 
 TEST(MovieWriter, EmptyRecordingFailsWithoutFile)
@@ -179,12 +182,12 @@ TEST(MovieWriter, SymlinkAtPathIsReplacedNotFollowed)
 {
     TempDir dir, elsewhere;
     const std::string victim = elsewhere.file("victim.txt");
-    avtest::writeFile(victim, "untouched");
+    testsupport::writeFile(victim, "untouched");
     ASSERT_EQ(::symlink(victim.c_str(), dir.file("rec.mov").c_str()), 0);
     ASSERT_TRUE(record(dir.file("rec.mov"), 32, 32, 30, 3, false));
-    EXPECT_EQ(avtest::readFile(victim), "untouched");
-    EXPECT_TRUE(avtest::isRegularFile(dir.file("rec.mov")));
-    EXPECT_EQ(avtest::majorBrand(dir.file("rec.mov")), "qt  ");
+    EXPECT_EQ(testsupport::readFile(victim), "untouched");
+    EXPECT_TRUE(testsupport::isRegularFile(dir.file("rec.mov")));
+    EXPECT_EQ(testsupport::majorBrand(dir.file("rec.mov")), "qt  ");
 }
 
 TEST(MovieWriter, FullDiskFailsWithoutFile)
@@ -192,7 +195,7 @@ TEST(MovieWriter, FullDiskFailsWithoutFile)
     TempDir dir;
     av::Status st;
     {
-        avtest::FileSizeLimit limit(1024);
+        testsupport::FileSizeLimit limit(1024);
         st = record(dir.file("big.mov"), 320, 240, 30, 30, true);
     }
     ASSERT_FALSE(st);

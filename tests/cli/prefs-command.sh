@@ -1,11 +1,6 @@
 #!/usr/bin/env bash
 # The prefs command: fresh-domain values, typed writes, clear refusals.
-set -euo pipefail
-marqel=$1
-root=$(mktemp -d)
-trap 'rm -rf "$root"' EXIT
-m() { "$marqel" --root "$root" "$@"; }
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 fresh=$(m prefs list | sed 's/ *#.*//')
 expected="toggleMarqel = false
@@ -32,8 +27,8 @@ m prefs set areaBorderColour '#ff8800' >/dev/null
 
 before=$(cat "$root/var/mobile/Library/Preferences/com.zorvelin.MarqelPrefs.plist")
 for bad in "toggleHaptic maybe" "marqelHapticStrength 1.5" "areaHandlerColour FFF" "defaultWidth wide" "noSuchKey 1"; do
-  set +e; err=$(m prefs set $bad 2>&1); rc=$?; set -e
-  [ $rc -ne 0 ] || fail "'prefs set $bad' should fail"
+  # shellcheck disable=SC2086 # the key and value are two words
+  refused m prefs set $bad || fail "'prefs set $bad' should fail"
   grep -q "marqel:" <<<"$err" || fail "no message for '$bad'"
 done
 [ "$before" = "$(cat "$root/var/mobile/Library/Preferences/com.zorvelin.MarqelPrefs.plist")" ] || fail "a refused write changed the file"

@@ -1,12 +1,7 @@
 #!/usr/bin/env bash
 # A recording shows the home screen, and the cropped movie shows exactly
 # the rectangle's part of the recording.
-set -euo pipefail
-marqel=$1
-root=$(mktemp -d)
-trap 'rm -rf "$root"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-m() { "$marqel" --root "$root" "$@"; }
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 cat > "$root/record.scn" <<'SCN'
 pref toggleMarqel true

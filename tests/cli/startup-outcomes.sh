@@ -1,12 +1,7 @@
 #!/usr/bin/env bash
 # The tweak decides at load whether to act: only the dispatcher hook outside
 # SpringBoard or with the switch off, everything in SpringBoard with it on.
-set -euo pipefail
-marqel=$1
-root=$(mktemp -d)
-trap 'rm -rf "$root"' EXIT
-m() { "$marqel" --root "$root" "$@"; }
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 m install >/dev/null
 # Let the substrate inject into every process of this test, not just SpringBoard.
@@ -35,16 +30,13 @@ grep -q "added  -\[SpringBoard showMarqelWindow\]" <<<"$out" || fail "(c): showM
 
 # (b) SpringBoard with the switch off; turning it on while it runs changes nothing until it restarts.
 m prefs set toggleMarqel false >/dev/null
-log=$root/springboard.out
-launched() { grep -c "finished launching" "$root/var/log/system.log" 2>/dev/null || true; }
-before=$(launched)
-m springboard --for 3 >"$log" 2>&1 &
-pid=$!
-for _ in $(seq 200); do [ "$(launched)" -gt "$before" ] && break; sleep 0.05; done
-[ "$(launched)" -gt "$before" ] || fail "SpringBoard did not start"
+# It runs until told to stop, so the write certainly lands while it runs.
+start_springboard
+wait_for_output "finished launching"
 m prefs set toggleMarqel true >/dev/null
-wait $pid
-stopped=$(sed -n '/SpringBoard stopped/,$p' "$log")
+stop_springboard INT
+[ "$springboard_status" -eq 0 ] || fail "SpringBoard ended with status $springboard_status"
+stopped=$(sed -n '/^SpringBoard stopped/,$p' "$springboard_out")
 only_dispatcher "$stopped" "switch turned on while running"
 out=$(m springboard --virtual-clock --for 0)
 grep -q "added  -\[SpringBoard showMarqelWindow\]" <<<"$out" || fail "after restart the switch should be in force"

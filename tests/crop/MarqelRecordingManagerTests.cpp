@@ -2,8 +2,8 @@
 #include "platform/foundation/Foundation.h"
 #include "platform/photos/Photos.h"
 #include "platform/uikit/UIScreen.h"
-#include "tests/TestDevice.h"
-#include "tests/media/MediaTestSupport.h"
+#include "tests/support/Media.h"
+#include "tests/support/TestDevice.h"
 #include "tweak/core/MarqelConfig.h"
 #include "tweak/core/MarqelPreferences.h"
 #include "tweak/crop/CropGeometry.h"
@@ -41,21 +41,18 @@ protected:
     void SetUp() override
     {
         av_log_set_level(AV_LOG_ERROR);
-        PHPhotoLibrary::resetShared();
-        UIScreen::mainScreen()->resetToDefault();
         config = alloc<MarqelConfig>();
         config->setCropFrame(CGRectMake(20, 100, 250, 250));
         manager = alloc<MarqelRecordingManager>()->initWithConfig(config);
         delegate = alloc<Delegate>();
         manager->setDelegate(delegate);
     }
-    void TearDown() override { PHPhotoLibrary::resetShared(); }
 
     // A recording as the system leaves it: a movie in the library.
     std::string addRecording(int width = 1170, int height = 2532, double seconds = 0.5)
     {
         std::string path = device.host("/tmp/recording-" + std::to_string(++made) + ".mov");
-        EXPECT_TRUE(media_test::makeMovie(path, width, height, seconds));
+        EXPECT_TRUE(testsupport::makeMovie(path, width, height, seconds));
         auto* store = PHPhotoLibrary::sharedPhotoLibrary()->store();
         auto record = store->importFile(path, photos::MediaType::Video, { width, height, seconds },
             RunLoop::main().clock().epochSeconds() - 100 + made);
@@ -89,7 +86,7 @@ protected:
     std::shared_ptr<Delegate> delegate;
 };
 
-TEST(CropGeometry, TheWorkedExample)
+TEST(CropGeometry, PointsScaleToMoviePixelsAndRenderSizeRoundsDownToSixteen)
 {
     CGRect crop = CropGeometry::cropRectInMovie({ 1170, 2532 }, { 390, 844 }, CGRectMake(20, 100, 250, 250));
     EXPECT_EQ(crop, CGRectMake(60, 300, 750, 750));
@@ -117,11 +114,11 @@ TEST_F(CropEngine, CropsTheNewestVideoSavesItAndDeletesTheOriginal)
     EXPECT_EQ(kept.front(), older);
     EXPECT_EQ(libraryIdentifiers(true), std::vector<std::string> { original }) << "the original goes to Recently Deleted";
     std::string output = device.host(MarqelRecordingManager::outputPath);
-    EXPECT_EQ(media_test::probeSize(output), "736x736");
+    EXPECT_EQ(testsupport::probeSize(output), "736x736");
     // The cropped pixels are the source's from (60, 300).
     auto* store = PHPhotoLibrary::sharedPhotoLibrary()->store();
     auto source = store->filePath(store->asset(original).value().value()).value().string();
-    double difference = media_test::meanAbsoluteDifference(media_test::firstFrame(output), media_test::firstFrame(source, "crop=736:736:60:300"));
+    double difference = testsupport::meanDifference(testsupport::decodeFrame(output), testsupport::decodeFrame(source), 60, 300);
     EXPECT_LT(difference, 3.0);
 }
 
@@ -214,7 +211,7 @@ TEST_F(CropEngine, TheTemporaryFileIsOverwrittenAndAPlantedLinkIsNotFollowed)
     addRecording();
     crop();
     EXPECT_EQ(delegate->calls, 2);
-    EXPECT_EQ(media_test::probeSize(output), "384x384");
+    EXPECT_EQ(testsupport::probeSize(output), "384x384");
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 #include "platform/render/Compositor.h"
 #include "platform/springboard/HomeScreen.h"
 #include "platform/uikit/UIKit.h"
-#include "tests/TestDevice.h"
 #include "tests/render/ReferenceImage.h"
+#include "tests/support/TestDevice.h"
 #include "tweak/core/MarqelWindow.h"
 #include "tweak/editor/MarqelViewController.h"
 
@@ -17,8 +17,6 @@ class OverlaySnapshot : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        UIApplication::sharedApplication()->reset();
-        UIScreen::mainScreen()->resetToDefault();
         HomeScreen::shared().setWallpaper(HomeScreen::Wallpaper::Gradient);
         HomeScreen::shared().show();
         window = alloc<MarqelWindow>()->init();

@@ -1,6 +1,6 @@
 #include "platform/foundation/Foundation.h"
 #include "platform/uikit/UIKit.h"
-#include "tests/TestDevice.h"
+#include "tests/support/TestDevice.h"
 #include "tweak/core/MarqelConfig.h"
 #include "tweak/core/MarqelWindow.h"
 #include "tweak/editor/MarqelToolButton.h"
@@ -41,11 +41,6 @@ namespace {
 
 class Overlay : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        UIApplication::sharedApplication()->reset();
-        UIScreen::mainScreen()->resetToDefault();
-    }
     TestDevice device;
 };
 

@@ -1,9 +1,10 @@
 #include "platform/foundation/Foundation.h"
-#include "tests/TestDevice.h"
+#include "tests/support/TestDevice.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sys/socket.h>

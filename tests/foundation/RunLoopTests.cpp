@@ -1,9 +1,11 @@
 #include "platform/foundation/Foundation.h"
-#include "tests/TestDevice.h"
+#include "tests/support/TestDevice.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
+#include <pthread.h>
 #include <thread>
 
 namespace {
@@ -90,6 +92,47 @@ TEST(RunLoop, RunUntilStopsAtTheConditionOrTheTimeout)
     EXPECT_FALSE(RunLoop::main().runUntil([&] { return flag; }, 1));
     EXPECT_TRUE(RunLoop::main().runUntil([&] { return flag; }, 10));
     EXPECT_DOUBLE_EQ(RunLoop::main().now(), 3.0);
+}
+
+TEST(RunLoop, AStopRequestedFromASignalEndsEveryRunUntilCleared)
+{
+    TestDevice device;
+    RunLoop::stopOnSignals({ SIGUSR1 });
+    bool ran = false;
+    dispatch_async(dispatch_get_main_queue(), [&] {
+        ran = true;
+        std::raise(SIGUSR1);
+    });
+    RunLoop::main().runFor(10);
+    EXPECT_TRUE(ran);
+    EXPECT_TRUE(RunLoop::stopRequestedBySignal());
+    EXPECT_DOUBLE_EQ(RunLoop::main().now(), 0.0) << "the run ended where the signal came, not at its deadline";
+    // It stays in force: a later run, or a reset, does not lose it.
+    RunLoop::main().reset(ClockKind::Virtual);
+    RunLoop::main().runFor(10);
+    EXPECT_DOUBLE_EQ(RunLoop::main().now(), 0.0);
+    RunLoop::clearSignalledStop();
+    RunLoop::main().runFor(1);
+    EXPECT_DOUBLE_EQ(RunLoop::main().now(), 1.0);
+    std::signal(SIGUSR1, SIG_DFL);
+}
+
+TEST(RunLoop, ASignalWakesARealClockLoopThatIsWaiting)
+{
+    TestDevice device;
+    RunLoop::main().reset(ClockKind::Real);
+    RunLoop::stopOnSignals({ SIGUSR1 });
+    // The signal may come before the loop waits, or while it waits; either
+    // way the hour-long run ends. Should the loop not wake, the test hangs
+    // and the suite's timeout reports it.
+    pthread_t mainThread = pthread_self();
+    std::thread sender([mainThread] { pthread_kill(mainThread, SIGUSR1); });
+    RunLoop::main().runFor(3600);
+    sender.join();
+    EXPECT_TRUE(RunLoop::stopRequestedBySignal());
+    EXPECT_LT(RunLoop::main().now(), 3600);
+    RunLoop::clearSignalledStop();
+    std::signal(SIGUSR1, SIG_DFL);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "kit/ZRPrefsManager.h"
 #include "platform/foundation/Foundation.h"
-#include "tests/TestDevice.h"
+#include "tests/support/TestDevice.h"
 #include "tweak/core/MarqelPreferences.h"
 
 #include <gtest/gtest.h>

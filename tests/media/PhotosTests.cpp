@@ -1,7 +1,7 @@
 #include "platform/foundation/Foundation.h"
 #include "platform/photos/Photos.h"
-#include "tests/TestDevice.h"
-#include "tests/media/MediaTestSupport.h"
+#include "tests/support/Media.h"
+#include "tests/support/TestDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -37,15 +37,13 @@ std::shared_ptr<PHFetchResult> videos()
 
 class PhotosTest : public ::testing::Test {
 protected:
-    void SetUp() override { PHPhotoLibrary::resetShared(); }
-    void TearDown() override { PHPhotoLibrary::resetShared(); }
     TestDevice device;
 };
 
 TEST_F(PhotosTest, SavedMoviesAreCopiedInProbedAndFetchedOldestFirst)
 {
-    ASSERT_TRUE(media_test::makeMovie(device.host("/tmp/a.mov"), 320, 240, 0.5));
-    ASSERT_TRUE(media_test::makeMovie(device.host("/tmp/b.mov"), 240, 320, 0.5));
+    ASSERT_TRUE(testsupport::makeMovie(device.host("/tmp/a.mov"), 320, 240, 0.5));
+    ASSERT_TRUE(testsupport::makeMovie(device.host("/tmp/b.mov"), 240, 320, 0.5));
     auto url = NSURL::fileURLWithPath("/tmp/a.mov");
     EXPECT_TRUE(change([&] { PHAssetChangeRequest::creationRequestForAssetFromVideoAtFileURL(url); }).success);
     EXPECT_TRUE(change([] { PHAssetChangeRequest::creationRequestForAssetFromVideoAtFileURL(NSURL::fileURLWithPath("/tmp/b.mov")); }).success);
@@ -59,7 +57,7 @@ TEST_F(PhotosTest, SavedMoviesAreCopiedInProbedAndFetchedOldestFirst)
 
 TEST_F(PhotosTest, AFileThatIsNotAMovieFailsTheWholeChangeWithADescription)
 {
-    ASSERT_TRUE(media_test::makeMovie(device.host("/tmp/ok.mov"), 160, 120, 0.3));
+    ASSERT_TRUE(testsupport::makeMovie(device.host("/tmp/ok.mov"), 160, 120, 0.3));
     std::ofstream(device.host("/tmp/notes.txt")) << "hello";
     auto outcome = change([] {
         PHAssetChangeRequest::creationRequestForAssetFromVideoAtFileURL(NSURL::fileURLWithPath("/tmp/ok.mov"));
@@ -73,7 +71,7 @@ TEST_F(PhotosTest, AFileThatIsNotAMovieFailsTheWholeChangeWithADescription)
 
 TEST_F(PhotosTest, DeletedAssetsGoToRecentlyDeletedAndAssetRequestsSeeMissingFiles)
 {
-    ASSERT_TRUE(media_test::makeMovie(device.host("/tmp/a.mov"), 160, 120, 0.3));
+    ASSERT_TRUE(testsupport::makeMovie(device.host("/tmp/a.mov"), 160, 120, 0.3));
     ASSERT_TRUE(change([] { PHAssetChangeRequest::creationRequestForAssetFromVideoAtFileURL(NSURL::fileURLWithPath("/tmp/a.mov")); }).success);
     auto asset = videos()->lastObject();
     ASSERT_TRUE(asset);

@@ -6,7 +6,7 @@
 #include "platform/springboard/NoticeCenter.h"
 #include "platform/springboard/ProcessHost.h"
 #include "platform/springboard/SpringBoardHost.h"
-#include "tests/TestDevice.h"
+#include "tests/support/TestDevice.h"
 #include "tweak/core/MarqelPreferences.h"
 
 #include <gtest/gtest.h>

@@ -1,27 +1,24 @@
 #include "TestLibrary.h"
 
+#include "tests/support/Files.h"
+
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 namespace photos::test {
 
 void TestLibrary::SetUp()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "photos-test-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    m_root = std::filesystem::path(pattern) / "Media";
-    m_sources = std::filesystem::path(pattern) / "sources";
+    m_folder = std::make_unique<testsupport::TempDir>("photos-test");
+    m_root = std::filesystem::path(m_folder->path()) / "Media";
+    m_sources = std::filesystem::path(m_folder->path()) / "sources";
     std::filesystem::create_directories(m_sources);
 }
 
 void TestLibrary::TearDown()
 {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_root.parent_path(), ignored);
+    m_folder.reset();
 }
 
 std::unique_ptr<PhotoLibraryStore> TestLibrary::openStore(const StoreOptions& options)
@@ -90,16 +87,12 @@ std::string TestLibrary::sqlText(const std::string& query) const
 
 std::string TestLibrary::readFile(const std::filesystem::path& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream contents;
-    contents << in.rdbuf();
-    return contents.str();
+    return testsupport::readFile(path.string());
 }
 
 void TestLibrary::writeFile(const std::filesystem::path& path, const std::string& contents)
 {
-    std::ofstream out(path, std::ios::binary);
-    out << contents;
+    testsupport::writeFile(path.string(), contents);
 }
 
 std::vector<std::string> TestLibrary::identifiersOf(const std::vector<AssetRecord>& records)

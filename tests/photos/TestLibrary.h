@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/photos/PhotoLibraryStore.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -39,6 +40,7 @@ protected:
     static std::vector<std::string> identifiersOf(const std::vector<AssetRecord>& records);
 
 private:
+    std::unique_ptr<testsupport::TempDir> m_folder;
     std::filesystem::path m_root;
     std::filesystem::path m_sources;
     int m_sourceCounter = 0;

@@ -11,10 +11,11 @@
 // run the tests with MARQEL_UPDATE_REFERENCES=1: each compared picture is
 // then written as its reference and the comparison passes. A missing
 // reference fails (it is never made silently). On a mismatch the picture
-// and a map of the differing pixels are written next to each other in a
-// temporary folder, named in the failure message.
+// and a map of the differing pixels are written next to each other under
+// the build folder's test output, named in the failure message.
 
 #include "platform/render/Surface.h"
+#include "tests/support/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -122,7 +123,7 @@ inline ::testing::AssertionResult matches(const render::Surface& picture, const 
     long allowed = static_cast<long>(allowedFraction * picture.width() * picture.height());
     if (d.differing <= allowed)
         return ::testing::AssertionSuccess();
-    auto out = std::filesystem::temp_directory_path() / "marqel-references";
+    auto out = std::filesystem::path(testsupport::failureOutputFolder()) / "references";
     std::error_code ec;
     std::filesystem::create_directories(out, ec);
     std::string actualPath = (out / (name + ".actual.png")).string();

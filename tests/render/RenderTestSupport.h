@@ -3,7 +3,7 @@
 // A fresh device and screen for each test, windows that go away with the
 // test, and pixel look-ups in screen points.
 
-#include "tests/TestDevice.h"
+#include "tests/support/TestDevice.h"
 
 #include "platform/render/Compositor.h"
 #include "platform/springboard/HomeScreen.h"
@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cmath>
+#include <filesystem>
 #include <vector>
 
 using Pixel = std::array<std::uint8_t, 4>;

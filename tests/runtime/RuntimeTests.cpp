@@ -28,6 +28,45 @@ MARQEL_DEFINE_CLASS(LoudGreeter)
 
 namespace {
 
+// A hook for the length of one test: the implementation it replaced goes
+// back when the test ends, so no test sees another's hooks, in any order.
+class ScopedHook {
+public:
+    template <class R, class... A>
+    ScopedHook(Class cls, const char* selector, R (*replacement)(Object*, SEL, A...), R (**previous)(Object*, SEL, A...))
+        : m_class(cls)
+        , m_selector(sel_registerName(selector))
+    {
+        MSHookMessageEx(cls, m_selector, replacement, previous);
+        m_previous = reinterpret_cast<IMP>(*previous);
+    }
+    ~ScopedHook()
+    {
+        if (m_previous)
+            method_setImplementation(class_getInstanceMethod(m_class, m_selector), m_previous);
+    }
+    ScopedHook(const ScopedHook&) = delete;
+    ScopedHook& operator=(const ScopedHook&) = delete;
+
+private:
+    Class m_class;
+    SEL m_selector;
+    IMP m_previous = nullptr;
+};
+
+// Sends the substrate's log lines to a list for the length of one test.
+class ScopedSubstrateLog {
+public:
+    ScopedSubstrateLog()
+    {
+        substrate::setLogger([this](const std::string& line) { lines.push_back(line); });
+    }
+    ~ScopedSubstrateLog() { substrate::setLogger(nullptr); }
+    ScopedSubstrateLog(const ScopedSubstrateLog&) = delete;
+    ScopedSubstrateLog& operator=(const ScopedSubstrateLog&) = delete;
+    std::vector<std::string> lines;
+};
+
 std::string (*previousGreet)(Object*, SEL, std::string);
 std::string politeGreet(Object* self, SEL cmd, std::string name) { return previousGreet(self, cmd, name) + ", please"; }
 std::string (*previousGreet2)(Object*, SEL, std::string);
@@ -77,12 +116,12 @@ TEST(Runtime, HooksChainAndKeepThePreviousImplementation)
     auto greeter = alloc<Greeter>();
     auto loud = alloc<LoudGreeter>();
     // Hooking the subclass only overrides it there.
-    MSHookMessageEx(LoudGreeter::classObject(), sel_registerName("greet:"), &shoutGreet, &previousGreet2);
+    ScopedHook shout(LoudGreeter::classObject(), "greet:", &shoutGreet, &previousGreet2);
     ASSERT_NE(previousGreet2, nullptr);
     EXPECT_EQ(msgSend<std::string>(loud, "greet:", std::string("Bo")), "hello, Bo!");
     EXPECT_EQ(msgSend<std::string>(greeter, "greet:", std::string("Bo")), "hello, Bo");
     // A second hook on the base class runs under the first one.
-    MSHookMessageEx(Greeter::classObject(), sel_registerName("greet:"), &politeGreet, &previousGreet);
+    ScopedHook polite(Greeter::classObject(), "greet:", &politeGreet, &previousGreet);
     EXPECT_EQ(msgSend<std::string>(greeter, "greet:", std::string("Cy")), "hello, Cy, please");
     EXPECT_EQ(msgSend<std::string>(loud, "greet:", std::string("Cy")), "hello, Cy!");  // kept what it inherited at hook time
     // The previous implementation stays callable on its own.
@@ -91,8 +130,7 @@ TEST(Runtime, HooksChainAndKeepThePreviousImplementation)
 
 TEST(Runtime, HooksOnMissingClassesOrMethodsAreSkipped)
 {
-    std::vector<std::string> lines;
-    substrate::setLogger([&](const std::string& line) { lines.push_back(line); });
+    ScopedSubstrateLog log;
     IMP previous = nullptr;
     MSHookMessageEx(objc_getClass("NotOnThisSystem"), sel_registerName("greet:"), reinterpret_cast<IMP>(&politeGreet), &previous);
     MSHookMessageEx(Greeter::classObject(), sel_registerName("vanished:"), reinterpret_cast<IMP>(&politeGreet), &previous);
@@ -100,23 +138,28 @@ TEST(Runtime, HooksOnMissingClassesOrMethodsAreSkipped)
     MSHookMessageEx(
         Greeter::classObject(), sel_registerName("greet:"),
         +[](Object*, SEL, std::string) -> std::int64_t { return 0; }, &wrongPrevious);
-    substrate::setLogger(nullptr);
     EXPECT_EQ(previous, nullptr);
     EXPECT_EQ(wrongPrevious, nullptr);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_NE(lines[1].find("Greeter has no method vanished:"), std::string::npos);
-    EXPECT_NE(lines[2].find("greet:"), std::string::npos);
+    ASSERT_EQ(log.lines.size(), 3u);
+    EXPECT_NE(log.lines[1].find("Greeter has no method vanished:"), std::string::npos);
+    EXPECT_NE(log.lines[2].find("greet:"), std::string::npos);
+    EXPECT_EQ(msgSend<std::string>(alloc<Greeter>(), "greet:", std::string("Ed")), "hello, Ed") << "a refused hook changes nothing";
 }
 
 TEST(Runtime, AddedMethodsUseTheirTypeEncoding)
 {
+    // A method cannot be taken away again, so each run adds a selector of its
+    // own and the test holds when repeated.
+    static int runs = 0;
+    std::string wave = "wave" + std::to_string(++runs);
     static int calls = 0;
+    calls = 0;
     auto fn = +[](Object*, SEL) { ++calls; };
-    EXPECT_TRUE(class_addMethod(Greeter::classObject(), sel_registerName("wave"), reinterpret_cast<IMP>(fn), "v@:"));
-    EXPECT_FALSE(class_addMethod(Greeter::classObject(), sel_registerName("wave"), reinterpret_cast<IMP>(fn), "v@:"));
-    msgSend<void>(alloc<Greeter>(), "wave");
+    EXPECT_TRUE(class_addMethod(Greeter::classObject(), sel_registerName(wave), reinterpret_cast<IMP>(fn), "v@:"));
+    EXPECT_FALSE(class_addMethod(Greeter::classObject(), sel_registerName(wave), reinterpret_cast<IMP>(fn), "v@:"));
+    msgSend<void>(alloc<Greeter>(), wave.c_str());
     EXPECT_EQ(calls, 1);
-    EXPECT_THROW(msgSend<void>(alloc<Greeter>(), "wave", true), MessageError);
+    EXPECT_THROW(msgSend<void>(alloc<Greeter>(), wave.c_str(), true), MessageError);
 }
 
 }  // namespace

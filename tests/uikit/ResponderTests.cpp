@@ -119,7 +119,9 @@ TEST_F(ResponderChain, ATapThatNobodyHandlesDoesNothing)
 {
     auto stray = bar->add<UIControl>(CGRectMake(0, 0, 45, 45));
     stray->addTarget(nullptr, "noSuchAction", UIControlEventTouchUpInside);
-    tap(screenCentre(stray));
+    EXPECT_EQ(tap(screenCentre(stray)), stray) << "the tap must land on the control it is about";
+    EXPECT_EQ(controller->recordPresses, 0);
+    EXPECT_FALSE(stray->isHighlighted());
     EXPECT_FALSE(UIApplication::sharedApplication()->sendAction(sel_registerName("noSuchAction"), nullptr, stray, nullptr));
 }
 

@@ -1,28 +1,16 @@
 #pragma once
 
 #include "platform/uikit/UIKit.h"
-#include "tests/TestDevice.h"
+#include "tests/support/TestDevice.h"
 
 #include <gtest/gtest.h>
 
 // Every test starts on a fresh device root and virtual clock with no windows
-// shown, the default screen, light appearance and an empty haptics log.
+// shown, the default screen, light appearance and an empty haptics log (the
+// device puts them back when the test ends, too).
 class UIKitTest : public ::testing::Test {
 protected:
     TestDevice device;
-
-    void SetUp() override
-    {
-        UIApplication::sharedApplication()->reset();
-        UIScreen::mainScreen()->resetToDefault();
-        UITraitCollection::setSystemUserInterfaceStyle(UIUserInterfaceStyleLight);
-        HapticsLog::shared().clear();
-    }
-    void TearDown() override
-    {
-        UIApplication::sharedApplication()->reset();
-        UITraitCollection::setSystemUserInterfaceStyle(UIUserInterfaceStyleLight);
-    }
 
     static std::shared_ptr<UIWindow> shownWindow(std::shared_ptr<UIViewController> root = nullptr)
     {

@@ -101,6 +101,9 @@ void applicationDidFinishLaunching(Object* self, SEL cmd, id application)
 
 void showMarqelWindow(Object*, SEL)
 {
+    // The invocation may come from another process; the log is where it
+    // can see that it arrived.
+    NSLog("marqel: showing the overlay");
     msgSend<void>(overlayWindow, "showWithAnimation:", true);
 }
 

@@ -1,0 +1,43 @@
+#include "tests/support/TestDevice.h"
+
+#include "platform/foundation/Foundation.h"
+#include "platform/photos/PHPhotoLibrary.h"
+#include "platform/render/Compositor.h"
+#include "platform/springboard/HomeScreen.h"
+#include "platform/uikit/UIKit.h"
+
+TestDevice::TestDevice()
+    : m_root("marqel-test")
+{
+    // The old root's listening socket goes with the old root.
+    NSDistributedNotificationCenter::defaultCenter()->shutdown();
+    DevicePath::setRoot(m_root.path());
+    resetSingletons();
+}
+
+TestDevice::~TestDevice()
+{
+    NSDistributedNotificationCenter::defaultCenter()->shutdown();
+    resetSingletons();
+}
+
+std::string TestDevice::host(const std::string& devicePath) const
+{
+    return DevicePath::host(devicePath);
+}
+
+void TestDevice::resetSingletons()
+{
+    RunLoop::main().reset(ClockKind::Virtual);
+    RunLoop::clearSignalledStop();
+    SystemLog::shared().setEcho(false);
+    SystemLog::shared().clear();
+    HapticsLog::shared().clear();
+    UIApplication::sharedApplication()->reset();
+    UIScreen::mainScreen()->resetToDefault();
+    UITraitCollection::setSystemUserInterfaceStyle(UIUserInterfaceStyleLight);
+    HomeScreen::shared().hide();
+    render::Compositor::shared().invalidate();
+    // Opened on the old root; the next use opens the current one.
+    PHPhotoLibrary::resetShared();
+}
