@@ -1,12 +1,7 @@
 #!/usr/bin/env bash
 # The areas command: the saved-area file through the store the overlay uses;
 # bad arguments are refused with a message and nothing is written.
-set -euo pipefail
-marqel=$1
-root=$(mktemp -d)
-trap 'rm -rf "$root"' EXIT
-m() { "$marqel" --root "$root" "$@"; }
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 file="$root/var/jb/vmo/Library/Preferences/MarqelSavedArea.plist"
 prefs="$root/var/mobile/Library/Preferences/com.zorvelin.MarqelPrefs.plist"
 tab=$'\t'
