@@ -19,6 +19,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 class DispatchQueue;
 
@@ -54,12 +55,20 @@ public:
     void drain();
     void stop();
 
+    // Work for the end of each turn of the loop: after every task and timer
+    // that runs on the main thread, and when a run begins (which ends the
+    // turn of the code that started it). The UI lays out here, as the phone
+    // does before it commits a frame. Observers stay for the life of the
+    // process and run on the main thread only.
+    void addTurnObserver(Task observer);
+
 private:
     RunLoop();
     enum class Step { RanTask,
         Waited,
         Finished };
     Step step(double deadline, bool advanceTime);
+    void endTurn();
 
     struct Timer {
         Task task;
@@ -75,6 +84,7 @@ private:
     int m_inFlight = 0;
     bool m_stopped = false;
     std::thread::id m_mainThread;
+    std::vector<Task> m_turnObservers;  // main thread only
 };
 
 // Holds an in-flight token for its lifetime.
