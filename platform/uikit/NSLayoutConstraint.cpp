@@ -170,10 +170,10 @@ bool NSLayoutConstraint::activate()
         return false;
     }
     // The nearest common ancestor holds it.
-    std::shared_ptr<UIView> holder = a->retained<UIView>();
+    UIView* holder = a;
     if (b)
-        while (holder && !b->isDescendantOfView(holder.get()))
-            holder = holder->superview();
+        while (holder && !b->isDescendantOfView(holder))
+            holder = holder->superviewPointer();
     if (!holder) {
         NSLog("Unable to activate constraint %@: its views have no common ancestor", this);
         return false;
@@ -181,7 +181,7 @@ bool NSLayoutConstraint::activate()
     auto self = retained<NSLayoutConstraint>();
     if (!self)
         return false;
-    m_holder = holder.get();
+    m_holder = holder;
     a->addConstraintReference({}, this, true);
     if (b && b != a)
         b->addConstraintReference({}, this, false);

@@ -117,6 +117,10 @@ public:
     void setAutoresizesSubviews(bool autoresizes) { m_autoresizesSubviews = autoresizes; }
 
     std::shared_ptr<UIView> superview() const;
+    // The same without retaining it, for walks up a tree that stays whole
+    // during the walk (constraints, layout), including from a view's
+    // constructor, where it cannot be retained yet.
+    UIView* superviewPointer() const { return m_superview; }
     const std::vector<std::shared_ptr<UIView>>& subviews() const { return m_subviews; }
     // The window at the top of this view's tree, if the tree is in one.
     std::shared_ptr<UIWindow> window() const;
