@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -90,6 +92,25 @@ TEST(RunLoop, RunUntilStopsAtTheConditionOrTheTimeout)
     EXPECT_FALSE(RunLoop::main().runUntil([&] { return flag; }, 1));
     EXPECT_TRUE(RunLoop::main().runUntil([&] { return flag; }, 10));
     EXPECT_DOUBLE_EQ(RunLoop::main().now(), 3.0);
+}
+
+TEST(RunLoop, TurnObserversRunWhenARunBeginsAndAfterEveryMainTask)
+{
+    TestDevice device;
+    // Observers stay for the life of the process: this one writes only while
+    // the test watches.
+    static std::vector<std::string>* watched = nullptr;
+    RunLoop::main().addTurnObserver([] {
+        if (watched)
+            watched->push_back("turn");
+    });
+    std::vector<std::string> trace;
+    watched = &trace;
+    dispatch_async(dispatch_get_main_queue(), [&] { trace.push_back("task"); });
+    dispatch_after(dispatch_time(DISPATCH_TIME_NOW, 1 * NSEC_PER_SEC), dispatch_get_main_queue(), [&] { trace.push_back("timer"); });
+    RunLoop::main().runFor(2);
+    watched = nullptr;
+    EXPECT_EQ(trace, (std::vector<std::string> { "turn", "task", "turn", "timer", "turn" }));
 }
 
 }  // namespace
