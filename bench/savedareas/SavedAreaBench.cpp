@@ -2,7 +2,7 @@
 // whole file, and an add rewrites it whole. The aim is at most 20 ms each.
 
 #include "platform/foundation/Foundation.h"
-#include "tests/TestDevice.h"
+#include "tests/support/TestDevice.h"
 #include "tweak/savedareas/SavedAreaStore.h"
 
 #include <benchmark/benchmark.h>

@@ -149,6 +149,7 @@ RunLoop::Step RunLoop::step(double deadline, bool advanceTime)
         m_tasks.pop_front();
         lock.unlock();
         task();
+        endTurn();
         return Step::RanTask;
     }
     bool isVirtual = m_clock->kind() == ClockKind::Virtual;
@@ -158,10 +159,12 @@ RunLoop::Step RunLoop::step(double deadline, bool advanceTime)
         auto node = m_timers.extract(m_timers.begin());
         Timer timer = std::move(node.mapped());
         lock.unlock();
-        if (timer.queue && !timer.queue->isMain())
+        if (timer.queue && !timer.queue->isMain()) {
             timer.queue->async(std::move(timer.task));
-        else
+        } else {
             timer.task();
+            endTurn();
+        }
         return Step::RanTask;
     }
     if (isVirtual) {
@@ -185,14 +188,30 @@ RunLoop::Step RunLoop::step(double deadline, bool advanceTime)
     return Step::Waited;
 }
 
+void RunLoop::addTurnObserver(Task observer)
+{
+    m_turnObservers.push_back(std::move(observer));
+}
+
+void RunLoop::endTurn()
+{
+    if (!isMainThread())
+        return;
+    // By index: an observer may add another.
+    for (std::size_t i = 0; i < m_turnObservers.size(); ++i)
+        m_turnObservers[i]();
+}
+
 void RunLoop::runFor(double seconds)
 {
+    endTurn();
     double deadline = now() + seconds;
     while (step(deadline, true) != Step::Finished) { }
 }
 
 bool RunLoop::runUntil(const std::function<bool()>& done, double timeout)
 {
+    endTurn();
     double deadline = now() + timeout;
     if (done())
         return true;
@@ -205,6 +224,7 @@ bool RunLoop::runUntil(const std::function<bool()>& done, double timeout)
 
 void RunLoop::drain()
 {
+    endTurn();
     double deadline = now();
     while (step(deadline, false) != Step::Finished) { }
 }

@@ -21,6 +21,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 class DispatchQueue;
 
@@ -66,6 +67,12 @@ public:
     static void requestStopFromSignal() noexcept;
     static bool stopRequestedBySignal() noexcept { return s_signalledStop.load(std::memory_order_acquire); }
     static void clearSignalledStop() noexcept { s_signalledStop.store(false, std::memory_order_release); }
+    // Work for the end of each turn of the loop: after every task and timer
+    // that runs on the main thread, and when a run begins (which ends the
+    // turn of the code that started it). The UI lays out here, as the phone
+    // does before it commits a frame. Observers stay for the life of the
+    // process and run on the main thread only.
+    void addTurnObserver(Task observer);
 
 private:
     RunLoop();
@@ -78,6 +85,7 @@ private:
 
     static std::atomic<bool> s_signalledStop;
     static_assert(std::atomic<bool>::is_always_lock_free, "a signal handler may only touch lock-free atomics");
+    void endTurn();
 
     struct Timer {
         Task task;
@@ -93,6 +101,7 @@ private:
     int m_inFlight = 0;
     bool m_stopped = false;
     std::thread::id m_mainThread;
+    std::vector<Task> m_turnObservers;  // main thread only
 };
 
 // Holds an in-flight token for its lifetime.

@@ -47,7 +47,7 @@ const AnimationParameters* CALayer::animationBlock() const
 void CALayer::geometryChanged(CGSize oldSize)
 {
     if (m_view)
-        m_view->layerGeometryDidChange(oldSize);
+        m_view->layerGeometryDidChange({}, oldSize);
 }
 
 void CALayer::setBounds(CGRect bounds)

@@ -123,13 +123,13 @@ private:
         if (entry.state[axis] == State::Visiting) {
             m_cycle = true;
             Span fallback = current(view, axis);
-            fallback.start += contentOffset(view->m_superview, axis);
+            fallback.start += contentOffset(view->superviewPointer(), axis);
             return fallback;
         }
         entry.state[axis] = State::Visiting;
         Span result = entry.placed[axis] ? solve(view, entry, axis) : [&] {
             Span s = current(view, axis);
-            s.start += contentOffset(view->m_superview, axis);
+            s.start += contentOffset(view->superviewPointer(), axis);
             return s;
         }();
         entry.span[axis] = result;
@@ -204,7 +204,7 @@ private:
                 size = now.length;
         }
         size = std::max(size, 0.0);  // crossed edges give an empty view, never a negative size
-        double offset = contentOffset(view->m_superview, axis);
+        double offset = contentOffset(view->superviewPointer(), axis);
         if (!hasStart) {
             if (hasEnd)
                 start = end - size;
@@ -227,7 +227,7 @@ private:
             if (!entry.placed[axis])
                 continue;
             Span s = entry.span[axis];
-            double start = s.start - contentOffset(view->m_superview, axis);
+            double start = s.start - contentOffset(view->superviewPointer(), axis);
             if (axis == 0) {
                 bounds.size.width = s.length;
                 position.x = start + anchor.x * s.length;

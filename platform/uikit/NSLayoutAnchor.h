@@ -18,14 +18,16 @@ public:
     {
     }
 
+    // The view, without retaining it: null once the view is gone.
     UIView* view() const { return m_view; }
     std::shared_ptr<UIView> item() const;
     NSLayoutAttribute attribute() const { return m_attribute; }
     std::string description() const override;
+    // Sent by the view as it goes.
+    void viewDidGo(Badge<UIView>) { m_view = nullptr; }
 
 private:
-    friend class UIView;
-    UIView* m_view = nullptr;  // cleared by the view when it goes
+    UIView* m_view = nullptr;  // non-owning, cleared by the view when it goes
     NSLayoutAttribute m_attribute = NSLayoutAttributeNotAnAttribute;
 };
 

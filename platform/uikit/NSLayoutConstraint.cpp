@@ -139,7 +139,7 @@ void NSLayoutConstraint::setConstant(CGFloat constant)
         return;
     m_constant = constant;
     if (m_holder)
-        m_holder->markLayoutPending();
+        m_holder->setNeedsUpdateConstraints();
 }
 
 void NSLayoutConstraint::setActive(bool active)
@@ -169,13 +169,11 @@ bool NSLayoutConstraint::activate()
         NSLog("Unable to activate constraint %@: its attributes do not belong together", this);
         return false;
     }
+    // The nearest common ancestor holds it.
     UIView* holder = a;
-    if (b) {
-        holder = nullptr;
-        for (UIView* v = a; v && !holder; v = v->m_superview)
-            if (b->isDescendantOfView(v))
-                holder = v;
-    }
+    if (b)
+        while (holder && !b->isDescendantOfView(holder))
+            holder = holder->superviewPointer();
     if (!holder) {
         NSLog("Unable to activate constraint %@: its views have no common ancestor", this);
         return false;
@@ -184,15 +182,10 @@ bool NSLayoutConstraint::activate()
     if (!self)
         return false;
     m_holder = holder;
-    holder->m_constraints.push_back(self);
-    a->m_constraintReferences.push_back(this);
-    a->adjustConstraintReferences(1);
-    ++a->m_placingConstraints;
-    if (b && b != a) {
-        b->m_constraintReferences.push_back(this);
-        b->adjustConstraintReferences(1);
-    }
-    holder->markLayoutPending();
+    a->addConstraintReference({}, this, true);
+    if (b && b != a)
+        b->addConstraintReference({}, this, false);
+    holder->holdConstraint({}, std::move(self));
     return true;
 }
 
@@ -201,31 +194,16 @@ void NSLayoutConstraint::deactivate()
     UIView* holder = m_holder;
     if (!holder)
         return;
-    auto forget = [this](UIView* view) {
-        auto& refs = view->m_constraintReferences;
-        auto it = std::find(refs.begin(), refs.end(), this);
-        if (it == refs.end())
-            return;
-        refs.erase(it);
-        view->adjustConstraintReferences(-1);
-    };
     UIView* a = firstView();
     UIView* b = secondView();
-    if (a) {
-        forget(a);
-        --a->m_placingConstraints;
-    }
+    if (a)
+        a->removeConstraintReference({}, this, true);
     if (b && b != a)
-        forget(b);
+        b->removeConstraintReference({}, this, false);
     m_holder = nullptr;
-    holder->markLayoutPending();
-    // Last: the holder's entry may be the only owner of this constraint.
-    auto& held = holder->m_constraints;
-    auto it = std::find_if(held.begin(), held.end(), [this](const auto& c) { return c.get() == this; });
-    if (it != held.end()) {
-        auto keep = std::move(*it);
-        held.erase(it);
-    }
+    // Last: the holder's reference may be the only owner of this constraint,
+    // and it goes when `released` does, on the way out.
+    auto released = holder->releaseConstraint({}, this);
 }
 
 std::string NSLayoutConstraint::description() const

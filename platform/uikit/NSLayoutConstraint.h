@@ -54,13 +54,13 @@ public:
     void setActive(bool active);
     // The view holding this constraint while it is active.
     UIView* holder() const { return m_holder; }
+    // The items without retaining them (for the solver, which runs while
+    // the tree holds them); null once a view is gone.
+    UIView* firstView() const;
+    UIView* secondView() const;
     std::string description() const override;
 
 private:
-    friend class UIView;
-    friend class ConstraintSolverRun;
-    UIView* firstView() const;
-    UIView* secondView() const;
     bool activate();
     void deactivate();
     void setRelation(NSLayoutRelation relation) { m_relation = relation; }
@@ -72,7 +72,9 @@ private:
     CGFloat m_constant = 0;
     float m_priority = 1000;
     std::string m_identifier;
-    UIView* m_holder = nullptr;  // owns this constraint while it is active
+    // Non-owning: the holder owns this constraint while it is active, and
+    // deactivates it (clearing this) before it goes.
+    UIView* m_holder = nullptr;
 };
 
 // The axis an attribute belongs to: 0 horizontal, 1 vertical.

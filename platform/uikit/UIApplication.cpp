@@ -21,7 +21,11 @@ UIApplication::UIApplication()
 std::shared_ptr<UIApplication> UIApplication::sharedApplication()
 {
     // Never destroyed: windows may be torn down during static destruction.
-    static const auto* application = new std::shared_ptr<UIApplication>(alloc<UIApplication>());
+    static const auto* application = [] {
+        auto* shared = new std::shared_ptr<UIApplication>(alloc<UIApplication>());
+        RunLoop::main().addTurnObserver([] { sharedApplication()->layoutWindows(); });
+        return shared;
+    }();
     return *application;
 }
 
@@ -125,9 +129,6 @@ std::shared_ptr<UIView> UIApplication::hitTestWindows(CGPoint screenPoint, const
     std::shared_ptr<UIWindow>* hitWindow)
 {
     auto all = windows();
-    for (const auto& window : all)
-        if (!window->isHidden())
-            window->layoutIfNeeded();
     for (auto it = all.rbegin(); it != all.rend(); ++it) {
         const auto& window = *it;
         if (window->isHidden() || window->alpha() <= 0.01 || !window->isUserInteractionEnabled())
@@ -141,8 +142,17 @@ std::shared_ptr<UIView> UIApplication::hitTestWindows(CGPoint screenPoint, const
     return nullptr;
 }
 
+void UIApplication::layoutWindows()
+{
+    // A pass may show, hide or make windows: go over a snapshot.
+    for (const auto& window : windows())
+        if (!window->isHidden())
+            window->layoutIfNeeded();
+}
+
 std::shared_ptr<UIView> UIApplication::hitTest(CGPoint screenPoint)
 {
+    layoutWindows();
     return hitTestWindows(screenPoint, nullptr, nullptr);
 }
 
@@ -150,6 +160,9 @@ void UIApplication::sendEvent(const std::shared_ptr<UIEvent>& event)
 {
     if (!event)
         return;
+    // Every phase: a handler of the last touch may have changed constraints,
+    // and this touch's locations are read through the frames.
+    layoutWindows();
     for (const auto& touch : event->allTouches()) {
         if (touch->phase() != UITouchPhaseBegan || touch->view())
             continue;

@@ -32,6 +32,10 @@ public:
     std::shared_ptr<UITouch> currentTouch() const;
     // What a touch at `screenPoint` would land on, after laying out.
     std::shared_ptr<UIView> hitTest(CGPoint screenPoint);
+    // The layout phase: the layout pass of every shown window. The main run
+    // loop runs it at the end of each turn; touch routing runs it first, so
+    // touches land on laid-out views.
+    void layoutWindows();
 
     // Sends an action to `target`, or with a null target to the first
     // responder along the chain from `sender` that implements it. Returns

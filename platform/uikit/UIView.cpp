@@ -46,13 +46,6 @@ MARQEL_DEFINE_CLASS(UIView,
     method<&UIView::layoutSubviews>("layoutSubviews"),
     method<&UIView::layer>("layer"))
 
-namespace {
-// Layout bookkeeping is main-thread only, like all view code.
-std::int64_t pendingRoots = 0;  // trees whose root has m_layoutPending
-bool inLayoutPass = false;
-bool committingConstraints = false;
-}  // namespace
-
 UIView::UIView()
     : UIView(CGRectZero)
 {
@@ -77,16 +70,14 @@ UIView::~UIView()
     // pointers, and the views they point at must still be whole.
     auto references = m_constraintReferences;
     for (NSLayoutConstraint* constraint : references)
-        constraint->deactivate();
+        constraint->setActive(false);
     auto held = m_constraints;
     for (const auto& constraint : held)
-        constraint->deactivate();
+        constraint->setActive(false);
     if (m_anchors)
         for (auto& anchor : *m_anchors)
             if (anchor)
-                anchor->m_view = nullptr;
-    if (m_layoutPending)
-        --pendingRoots;
+                anchor->viewDidGo({});
     for (auto& subview : m_subviews)
         subview->m_superview = nullptr;
     m_layer->m_view = nullptr;
@@ -96,7 +87,6 @@ UIView::~UIView()
 
 CGRect UIView::frame() const
 {
-    layoutIfPlacedByPendingConstraints();
     return m_layer->frame();
 }
 
@@ -107,7 +97,6 @@ void UIView::setFrame(CGRect frame)
 
 CGRect UIView::bounds() const
 {
-    layoutIfPlacedByPendingConstraints();
     return m_layer->bounds();
 }
 
@@ -118,7 +107,6 @@ void UIView::setBounds(CGRect bounds)
 
 CGPoint UIView::center() const
 {
-    layoutIfPlacedByPendingConstraints();
     return m_layer->position();
 }
 
@@ -127,7 +115,7 @@ void UIView::setCenter(CGPoint center)
     m_layer->setPosition(center);
 }
 
-void UIView::layerGeometryDidChange(CGSize oldSize)
+void UIView::layerGeometryDidChange(Badge<CALayer>, CGSize oldSize)
 {
     if (m_layer->bounds().size != oldSize) {
         autoresizeSubviews(oldSize);
@@ -273,6 +261,7 @@ void UIView::insertSubviewAt(const std::shared_ptr<UIView>& view, std::size_t in
         return;
     }
     const UIWindow* oldWindow = view->rootView()->asWindow();
+    bool subtreeHadPendingLayout = false;
     if (view->m_superview == this) {
         auto it = std::find(m_subviews.begin(), m_subviews.end(), view);
         std::size_t old = static_cast<std::size_t>(it - m_subviews.begin());
@@ -284,10 +273,9 @@ void UIView::insertSubviewAt(const std::shared_ptr<UIView>& view, std::size_t in
             view->detachFromSuperview(this);
         else
             view->willMoveToSuperview(this);
-        if (view->m_layoutPending) {
-            view->m_layoutPending = false;
-            --pendingRoots;
-        }
+        // The view's tree joins this one, and so does its pending layout.
+        subtreeHadPendingLayout = view->m_layoutPending;
+        view->m_layoutPending = false;
         view->m_superview = this;
         adjustConstraintReferences(view->m_referencesInSubtree);
     }
@@ -298,7 +286,7 @@ void UIView::insertSubviewAt(const std::shared_ptr<UIView>& view, std::size_t in
     else
         m_layer->addSublayer(view->m_layer);
     setNeedsLayout();
-    if (view->m_needsLayout || view->m_referencesInSubtree > 0)
+    if (subtreeHadPendingLayout || view->m_needsLayout || view->m_referencesInSubtree > 0)
         markLayoutPending();
     didAddSubview(view);
     view->didMoveToSuperview();
@@ -355,7 +343,7 @@ void UIView::detachConstraintsCrossing(const UIView* subtreeRoot)
     for (NSLayoutConstraint* constraint : references) {
         UIView* other = constraint->firstView() == this ? constraint->secondView() : constraint->firstView();
         if (other && !other->isDescendantOfView(subtreeRoot))
-            constraint->deactivate();
+            constraint->setActive(false);
     }
     for (std::size_t i = 0; i < m_subviews.size(); ++i)
         m_subviews[i]->detachConstraintsCrossing(subtreeRoot);
@@ -419,15 +407,12 @@ void UIView::willRemoveSubview(const std::shared_ptr<UIView>&) { }
 CGPoint UIView::convertPointToScreen(CGPoint point) const
 {
     for (const UIView* v = this; v; v = v->m_superview)
-        v->layoutIfPlacedByPendingConstraints();
-    for (const UIView* v = this; v; v = v->m_superview)
         point = v->m_layer->convertPointToSuperlayer(point);
     return point;
 }
 
 CGPoint UIView::convertPointFromScreen(CGPoint point) const
 {
-    layoutIfPlacedByPendingConstraints();
     if (m_superview)
         point = m_superview->convertPointFromScreen(point);
     return m_layer->convertPointFromSuperlayer(point);
@@ -516,13 +501,9 @@ bool UIView::pointInside(CGPoint point, const std::shared_ptr<UIEvent>&)
 
 void UIView::markLayoutPending()
 {
-    if (committingConstraints)
-        return;
     UIView* root = rootView();
-    if (!root->m_layoutPending) {
+    if (root->m_layoutPhase != LayoutPhase::Solving)
         root->m_layoutPending = true;
-        ++pendingRoots;
-    }
 }
 
 void UIView::setNeedsLayout()
@@ -536,35 +517,26 @@ void UIView::layoutIfNeeded()
     runLayoutPass(*rootView());
 }
 
-void UIView::layoutIfPlacedByPendingConstraints() const
-{
-    if (m_placingConstraints == 0 || pendingRoots == 0 || inLayoutPass)
-        return;
-    UIView* root = const_cast<UIView*>(this)->rootView();
-    if (root->m_layoutPending)
-        runLayoutPass(*root);
-}
-
 void UIView::runLayoutPass(UIView& root)
 {
-    if (inLayoutPass || !root.m_layoutPending)
+    // A layoutSubviews that asks its own tree to lay out gets the pass that
+    // is already running.
+    if (root.m_layoutPhase != LayoutPhase::Idle || !root.m_layoutPending)
         return;
     auto keepAlive = root.retained<UIView>();
-    inLayoutPass = true;
     // layoutSubviews may change what was just laid out; a few rounds settle
     // any sane tree, and the cap keeps a view that always asks again from
     // hanging the loop.
     for (int round = 0; round < 16 && root.m_layoutPending; ++round) {
         root.m_layoutPending = false;
-        --pendingRoots;
         if (root.m_referencesInSubtree > 0) {
-            committingConstraints = true;
+            root.m_layoutPhase = LayoutPhase::Solving;
             ConstraintSolver::solve(root);
-            committingConstraints = false;
         }
+        root.m_layoutPhase = LayoutPhase::LayingOut;
         layoutSubviewsTopDown(root);
     }
-    inLayoutPass = false;
+    root.m_layoutPhase = LayoutPhase::Idle;
 }
 
 void UIView::layoutSubviewsTopDown(UIView& view)
@@ -625,6 +597,42 @@ void UIView::removeConstraint(const std::shared_ptr<NSLayoutConstraint>& constra
 {
     if (constraint && std::find(m_constraints.begin(), m_constraints.end(), constraint) != m_constraints.end())
         constraint->setActive(false);
+}
+
+void UIView::holdConstraint(Badge<NSLayoutConstraint>, std::shared_ptr<NSLayoutConstraint> constraint)
+{
+    m_constraints.push_back(std::move(constraint));
+    markLayoutPending();
+}
+
+std::shared_ptr<NSLayoutConstraint> UIView::releaseConstraint(Badge<NSLayoutConstraint>, const NSLayoutConstraint* constraint)
+{
+    auto it = std::find_if(m_constraints.begin(), m_constraints.end(), [&](const auto& c) { return c.get() == constraint; });
+    if (it == m_constraints.end())
+        return nullptr;
+    auto released = std::move(*it);
+    m_constraints.erase(it);
+    markLayoutPending();
+    return released;
+}
+
+void UIView::addConstraintReference(Badge<NSLayoutConstraint>, NSLayoutConstraint* constraint, bool placesThisView)
+{
+    m_constraintReferences.push_back(constraint);
+    adjustConstraintReferences(1);
+    if (placesThisView)
+        ++m_placingConstraints;
+}
+
+void UIView::removeConstraintReference(Badge<NSLayoutConstraint>, NSLayoutConstraint* constraint, bool placesThisView)
+{
+    auto it = std::find(m_constraintReferences.begin(), m_constraintReferences.end(), constraint);
+    if (it == m_constraintReferences.end())
+        return;
+    m_constraintReferences.erase(it);
+    adjustConstraintReferences(-1);
+    if (placesThisView)
+        --m_placingConstraints;
 }
 
 // ---------------------------------------------------------------- animation

@@ -3,10 +3,13 @@
 // Views: a rectangle in a tree, backed by a layer that holds its geometry.
 // A view owns its subviews; the pointer back to the superview does not own
 // (it reads as null once the superview is gone). Touches arrive through the
-// responder handlers; layout is its own pass (constraints solved, then
-// layoutSubviews), run lazily before hit-testing and whenever a frame that
-// comes from constraints is read.
+// responder handlers. Layout is its own pass (constraints solved, then
+// layoutSubviews): it runs in the run loop's layout phase, before touches are
+// routed and before drawing, or when asked with layoutIfNeeded. Reading
+// geometry never lays out: a frame placed by constraints reads as the last
+// pass left it.
 
+#include "platform/foundation/Badge.h"
 #include "platform/foundation/CGGeometry.h"
 #include "platform/uikit/CALayer.h"
 #include "platform/uikit/UIResponder.h"
@@ -114,6 +117,10 @@ public:
     void setAutoresizesSubviews(bool autoresizes) { m_autoresizesSubviews = autoresizes; }
 
     std::shared_ptr<UIView> superview() const;
+    // The same without retaining it, for walks up a tree that stays whole
+    // during the walk (constraints, layout), including from a view's
+    // constructor, where it cannot be retained yet.
+    UIView* superviewPointer() const { return m_superview; }
     const std::vector<std::shared_ptr<UIView>>& subviews() const { return m_subviews; }
     // The window at the top of this view's tree, if the tree is in one.
     std::shared_ptr<UIWindow> window() const;
@@ -182,6 +189,33 @@ public:
     void removeConstraint(const std::shared_ptr<NSLayoutConstraint>& constraint);
     // Whether an active constraint places this view.
     bool hasConstraintsOnItself() const { return m_placingConstraints > 0; }
+    // The next layout pass solves this view's tree again (a constraint in it
+    // changed).
+    void setNeedsUpdateConstraints() { markLayoutPending(); }
+
+    // Bookkeeping for NSLayoutConstraint alone. An active constraint is held
+    // (owned) by one view, and every view it names keeps a plain pointer to
+    // it, which the constraint removes when it is deactivated; a view that
+    // goes deactivates the constraints naming it first.
+    void holdConstraint(Badge<NSLayoutConstraint>, std::shared_ptr<NSLayoutConstraint> constraint);
+    // Hands the holder's reference back, so the caller decides when the
+    // constraint may go.
+    std::shared_ptr<NSLayoutConstraint> releaseConstraint(Badge<NSLayoutConstraint>, const NSLayoutConstraint* constraint);
+    // `placesThisView`: this view is the constraint's first item.
+    void addConstraintReference(Badge<NSLayoutConstraint>, NSLayoutConstraint* constraint, bool placesThisView);
+    void removeConstraintReference(Badge<NSLayoutConstraint>, NSLayoutConstraint* constraint, bool placesThisView);
+
+    // The layer reports each change of its geometry, so the view can
+    // autoresize its subviews and schedule layout.
+    void layerGeometryDidChange(Badge<CALayer>, CGSize oldSize);
+    // Set by the controller whose root view this is; cleared by it when it
+    // goes or takes another view.
+    void setViewController(Badge<UIViewController>, UIViewController* controller) { m_viewController = controller; }
+    void forgetViewController(Badge<UIViewController>, const UIViewController* controller)
+    {
+        if (m_viewController == controller)
+            m_viewController = nullptr;
+    }
 
     // Presentation values at the run loop's time.
     CGFloat presentationAlpha() const { return m_layer->presentationOpacity(); }
@@ -219,20 +253,17 @@ protected:
     const UIWindow* asWindow() const { return const_cast<UIView*>(this)->asWindow(); }
 
 private:
-    friend class CALayer;
-    friend class ConstraintSolver;
-    friend class ConstraintSolverRun;
-    friend class NSLayoutAnchor;
-    friend class NSLayoutConstraint;
-    friend class UIViewController;
+    // Where a tree's root stands in its layout pass. While constraints are
+    // committed, the frames they set do not ask for another pass.
+    enum class LayoutPhase {
+        Idle,
+        Solving,
+        LayingOut,
+    };
 
     UIView* rootView();
     const UIView* rootView() const;
-    void layerGeometryDidChange(CGSize oldSize);
     void autoresizeSubviews(CGSize oldSize);
-    // Lays out this view's tree first when its own frame comes from pending
-    // constraints; cheap when nothing is pending.
-    void layoutIfPlacedByPendingConstraints() const;
     void markLayoutPending();
     static void runLayoutPass(UIView& root);
     static void layoutSubviewsTopDown(UIView& view);
@@ -248,8 +279,10 @@ private:
 
     std::shared_ptr<CALayer> m_layer;
     std::vector<std::shared_ptr<UIView>> m_subviews;
-    UIView* m_superview = nullptr;  // cleared by the superview when it goes
-    UIViewController* m_viewController = nullptr;  // cleared by the controller when it goes
+    // Non-owning: the superview clears it when it lets this view go or is
+    // destroyed, so it never dangles.
+    UIView* m_superview = nullptr;
+    UIViewController* m_viewController = nullptr;  // non-owning, cleared by the controller
     std::shared_ptr<UIColor> m_backgroundColor;
     std::shared_ptr<UIColor> m_tintColor;
     UIViewContentMode m_contentMode = UIViewContentModeScaleToFill;
@@ -260,7 +293,10 @@ private:
     bool m_translatesAutoresizingMask = true;
     bool m_autoresizesSubviews = true;
     bool m_needsLayout = true;
-    bool m_layoutPending = false;  // on a tree's root: its layout pass has work
+    // Kept on a tree's root: whether its layout pass has work, and where the
+    // pass stands.
+    bool m_layoutPending = false;
+    LayoutPhase m_layoutPhase = LayoutPhase::Idle;
 
     // Constraint bookkeeping. Anchors are made on first use and outlive the
     // view harmlessly (they then name no view).

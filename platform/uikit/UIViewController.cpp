@@ -30,8 +30,8 @@ MARQEL_DEFINE_CLASS(UIViewController,
 
 UIViewController::~UIViewController()
 {
-    if (m_view && m_view->m_viewController == this)
-        m_view->m_viewController = nullptr;
+    if (m_view)
+        m_view->forgetViewController({}, this);
     for (auto& child : m_children)
         child->m_parent = nullptr;
 }
@@ -53,11 +53,11 @@ void UIViewController::setView(std::shared_ptr<UIView> view)
 {
     if (view == m_view)
         return;
-    if (m_view && m_view->m_viewController == this)
-        m_view->m_viewController = nullptr;
+    if (m_view)
+        m_view->forgetViewController({}, this);
     m_view = std::move(view);
     if (m_view)
-        m_view->m_viewController = this;
+        m_view->setViewController({}, this);
 }
 
 void UIViewController::loadView()

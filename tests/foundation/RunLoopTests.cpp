@@ -6,7 +6,9 @@
 #include <atomic>
 #include <csignal>
 #include <pthread.h>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -133,6 +135,25 @@ TEST(RunLoop, ASignalWakesARealClockLoopThatIsWaiting)
     EXPECT_LT(RunLoop::main().now(), 3600);
     RunLoop::clearSignalledStop();
     std::signal(SIGUSR1, SIG_DFL);
+}
+
+TEST(RunLoop, TurnObserversRunWhenARunBeginsAndAfterEveryMainTask)
+{
+    TestDevice device;
+    // Observers stay for the life of the process: this one writes only while
+    // the test watches.
+    static std::vector<std::string>* watched = nullptr;
+    RunLoop::main().addTurnObserver([] {
+        if (watched)
+            watched->push_back("turn");
+    });
+    std::vector<std::string> trace;
+    watched = &trace;
+    dispatch_async(dispatch_get_main_queue(), [&] { trace.push_back("task"); });
+    dispatch_after(dispatch_time(DISPATCH_TIME_NOW, 1 * NSEC_PER_SEC), dispatch_get_main_queue(), [&] { trace.push_back("timer"); });
+    RunLoop::main().runFor(2);
+    watched = nullptr;
+    EXPECT_EQ(trace, (std::vector<std::string> { "turn", "task", "turn", "timer", "turn" }));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "platform/foundation/Foundation.h"
 #include "platform/uikit/HapticsLog.h"
 #include "platform/uikit/UIKit.h"
-#include "tests/TestDevice.h"
+#include "tests/support/TestDevice.h"
 #include "tweak/core/MarqelWindow.h"
 #include "tweak/editor/MarqelToolButton.h"
 #include "tweak/editor/MarqelViewController.h"

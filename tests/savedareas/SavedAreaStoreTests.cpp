@@ -1,5 +1,5 @@
 #include "platform/foundation/Foundation.h"
-#include "tests/TestDevice.h"
+#include "tests/support/TestDevice.h"
 #include "tweak/core/MarqelPreferences.h"
 #include "tweak/savedareas/SavedAreaStore.h"
 

@@ -4,6 +4,8 @@
 #include "UIKitTestSupport.h"
 
 #include "kit/UIColor+ZRColours.h"
+#include "tweak/editor/MarqelViewController.h"
+#include "tweak/editor/ResizableBox.h"
 
 #include <fstream>
 
@@ -142,24 +144,39 @@ TEST_F(Content, FontsCarrySizeAndWeight)
     EXPECT_FALSE(bold->isEqual(font));
 }
 
-TEST_F(Content, TheReadoutLabelKeepsItsStyle)
+TEST_F(Content, TheBoxsReadOutIsWhiteCentredTextOnTranslucentBlackShownOnlyWhileTouched)
 {
-    auto readout = alloc<UILabel>();
-    readout->setBackgroundColor(UIColor::blackColor()->colorWithAlphaComponent(0.4));
-    readout->setTextColor(UIColor::whiteColor());
-    readout->setTextAlignment(NSTextAlignmentCenter);
-    readout->setFont(UIFont::systemFontOfSize(14));
-    readout->layer()->setCornerRadius(4);
-    readout->layer()->setCornerCurve(kCACornerCurveContinuous);
-    readout->setClipsToBounds(true);
-    readout->setAlpha(0);
-    readout->setText("W:250 H:250");
-    EXPECT_EQ(readout->text(), "W:250 H:250");
+    auto editor = alloc<MarqelViewController>();
+    auto window = shownWindow(editor);
+    auto box = editor->marqelView();
+    auto readout = box->rectLabel();
+    ASSERT_TRUE(readout);
+    EXPECT_TRUE(readout->font()->isEqual(UIFont::systemFontOfSize(14)));
+    EXPECT_TRUE(readout->textColor()->isEqual(UIColor::whiteColor()));
+    EXPECT_EQ(readout->textAlignment(), NSTextAlignmentCenter);
+    ASSERT_TRUE(readout->backgroundColor());
+    EXPECT_TRUE(readout->backgroundColor()->isEqual(UIColor::blackColor()->colorWithAlphaComponent(0.4)));
+    EXPECT_EQ(CGColorGetAlpha(readout->layer()->backgroundColor()), 0.4);
+    EXPECT_EQ(readout->layer()->cornerRadius(), 4);
     EXPECT_EQ(readout->layer()->cornerCurve(), "continuous");
     EXPECT_TRUE(readout->layer()->masksToBounds());
-    EXPECT_EQ(CGColorGetAlpha(readout->layer()->backgroundColor()), 0.4);
-    readout->setTextColor(nullptr);  // back to the label colour, never none
-    EXPECT_TRUE(readout->textColor()->isEqual(UIColor::labelColor()));
+    EXPECT_EQ(readout->alpha(), 0);
+
+    auto app = UIApplication::sharedApplication();
+    ASSERT_EQ(app->sendTouch(UITouchPhaseBegan, screenCentre(box)), box);
+    EXPECT_EQ(readout->alpha(), 1);
+    EXPECT_EQ(readout->text(), "W:250 H:250");
+    app->sendTouch(UITouchPhaseEnded, screenCentre(box));
+    EXPECT_EQ(readout->alpha(), 0);
+    EXPECT_EQ(readout->text(), "W:250 H:250");
+}
+
+TEST_F(Content, ALabelWithoutATextColourUsesTheLabelColour)
+{
+    auto label = alloc<UILabel>();
+    label->setTextColor(UIColor::whiteColor());
+    label->setTextColor(nullptr);  // back to the label colour, never none
+    EXPECT_TRUE(label->textColor()->isEqual(UIColor::labelColor()));
 }
 
 TEST_F(Content, ImpactsAreLoggedWithTheirStyleAndTime)

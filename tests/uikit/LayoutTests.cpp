@@ -1,8 +1,12 @@
-// Layout with the kit's operations and the solver behind them.
+// Layout with the kit's operations and the solver behind them, on plain
+// views and on the editor's own screen.
 
 #include "UIKitTestSupport.h"
 
 #include "kit/UIView+ZRLayout.h"
+#include "tweak/editor/MarqelToolButton.h"
+#include "tweak/editor/MarqelViewController.h"
+#include "tweak/editor/ResizableBox.h"
 
 namespace {
 
@@ -20,96 +24,143 @@ protected:
     std::shared_ptr<UIView> root;
 };
 
-TEST_F(Layout, TheEditorsToolBarsSitWhereTheirConstraintsPutThem)
+TEST_F(Layout, ReadingAFrameDoesNotLayOutTheRunLoopDoes)
 {
-    CGFloat W = root->frame().size.width;
-    auto topView = root->add<UIView>();
-    zr::size(topView, W, 40);
-    zr::x(topView, root->centerXAnchor());
-    zr::top(topView, root->topAnchor(), 45);
-    auto close = topView->add<UIView>();
-    zr::size(close, 40, 40);
-    zr::y(close, topView->centerYAnchor());
-    zr::trailing(close, topView->trailingAnchor(), -20);
-
-    auto bottomView = root->add<UIView>();
-    zr::size(bottomView, W, 45);
-    zr::x(bottomView, root->centerXAnchor());
-    zr::bottom(bottomView, root->bottomAnchor(), -40);
-    auto button = [&] {
-        auto b = bottomView->add<UIControl>();
-        zr::size(b, 45, 45);
-        zr::y(b, bottomView->centerYAnchor());
-        return b;
-    };
-    auto record = button();
-    zr::x(record, bottomView->centerXAnchor());
-    auto mic = button();
-    zr::trailing(mic, record->leadingAnchor(), -10);
-    auto expand = button();
-    zr::trailing(expand, mic->leadingAnchor(), -10);
-    auto fav = button();
-    zr::leading(fav, record->trailingAnchor(), 10);
-    auto add = button();
-    zr::leading(add, fav->trailingAnchor(), 10);
-
-    root->layoutIfNeeded();
-    ExpectRect(topView->frame(), 0, 45, 390, 40);
-    ExpectRect(close->frame(), 330, 0, 40, 40);
-    ExpectRect(bottomView->frame(), 0, 844 - 40 - 45, 390, 45);
-    ExpectRect(record->frame(), 172.5, 0, 45, 45);
-    ExpectRect(mic->frame(), 117.5, 0, 45, 45);
-    ExpectRect(expand->frame(), 62.5, 0, 45, 45);
-    ExpectRect(fav->frame(), 227.5, 0, 45, 45);
-    ExpectRect(add->frame(), 282.5, 0, 45, 45);
-    EXPECT_FALSE(add->translatesAutoresizingMaskIntoConstraints());
+    auto badge = root->add<UIView>(CGRectMake(1, 2, 10, 10));
+    zr::leading(badge, root->leadingAnchor(), 20);
+    EXPECT_EQ(badge->frame().origin.x, 1);  // no pass has run yet
+    EXPECT_EQ(badge->convertPointToScreen({ 0, 0 }), CGPointMake(1, 2));
+    RunLoop::main().drain();  // ends the turn: the layout phase runs
+    EXPECT_EQ(badge->frame().origin.x, 20);
 }
 
-class CropBoxLayout : public Layout {
+TEST_F(Layout, TheLayoutPhaseRunsAfterEveryTaskOfTheMainQueue)
+{
+    auto badge = root->add<UIView>(CGRectMake(1, 2, 10, 10));
+    auto left = zr::leading(badge, root->leadingAnchor(), 20);
+    RunLoop::main().drain();
+    CGFloat seenByTheNextTask = -1;
+    RunLoop::main().post([&] { left->setConstant(60); });
+    RunLoop::main().post([&] { seenByTheNextTask = badge->frame().origin.x; });
+    RunLoop::main().drain();
+    EXPECT_EQ(seenByTheNextTask, 60);
+}
+
+TEST_F(Layout, AHiddenWindowIsLaidOutOnlyWhenAsked)
+{
+    auto offscreen = alloc<UIWindow>();
+    auto badge = offscreen->add<UIView>(CGRectMake(1, 2, 10, 10));
+    zr::top(badge, offscreen->topAnchor(), 30);
+    RunLoop::main().drain();
+    EXPECT_EQ(badge->frame().origin.y, 2);
+    offscreen->layoutIfNeeded();
+    EXPECT_EQ(badge->frame().origin.y, 30);
+}
+
+// The editor is the screen that leans on constraints most: its tool bars,
+// their buttons and the box's handle bars are all placed by them.
+class EditorLayout : public UIKitTest {
 protected:
     void SetUp() override
     {
-        Layout::SetUp();
-        box = root->add<UIView>(CGRectMake(70, 297, 250, 250));
-        // Right edge mark: right side at W + 2.5, centred on H / 2.
-        rightMark = box->add<UIView>();
-        zr::size(rightMark, 5, 25);
-        zr::trailing(rightMark, box->trailingAnchor(), 2.5);
-        zr::y(rightMark, box->centerYAnchor());
-        // Bottom-left corner: left side at -2.5, bottom at H + 2.5.
-        corner = box->add<UIView>();
-        zr::size(corner, 25, 5);
-        zr::leading(corner, box->leadingAnchor(), -2.5);
-        zr::bottom(corner, box->bottomAnchor(), 2.5);
-        // Read-out: centred, bottom 10 above the box's bottom.
-        readout = box->add<UILabel>();
-        zr::size(readout, 100, 18);
-        zr::x(readout, box->centerXAnchor());
-        zr::bottom(readout, box->bottomAnchor(), -10);
+        UIKitTest::SetUp();
+        editor = alloc<MarqelViewController>();
+        window = shownWindow(editor);
+        box = editor->marqelView();
+        RunLoop::main().drain();  // the layout phase after the editor came up
     }
-    std::shared_ptr<UIView> box, rightMark, corner;
-    std::shared_ptr<UILabel> readout;
+    std::shared_ptr<UIView> handle(std::size_t index) const { return box->handles().at(index); }
+
+    std::shared_ptr<MarqelViewController> editor;
+    std::shared_ptr<UIWindow> window;
+    std::shared_ptr<ResizableBox> box;
 };
 
-TEST_F(CropBoxLayout, HandlesStraddleTheOutlineAndFollowTheBoxAsItResizes)
+TEST_F(EditorLayout, TheToolBarsSpanTheScreenWithTheRecordButtonCentred)
 {
-    ExpectRect(rightMark->frame(), 247.5, 112.5, 5, 25);
-    ExpectRect(corner->frame(), -2.5, 247.5, 25, 5);
-    ExpectRect(readout->frame(), 75, 222, 100, 18);
-
-    box->setFrame(CGRectMake(0, 0, 300, 200));  // a drag resizes the box
-    // Read lazily: nothing was asked to lay out.
-    ExpectRect(rightMark->frame(), 297.5, 87.5, 5, 25);
-    ExpectRect(corner->frame(), -2.5, 197.5, 25, 5);
-    ExpectRect(readout->frame(), 100, 172, 100, 18);
+    ExpectRect(editor->topView()->frame(), 0, 45, 390, 40);
+    ExpectRect(editor->closeButton()->frame(), 330, 0, 40, 40);
+    ExpectRect(editor->bottomView()->frame(), 0, 844 - 40 - 45, 390, 45);
+    // Expand, microphone | record | saved areas, add: 10 points apart.
+    ExpectRect(editor->recordButton()->frame(), 172.5, 0, 45, 45);
+    ExpectRect(editor->micButton()->frame(), 117.5, 0, 45, 45);
+    ExpectRect(editor->expandButton()->frame(), 62.5, 0, 45, 45);
+    ExpectRect(editor->favButton()->frame(), 227.5, 0, 45, 45);
+    ExpectRect(editor->addButton()->frame(), 282.5, 0, 45, 45);
+    EXPECT_FALSE(editor->addButton()->translatesAutoresizingMaskIntoConstraints());
 }
 
-TEST_F(CropBoxLayout, MovingTheBoxKeepsTheHandlesInPlaceWithinIt)
+TEST_F(EditorLayout, TouchesLandOnTheToolButtonsWhereTheyAreDrawn)
 {
-    ExpectRect(rightMark->frame(), 247.5, 112.5, 5, 25);
-    box->setCenter(CGPointMake(100, 100));
-    ExpectRect(rightMark->frame(), 247.5, 112.5, 5, 25);
-    EXPECT_EQ(rightMark->convertPointToScreen({ 0, 0 }), CGPointMake(-25 + 247.5, -25 + 112.5));
+    auto app = UIApplication::sharedApplication();
+    const std::shared_ptr<UIView> buttons[] = { editor->closeButton(), editor->expandButton(), editor->micButton(),
+        editor->recordButton(), editor->favButton(), editor->addButton() };
+    for (const auto& button : buttons) {
+        auto hit = app->hitTest(screenCentre(button));
+        ASSERT_TRUE(hit) << button->description();
+        EXPECT_TRUE(hit->isDescendantOfView(button.get())) << hit->description();
+    }
+}
+
+TEST_F(EditorLayout, TwelveHandleBarsStraddleTheOutlineAtTheCornersAndMidpoints)
+{
+    ASSERT_EQ(box->frame(), CGRectMake(70, 297, 250, 250));
+    ASSERT_EQ(box->handles().size(), 12u);
+    const CGRect expected[12] = {
+        { { -2.5, -2.5 }, { 5, 25 } }, { { -2.5, -2.5 }, { 25, 5 } },  // top-left corner
+        { { 112.5, -2.5 }, { 25, 5 } },  // top middle
+        { { 227.5, -2.5 }, { 25, 5 } }, { { 247.5, -2.5 }, { 5, 25 } },  // top-right corner
+        { { 247.5, 112.5 }, { 5, 25 } },  // right middle
+        { { 227.5, 247.5 }, { 25, 5 } }, { { 247.5, 227.5 }, { 5, 25 } },  // bottom-right corner
+        { { 112.5, 247.5 }, { 25, 5 } },  // bottom middle
+        { { -2.5, 247.5 }, { 25, 5 } }, { { -2.5, 227.5 }, { 5, 25 } },  // bottom-left corner
+        { { -2.5, 112.5 }, { 5, 25 } },  // left middle
+    };
+    for (std::size_t i = 0; i < 12; ++i) {
+        SCOPED_TRACE(i);
+        const CGRect& e = expected[i];
+        ExpectRect(handle(i)->frame(), e.origin.x, e.origin.y, e.size.width, e.size.height);
+    }
+    // The read-out sits centred, 10 points above the bottom edge.
+    ExpectRect(box->rectLabel()->frame(), 75, 222, 100, 18);
+}
+
+TEST_F(EditorLayout, AChosenSavedAreaMovesTheHandlesOnTheNextLayout)
+{
+    editor->didSelectedSavedArea(CGRectMake(0, 0, 300, 200));
+    // Until the layout phase the bars stay where the last pass put them.
+    ExpectRect(handle(5)->frame(), 247.5, 112.5, 5, 25);
+    RunLoop::main().drain();
+    ExpectRect(handle(5)->frame(), 297.5, 87.5, 5, 25);
+    ExpectRect(handle(9)->frame(), -2.5, 197.5, 25, 5);
+    ExpectRect(box->rectLabel()->frame(), 100, 172, 100, 18);
+}
+
+TEST_F(EditorLayout, DraggingTheBoxCarriesItsHandlesAlong)
+{
+    auto app = UIApplication::sharedApplication();
+    // From the box's middle, which moves it rather than resizing it.
+    ASSERT_EQ(app->sendTouch(UITouchPhaseBegan, { 195, 422 }), box);
+    app->sendTouch(UITouchPhaseMoved, { 225, 452 });
+    app->sendTouch(UITouchPhaseEnded, { 225, 452 });
+    ExpectRect(box->frame(), 100, 327, 250, 250);
+    RunLoop::main().drain();
+    ExpectRect(handle(5)->frame(), 247.5, 112.5, 5, 25);
+    EXPECT_EQ(handle(5)->convertPointToScreen({ 0, 0 }), CGPointMake(100 + 247.5, 327 + 112.5));
+}
+
+TEST_F(EditorLayout, ResizingFromACornerRefitsTheHandlesBeforeTheNextTouch)
+{
+    auto app = UIApplication::sharedApplication();
+    ASSERT_EQ(app->sendTouch(UITouchPhaseBegan, { 300, 530 }), box);  // near the bottom-right corner
+    app->sendTouch(UITouchPhaseMoved, { 350, 580 });
+    ExpectRect(box->frame(), 70, 297, 300, 300);
+    // The next touch event lays out first, as the phone would have between
+    // the two events.
+    app->sendTouch(UITouchPhaseMoved, { 350, 580 });
+    ExpectRect(handle(7)->frame(), 297.5, 277.5, 5, 25);
+    app->sendTouch(UITouchPhaseEnded, { 350, 580 });
+    EXPECT_EQ(box->rectLabel()->text(), "W:300 H:300");
 }
 
 TEST_F(Layout, FillTiesAllFourEdgesToTheSuperview)
@@ -117,8 +168,10 @@ TEST_F(Layout, FillTiesAllFourEdgesToTheSuperview)
     auto holder = root->add<UIView>(CGRectMake(10, 20, 200, 100));
     auto content = holder->add<UIView>(CGRectMake(1, 2, 3, 4));
     EXPECT_EQ(zr::fill(content).size(), 4u);
+    root->layoutIfNeeded();
     ExpectRect(content->frame(), 0, 0, 200, 100);
     holder->setFrame(CGRectMake(0, 0, 120, 60));
+    root->layoutIfNeeded();
     ExpectRect(content->frame(), 0, 0, 120, 60);
 }
 
@@ -127,6 +180,7 @@ TEST_F(Layout, AViewConstrainedOnOneAxisKeepsItsFrameOnTheOther)
     auto strip = root->add<UIView>(CGRectMake(30, 40, 50, 60));
     zr::leading(strip, root->leadingAnchor(), 5);
     zr::trailing(strip, root->trailingAnchor(), -5);  // width from both edges
+    root->layoutIfNeeded();
     ExpectRect(strip->frame(), 5, 40, 380, 60);
 }
 
@@ -177,11 +231,14 @@ TEST_F(Layout, ChangingAConstantMovesTheViewOnTheNextLayout)
     zr::size(badge, 10, 10);
     auto left = zr::leading(badge, root->leadingAnchor(), 20);
     zr::top(badge, root->topAnchor(), 0);
+    root->layoutIfNeeded();
     EXPECT_EQ(badge->frame().origin.x, 20);
     left->setConstant(50);
+    root->layoutIfNeeded();
     EXPECT_EQ(badge->frame().origin.x, 50);
     left->setActive(false);
     badge->setFrame(CGRectMake(7, 0, 10, 10));
+    root->layoutIfNeeded();
     EXPECT_EQ(badge->frame().origin.x, 7);  // no longer placed on that axis
 }
 
@@ -201,6 +258,29 @@ TEST_F(Layout, AWindowsRootViewFillsItAndFollowsItsSize)
     ExpectRect(root->frame(), 0, 0, 390, 844);
     window->setFrame(CGRectMake(0, 0, 400, 800));
     ExpectRect(root->frame(), 0, 0, 400, 800);
+}
+
+// Builds its content in its constructor, before anything can retain it.
+class Badged : public UIView {
+    MARQEL_OBJECT(Badged, UIView)
+public:
+    explicit Badged(CGRect frame)
+        : UIView(frame)
+    {
+        badge = add<UIView>();
+        zr::size(badge, 10, 10);
+        zr::leading(badge, leadingAnchor(), 5);
+        zr::top(badge, topAnchor(), 6);
+    }
+    std::shared_ptr<UIView> badge;
+};
+
+TEST_F(Layout, AViewMayTieItsSubviewsToItselfInItsConstructor)
+{
+    auto badged = root->add<Badged>(CGRectMake(100, 100, 50, 50));
+    root->layoutIfNeeded();
+    ExpectRect(badged->badge->frame(), 5, 6, 10, 10);
+    EXPECT_EQ(badged->constraints().size(), 2u);  // the edges; the badge holds its size
 }
 
 class LayoutCounter : public UIView {
@@ -231,6 +311,7 @@ TEST_F(Layout, AViewThatGoesTakesItsConstraintsWithIt)
     {
         auto leader = root->add<UIView>(CGRectMake(100, 100, 50, 50));
         tie = zr::leading(follower, leader->trailingAnchor(), 0);
+        root->layoutIfNeeded();
         EXPECT_EQ(follower->frame().origin.x, 150);
         leader->removeFromSuperview();  // ties across the cut go
         EXPECT_FALSE(tie->isActive());
@@ -279,7 +360,124 @@ TEST_F(Layout, MovingAViewWithinAWindowDoesNotTakeItOutOfTheWindow)
     EXPECT_EQ(watcher->windows[1], nullptr);
 }
 
+// Pointers back up a tree (superview, superlayer, key window, a constraint's
+// views, a root view's controller) own nothing; each is cleared by its owner
+// when the owner lets go, so none reads as a freed object.
+
+TEST_F(Layout, ARemovedSubviewHasNoSuperviewOrWindow)
+{
+    auto panel = root->add<UIView>(CGRectMake(0, 0, 100, 100));
+    auto badge = panel->add<UIView>(CGRectMake(0, 0, 10, 10));
+    EXPECT_EQ(badge->window(), window);
+    panel->removeFromSuperview();
+    EXPECT_EQ(panel->superview(), nullptr);
+    EXPECT_EQ(badge->superview(), panel);
+    EXPECT_EQ(badge->window(), nullptr);
+    EXPECT_EQ(badge->nextResponder(), panel);
+    EXPECT_EQ(panel->nextResponder(), nullptr);
+}
+
+TEST_F(Layout, ASubviewOutlivingItsSuperviewHasNoSuperview)
+{
+    std::shared_ptr<UIView> badge;
+    {
+        auto panel = alloc<UIView>(CGRectMake(0, 0, 100, 100));
+        badge = panel->add<UIView>(CGRectMake(0, 0, 10, 10));
+    }
+    EXPECT_EQ(badge->superview(), nullptr);
+    EXPECT_EQ(badge->nextResponder(), nullptr);
+    EXPECT_TRUE(badge->layer()->superlayer() == nullptr);
+    root->addSubview(badge);  // and it can go somewhere else
+    EXPECT_EQ(badge->superview(), root);
+    EXPECT_EQ(badge->layer()->superlayer(), root->layer());
+}
+
+TEST_F(Layout, ASublayerOutlivingItsSuperlayerHasNoSuperlayer)
+{
+    auto outline = CALayer::layer();
+    {
+        auto holder = CALayer::layer();
+        holder->addSublayer(outline);
+        EXPECT_EQ(outline->superlayer(), holder);
+    }
+    EXPECT_EQ(outline->superlayer(), nullptr);
+    auto other = CALayer::layer();
+    other->addSublayer(outline);
+    outline->removeFromSuperlayer();
+    EXPECT_EQ(outline->superlayer(), nullptr);
+    EXPECT_TRUE(other->sublayers().empty());
+}
+
+TEST_F(Layout, ADestroyedWindowIsNoLongerKey)
+{
+    auto app = UIApplication::sharedApplication();
+    {
+        auto hidden = alloc<UIWindow>();
+        hidden->makeKeyWindow();  // a window need not be shown to be key
+        EXPECT_TRUE(hidden->isKeyWindow());
+        EXPECT_FALSE(window->isKeyWindow());
+    }
+    EXPECT_EQ(app->keyWindow(), nullptr);
+    EXPECT_FALSE(window->isKeyWindow());
+    window->makeKeyWindow();
+    EXPECT_EQ(app->keyWindow(), window);
+}
+
+TEST_F(Layout, AConstraintWhoseViewWentAwayDoesNothing)
+{
+    auto follower = root->add<UIView>(CGRectMake(5, 6, 10, 10));
+    std::shared_ptr<NSLayoutConstraint> tie;
+    std::shared_ptr<NSLayoutXAxisAnchor> edge;
+    {
+        auto leader = root->add<UIView>(CGRectMake(100, 100, 50, 50));
+        edge = leader->trailingAnchor();
+        tie = zr::leading(follower, edge, 0);
+        root->layoutIfNeeded();
+        EXPECT_EQ(follower->frame().origin.x, 150);
+        EXPECT_EQ(tie->holder(), root.get());
+        leader->removeFromSuperview();
+    }
+    EXPECT_FALSE(tie->isActive());
+    EXPECT_EQ(tie->holder(), nullptr);
+    EXPECT_EQ(tie->secondView(), nullptr);
+    EXPECT_EQ(edge->view(), nullptr);
+    EXPECT_EQ(edge->item(), nullptr);
+    EXPECT_FALSE(follower->hasConstraintsOnItself());
+
+    tie->setConstant(70);  // changes nothing on screen
+    tie->setActive(true);  // cannot come back to life
+    EXPECT_FALSE(tie->isActive());
+    EXPECT_TRUE(root->constraints().empty());
+    root->layoutIfNeeded();
+    ExpectRect(follower->frame(), 150, 6, 10, 10);
+    EXPECT_NE(tie->description().find("(no view)"), std::string::npos);
+}
+
+TEST_F(Layout, ARootViewWhoseControllerWentHasNone)
+{
+    std::shared_ptr<UIView> content;
+    {
+        auto owner = alloc<UIViewController>();
+        content = owner->view();
+        EXPECT_EQ(content->owningViewController(), owner);
+        EXPECT_EQ(content->nextResponder(), owner);
+    }
+    EXPECT_EQ(content->owningViewController(), nullptr);
+    root->addSubview(content);
+    EXPECT_EQ(content->nextResponder(), root);
+}
+
+TEST_F(Layout, AControllerThatTakesAnotherViewLetsTheOldOneGo)
+{
+    auto first = controller->view();
+    auto second = alloc<UIView>();
+    controller->setView(second);
+    EXPECT_EQ(first->owningViewController(), nullptr);
+    EXPECT_EQ(second->owningViewController(), controller);
+}
+
 }  // namespace
 
+MARQEL_DEFINE_CLASS(Badged)
 MARQEL_DEFINE_CLASS(LayoutCounter)
 MARQEL_DEFINE_CLASS(WindowWatcher)
