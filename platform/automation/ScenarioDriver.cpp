@@ -585,7 +585,8 @@ void ScenarioDriver::runStep(const std::string& line)
         auto all = NoticeCenter::notices();
         for (std::size_t i = all.size(); i-- > 0;) {
             if (all[i].title.find(text) != std::string::npos || all[i].message.find(text) != std::string::npos) {
-                NoticeCenter::shared().tap(i);
+                if (auto tapped = NoticeCenter::shared().tap(i); !tapped)
+                    throw StepFailure(tapped.message());
                 RunLoop::main().drain();
                 return;
             }
