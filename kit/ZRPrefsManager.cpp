@@ -45,10 +45,10 @@ std::optional<PlistValue> read(const std::string& key, const std::string& domain
     auto host = DevicePath::toHost(ZRPrefsManager::devicePathForDomain(domain));
     if (!host)
         return std::nullopt;
-    auto root = plist::readFile(*host);
-    if (!root || !root->is<PlistDict>())
+    auto root = plist::readFile(host.value());
+    if (!root || !root.value().is<PlistDict>())
         return std::nullopt;
-    if (const auto* value = root->get<PlistDict>()->find(key))
+    if (const auto* value = root.value().get<PlistDict>()->find(key))
         return *value;
     return std::nullopt;
 }
@@ -123,14 +123,14 @@ bool ZRPrefsManager::setValue(const PlistValue& value, const std::string& key, c
     auto host = DevicePath::toHost(devicePath);
     if (!host || !DevicePath::makeParents(devicePath))
         return false;
-    DomainLock lock(*host);
+    DomainLock lock(host.value());
     if (!lock.held())
         return false;
     PlistDict contents;
-    if (auto root = plist::readFile(*host); root && root->is<PlistDict>())
-        contents = *root->get<PlistDict>();
+    if (auto root = plist::readFile(host.value()); root && root.value().is<PlistDict>())
+        contents = *root.value().get<PlistDict>();
     contents.set(key, value);
-    return plist::writeFileAtomically(PlistValue(std::move(contents)), *host);
+    return plist::writeFileAtomically(PlistValue(std::move(contents)), host.value()).ok();
 }
 
 bool ZRPrefsManager::setBool(bool value, const std::string& key, const std::string& ID) const { return setValue(PlistValue(value), key, ID); }

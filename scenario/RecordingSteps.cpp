@@ -157,7 +157,9 @@ Status RecordingSteps::tapNotice(const std::string& text)
     auto all = NoticeCenter::notices();
     for (std::size_t i = all.size(); i-- > 0;) {
         if (mentions(all[i], text)) {
-            NoticeCenter::shared().tap(i);
+            auto tapped = NoticeCenter::shared().tap(i);
+            if (!tapped)
+                return tapped.error();
             RunLoop::main().drain();
             return {};
         }

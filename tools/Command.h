@@ -3,6 +3,8 @@
 // What every subcommand shares: the global options, and the error that
 // ends a command with a message and a non-zero status.
 
+#include "platform/foundation/Result.h"
+
 #include <CLI/CLI.hpp>
 
 #include <stdexcept>
@@ -20,6 +22,11 @@ public:
     explicit CommandError(const std::string& message, int status = 1)
         : std::runtime_error(message)
         , m_status(status)
+    {
+    }
+    // A platform failure ends the command with its message.
+    explicit CommandError(const foundation::Error& error, int status = 1)
+        : CommandError(error.message, status)
     {
     }
     int status() const { return m_status; }

@@ -14,13 +14,13 @@ void addInstallCommand(CLI::App& app, GlobalOptions& options)
     command->add_flag("--force", force, "Copy everything even when it is up to date");
     command->callback([&options] {
         prepareDevice(options);
-        auto result = Installer::forThisExecutable().install(force);
-        if (!result.ok)
-            throw CommandError(result.error);
+        auto installed = Installer::forThisExecutable().install(force);
+        if (!installed)
+            throw CommandError(installed.error());
         std::cout << "device root: " << DevicePath::root() << '\n';
-        if (result.installed.empty())
+        if (installed.value().empty())
             std::cout << "everything is up to date\n";
-        for (const auto& path : result.installed)
+        for (const auto& path : installed.value())
             std::cout << "installed " << path << '\n';
     });
 }

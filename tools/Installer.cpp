@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -22,27 +23,22 @@ bool sameFile(const fs::path& a, const fs::path& b)
 }
 
 // Copies through a temporary name, so a running process never loads a
-// half-written library.
-bool copyInto(const fs::path& from, const std::string& devicePath, bool force, InstallResult& result)
+// half-written library. Adds the device path to `installed` when it wrote.
+foundation::Status copyInto(const fs::path& from, const std::string& devicePath, bool force, std::vector<std::string>& installed)
 {
-    auto to = DevicePath::toHost(devicePath);
-    if (!to)
-        return false;
-    if (!force && sameFile(from, *to))
-        return true;
+    auto to = TRY(DevicePath::toHost(devicePath));
+    if (!force && sameFile(from, to))
+        return {};
     std::error_code ec;
-    fs::create_directories(fs::path(*to).parent_path(), ec);
-    fs::path temp = *to + ".installing";
+    fs::create_directories(fs::path(to).parent_path(), ec);
+    fs::path temp = to + ".installing";
     fs::copy_file(from, temp, fs::copy_options::overwrite_existing, ec);
     if (!ec)
-        fs::rename(temp, *to, ec);
-    if (ec) {
-        result.ok = false;
-        result.error = "cannot install " + devicePath + ": " + ec.message();
-        return false;
-    }
-    result.installed.push_back(devicePath);
-    return true;
+        fs::rename(temp, to, ec);
+    if (ec)
+        return foundation::Error { foundation::ErrorCode::FileSystem, "cannot install " + devicePath + ": " + ec.message() };
+    installed.push_back(devicePath);
+    return {};
 }
 }  // namespace
 
@@ -65,20 +61,17 @@ bool Installer::isInstalled() const
     auto tweak = DevicePath::toHost(tweakDevicePath);
     auto filter = DevicePath::toHost(filterDevicePath);
     std::error_code ec;
-    return tweak && filter && fs::exists(*tweak, ec) && fs::exists(*filter, ec);
+    return tweak && filter && fs::exists(tweak.value(), ec) && fs::exists(filter.value(), ec);
 }
 
-InstallResult Installer::install(bool force) const
+foundation::Result<std::vector<std::string>> Installer::install(bool force) const
 {
-    InstallResult result;
+    std::vector<std::string> installed;
     fs::path tweak = fs::path(m_libraryFolder) / "Marqel.so";
-    if (!fs::exists(tweak)) {
-        result.ok = false;
-        result.error = "the tweak is not built: " + tweak.string() + " is missing (run the build first)";
-        return result;
-    }
-    if (!copyInto(tweak, tweakDevicePath, force, result))
-        return result;
+    if (!fs::exists(tweak))
+        return foundation::Error { foundation::ErrorCode::NotFound,
+            "the tweak is not built: " + tweak.string() + " is missing (run the build first)" };
+    TRY(copyInto(tweak, tweakDevicePath, force, installed));
 
     PlistDict filter;
     PlistDict bundles;
@@ -88,19 +81,23 @@ InstallResult Installer::install(bool force) const
     // An existing filter is the device owner's to change; only a forced
     // install puts ours back.
     std::error_code exists;
-    if (force || !filterHost || !fs::exists(*filterHost, exists)) {
-        if (!filterHost || !plist::writeFileAtomically(PlistValue(filter), *filterHost)) {
-            result.ok = false;
-            result.error = std::string("cannot write ") + filterDevicePath;
-            return result;
-        }
-        result.installed.push_back(filterDevicePath);
+    if (force || !filterHost || !fs::exists(filterHost.value(), exists)) {
+        if (!filterHost || !plist::writeFileAtomically(PlistValue(filter), filterHost.value()))
+            return foundation::Error { foundation::ErrorCode::WriteFailed, std::string("cannot write ") + filterDevicePath };
+        installed.push_back(filterDevicePath);
     }
 
-    // The settings bundle: its executable and resources, when built.
+    // The settings bundle: its executable and resources, when built. One
+    // file that cannot be copied does not stop the others; the install
+    // still fails, naming the last one.
+    std::optional<foundation::Error> failure;
+    auto copyBundleFile = [&](const fs::path& from, const std::string& devicePath) {
+        if (auto copied = copyInto(from, devicePath, force, installed); !copied)
+            failure = copied.error();
+    };
     fs::path prefs = fs::path(m_libraryFolder) / "MarqelPrefs.so";
     if (fs::exists(prefs))
-        copyInto(prefs, std::string(bundleDevicePath) + "/MarqelPrefs.so", force, result);
+        copyBundleFile(prefs, std::string(bundleDevicePath) + "/MarqelPrefs.so");
     std::error_code ec;
     fs::path resources = fs::path(m_resourceFolder) / "MarqelPrefs.bundle";
     if (fs::is_directory(resources, ec)) {
@@ -108,10 +105,12 @@ InstallResult Installer::install(bool force) const
             if (!entry.is_regular_file())
                 continue;
             std::string relative = fs::relative(entry.path(), resources).string();
-            copyInto(entry.path(), std::string(bundleDevicePath) + "/" + relative, force, result);
+            copyBundleFile(entry.path(), std::string(bundleDevicePath) + "/" + relative);
         }
     }
-    return result;
+    if (failure)
+        return *failure;
+    return installed;
 }
 
 }  // namespace tools

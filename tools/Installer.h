@@ -3,16 +3,12 @@
 // Lays the product into the device root the way a package install would:
 // the tweak with its filter, and the settings bundle with its resources.
 
+#include "platform/foundation/Result.h"
+
 #include <string>
 #include <vector>
 
 namespace tools {
-
-struct InstallResult {
-    bool ok = true;
-    std::vector<std::string> installed;  // device paths written
-    std::string error;
-};
 
 class Installer {
 public:
@@ -24,8 +20,9 @@ public:
     explicit Installer(std::string buildLibraryFolder, std::string resourceFolder);
     static Installer forThisExecutable();
 
-    // Copies what is missing or changed; with `force`, everything.
-    InstallResult install(bool force = false) const;
+    // Copies what is missing or changed; with `force`, everything. The
+    // device paths written, in order.
+    foundation::Result<std::vector<std::string>> install(bool force = false) const;
     bool isInstalled() const;
 
 private:

@@ -15,11 +15,10 @@ namespace tools {
 namespace {
 photos::PhotoLibraryStore& openStore()
 {
-    std::string error;
-    auto* store = PHPhotoLibrary::sharedPhotoLibrary()->store(&error);
+    auto store = PHPhotoLibrary::sharedPhotoLibrary()->store();
     if (!store)
-        throw CommandError(error);
-    return *store;
+        throw CommandError(store.error());
+    return *store.value();
 }
 
 std::string dateText(double seconds)

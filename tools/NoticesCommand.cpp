@@ -51,7 +51,10 @@ void addNoticesCommand(CLI::App& app, GlobalOptions& options)
         auto all = NoticeCenter::notices();
         if (number < 1 || number > all.size())
             throw CommandError("there is no notice " + std::to_string(number) + " (there are " + std::to_string(all.size()) + ")", 2);
-        std::string launched = NoticeCenter::shared().tap(number - 1);
+        auto tapped = NoticeCenter::shared().tap(number - 1);
+        if (!tapped)
+            throw CommandError(tapped.error());
+        const std::string& launched = tapped.value();
         std::cout << (launched.empty() ? "the notice does nothing when tapped" : "opened " + launched) << '\n';
     });
 }

@@ -41,7 +41,8 @@ void addRunCommand(CLI::App& app, GlobalOptions& options)
         stage(1, "installing into the device root " + DevicePath::root());
         ensureInstalled();
         stage(2, "enabling the tweak (toggleMarqel = true)");
-        MarqelPreferences::write(MarqelPreferences::toggleMarqel, true);
+        if (!MarqelPreferences::write(MarqelPreferences::toggleMarqel, true))
+            throw CommandError(std::string("cannot enable the tweak: ") + MarqelPreferences::domain + " cannot be written");
 
         RunLoop::main().reset(ClockKind::Virtual);
         automation::ScenarioDriver driver;
@@ -70,8 +71,9 @@ void addRunCommand(CLI::App& app, GlobalOptions& options)
         std::cout << "      crop rectangle " << NSStringFromCGRect(rect) << '\n';
         check(driver.wait(0.2));
         const std::string snapshotPath = "/var/mobile/Media/Snapshots/overlay.png";
-        DevicePath::makeParents(snapshotPath);
-        if (auto written = render::writeScreenPNG(DevicePath::host(snapshotPath)); written)
+        if (auto folder = DevicePath::makeParents(snapshotPath); !folder)
+            std::cout << "      no snapshot: " << folder.message() << '\n';
+        else if (auto written = render::writeScreenPNG(DevicePath::host(snapshotPath)); written)
             std::cout << "      snapshot of the overlay: " << DevicePath::host(snapshotPath) << '\n';
         else
             std::cout << "      no snapshot: " << written.error() << '\n';
@@ -95,15 +97,21 @@ void addRunCommand(CLI::App& app, GlobalOptions& options)
             return o;
         }());
         auto newest = videos->lastObject();
-        auto* store = PHPhotoLibrary::sharedPhotoLibrary()->store();
-        if (!newest || !store)
+        auto store = PHPhotoLibrary::sharedPhotoLibrary()->store();
+        if (!store)
+            throw CommandError(store.error());
+        if (!newest)
             throw CommandError("no cropped movie in the library");
-        auto path = store->filePath(newest->record());
-        auto info = path ? av::probeMovie(path.value().string()) : av::probeMovie("");
+        auto path = store.value()->filePath(newest->record());
+        if (!path)
+            throw CommandError(path.error());
+        auto info = av::probeMovie(path.value().string());
         CGRect screen = UIScreen::mainScreen()->bounds();
         CGRect pixels = UIScreen::mainScreen()->nativeBounds();
         CGSize predicted = CropGeometry::renderSize(CropGeometry::cropRectInMovie(pixels.size, screen.size, rect));
-        std::cout << "\ncropped movie: " << (path ? path.value().string() : std::string("?")) << '\n';
+        std::cout << "\ncropped movie: " << path.value().string() << '\n';
+        if (!info)
+            std::cout << "the cropped movie cannot be read: " << info.error().message << '\n';
         if (info)
             std::cout << "size: " << info.value().width << " x " << info.value().height << " pixels (the rectangle predicts "
                       << predicted.width << " x " << predicted.height << ")\n"

@@ -9,7 +9,9 @@
 #include "platform/uikit/UIKit.h"
 #include "tweak/core/MarqelPreferences.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 
@@ -40,13 +42,16 @@ void addSnapshotCommand(CLI::App& app, GlobalOptions& options)
             throw CommandError("cannot create " + folder + ": " + ec.message());
         folder = std::filesystem::absolute(folder).string();
         std::string pattern = (std::filesystem::temp_directory_path() / "marqel-snapshot-XXXXXX").string();
-        std::string scratch = mkdtemp(pattern.data());
+        if (!mkdtemp(pattern.data()))
+            throw CommandError("cannot create a scratch device under " + std::filesystem::temp_directory_path().string() + ": " + std::strerror(errno));
+        std::string scratch = pattern;
         GlobalOptions scratchOptions = options;
         scratchOptions.root = scratch;
         prepareDevice(scratchOptions);
         try {
             ensureInstalled();
-            MarqelPreferences::write(MarqelPreferences::toggleMarqel, true);
+            if (!MarqelPreferences::write(MarqelPreferences::toggleMarqel, true))
+                throw CommandError(std::string("cannot enable the tweak: ") + MarqelPreferences::domain + " cannot be written");
             RunLoop::main().reset(ClockKind::Virtual);
             automation::ScenarioDriver driver;
             prepareDriver(driver);

@@ -26,9 +26,8 @@ void prepareDevice(const GlobalOptions& options)
 
 void ensureInstalled()
 {
-    auto result = Installer::forThisExecutable().install();
-    if (!result.ok)
-        throw CommandError(result.error);
+    if (auto installed = Installer::forThisExecutable().install(); !installed)
+        throw CommandError(installed.error());
 }
 
 }  // namespace tools

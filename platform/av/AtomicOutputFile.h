@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "platform/av/Result.h"
+#include "platform/av/Forward.h"
+#include "platform/foundation/Result.h"
 
 namespace av {
 

@@ -3,7 +3,8 @@
 #include <functional>
 
 #include "platform/av/FFmpegPtr.h"
-#include "platform/av/Result.h"
+#include "platform/av/Forward.h"
+#include "platform/foundation/Result.h"
 
 namespace av {
 

@@ -45,12 +45,10 @@ Result<AudioTranscoder> AudioTranscoder::open(const AVStream* source, double sta
     if (inRate <= 0 || inChannels <= 0)
         return Error { ErrorCode::CodecFailed, "audio track has no sample rate or channels" };
     const int outRate = AacEncoder::supportsSampleRate(inRate) ? inRate : 48000;
-    auto encoder = AacEncoder::open(outRate, std::min(inChannels, 2), globalHeader);
-    if (!encoder)
-        return encoder.error();
+    auto encoder = TRY(AacEncoder::open(outRate, std::min(inChannels, 2), globalHeader));
     const auto startSample = static_cast<int64_t>(std::llround(startSeconds * inRate));
     const auto endSample = static_cast<int64_t>(std::llround(endSeconds * inRate));
-    return AudioTranscoder(std::move(decoder), std::move(encoder).value(), source->time_base, startSample,
+    return AudioTranscoder(std::move(decoder), std::move(encoder), source->time_base, startSample,
         endSample);
 }
 

@@ -6,7 +6,8 @@
 
 #include "platform/av/AacEncoder.h"
 #include "platform/av/FFmpegPtr.h"
-#include "platform/av/Result.h"
+#include "platform/av/Forward.h"
+#include "platform/foundation/Result.h"
 
 namespace av {
 

@@ -84,9 +84,7 @@ public:
         auto decoder = VideoDecoder::open(video);
         if (!decoder)
             return decoder.error();
-        auto renderer = PictureRenderer::create(renderSize, outputSize, *m_request.transform.inverted());
-        if (!renderer)
-            return renderer.error();
+        auto renderer = TRY(PictureRenderer::create(renderSize, outputSize, *m_request.transform.inverted()));
 
         auto file = AtomicOutputFile::create(m_request.outputPath);
         if (!file)
@@ -105,12 +103,8 @@ public:
         vs.colorSpace = video->codecpar->color_space;
         vs.colorPrimaries = video->codecpar->color_primaries;
         vs.colorTransfer = video->codecpar->color_trc;
-        auto encoder = VideoEncoder::open(vs);
-        if (!encoder)
-            return encoder.error();
-        auto videoOut = muxer.addEncodedStream(encoder.value().context());
-        if (!videoOut)
-            return videoOut.error();
+        auto encoder = TRY(VideoEncoder::open(vs));
+        auto videoOut = TRY(muxer.addEncodedStream(encoder.context()));
 
         // Audio times are measured from the video track's start so the two
         // stay in sync after cutting.
@@ -128,15 +122,11 @@ public:
                     return idx.error();
                 audioOut = idx.value();
             } else {
-                auto t = AudioTranscoder::open(audio, videoOrigin + start, videoOrigin + end,
-                    muxer.wantsGlobalHeader());
-                if (!t)
-                    return t.error();
-                transcoder.emplace(std::move(t).value());
-                auto idx = muxer.addEncodedStream(transcoder->encoderContext());
-                if (!idx)
-                    return idx.error();
-                audioOut = idx.value();
+                auto t = TRY(AudioTranscoder::open(audio, videoOrigin + start, videoOrigin + end,
+                    muxer.wantsGlobalHeader()));
+                transcoder.emplace(std::move(t));
+                auto idx = TRY(muxer.addEncodedStream(transcoder->encoderContext()));
+                audioOut = idx;
             }
         }
         if (Status st = muxer.writeHeader(); !st)
@@ -152,9 +142,9 @@ public:
         }
 
         FrameRateConverter frc(start, m_request.frameDuration, frameCount);
-        VideoEncoder& enc = encoder.value();
+        VideoEncoder& enc = encoder;
         const AVRational encTb = enc.timeBase();
-        auto writeVideo = [&](AVPacket* p) { return muxer.write(p, encTb, videoOut.value()); };
+        auto writeVideo = [&](AVPacket* p) { return muxer.write(p, encTb, videoOut); };
         auto writeAudio = [&](AVPacket* p) {
             return muxer.write(p, copier ? copier->timeBase() : transcoder->timeBase(), audioOut);
         };
@@ -167,10 +157,8 @@ public:
                 if (cancelled())
                     return cancelledError();
                 if (!currentRendered) {
-                    auto out = renderer.value().render(current.get());
-                    if (!out)
-                        return out.error();
-                    picture = out.value();
+                    auto out = TRY(renderer.render(current.get()));
+                    picture = out;
                     currentRendered = true;
                 }
                 picture->pts = frc.emitted() - copies + i;

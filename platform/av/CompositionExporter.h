@@ -1,7 +1,8 @@
 #pragma once
 
 #include "platform/av/ExportRequest.h"
-#include "platform/av/Result.h"
+#include "platform/av/Forward.h"
+#include "platform/foundation/Result.h"
 
 namespace av {
 

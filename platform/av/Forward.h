@@ -3,13 +3,15 @@
 // Forward declarations for the media core. Public entry points are
 // MovieProbe.h, CompositionExporter.h and MovieWriter.h; the rest are
 // building blocks they share.
+
+#include "platform/foundation/Forward.h"
+
 namespace av {
 
-enum class ErrorCode;
-struct Error;
-template <class T>
-class Result;
-using Status = Result<void>;
+using foundation::Error;
+using foundation::ErrorCode;
+using foundation::Result;
+using foundation::Status;
 
 struct AffineTransform;
 struct Rational;

@@ -3,8 +3,9 @@
 #include <memory>
 #include <string>
 
+#include "platform/av/Forward.h"
 #include "platform/av/MovieInfo.h"
-#include "platform/av/Result.h"
+#include "platform/foundation/Result.h"
 
 struct AVFormatContext;
 struct AVStream;

@@ -4,7 +4,8 @@
 #include <string>
 
 #include "platform/av/FileSink.h"
-#include "platform/av/Result.h"
+#include "platform/av/Forward.h"
+#include "platform/foundation/Result.h"
 
 extern "C" {
 #include <libavutil/rational.h>

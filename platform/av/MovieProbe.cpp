@@ -6,10 +6,8 @@ namespace av {
 
 Result<MovieInfo> MovieProbe::probe(const std::string& path)
 {
-    auto movie = InputMovie::open(path);
-    if (!movie)
-        return movie.error();
-    return movie.value().info();
+    auto movie = TRY(InputMovie::open(path));
+    return movie.info();
 }
 
 }  // namespace av

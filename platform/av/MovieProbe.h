@@ -2,8 +2,9 @@
 
 #include <string>
 
+#include "platform/av/Forward.h"
 #include "platform/av/MovieInfo.h"
-#include "platform/av/Result.h"
+#include "platform/foundation/Result.h"
 
 namespace av {
 

@@ -42,23 +42,15 @@ public:
         vs.colorSpace = AVCOL_SPC_SMPTE170M;
         vs.colorPrimaries = AVCOL_PRI_BT709;
         vs.colorTransfer = AVCOL_TRC_BT709;
-        auto video = VideoEncoder::open(vs);
-        if (!video)
-            return video.error();
-        m_video.emplace(std::move(video).value());
-        auto vIndex = m_muxer.addEncodedStream(m_video->context());
-        if (!vIndex)
-            return vIndex.error();
-        m_videoIndex = vIndex.value();
+        auto video = TRY(VideoEncoder::open(vs));
+        m_video.emplace(std::move(video));
+        auto vIndex = TRY(m_muxer.addEncodedStream(m_video->context()));
+        m_videoIndex = vIndex;
         if (withAudio) {
-            auto audio = AacEncoder::open(kSampleRate, 1, m_muxer.wantsGlobalHeader());
-            if (!audio)
-                return audio.error();
-            m_audio.emplace(std::move(audio).value());
-            auto aIndex = m_muxer.addEncodedStream(m_audio->context());
-            if (!aIndex)
-                return aIndex.error();
-            m_audioIndex = aIndex.value();
+            auto audio = TRY(AacEncoder::open(kSampleRate, 1, m_muxer.wantsGlobalHeader()));
+            m_audio.emplace(std::move(audio));
+            auto aIndex = TRY(m_muxer.addEncodedStream(m_audio->context()));
+            m_audioIndex = aIndex;
         }
         m_converter.reset(sws_getContext(m_width, m_height, m_order == PixelOrder::RGBA ? AV_PIX_FMT_RGBA : AV_PIX_FMT_BGRA,
             m_width, m_height, AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr,
@@ -163,10 +155,8 @@ Status MovieWriter::open(const std::string& path, int width, int height, int fps
         return Error { ErrorCode::InvalidArgument, "picture size must be even and positive, got " + std::to_string(width) + "x" + std::to_string(height) };
     if (fps < 1 || fps > 240)
         return Error { ErrorCode::InvalidArgument, "frame rate must be 1..240" };
-    auto file = AtomicOutputFile::create(path);
-    if (!file)
-        return file.error();
-    auto rec = std::make_unique<Recording>(std::move(file).value(), path, width, height, fps, order);
+    auto file = TRY(AtomicOutputFile::create(path));
+    auto rec = std::make_unique<Recording>(std::move(file), path, width, height, fps, order);
     if (Status st = rec->start(withAudio); !st)
         return st;
     m_recording = std::move(rec);

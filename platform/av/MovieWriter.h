@@ -4,8 +4,9 @@
 #include <memory>
 #include <string>
 
+#include "platform/av/Forward.h"
 #include "platform/av/PixelOrder.h"
-#include "platform/av/Result.h"
+#include "platform/foundation/Result.h"
 
 namespace av {
 

@@ -2,8 +2,9 @@
 
 #include "platform/av/AffineTransform.h"
 #include "platform/av/FFmpegPtr.h"
+#include "platform/av/Forward.h"
 #include "platform/av/PixelSize.h"
-#include "platform/av/Result.h"
+#include "platform/foundation/Result.h"
 
 namespace av {
 

@@ -70,10 +70,8 @@ Status VideoDecoder::send(const AVPacket* packet, const FrameSink& sink)
         if (!owned)
             return Error { ErrorCode::CodecFailed, "out of memory decoding video" };
         av_frame_move_ref(owned.get(), m_frame.get());
-        auto converted = toYuv420(std::move(owned));
-        if (!converted)
-            return converted.error();
-        if (Status st = sink(std::move(converted).value(), seconds); !st)
+        auto converted = TRY(toYuv420(std::move(owned)));
+        if (Status st = sink(std::move(converted), seconds); !st)
             return st;
     }
 }

@@ -4,7 +4,8 @@
 #include <optional>
 
 #include "platform/av/FFmpegPtr.h"
-#include "platform/av/Result.h"
+#include "platform/av/Forward.h"
+#include "platform/foundation/Result.h"
 
 namespace av {
 

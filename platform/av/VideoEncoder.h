@@ -4,8 +4,9 @@
 #include <string>
 
 #include "platform/av/FFmpegPtr.h"
+#include "platform/av/Forward.h"
 #include "platform/av/Rational.h"
-#include "platform/av/Result.h"
+#include "platform/foundation/Result.h"
 
 namespace av {
 

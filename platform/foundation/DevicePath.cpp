@@ -28,10 +28,12 @@ std::string defaultRoot()
     return (fs::path(home && *home ? home : "/tmp") / ".local" / "share" / "marqel" / "device").string();
 }
 
-std::optional<std::string> toHost(const std::string& devicePath)
+foundation::Result<std::string> toHost(const std::string& devicePath)
 {
+    using foundation::Error;
+    using foundation::ErrorCode;
     if (devicePath.empty() || devicePath.front() != '/')
-        return std::nullopt;
+        return Error { ErrorCode::InvalidArgument, "device path \"" + devicePath + "\" is not absolute" };
     std::vector<std::string> parts;
     for (const auto& part : fs::path(devicePath)) {
         std::string p = part.string();
@@ -39,7 +41,7 @@ std::optional<std::string> toHost(const std::string& devicePath)
             continue;
         if (p == "..") {
             if (parts.empty())
-                return std::nullopt;
+                return Error { ErrorCode::InvalidArgument, "device path \"" + devicePath + "\" leaves the device" };
             parts.pop_back();
             continue;
         }
@@ -54,18 +56,18 @@ std::optional<std::string> toHost(const std::string& devicePath)
 std::string host(const std::string& devicePath)
 {
     if (auto mapped = toHost(devicePath))
-        return *mapped;
+        return mapped.release();
     return (fs::path(root()) / ".refused-path" / "refused").string();
 }
 
-bool makeParents(const std::string& devicePath)
+foundation::Status makeParents(const std::string& devicePath)
 {
-    auto mapped = toHost(devicePath);
-    if (!mapped)
-        return false;
+    auto folder = fs::path(TRY(toHost(devicePath))).parent_path();
     std::error_code ec;
-    fs::create_directories(fs::path(*mapped).parent_path(), ec);
-    return !ec;
+    fs::create_directories(folder, ec);
+    if (ec)
+        return foundation::Error { foundation::ErrorCode::FileSystem, "cannot create " + folder.string() + ": " + ec.message() };
+    return {};
 }
 
 }  // namespace DevicePath

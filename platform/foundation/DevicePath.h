@@ -4,7 +4,8 @@
 // folder. Device paths are written as on the phone ("/var/mobile/...") and
 // mapped here, in one place.
 
-#include <optional>
+#include "platform/foundation/Result.h"
+
 #include <string>
 
 namespace DevicePath {
@@ -15,13 +16,13 @@ const std::string& root();
 // ~/.local/share/marqel/device.
 std::string defaultRoot();
 
-// The host path for a device path; nullopt for a relative path or one that
-// would leave the root ("/../etc").
-std::optional<std::string> toHost(const std::string& devicePath);
+// The host path for a device path; fails (InvalidArgument) for a relative
+// path or one that would leave the root ("/../etc").
+foundation::Result<std::string> toHost(const std::string& devicePath);
 // Like toHost, for paths the product itself names; a refused path maps to a
 // place inside the root that never exists, so nothing outside is touched.
 std::string host(const std::string& devicePath);
 // Creates the parent folders of a device path.
-bool makeParents(const std::string& devicePath);
+foundation::Status makeParents(const std::string& devicePath);
 
 }  // namespace DevicePath

@@ -20,3 +20,11 @@ class PlistDict;
 class PlistValue;
 class RunLoop;
 class SystemLog;
+
+namespace foundation {
+enum class ErrorCode;
+struct Error;
+template <class T>
+class Result;
+using Status = Result<void>;
+}  // namespace foundation

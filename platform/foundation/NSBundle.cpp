@@ -39,7 +39,7 @@ std::shared_ptr<NSBundle> NSBundle::bundleWithPath(const std::string& devicePath
     bool known = b.loaders.count(devicePath) > 0;
     auto host = DevicePath::toHost(devicePath);
     std::error_code ec;
-    if (!known && !(host && std::filesystem::is_directory(*host, ec)))
+    if (!known && !(host && std::filesystem::is_directory(host.value(), ec)))
         return nullptr;
     auto bundle = alloc<NSBundle>(devicePath);
     b.bundles[devicePath] = bundle;
@@ -78,10 +78,18 @@ bool NSBundle::isLoaded() const
 
 bool NSBundle::load()
 {
+    auto loaded = loadAndReturnError();
+    if (!loaded)
+        NSLog("NSBundle: %@", loaded.message());
+    return loaded.ok();
+}
+
+foundation::Status NSBundle::loadAndReturnError()
+{
     {
         std::lock_guard lock(m_mutex);
         if (m_loaded)
-            return true;
+            return {};
     }
     std::function<bool()> loader;
     {
@@ -89,9 +97,10 @@ bool NSBundle::load()
         if (auto it = bundles().loaders.find(m_path); it != bundles().loaders.end())
             loader = it->second;
     }
-    bool ok = false;
+    foundation::Status loaded;
     if (loader) {
-        ok = loader();
+        if (!loader())
+            loaded = foundation::Error { foundation::ErrorCode::Failed, "cannot load " + m_path + ": its loader failed" };
     } else {
         // The bundle's executable: "<Name>.bundle/<Name>.so".
         std::filesystem::path path(m_path);
@@ -100,12 +109,12 @@ bool NSBundle::load()
         void* handle = dlopen(executable.c_str(), RTLD_NOW | RTLD_GLOBAL);
         if (!handle) {
             const char* why = dlerror();
-            NSLog("NSBundle: cannot load %s: %s", m_path, why ? why : "unknown error");
+            loaded = foundation::Error { foundation::ErrorCode::Failed,
+                "cannot load " + m_path + ": " + (why ? why : "unknown error") };
         }
         m_handle = handle;
-        ok = handle != nullptr;
     }
     std::lock_guard lock(m_mutex);
-    m_loaded = ok;
-    return ok;
+    m_loaded = loaded.ok();
+    return loaded;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/foundation/Result.h"
 #include "platform/runtime/ClassBuilder.h"
 
 #include <functional>
@@ -30,7 +31,10 @@ public:
     std::string bundleIdentifier() const;
     void setBundleIdentifier(std::string identifier);
     bool isLoaded() const;
+    // As on the phone, a bare yes or no; a failure is logged.
     bool load();
+    // Says why a bundle did not load.
+    foundation::Status loadAndReturnError();
 
 private:
     std::string m_path;

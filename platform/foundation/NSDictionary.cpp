@@ -10,18 +10,16 @@ std::shared_ptr<NSDictionary> NSDictionary::dictionaryWithContentsOfFile(const s
     auto host = DevicePath::toHost(devicePath);
     if (!host)
         return nullptr;
-    auto value = plist::readFile(*host);
-    if (!value || !value->is<PlistDict>())
+    auto value = plist::readFile(host.value());
+    if (!value || !value.value().is<PlistDict>())
         return nullptr;
-    return alloc<NSMutableDictionary>(*value->get<PlistDict>());
+    return alloc<NSMutableDictionary>(*value.value().get<PlistDict>());
 }
 
-bool NSDictionary::writeToFile(const std::string& devicePath, bool atomically) const
+bool NSDictionary::writeToFile(const std::string& devicePath, bool) const { return write(devicePath).ok(); }
+
+foundation::Status NSDictionary::write(const std::string& devicePath) const
 {
-    auto host = DevicePath::toHost(devicePath);
-    if (!host)
-        return false;
     // A plain write could leave a torn file; every write here is atomic.
-    (void)atomically;
-    return plist::writeFileAtomically(PlistValue(m_contents), *host);
+    return plist::writeFileAtomically(PlistValue(m_contents), TRY(DevicePath::toHost(devicePath)));
 }

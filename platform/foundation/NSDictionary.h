@@ -17,7 +17,10 @@ public:
     // Null for a missing or unreadable file, or one whose root is not a
     // dictionary.
     static std::shared_ptr<NSDictionary> dictionaryWithContentsOfFile(const std::string& devicePath);
+    // As on the phone, a bare yes or no; write() says why.
     bool writeToFile(const std::string& devicePath, bool atomically) const;
+    // Always atomic: a plain write could leave a torn file.
+    foundation::Status write(const std::string& devicePath) const;
 
     const PlistDict& contents() const { return m_contents; }
     PlistDict& contents() { return m_contents; }

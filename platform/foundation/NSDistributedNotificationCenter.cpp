@@ -43,38 +43,40 @@ NSDistributedNotificationCenter::~NSDistributedNotificationCenter() { shutdown()
 
 void NSDistributedNotificationCenter::addObserver(const id& observer, SEL selector, const std::string& name, const id& object)
 {
-    ensureListening();
+    // Without a socket the observer still hears this process's own posts.
+    if (auto listening = ensureListening(); !listening)
+        NSLog("NSDistributedNotificationCenter: not listening: %@", listening.message());
     m_local->addObserver(observer, selector, name, object);
 }
 
 void NSDistributedNotificationCenter::removeObserver(const id& observer) { m_local->removeObserver(observer); }
 
-bool NSDistributedNotificationCenter::ensureListening()
+foundation::Status NSDistributedNotificationCenter::ensureListening()
 {
+    using foundation::Error;
+    using foundation::ErrorCode;
     std::lock_guard lock(m_mutex);
     if (m_socket >= 0)
-        return true;
+        return {};
     std::string folder = DevicePath::host(runFolder);
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     std::string path = folder + "/" + std::to_string(getpid()) + "-" + NSProcessInfo::processInfo()->globallyUniqueString().substr(0, 8) + ".sock";
     sockaddr_un address;
-    if (!fillAddress(address, path)) {
-        NSLog("NSDistributedNotificationCenter: socket path too long, not listening: %s", path);
-        return false;
-    }
+    if (!fillAddress(address, path))
+        return Error { ErrorCode::InvalidArgument, "socket path too long: " + path };
     int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        NSLog("NSDistributedNotificationCenter: cannot listen at %s: %s", path, std::strerror(errno));
+        Error failure { ErrorCode::FileSystem, "cannot listen at " + path + ": " + std::strerror(errno) };
         if (fd >= 0)
             ::close(fd);
-        return false;
+        return failure;
     }
     m_socket = fd;
     m_socketPath = path;
     m_stopping = false;
     m_receiver = std::thread([this] { receive(); });
-    return true;
+    return {};
 }
 
 void NSDistributedNotificationCenter::receive()
@@ -102,9 +104,14 @@ void NSDistributedNotificationCenter::receive()
     }
 }
 
-void NSDistributedNotificationCenter::postNotificationName(const std::string& name, const id& object)
+void NSDistributedNotificationCenter::postNotificationName(const std::string& name, const id&)
 {
-    (void)object;
+    if (auto posted = post(name); !posted)
+        NSLog("NSDistributedNotificationCenter: %s not posted: %s", name, posted.message());
+}
+
+foundation::Status NSDistributedNotificationCenter::post(const std::string& name)
+{
     std::string ownSocket;
     {
         std::lock_guard lock(m_mutex);
@@ -115,8 +122,16 @@ void NSDistributedNotificationCenter::postNotificationName(const std::string& na
     std::error_code ec;
     int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
-        return;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+        return foundation::Error { foundation::ErrorCode::Failed, std::string("no socket to post with: ") + std::strerror(errno) };
+    std::filesystem::directory_iterator entries(folder, ec);
+    if (ec && ec != std::errc::no_such_file_or_directory) {
+        ::close(fd);
+        return foundation::Error { foundation::ErrorCode::FileSystem, "cannot list " + folder + ": " + ec.message() };
+    }
+    // Incremented with an error code: a socket removed meanwhile must not
+    // throw out of the post.
+    for (; !ec && entries != std::filesystem::directory_iterator(); entries.increment(ec)) {
+        const auto& entry = *entries;
         if (entry.path().extension() != ".sock")
             continue;
         sockaddr_un address;
@@ -138,6 +153,7 @@ void NSDistributedNotificationCenter::postNotificationName(const std::string& na
         }
     }
     ::close(fd);
+    return {};
 }
 
 void NSDistributedNotificationCenter::shutdown()

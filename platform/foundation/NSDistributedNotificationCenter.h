@@ -7,6 +7,7 @@
 // and a full receiver drops the post rather than blocking the poster.
 
 #include "platform/foundation/NSNotificationCenter.h"
+#include "platform/foundation/Result.h"
 
 #include <atomic>
 #include <thread>
@@ -24,12 +25,16 @@ public:
     void addObserver(const id& observer, SEL selector, const std::string& name, const id& object);
     void removeObserver(const id& observer);
     // The object of a distributed notification is a string, or nothing.
+    // A post that cannot be sent is logged.
     void postNotificationName(const std::string& name, const id& object);
+    // Fails when the post could reach no one; a receiver that drops it
+    // (full, or gone) is not a failure of the post.
+    foundation::Status post(const std::string& name);
     // Stops listening and removes this process's socket.
     void shutdown();
 
 private:
-    bool ensureListening();
+    foundation::Status ensureListening();
     void receive();
 
     std::shared_ptr<NSNotificationCenter> m_local;

@@ -5,6 +5,7 @@
 #include "platform/foundation/RunLoop.h"
 
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <iostream>
@@ -151,9 +152,12 @@ void SystemLog::write(const std::string& message)
     if (path != m_fdPath) {
         if (m_fd >= 0)
             ::close(m_fd);
-        DevicePath::makeParents(devicePath);
-        m_fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+        auto folder = DevicePath::makeParents(devicePath);
+        m_fd = folder ? ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644) : -1;
         m_fdPath = path;
+        // The log cannot report its own failure; the terminal can, once per file.
+        if (m_fd < 0)
+            std::cerr << "SystemLog: cannot open " << path << ": " << (folder ? std::strerror(errno) : folder.message()) << '\n';
     }
     if (m_fd >= 0) {
         [[maybe_unused]] auto written = ::write(m_fd, line.data(), line.size());

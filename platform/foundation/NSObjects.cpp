@@ -39,7 +39,7 @@ bool NSFileManager::fileExistsAtPath(const std::string& devicePath) const
 {
     auto host = DevicePath::toHost(devicePath);
     std::error_code ec;
-    return host && std::filesystem::exists(std::filesystem::symlink_status(*host, ec));
+    return host && std::filesystem::exists(std::filesystem::symlink_status(host.value(), ec));
 }
 
 bool NSFileManager::removeItemAtPath(const std::string& devicePath, std::shared_ptr<NSError>* error) const
@@ -52,7 +52,7 @@ bool NSFileManager::removeItemAtPath(const std::string& devicePath, std::shared_
         return false;
     }
     // filesystem::remove does not follow a symbolic link; it removes the link.
-    if (!std::filesystem::remove(*host, ec)) {
+    if (!std::filesystem::remove(host.value(), ec)) {
         if (error)
             *error = NSError::make("NSCocoaErrorDomain", 4,
                 ec ? "Could not remove " + devicePath + ": " + ec.message() : "No file at " + devicePath + ".");
@@ -65,5 +65,5 @@ bool NSFileManager::createDirectoryAtPath(const std::string& devicePath) const
 {
     auto host = DevicePath::toHost(devicePath);
     std::error_code ec;
-    return host && (std::filesystem::create_directories(*host, ec) || std::filesystem::is_directory(*host, ec));
+    return host && (std::filesystem::create_directories(host.value(), ec) || std::filesystem::is_directory(host.value(), ec));
 }

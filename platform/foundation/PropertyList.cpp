@@ -1,9 +1,12 @@
 #include "platform/foundation/PropertyList.h"
 
+#include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <plist/plist.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -145,26 +148,61 @@ plist_t toNode(const PlistValue& value)
 
 }  // namespace
 
-std::optional<PlistValue> parse(const std::string& bytes)
+foundation::Result<PlistValue> parse(const std::string& bytes)
 {
+    using foundation::Error;
+    using foundation::ErrorCode;
     if (bytes.empty())
-        return std::nullopt;
+        return Error { ErrorCode::UnreadableInput, "an empty file is not a property list" };
+    if (bytes.size() > UINT32_MAX)
+        return Error { ErrorCode::UnreadableInput, "too large for a property list" };
     plist_t root = nullptr;
     plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
     if (!root)
-        return std::nullopt;
+        return Error { ErrorCode::UnreadableInput, "not a property list" };
     PlistValue value = fromNode(root);
     plist_free(root);
     return value;
 }
 
-std::optional<PlistValue> readFile(const std::string& hostPath)
+foundation::Result<PlistValue> readFile(const std::string& hostPath)
 {
-    std::ifstream in(hostPath, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return parse(bytes);
+    using foundation::Error;
+    using foundation::ErrorCode;
+    // Read with the system calls: a stream reading a folder throws.
+    auto failure = [&](int error) {
+        return Error { error == ENOENT ? ErrorCode::NotFound : ErrorCode::FileSystem,
+            "cannot read " + hostPath + ": " + std::strerror(error) };
+    };
+    int fd = ::open(hostPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return failure(errno);
+    struct stat info { };
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        int error = info.st_mode == 0 ? errno : (S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+        ::close(fd);
+        return failure(error);
+    }
+    std::string bytes;
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            int error = errno;
+            ::close(fd);
+            return failure(error);
+        }
+        if (n == 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    auto value = parse(bytes);
+    if (!value)
+        return Error { value.code(), hostPath + ": " + value.message() };
+    return value;
 }
 
 std::string toXML(const PlistValue& value)
@@ -179,9 +217,12 @@ std::string toXML(const PlistValue& value)
     return out;
 }
 
-bool writeFileAtomically(const PlistValue& value, const std::string& hostPath)
+foundation::Status writeFileAtomically(const PlistValue& value, const std::string& hostPath)
 {
     namespace fs = std::filesystem;
+    auto failure = [&](const std::string& what, int error) {
+        return foundation::Error { foundation::ErrorCode::WriteFailed, what + " " + hostPath + ": " + std::strerror(error) };
+    };
     std::string xml = toXML(value);
     fs::path target(hostPath);
     std::error_code ec;
@@ -189,30 +230,34 @@ bool writeFileAtomically(const PlistValue& value, const std::string& hostPath)
     std::string temp = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
     int fd = mkstemp(temp.data());
     if (fd < 0)
-        return false;
-    bool ok = true;
+        return failure("cannot create a temporary file for", errno);
+    int error = 0;
     std::size_t done = 0;
-    while (ok && done < xml.size()) {
+    while (!error && done < xml.size()) {
         ssize_t n = ::write(fd, xml.data() + done, xml.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
         if (n <= 0)
-            ok = false;
+            error = n < 0 ? errno : EIO;
         else
             done += static_cast<std::size_t>(n);
     }
-    ok = ok && ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok)
-        ok = ::rename(temp.c_str(), hostPath.c_str()) == 0;
-    if (!ok) {
+    if (!error && (::fchmod(fd, 0644) != 0 || ::fsync(fd) != 0))
+        error = errno;
+    if (::close(fd) != 0 && !error)
+        error = errno;
+    if (!error && ::rename(temp.c_str(), hostPath.c_str()) != 0)
+        error = errno;
+    if (error) {
         ::unlink(temp.c_str());
-        return false;
+        return failure("cannot write", error);
     }
     int dir = ::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);
     }
-    return true;
+    return {};
 }
 
 }  // namespace plist

@@ -3,8 +3,9 @@
 // Property-list values with libplist underneath: XML and binary are read,
 // XML is written, dictionaries keep their order.
 
+#include "platform/foundation/Result.h"
+
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <utility>
 #include <variant>
@@ -99,11 +100,12 @@ private:
 };
 
 namespace plist {
-// nullopt for a missing or unreadable file, or one that is not a property list.
-std::optional<PlistValue> readFile(const std::string& hostPath);
-std::optional<PlistValue> parse(const std::string& bytes);
+// Fails with NotFound for a missing file, FileSystem for an unreadable one
+// and UnreadableInput for bytes that are not a property list.
+foundation::Result<PlistValue> readFile(const std::string& hostPath);
+foundation::Result<PlistValue> parse(const std::string& bytes);
 std::string toXML(const PlistValue& value);
 // Writes a temporary file beside the target, syncs it and renames it over
 // the target, so a reader sees the old or the new file, never a torn one.
-bool writeFileAtomically(const PlistValue& value, const std::string& hostPath);
+foundation::Status writeFileAtomically(const PlistValue& value, const std::string& hostPath);
 }  // namespace plist

@@ -43,12 +43,12 @@ private:
     int m_fd;
 };
 
-Failure fileFailure(const std::string& what, const std::filesystem::path& path, int error)
+Error fileFailure(const std::string& what, const std::filesystem::path& path, int error)
 {
-    return Failure { ErrorCode::FileSystem, what + " " + path.string() + ": " + FileOperations::describeErrno(error) };
+    return Error { ErrorCode::FileSystem, what + " " + path.string() + ": " + FileOperations::describeErrno(error) };
 }
 
-Result<void> copyContents(int from, int to, const std::filesystem::path& source, const std::filesystem::path& target)
+Status copyContents(int from, int to, const std::filesystem::path& source, const std::filesystem::path& target)
 {
     std::vector<char> buffer(1 << 20);
     for (;;) {
@@ -92,7 +92,7 @@ Result<std::string> AssetFileWriter::copyIn(const std::filesystem::path& source,
     if (::fstat(input.get(), &info) != 0)
         return fileFailure("cannot inspect", source, errno);
     if (!S_ISREG(info.st_mode))
-        return Failure { ErrorCode::InvalidArgument, source.string() + " is not a regular file" };
+        return Error { ErrorCode::InvalidArgument, source.string() + " is not a regular file" };
 
     auto folder = m_directory.cameraFolder();
     auto temporary = folder / (std::string(temporaryPrefix) + IdentifierGenerator::randomHex(12));
@@ -107,9 +107,11 @@ Result<std::string> AssetFileWriter::copyIn(const std::filesystem::path& source,
         copied = fileFailure("cannot flush", temporary, errno);
     if (output.close() != 0 && copied)
         copied = fileFailure("cannot finish writing", temporary, errno);
+    // A temporary that cannot be removed here is swept by a later open
+    // (removeTemporariesOlderThan), so the copy's own failure is the one told.
     if (!copied) {
         (void)FileOperations::removeFile(temporary);
-        return copied.failure();
+        return copied.error();
     }
 
     constexpr int maximumAttempts = 100000;
@@ -127,7 +129,7 @@ Result<std::string> AssetFileWriter::copyIn(const std::filesystem::path& source,
         }
     }
     (void)FileOperations::removeFile(temporary);
-    return Failure { ErrorCode::FileSystem, "no free file name left in " + folder.string() };
+    return Error { ErrorCode::FileSystem, "no free file name left in " + folder.string() };
 }
 
 std::int64_t AssetFileWriter::highestNumberOnDisk() const

@@ -40,7 +40,7 @@ Result<AssetRecord> recordFromRow(const SqliteStatement& row)
     record.localIdentifier = row.textAt(0);
     auto mediaType = mediaTypeFromInt(row.int64At(1));
     if (!mediaType)
-        return Failure { ErrorCode::Database, "asset " + record.localIdentifier + " has an unknown media type" };
+        return Error { ErrorCode::Database, "asset " + record.localIdentifier + " has an unknown media type" };
     record.mediaType = *mediaType;
     record.creationDate = row.doubleAt(2);
     record.pixelWidth = row.int64At(3);
@@ -69,26 +69,20 @@ Result<std::vector<AssetRecord>> AssetTable::collect(SqliteStatement& statement)
 {
     std::vector<AssetRecord> records;
     for (;;) {
-        auto row = statement.step();
+        auto row = TRY(statement.step());
         if (!row)
-            return row.failure();
-        if (!row.value())
             return records;
-        auto record = recordFromRow(statement);
-        if (!record)
-            return record.failure();
-        records.push_back(std::move(record).value());
+        auto record = TRY(recordFromRow(statement));
+        records.push_back(std::move(record));
     }
 }
 
-Result<void> AssetTable::insert(const AssetRecord& record)
+Status AssetTable::insert(const AssetRecord& record)
 {
-    auto statement = m_connection.prepare(
+    auto statement = TRY(m_connection.prepare(
         "INSERT INTO assets (local_identifier, media_type, creation_date, pixel_width, pixel_height, duration, "
-        "relative_path, original_filename, trashed_date) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
-    if (!statement)
-        return statement.failure();
-    return statement.value()
+        "relative_path, original_filename, trashed_date) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    return statement
         .bind(1, std::string_view(record.localIdentifier))
         .bind(2, static_cast<std::int64_t>(record.mediaType))
         .bind(3, record.creationDate)
@@ -103,25 +97,19 @@ Result<void> AssetTable::insert(const AssetRecord& record)
 
 Result<std::optional<AssetRecord>> AssetTable::find(std::string_view localIdentifier)
 {
-    auto statement = m_connection.prepare(std::string(selectColumns) + " WHERE local_identifier = ?");
-    if (!statement)
-        return statement.failure();
-    statement.value().bind(1, localIdentifier);
-    auto records = collect(statement.value());
-    if (!records)
-        return records.failure();
-    if (records.value().empty())
+    auto statement = TRY(m_connection.prepare(std::string(selectColumns) + " WHERE local_identifier = ?"));
+    statement.bind(1, localIdentifier);
+    auto records = TRY(collect(statement));
+    if (records.empty())
         return std::optional<AssetRecord>();
-    return std::optional<AssetRecord>(std::move(records.value().front()));
+    return std::optional<AssetRecord>(std::move(records.front()));
 }
 
 Result<bool> AssetTable::containsRelativePath(std::string_view relativePath)
 {
-    auto statement = m_connection.prepare("SELECT 1 FROM assets WHERE relative_path = ?");
-    if (!statement)
-        return statement.failure();
-    statement.value().bind(1, relativePath);
-    return statement.value().step();
+    auto statement = TRY(m_connection.prepare("SELECT 1 FROM assets WHERE relative_path = ?"));
+    statement.bind(1, relativePath);
+    return statement.step();
 }
 
 Result<std::vector<AssetRecord>> AssetTable::select(const FetchQuery& query)
@@ -139,7 +127,7 @@ Result<std::vector<AssetRecord>> AssetTable::select(const FetchQuery& query)
     for (const auto& sortKey : query.sortKeys) {
         auto column = columnForSortKey(sortKey.key);
         if (!column)
-            return Failure { ErrorCode::InvalidArgument, "cannot sort assets by unknown key \"" + sortKey.key + "\"" };
+            return Error { ErrorCode::InvalidArgument, "cannot sort assets by unknown key \"" + sortKey.key + "\"" };
         sql += std::string(*column) + (sortKey.ascending ? " ASC, " : " DESC, ");
     }
     bool tiesAscending = query.sortKeys.empty() || query.sortKeys.back().ascending;
@@ -147,68 +135,54 @@ Result<std::vector<AssetRecord>> AssetTable::select(const FetchQuery& query)
     if (query.limit)
         sql += " LIMIT ?2";
 
-    auto statement = m_connection.prepare(sql);
-    if (!statement)
-        return statement.failure();
+    auto statement = TRY(m_connection.prepare(sql));
     if (query.mediaType)
-        statement.value().bind(1, static_cast<std::int64_t>(*query.mediaType));
+        statement.bind(1, static_cast<std::int64_t>(*query.mediaType));
     if (query.limit) {
         // SQLite limits are signed; anything larger means "no limit" anyway.
         auto limit = *query.limit > static_cast<std::size_t>(INT64_MAX) ? INT64_MAX
                                                                         : static_cast<std::int64_t>(*query.limit);
-        statement.value().bind(2, limit);
+        statement.bind(2, limit);
     }
-    return collect(statement.value());
+    return collect(statement);
 }
 
 Result<std::vector<AssetRecord>> AssetTable::selectTrashed()
 {
-    auto statement = m_connection.prepare(
-        std::string(selectColumns) + " WHERE trashed_date IS NOT NULL ORDER BY trashed_date ASC, id ASC");
-    if (!statement)
-        return statement.failure();
-    return collect(statement.value());
+    auto statement = TRY(m_connection.prepare(
+        std::string(selectColumns) + " WHERE trashed_date IS NOT NULL ORDER BY trashed_date ASC, id ASC"));
+    return collect(statement);
 }
 
 Result<std::vector<std::string>> AssetTable::relativePaths()
 {
-    auto statement = m_connection.prepare("SELECT relative_path FROM assets");
-    if (!statement)
-        return statement.failure();
+    auto statement = TRY(m_connection.prepare("SELECT relative_path FROM assets"));
     std::vector<std::string> paths;
     for (;;) {
-        auto row = statement.value().step();
+        auto row = TRY(statement.step());
         if (!row)
-            return row.failure();
-        if (!row.value())
             return paths;
-        paths.push_back(statement.value().textAt(0));
+        paths.push_back(statement.textAt(0));
     }
 }
 
-Result<void> AssetTable::markTrashed(std::string_view localIdentifier, double trashedDate)
+Status AssetTable::markTrashed(std::string_view localIdentifier, double trashedDate)
 {
-    auto statement = m_connection.prepare(
-        "UPDATE assets SET trashed_date = ? WHERE local_identifier = ? AND trashed_date IS NULL");
-    if (!statement)
-        return statement.failure();
-    return statement.value().bind(1, trashedDate).bind(2, localIdentifier).run();
+    auto statement = TRY(m_connection.prepare(
+        "UPDATE assets SET trashed_date = ? WHERE local_identifier = ? AND trashed_date IS NULL"));
+    return statement.bind(1, trashedDate).bind(2, localIdentifier).run();
 }
 
-Result<void> AssetTable::clearTrashed(std::string_view localIdentifier)
+Status AssetTable::clearTrashed(std::string_view localIdentifier)
 {
-    auto statement = m_connection.prepare("UPDATE assets SET trashed_date = NULL WHERE local_identifier = ?");
-    if (!statement)
-        return statement.failure();
-    return statement.value().bind(1, localIdentifier).run();
+    auto statement = TRY(m_connection.prepare("UPDATE assets SET trashed_date = NULL WHERE local_identifier = ?"));
+    return statement.bind(1, localIdentifier).run();
 }
 
-Result<void> AssetTable::remove(std::string_view localIdentifier)
+Status AssetTable::remove(std::string_view localIdentifier)
 {
-    auto statement = m_connection.prepare("DELETE FROM assets WHERE local_identifier = ?");
-    if (!statement)
-        return statement.failure();
-    return statement.value().bind(1, localIdentifier).run();
+    auto statement = TRY(m_connection.prepare("DELETE FROM assets WHERE local_identifier = ?"));
+    return statement.bind(1, localIdentifier).run();
 }
 
 }  // namespace photos

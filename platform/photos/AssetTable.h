@@ -1,8 +1,9 @@
 #pragma once
 
+#include "platform/foundation/Result.h"
 #include "platform/photos/AssetRecord.h"
 #include "platform/photos/FetchQuery.h"
-#include "platform/photos/Result.h"
+#include "platform/photos/Forward.h"
 
 #include <optional>
 #include <string>
@@ -20,7 +21,7 @@ class AssetTable {
 public:
     explicit AssetTable(SqliteConnection& connection);
 
-    Result<void> insert(const AssetRecord& record);
+    Status insert(const AssetRecord& record);
     Result<std::optional<AssetRecord>> find(std::string_view localIdentifier);
     Result<bool> containsRelativePath(std::string_view relativePath);
     Result<std::vector<AssetRecord>> select(const FetchQuery& query);
@@ -30,9 +31,9 @@ public:
 
     // Leaves an already trashed asset's date alone, so trashing twice does
     // not restart its time in Recently Deleted.
-    Result<void> markTrashed(std::string_view localIdentifier, double trashedDate);
-    Result<void> clearTrashed(std::string_view localIdentifier);
-    Result<void> remove(std::string_view localIdentifier);
+    Status markTrashed(std::string_view localIdentifier, double trashedDate);
+    Status clearTrashed(std::string_view localIdentifier);
+    Status remove(std::string_view localIdentifier);
 
     static bool isSortKey(std::string_view key);
 

@@ -32,10 +32,10 @@ void FileOperations::syncDirectory(const std::filesystem::path& folder)
     ::close(fd);
 }
 
-Result<void> FileOperations::removeFile(const std::filesystem::path& file)
+Status FileOperations::removeFile(const std::filesystem::path& file)
 {
     if (::unlink(file.c_str()) != 0 && errno != ENOENT)
-        return Failure { ErrorCode::FileSystem, "cannot remove " + file.string() + ": " + describeErrno(errno) };
+        return Error { ErrorCode::FileSystem, "cannot remove " + file.string() + ": " + describeErrno(errno) };
     return {};
 }
 

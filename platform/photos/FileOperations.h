@@ -1,6 +1,7 @@
 #pragma once
 
-#include "platform/photos/Result.h"
+#include "platform/foundation/Result.h"
+#include "platform/photos/Forward.h"
 
 #include <filesystem>
 #include <string>
@@ -21,7 +22,7 @@ public:
     static void syncDirectory(const std::filesystem::path& folder);
 
     // Removing a file that is already gone counts as success.
-    static Result<void> removeFile(const std::filesystem::path& file);
+    static Status removeFile(const std::filesystem::path& file);
 
     // Entries of a folder; an unreadable folder has none to offer.
     static std::vector<std::filesystem::path> listFolder(const std::filesystem::path& folder);

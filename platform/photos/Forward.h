@@ -1,19 +1,21 @@
 #pragma once
 
+#include "platform/foundation/Forward.h"
+
 namespace photos {
 
-enum class ErrorCode;
+using foundation::Error;
+using foundation::ErrorCode;
+using foundation::Result;
+using foundation::Status;
+
 enum class MediaType;
 
 struct AssetRecord;
-struct Failure;
 struct FetchQuery;
 struct MediaFacts;
 struct SortKey;
 struct StoreOptions;
-
-template <typename T>
-class Result;
 
 class AssetFileWriter;
 class AssetTable;

@@ -34,73 +34,55 @@ CREATE INDEX assets_by_creation_date ON assets (creation_date);
 
 Result<std::int64_t> countOf(SqliteConnection& connection, const char* sql)
 {
-    auto statement = connection.prepare(sql);
-    if (!statement)
-        return statement.failure();
-    auto row = statement.value().step();
-    if (!row)
-        return row.failure();
-    return row.value() ? statement.value().int64At(0) : 0;
+    auto statement = TRY(connection.prepare(sql));
+    auto row = TRY(statement.step());
+    return row ? statement.int64At(0) : 0;
 }
 
-Result<void> checkVersion(SqliteConnection& connection)
+Status checkVersion(SqliteConnection& connection)
 {
-    auto statement = connection.prepare("SELECT version FROM schema_version");
-    if (!statement)
-        return statement.failure();
-    auto row = statement.value().step();
+    auto statement = TRY(connection.prepare("SELECT version FROM schema_version"));
+    auto row = TRY(statement.step());
     if (!row)
-        return row.failure();
-    if (!row.value())
-        return Failure { ErrorCode::NotALibrary, "Photos.sqlite has an empty schema_version table" };
-    std::int64_t version = statement.value().int64At(0);
-    auto another = statement.value().step();
-    if (!another)
-        return another.failure();
-    if (another.value())
-        return Failure { ErrorCode::NotALibrary, "Photos.sqlite has more than one schema version" };
+        return Error { ErrorCode::NotALibrary, "Photos.sqlite has an empty schema_version table" };
+    std::int64_t version = statement.int64At(0);
+    auto another = TRY(statement.step());
+    if (another)
+        return Error { ErrorCode::NotALibrary, "Photos.sqlite has more than one schema version" };
 
     if (version > LibrarySchema::currentVersion) {
-        return Failure { ErrorCode::UnsupportedVersion,
+        return Error { ErrorCode::UnsupportedVersion,
             "Photos.sqlite has schema version " + std::to_string(version) + ", newer than version "
                 + std::to_string(LibrarySchema::currentVersion) + " that this build understands; "
                 + "refusing to touch it" };
     }
     if (version < 1)
-        return Failure { ErrorCode::NotALibrary, "Photos.sqlite has invalid schema version " + std::to_string(version) };
+        return Error { ErrorCode::NotALibrary, "Photos.sqlite has invalid schema version " + std::to_string(version) };
     return {};
 }
 
 }  // namespace
 
-Result<void> LibrarySchema::prepare(SqliteConnection& connection)
+Status LibrarySchema::prepare(SqliteConnection& connection)
 {
-    auto transaction = SqliteTransaction::beginImmediate(connection);
-    if (!transaction)
-        return transaction.failure();
+    auto transaction = TRY(SqliteTransaction::beginImmediate(connection));
 
-    auto versioned = countOf(connection,
-        "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'schema_version'");
-    if (!versioned)
-        return versioned.failure();
+    auto versioned = TRY(countOf(connection,
+        "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = 'schema_version'"));
 
-    if (versioned.value() > 0) {
-        auto checked = checkVersion(connection);
-        if (!checked)
-            return checked;
-        return transaction.value().commit();
+    if (versioned > 0) {
+        TRY(checkVersion(connection));
+        return transaction.commit();
     }
 
     auto tables = countOf(connection, "SELECT count(*) FROM sqlite_master WHERE name NOT LIKE 'sqlite_%'");
     if (!tables)
-        return tables.failure();
+        return tables.error();
     if (tables.value() > 0)
-        return Failure { ErrorCode::NotALibrary, "Photos.sqlite holds tables but no schema_version; not a photo library" };
+        return Error { ErrorCode::NotALibrary, "Photos.sqlite holds tables but no schema_version; not a photo library" };
 
-    auto created = connection.execute(createVersionOne);
-    if (!created)
-        return created;
-    return transaction.value().commit();
+    TRY(connection.execute(createVersionOne));
+    return transaction.commit();
 }
 
 }  // namespace photos

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "platform/photos/Result.h"
+#include "platform/foundation/Result.h"
+#include "platform/photos/Forward.h"
 
 namespace photos {
 
@@ -13,7 +14,7 @@ public:
     // Creates the tables in an empty database, accepts one at our version and
     // refuses anything else without changing it. Runs under the write lock so
     // two processes opening a new library at once create it exactly once.
-    static Result<void> prepare(SqliteConnection& connection);
+    static Status prepare(SqliteConnection& connection);
 };
 
 }  // namespace photos

@@ -13,16 +13,16 @@ MediaDirectory::MediaDirectory(std::filesystem::path root)
 Result<MediaDirectory> MediaDirectory::prepare(const std::filesystem::path& root)
 {
     if (root.empty())
-        return Failure { ErrorCode::InvalidArgument, "the media directory path is empty" };
+        return Error { ErrorCode::InvalidArgument, "the media directory path is empty" };
     std::error_code error;
     auto absolute = std::filesystem::absolute(root, error);
     if (error)
-        return Failure { ErrorCode::FileSystem, "cannot resolve " + root.string() + ": " + error.message() };
+        return Error { ErrorCode::FileSystem, "cannot resolve " + root.string() + ": " + error.message() };
     MediaDirectory directory(absolute.lexically_normal());
     for (const auto& folder : { directory.cameraFolder(), directory.databasePath().parent_path() }) {
         std::filesystem::create_directories(folder, error);
         if (error)
-            return Failure { ErrorCode::FileSystem, "cannot create " + folder.string() + ": " + error.message() };
+            return Error { ErrorCode::FileSystem, "cannot create " + folder.string() + ": " + error.message() };
     }
     return directory;
 }
@@ -45,21 +45,21 @@ std::string MediaDirectory::relativePathOf(std::string_view fileNameInCameraFold
 Result<std::filesystem::path> MediaDirectory::resolve(std::string_view relativePath) const
 {
     if (relativePath.empty())
-        return Failure { ErrorCode::InvalidArgument, "empty file path" };
+        return Error { ErrorCode::InvalidArgument, "empty file path" };
     if (relativePath.find('\0') != std::string_view::npos)
-        return Failure { ErrorCode::InvalidArgument, "file path contains a NUL byte" };
+        return Error { ErrorCode::InvalidArgument, "file path contains a NUL byte" };
     std::filesystem::path relative(relativePath);
     if (relative.is_absolute())
-        return Failure { ErrorCode::InvalidArgument, "file path \"" + std::string(relativePath) + "\" is absolute" };
+        return Error { ErrorCode::InvalidArgument, "file path \"" + std::string(relativePath) + "\" is absolute" };
     for (const auto& part : relative) {
         if (part == ".." || part == ".")
-            return Failure { ErrorCode::InvalidArgument,
+            return Error { ErrorCode::InvalidArgument,
                 "file path \"" + std::string(relativePath) + "\" leaves the media directory" };
     }
     // Asset files only ever live under DCIM; a row naming anything else (the
     // database itself, say) must not lead a purge to delete it.
     if (*relative.begin() != "DCIM" || std::distance(relative.begin(), relative.end()) < 2)
-        return Failure { ErrorCode::InvalidArgument,
+        return Error { ErrorCode::InvalidArgument,
             "file path \"" + std::string(relativePath) + "\" is not inside DCIM" };
     return m_root / relative;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "platform/photos/Result.h"
+#include "platform/foundation/Result.h"
+#include "platform/photos/Forward.h"
 
 #include <filesystem>
 #include <string>

@@ -1,6 +1,7 @@
 #include "platform/photos/PHImageManager.h"
 
 #include "platform/av/AVAsset.h"
+#include "platform/foundation/NSLog.h"
 #include "platform/photos/PHPhotoLibrary.h"
 
 MARQEL_DEFINE_CLASS(PHImageManager)
@@ -15,7 +16,10 @@ void PHImageManager::requestAVAssetForVideo(const std::shared_ptr<PHAsset>& asse
 {
     dispatch_async(PHPhotoLibrary::photosQueue(), [asset, resultHandler = std::move(resultHandler)] {
         id result;
-        auto* store = PHPhotoLibrary::sharedPhotoLibrary()->store();
+        auto opened = PHPhotoLibrary::sharedPhotoLibrary()->store();
+        if (!opened)
+            NSLog("Photos: %@", opened.message());
+        auto* store = opened ? opened.value() : nullptr;
         if (asset && store && store->hasFile(asset->record())) {
             auto path = store->filePath(asset->record());
             if (path) {

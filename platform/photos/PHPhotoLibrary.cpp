@@ -60,15 +60,14 @@ std::vector<std::shared_ptr<PHAsset>> wrap(const std::vector<photos::AssetRecord
 
 std::shared_ptr<PHFetchResult> PHAsset::fetchAssetsWithMediaType(PHAssetMediaType mediaType, const std::shared_ptr<PHFetchOptions>& options)
 {
-    std::string error;
-    auto* store = PHPhotoLibrary::sharedPhotoLibrary()->store(&error);
+    auto store = PHPhotoLibrary::sharedPhotoLibrary()->store();
     if (!store) {
-        NSLog("Photos: %@", error);
+        NSLog("Photos: %@", store.message());
         return alloc<PHFetchResult>();
     }
-    auto records = store->fetch(queryFor(photos::mediaTypeFromInt(mediaType), options));
+    auto records = store.value()->fetch(queryFor(photos::mediaTypeFromInt(mediaType), options));
     if (!records) {
-        NSLog("Photos: fetch failed: %@", records.error());
+        NSLog("Photos: fetch failed: %@", records.message());
         return alloc<PHFetchResult>();
     }
     return alloc<PHFetchResult>(wrap(records.value()));
@@ -76,14 +75,18 @@ std::shared_ptr<PHFetchResult> PHAsset::fetchAssetsWithMediaType(PHAssetMediaTyp
 
 std::shared_ptr<PHFetchResult> PHAsset::fetchAssetsWithLocalIdentifiers(const std::vector<std::string>& identifiers, const std::shared_ptr<PHFetchOptions>& options)
 {
-    auto* store = PHPhotoLibrary::sharedPhotoLibrary()->store();
+    auto store = PHPhotoLibrary::sharedPhotoLibrary()->store();
+    if (!store) {
+        NSLog("Photos: %@", store.message());
+        return alloc<PHFetchResult>();
+    }
     std::vector<std::shared_ptr<PHAsset>> assets;
     bool includeTrashed = options && options->includeRecentlyDeleted();
     for (const auto& identifier : identifiers) {
-        if (!store)
-            break;
-        auto record = store->asset(identifier);
-        if (record && record.value() && (includeTrashed || !record.value()->isTrashed()))
+        auto record = store.value()->asset(identifier);
+        if (!record)
+            NSLog("Photos: cannot look up %@: %@", identifier, record.message());
+        else if (record.value() && (includeTrashed || !record.value()->isTrashed()))
             assets.push_back(alloc<PHAsset>(*record.value()));
     }
     return alloc<PHFetchResult>(std::move(assets));
@@ -132,18 +135,17 @@ std::shared_ptr<DispatchQueue> PHPhotoLibrary::photosQueue()
     return *queue;
 }
 
-photos::PhotoLibraryStore* PHPhotoLibrary::store(std::string* error)
+foundation::Result<photos::PhotoLibraryStore*> PHPhotoLibrary::store()
 {
     std::lock_guard lock(m_mutex);
     if (!m_store) {
-        auto opened = photos::PhotoLibraryStore::open(DevicePath::host(mediaDevicePath));
-        if (opened)
-            m_store = std::move(opened.value());
-        else
-            m_openError = "cannot open the photo library: " + opened.error();
+        photos::StoreOptions options;
+        options.now = [] { return RunLoop::main().clock().epochSeconds(); };
+        auto opened = photos::PhotoLibraryStore::open(DevicePath::host(mediaDevicePath), options);
+        if (!opened)
+            return foundation::Error { opened.code(), "cannot open the photo library: " + opened.message() };
+        m_store = opened.release();
     }
-    if (!m_store && error)
-        *error = m_openError;
     return m_store.get();
 }
 
@@ -161,10 +163,10 @@ void PHPhotoLibrary::performChanges(std::function<void()> changeBlock, Completio
             if (completionHandler)
                 completionHandler(success, success ? id() : id(NSError::make(errorDomain, code, description)));
         };
-        std::string openError;
-        auto* store = self->store(&openError);
-        if (!store)
-            return finish(false, openError, 3300);
+        auto opened = self->store();
+        if (!opened)
+            return finish(false, opened.message(), 3300);
+        auto* store = opened.value();
 
         // Everything is checked before anything is applied, so a change
         // block either happens whole or not at all.
@@ -185,7 +187,7 @@ void PHPhotoLibrary::performChanges(std::function<void()> changeBlock, Completio
         if (!changes.deletions.empty()) {
             auto trashed = store->trash(changes.deletions);
             if (!trashed)
-                return finish(false, "The assets could not be deleted: " + trashed.error(), 3201);
+                return finish(false, "The assets could not be deleted: " + trashed.message(), 3201);
         }
         for (const auto& import : imports) {
             bool rotated = std::fmod(std::fabs(import.info.rotationDegrees), 180.0) == 90.0;
@@ -193,7 +195,7 @@ void PHPhotoLibrary::performChanges(std::function<void()> changeBlock, Completio
                 rotated ? import.info.width : import.info.height, import.info.durationSeconds };
             auto added = store->importFile(import.hostPath, photos::MediaType::Video, facts, RunLoop::main().clock().epochSeconds());
             if (!added)
-                return finish(false, "The movie could not be added to the library: " + added.error(), 3300);
+                return finish(false, "The movie could not be added to the library: " + added.message(), 3300);
         }
         finish(true, "", 0);
     });

@@ -39,12 +39,12 @@ public:
     // all or nothing; the handler runs there too.
     void performChanges(std::function<void()> changeBlock, CompletionHandler completionHandler);
 
-    // The store underneath, for fetches and tools; null with `error` set
-    // when the library cannot be opened.
-    photos::PhotoLibraryStore* store(std::string* error = nullptr);
+    // The store underneath, for fetches and tools; a failure says why the
+    // library cannot be opened. A library that cannot be opened is tried
+    // again on the next call.
+    foundation::Result<photos::PhotoLibraryStore*> store();
 
 private:
     std::mutex m_mutex;
     std::unique_ptr<photos::PhotoLibraryStore> m_store;
-    std::string m_openError;
 };

@@ -24,34 +24,36 @@ namespace {
 // Long enough that no live copy goes an hour without writing a byte.
 constexpr std::chrono::seconds abandonedTemporaryAge { 3600 };
 
-double secondsSinceEpoch()
+double wallClockSeconds()
 {
     using namespace std::chrono;
     return duration<double>(system_clock::now().time_since_epoch()).count();
 }
 
-Result<void> validateImport(const std::filesystem::path& sourcePath, MediaType mediaType, const MediaFacts& facts,
+Status validateImport(const std::filesystem::path& sourcePath, MediaType mediaType, const MediaFacts& facts,
     double creationDate)
 {
     if (sourcePath.empty())
-        return Failure { ErrorCode::InvalidArgument, "no source file given" };
+        return Error { ErrorCode::InvalidArgument, "no source file given" };
     if (!mediaTypeFromInt(static_cast<long long>(mediaType)))
-        return Failure { ErrorCode::InvalidArgument,
+        return Error { ErrorCode::InvalidArgument,
             "unsupported media type " + std::to_string(static_cast<long long>(mediaType)) };
     if (facts.pixelWidth < 0 || facts.pixelHeight < 0)
-        return Failure { ErrorCode::InvalidArgument, "pixel dimensions cannot be negative" };
+        return Error { ErrorCode::InvalidArgument, "pixel dimensions cannot be negative" };
     if (!std::isfinite(facts.duration) || facts.duration < 0)
-        return Failure { ErrorCode::InvalidArgument, "duration must be a finite, non-negative number of seconds" };
+        return Error { ErrorCode::InvalidArgument, "duration must be a finite, non-negative number of seconds" };
     if (!std::isfinite(creationDate))
-        return Failure { ErrorCode::InvalidArgument, "creation date must be a finite number of seconds" };
+        return Error { ErrorCode::InvalidArgument, "creation date must be a finite number of seconds" };
     return {};
 }
 
 }  // namespace
 
-PhotoLibraryStore::PhotoLibraryStore(MediaDirectory directory, std::unique_ptr<SqliteConnection> connection)
+PhotoLibraryStore::PhotoLibraryStore(MediaDirectory directory, std::unique_ptr<SqliteConnection> connection,
+    std::function<double()> now)
     : m_directory(std::move(directory))
     , m_connection(std::move(connection))
+    , m_now(now ? std::move(now) : wallClockSeconds)
 {
 }
 
@@ -60,31 +62,21 @@ PhotoLibraryStore::~PhotoLibraryStore() = default;
 Result<std::unique_ptr<PhotoLibraryStore>> PhotoLibraryStore::open(
     const std::filesystem::path& mediaDirectory, const StoreOptions& options)
 {
-    auto directory = MediaDirectory::prepare(mediaDirectory);
-    if (!directory)
-        return directory.failure();
-    auto connection = SqliteConnection::open(directory.value().databasePath(), options.busyTimeout);
-    if (!connection)
-        return connection.failure();
+    auto directory = TRY(MediaDirectory::prepare(mediaDirectory));
+    auto connection = TRY(SqliteConnection::open(directory.databasePath(), options.busyTimeout));
     // The version check comes before anything that writes, so a library
     // from a newer build is left exactly as it was.
-    auto schema = LibrarySchema::prepare(*connection.value());
-    if (!schema)
-        return schema.failure();
-    auto wal = connection.value()->useWriteAheadLog(options.busyTimeout);
-    if (!wal)
-        return wal.failure();
+    TRY(LibrarySchema::prepare(*connection));
+    TRY(connection->useWriteAheadLog(options.busyTimeout));
 
     std::unique_ptr<PhotoLibraryStore> store(
-        new PhotoLibraryStore(std::move(directory).value(), std::move(connection).value()));
+        new PhotoLibraryStore(std::move(directory), std::move(connection), options.now));
     AssetFileWriter(store->m_directory).removeTemporariesOlderThan(abandonedTemporaryAge);
-    auto settled = store->settleInterruptedPurges();
-    if (!settled)
-        return settled.failure();
+    TRY(store->settleInterruptedPurges());
     return store;
 }
 
-Result<void> PhotoLibraryStore::settleInterruptedPurges()
+Status PhotoLibraryStore::settleInterruptedPurges()
 {
     auto folder = m_directory.cameraFolder();
     std::vector<std::pair<std::filesystem::path, std::string>> leftovers;
@@ -97,31 +89,27 @@ Result<void> PhotoLibraryStore::settleInterruptedPurges()
 
     // Under the write lock a purge is either wholly before or wholly after
     // us, so a row still present means its purge never committed.
-    auto transaction = SqliteTransaction::beginImmediate(*m_connection);
-    if (!transaction)
-        return transaction.failure();
+    auto transaction = TRY(SqliteTransaction::beginImmediate(*m_connection));
     AssetTable table(*m_connection);
     for (const auto& [aside, original] : leftovers) {
-        auto stillListed = table.containsRelativePath(m_directory.relativePathOf(original));
-        if (!stillListed)
-            return stillListed.failure();
-        if (stillListed.value())
+        auto stillListed = TRY(table.containsRelativePath(m_directory.relativePathOf(original)));
+        // What cannot be settled now stays hidden and is tried again on the
+        // next open; the library itself is consistent either way.
+        if (stillListed)
             (void)FileOperations::renameNoReplace(aside, folder / original);
         else
             (void)FileOperations::removeFile(aside);
     }
     FileOperations::syncDirectory(folder);
-    return transaction.value().commit();
+    return transaction.commit();
 }
 
 Result<std::int64_t> PhotoLibraryStore::highestNumberInDatabase()
 {
-    auto paths = AssetTable(*m_connection).relativePaths();
-    if (!paths)
-        return paths.failure();
+    auto paths = TRY(AssetTable(*m_connection).relativePaths());
     std::string prefix = m_directory.relativePathOf("");
     std::int64_t highest = 0;
-    for (const auto& path : paths.value()) {
+    for (const auto& path : paths) {
         if (path.rfind(prefix, 0) != 0)
             continue;
         if (auto number = CameraRollNaming::numberOf(std::string_view(path).substr(prefix.size())))
@@ -133,24 +121,18 @@ Result<std::int64_t> PhotoLibraryStore::highestNumberInDatabase()
 Result<AssetRecord> PhotoLibraryStore::importFile(const std::filesystem::path& sourcePath, MediaType mediaType,
     const MediaFacts& facts, double creationDate)
 {
-    auto valid = validateImport(sourcePath, mediaType, facts, creationDate);
-    if (!valid)
-        return valid.failure();
+    TRY(validateImport(sourcePath, mediaType, facts, creationDate));
 
     std::lock_guard lock(m_mutex);
     // A row whose file has gone missing still owns its name, so the database
     // is consulted as well as the folder.
-    auto highestListed = highestNumberInDatabase();
-    if (!highestListed)
-        return highestListed.failure();
+    auto highestListed = TRY(highestNumberInDatabase());
     AssetFileWriter writer(m_directory);
-    std::int64_t firstNumber = std::max(highestListed.value(), writer.highestNumberOnDisk()) + 1;
+    std::int64_t firstNumber = std::max(highestListed, writer.highestNumberOnDisk()) + 1;
 
     // The copy happens outside any transaction: holding the write lock for
     // the length of a large copy would stall every other process.
-    auto fileName = writer.copyIn(sourcePath, CameraRollNaming::extensionFor(sourcePath, mediaType), firstNumber);
-    if (!fileName)
-        return fileName.failure();
+    auto fileName = TRY(writer.copyIn(sourcePath, CameraRollNaming::extensionFor(sourcePath, mediaType), firstNumber));
 
     AssetRecord record;
     record.localIdentifier = IdentifierGenerator::newLocalIdentifier();
@@ -159,26 +141,22 @@ Result<AssetRecord> PhotoLibraryStore::importFile(const std::filesystem::path& s
     record.pixelWidth = facts.pixelWidth;
     record.pixelHeight = facts.pixelHeight;
     record.duration = facts.duration;
-    record.relativePath = m_directory.relativePathOf(fileName.value());
+    record.relativePath = m_directory.relativePathOf(fileName);
     record.originalFilename = sourcePath.filename().string();
 
-    auto recorded = [&]() -> Result<void> {
-        auto transaction = SqliteTransaction::beginImmediate(*m_connection);
-        if (!transaction)
-            return transaction.failure();
-        auto inserted = AssetTable(*m_connection).insert(record);
-        if (!inserted)
-            return inserted;
-        return transaction.value().commit();
+    auto recorded = [&]() -> Status {
+        auto transaction = TRY(SqliteTransaction::beginImmediate(*m_connection));
+        TRY(AssetTable(*m_connection).insert(record));
+        return transaction.commit();
     }();
     if (!recorded) {
-        auto copied = m_directory.cameraFolder() / fileName.value();
+        auto copied = m_directory.cameraFolder() / fileName;
         auto removed = FileOperations::removeFile(copied);
         FileOperations::syncDirectory(m_directory.cameraFolder());
-        Failure failure = recorded.failure();
+        Error failure = recorded.error();
         failure.message = "cannot record imported asset: " + failure.message;
         if (!removed)
-            failure.message += "; the copied file was left behind: " + removed.error();
+            failure.message += "; the copied file was left behind: " + removed.message();
         return failure;
     }
     return record;
@@ -226,11 +204,9 @@ Result<std::vector<AssetRecord>> PhotoLibraryStore::findAll(const std::vector<st
             [&](const AssetRecord& record) { return record.localIdentifier == identifier; });
         if (repeated)
             continue;
-        auto found = table.find(identifier);
-        if (!found)
-            return found.failure();
-        if (found.value())
-            records.push_back(std::move(*found.value()));
+        auto found = TRY(table.find(identifier));
+        if (found)
+            records.push_back(std::move(*found));
         else if (std::find(unknown.begin(), unknown.end(), identifier) == unknown.end())
             unknown.push_back(identifier);
     }
@@ -238,95 +214,80 @@ Result<std::vector<AssetRecord>> PhotoLibraryStore::findAll(const std::vector<st
         std::string list;
         for (const auto& identifier : unknown)
             list += (list.empty() ? "\"" : ", \"") + identifier + "\"";
-        return Failure { ErrorCode::NotFound, "no asset with identifier " + list + "; nothing was changed" };
+        return Error { ErrorCode::NotFound, "no asset with identifier " + list + "; nothing was changed" };
     }
     return records;
 }
 
-Result<void> PhotoLibraryStore::changeEach(const std::vector<std::string>& localIdentifiers,
-    const std::function<Result<void>(AssetTable&, const AssetRecord&)>& change)
+Status PhotoLibraryStore::changeEach(const std::vector<std::string>& localIdentifiers,
+    const std::function<Status(AssetTable&, const AssetRecord&)>& change)
 {
     if (localIdentifiers.empty())
         return {};
     std::lock_guard lock(m_mutex);
-    auto transaction = SqliteTransaction::beginImmediate(*m_connection);
-    if (!transaction)
-        return transaction.failure();
-    auto records = findAll(localIdentifiers);
-    if (!records)
-        return records.failure();
+    auto transaction = TRY(SqliteTransaction::beginImmediate(*m_connection));
+    auto records = TRY(findAll(localIdentifiers));
     AssetTable table(*m_connection);
-    for (const auto& record : records.value()) {
-        auto changed = change(table, record);
-        if (!changed)
-            return changed;
+    for (const auto& record : records) {
+        TRY(change(table, record));
     }
-    return transaction.value().commit();
+    return transaction.commit();
 }
 
-Result<void> PhotoLibraryStore::trash(const std::vector<std::string>& localIdentifiers)
+Status PhotoLibraryStore::trash(const std::vector<std::string>& localIdentifiers)
 {
-    double now = secondsSinceEpoch();
+    double now = m_now();
     return changeEach(localIdentifiers, [now](AssetTable& table, const AssetRecord& record) {
         return table.markTrashed(record.localIdentifier, now);
     });
 }
 
-Result<void> PhotoLibraryStore::restore(const std::vector<std::string>& localIdentifiers)
+Status PhotoLibraryStore::restore(const std::vector<std::string>& localIdentifiers)
 {
     return changeEach(localIdentifiers, [](AssetTable& table, const AssetRecord& record) {
         return table.clearTrashed(record.localIdentifier);
     });
 }
 
-Result<void> PhotoLibraryStore::restore(std::string_view localIdentifier)
+Status PhotoLibraryStore::restore(std::string_view localIdentifier)
 {
     return restore(std::vector<std::string> { std::string(localIdentifier) });
 }
 
-Result<void> PhotoLibraryStore::purge(const std::vector<std::string>& localIdentifiers)
+Status PhotoLibraryStore::purge(const std::vector<std::string>& localIdentifiers)
 {
     if (localIdentifiers.empty())
         return {};
     std::lock_guard lock(m_mutex);
-    auto transaction = SqliteTransaction::beginImmediate(*m_connection);
-    if (!transaction)
-        return transaction.failure();
-    auto records = findAll(localIdentifiers);
-    if (!records)
-        return records.failure();
+    auto transaction = TRY(SqliteTransaction::beginImmediate(*m_connection));
+    auto records = TRY(findAll(localIdentifiers));
 
     std::vector<SetAsideFile> setAside;
-    auto putAllBack = [&] {
-        for (auto& file : setAside)
-            (void)file.putBack();
+    // The failure that stops the purge, plus any file that could not be put
+    // back: its row is kept, and the next open puts it back.
+    auto putAllBack = [&](Error failure) {
+        for (auto& file : setAside) {
+            if (auto back = file.putBack(); !back)
+                failure.message += "; " + back.message();
+        }
         FileOperations::syncDirectory(m_directory.cameraFolder());
+        return failure;
     };
 
     AssetTable table(*m_connection);
-    for (const auto& record : records.value()) {
+    for (const auto& record : records) {
         auto path = m_directory.resolve(record.relativePath);
-        if (!path) {
-            putAllBack();
-            return path.failure();
-        }
+        if (!path)
+            return putAllBack(path.error());
         auto moved = SetAsideFile::setAside(path.value());
-        if (!moved) {
-            putAllBack();
-            return moved.failure();
-        }
-        setAside.push_back(std::move(moved).value());
-        auto removed = table.remove(record.localIdentifier);
-        if (!removed) {
-            putAllBack();
-            return removed;
-        }
+        if (!moved)
+            return putAllBack(moved.error());
+        setAside.push_back(moved.release());
+        if (auto removed = table.remove(record.localIdentifier); !removed)
+            return putAllBack(removed.error());
     }
-    auto committed = transaction.value().commit();
-    if (!committed) {
-        putAllBack();
-        return committed;
-    }
+    if (auto committed = transaction.commit(); !committed)
+        return putAllBack(committed.error());
     // The rows are gone for good; a hidden file that cannot be removed now is
     // cleaned up on the next open.
     for (auto& file : setAside)
@@ -334,7 +295,7 @@ Result<void> PhotoLibraryStore::purge(const std::vector<std::string>& localIdent
     return {};
 }
 
-Result<void> PhotoLibraryStore::purge(std::string_view localIdentifier)
+Status PhotoLibraryStore::purge(std::string_view localIdentifier)
 {
     return purge(std::vector<std::string> { std::string(localIdentifier) });
 }

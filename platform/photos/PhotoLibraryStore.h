@@ -8,12 +8,13 @@
 // One store may be shared between threads. It must not be used across
 // fork(): the child opens its own.
 
+#include "platform/foundation/Result.h"
 #include "platform/photos/AssetRecord.h"
 #include "platform/photos/FetchQuery.h"
+#include "platform/photos/Forward.h"
 #include "platform/photos/MediaDirectory.h"
 #include "platform/photos/MediaFacts.h"
 #include "platform/photos/MediaType.h"
-#include "platform/photos/Result.h"
 #include "platform/photos/StoreOptions.h"
 
 #include <filesystem>
@@ -55,31 +56,32 @@ public:
     bool hasFile(const AssetRecord& record) const;
 
     // All-or-nothing: if any identifier is unknown, nothing changes.
-    Result<void> trash(const std::vector<std::string>& localIdentifiers);
-    Result<void> restore(const std::vector<std::string>& localIdentifiers);
-    Result<void> restore(std::string_view localIdentifier);
+    Status trash(const std::vector<std::string>& localIdentifiers);
+    Status restore(const std::vector<std::string>& localIdentifiers);
+    Status restore(std::string_view localIdentifier);
     // Deletes the rows and their files for good, trashed or not.
-    Result<void> purge(const std::vector<std::string>& localIdentifiers);
-    Result<void> purge(std::string_view localIdentifier);
+    Status purge(const std::vector<std::string>& localIdentifiers);
+    Status purge(std::string_view localIdentifier);
 
     const std::filesystem::path& mediaDirectory() const { return m_directory.root(); }
     std::filesystem::path databasePath() const { return m_directory.databasePath(); }
 
 private:
-    PhotoLibraryStore(MediaDirectory directory, std::unique_ptr<SqliteConnection> connection);
+    PhotoLibraryStore(MediaDirectory directory, std::unique_ptr<SqliteConnection> connection, std::function<double()> now);
 
     // Each asset once, however often it is named; fails naming every unknown
     // identifier.
     Result<std::vector<AssetRecord>> findAll(const std::vector<std::string>& localIdentifiers);
     // Applies `change` to every named asset in one write transaction; any
     // unknown identifier or failed change leaves everything as it was.
-    Result<void> changeEach(const std::vector<std::string>& localIdentifiers,
-        const std::function<Result<void>(AssetTable&, const AssetRecord&)>& change);
+    Status changeEach(const std::vector<std::string>& localIdentifiers,
+        const std::function<Status(AssetTable&, const AssetRecord&)>& change);
     Result<std::int64_t> highestNumberInDatabase();
-    Result<void> settleInterruptedPurges();
+    Status settleInterruptedPurges();
 
     MediaDirectory m_directory;
     std::unique_ptr<SqliteConnection> m_connection;
+    std::function<double()> m_now;
     std::mutex m_mutex;
 };
 

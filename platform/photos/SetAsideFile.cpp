@@ -31,30 +31,28 @@ Result<SetAsideFile> SetAsideFile::setAside(const std::filesystem::path& file)
         return SetAsideFile(file, true);
     if (errno == ENOENT)
         return SetAsideFile(file, false);
-    return Failure { ErrorCode::FileSystem,
+    return Error { ErrorCode::FileSystem,
         "cannot move " + file.string() + " aside for deletion: " + FileOperations::describeErrno(errno) };
 }
 
-Result<void> SetAsideFile::putBack()
+Status SetAsideFile::putBack()
 {
     if (!m_held)
         return {};
     int error = FileOperations::renameNoReplace(asideNameFor(m_original), m_original);
     if (error != 0) {
-        return Failure { ErrorCode::FileSystem,
+        return Error { ErrorCode::FileSystem,
             "cannot put " + m_original.string() + " back: " + FileOperations::describeErrno(error) };
     }
     m_held = false;
     return {};
 }
 
-Result<void> SetAsideFile::discard()
+Status SetAsideFile::discard()
 {
     if (!m_held)
         return {};
-    auto removed = FileOperations::removeFile(asideNameFor(m_original));
-    if (!removed)
-        return removed;
+    TRY(FileOperations::removeFile(asideNameFor(m_original)));
     m_held = false;
     FileOperations::syncDirectory(m_original.parent_path());
     return {};

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "platform/photos/Result.h"
+#include "platform/foundation/Result.h"
+#include "platform/photos/Forward.h"
 
 #include <filesystem>
 #include <optional>
@@ -21,8 +22,8 @@ public:
     static Result<SetAsideFile> setAside(const std::filesystem::path& file);
 
     bool holdsFile() const { return m_held; }
-    Result<void> putBack();
-    Result<void> discard();
+    Status putBack();
+    Status discard();
 
     static std::filesystem::path asideNameFor(const std::filesystem::path& file);
     // The original name behind a hidden name, if it is one.

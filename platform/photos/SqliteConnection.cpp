@@ -18,12 +18,12 @@ SqliteConnection::~SqliteConnection()
     sqlite3_close_v2(m_db);
 }
 
-Failure SqliteConnection::failureFrom(sqlite3* db, int rc, std::string_view context)
+Error SqliteConnection::failureFrom(sqlite3* db, int rc, std::string_view context)
 {
     int primary = rc & 0xff;
     ErrorCode code = (primary == SQLITE_BUSY || primary == SQLITE_LOCKED) ? ErrorCode::Busy : ErrorCode::Database;
     std::string detail = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-    return Failure { code, std::string(context) + ": " + detail };
+    return Error { code, std::string(context) + ": " + detail };
 }
 
 Result<std::unique_ptr<SqliteConnection>> SqliteConnection::open(
@@ -33,7 +33,7 @@ Result<std::unique_ptr<SqliteConnection>> SqliteConnection::open(
     int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
         nullptr);
     if (rc != SQLITE_OK) {
-        Failure failure = failureFrom(db, rc, "cannot open " + path.string());
+        Error failure = failureFrom(db, rc, "cannot open " + path.string());
         sqlite3_close_v2(db);
         return failure;
     }
@@ -45,7 +45,7 @@ Result<std::unique_ptr<SqliteConnection>> SqliteConnection::open(
     return connection;
 }
 
-Result<void> SqliteConnection::execute(std::string_view sql)
+Status SqliteConnection::execute(std::string_view sql)
 {
     std::string owned(sql);
     char* message = nullptr;
@@ -53,7 +53,7 @@ Result<void> SqliteConnection::execute(std::string_view sql)
     if (rc != SQLITE_OK) {
         std::string detail = message ? message : sqlite3_errstr(rc);
         sqlite3_free(message);
-        Failure failure = failureFrom(m_db, rc, "SQL failed");
+        Error failure = failureFrom(m_db, rc, "SQL failed");
         failure.message = "SQL failed: " + detail;
         return failure;
     }
@@ -71,25 +71,23 @@ Result<SqliteStatement> SqliteConnection::prepare(std::string_view sql)
     return SqliteStatement(m_db, statement);
 }
 
-Result<void> SqliteConnection::useWriteAheadLog(std::chrono::milliseconds patience)
+Status SqliteConnection::useWriteAheadLog(std::chrono::milliseconds patience)
 {
     auto deadline = std::chrono::steady_clock::now() + patience;
     for (;;) {
-        auto statement = prepare("PRAGMA journal_mode=WAL");
-        if (!statement)
-            return statement.failure();
-        auto row = statement.value().step();
+        auto statement = TRY(prepare("PRAGMA journal_mode=WAL"));
+        auto row = statement.step();
         if (!row && row.code() != ErrorCode::Busy)
-            return row.failure();
+            return row.error();
         // Under contention SQLite may either report BUSY or answer with the
         // unchanged mode; both are worth another try.
-        std::string mode = (row && row.value()) ? statement.value().textAt(0) : std::string();
+        std::string mode = (row && row.value()) ? statement.textAt(0) : std::string();
         if (mode == "wal")
             return {};
         if (std::chrono::steady_clock::now() >= deadline) {
             if (!row)
-                return row.failure();
-            return Failure { ErrorCode::Database,
+                return row.error();
+            return Error { ErrorCode::Database,
                 "the database cannot use WAL journal mode (it stays \"" + mode + "\")" };
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

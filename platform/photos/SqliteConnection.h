@@ -1,6 +1,7 @@
 #pragma once
 
-#include "platform/photos/Result.h"
+#include "platform/foundation/Result.h"
+#include "platform/photos/Forward.h"
 #include "platform/photos/SqliteStatement.h"
 
 #include <chrono>
@@ -23,17 +24,17 @@ public:
     ~SqliteConnection();
 
     // Runs one or more statements that return no rows.
-    Result<void> execute(std::string_view sql);
+    Status execute(std::string_view sql);
     Result<SqliteStatement> prepare(std::string_view sql);
 
     // Switching to WAL needs an exclusive lock and SQLite does not apply the
     // busy timeout to it, so a second process opening a brand-new library at
     // the same moment would otherwise fail outright.
-    Result<void> useWriteAheadLog(std::chrono::milliseconds patience);
+    Status useWriteAheadLog(std::chrono::milliseconds patience);
 
     bool inTransaction() const;
 
-    static Failure failureFrom(sqlite3* db, int rc, std::string_view context);
+    static Error failureFrom(sqlite3* db, int rc, std::string_view context);
 
 private:
     explicit SqliteConnection(sqlite3* db);

@@ -40,7 +40,7 @@ SqliteStatement::~SqliteStatement()
 void SqliteStatement::noteBindResult(int rc, int index)
 {
     if (rc != SQLITE_OK && !m_bindFailure) {
-        m_bindFailure = Failure { ErrorCode::Database,
+        m_bindFailure = Error { ErrorCode::Database,
             "cannot bind SQL parameter " + std::to_string(index) + ": " + sqlite3_errstr(rc) };
     }
 }
@@ -87,11 +87,9 @@ Result<bool> SqliteStatement::step()
     return SqliteConnection::failureFrom(m_db, rc, "SQL statement failed");
 }
 
-Result<void> SqliteStatement::run()
+Status SqliteStatement::run()
 {
-    auto stepped = step();
-    if (!stepped)
-        return stepped.failure();
+    TRY(step());
     return {};
 }
 

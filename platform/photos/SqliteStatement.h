@@ -1,6 +1,7 @@
 #pragma once
 
-#include "platform/photos/Result.h"
+#include "platform/foundation/Result.h"
+#include "platform/photos/Forward.h"
 
 #include <cstdint>
 #include <optional>
@@ -33,7 +34,7 @@ public:
     // True while a row is available, false once the statement is done.
     Result<bool> step();
     // Runs a statement that returns no rows.
-    Result<void> run();
+    Status run();
 
     bool isNull(int column) const;
     std::int64_t int64At(int column) const;
@@ -45,7 +46,7 @@ private:
 
     sqlite3* m_db = nullptr;
     sqlite3_stmt* m_statement = nullptr;
-    std::optional<Failure> m_bindFailure;
+    std::optional<Error> m_bindFailure;
 };
 
 }  // namespace photos

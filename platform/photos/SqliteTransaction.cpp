@@ -26,19 +26,15 @@ SqliteTransaction::~SqliteTransaction()
 
 Result<SqliteTransaction> SqliteTransaction::beginImmediate(SqliteConnection& connection)
 {
-    auto begun = connection.execute("BEGIN IMMEDIATE");
-    if (!begun)
-        return begun.failure();
+    TRY(connection.execute("BEGIN IMMEDIATE"));
     return SqliteTransaction(connection);
 }
 
-Result<void> SqliteTransaction::commit()
+Status SqliteTransaction::commit()
 {
     if (!m_connection)
-        return Failure { ErrorCode::Database, "transaction already finished" };
-    auto committed = m_connection->execute("COMMIT");
-    if (!committed)
-        return committed;
+        return Error { ErrorCode::Database, "transaction already finished" };
+    TRY(m_connection->execute("COMMIT"));
     m_connection = nullptr;
     return {};
 }

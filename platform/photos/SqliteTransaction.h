@@ -1,6 +1,7 @@
 #pragma once
 
-#include "platform/photos/Result.h"
+#include "platform/foundation/Result.h"
+#include "platform/photos/Forward.h"
 
 namespace photos {
 
@@ -18,7 +19,7 @@ public:
     SqliteTransaction& operator=(const SqliteTransaction&) = delete;
     ~SqliteTransaction();
 
-    Result<void> commit();
+    Status commit();
 
 private:
     explicit SqliteTransaction(SqliteConnection& connection);

@@ -28,7 +28,7 @@ cairo_surface_t* ImageCache::surfaceFor(const UIImage& image)
     // Device paths that would leave the device root are refused here too.
     if (auto host = DevicePath::toHost(path)) {
         std::string error;
-        entry.surface = Surface::readPNG(*host, &error);
+        entry.surface = Surface::readPNG(host.value(), &error);
         if (!entry.surface.isValid())
             NSLog("render: cannot draw the image %@: %@", path, error);
     }

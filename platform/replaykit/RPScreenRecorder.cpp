@@ -77,7 +77,7 @@ void RPScreenRecorder::startSystemRecordingWithMicrophoneEnabled(bool microphone
         return;
     }
     m_writer = writer;
-    m_encoderError = std::make_shared<std::string>();
+    m_encoderStatus = std::make_shared<foundation::Status>();
     m_recording = true;
     m_microphone = microphoneEnabled;
     m_startTime = RunLoop::main().now();
@@ -95,13 +95,10 @@ void RPScreenRecorder::tick(std::uint64_t generation)
         return;
     auto frame = capture();
     auto writer = m_writer;
-    auto error = m_encoderError;
-    dispatch_async(m_encoderQueue, [writer, frame, error] {
-        if (!error->empty())
-            return;
-        auto status = writer->appendFrame(frame->pixels.data(), frame->stride());
-        if (!status)
-            *error = status.error().message;
+    auto encoderStatus = m_encoderStatus;
+    dispatch_async(m_encoderQueue, [writer, frame, encoderStatus] {
+        if (*encoderStatus)
+            *encoderStatus = writer->appendFrame(frame->pixels.data(), frame->stride());
     });
     ++m_framesCaptured;
     // Frames are due at fixed times from the start, so none drift.
@@ -117,21 +114,20 @@ void RPScreenRecorder::stopSystemRecording()
     m_recording = false;
     ++m_generation;
     auto writer = m_writer;
-    auto error = m_encoderError;
+    auto encoderStatus = m_encoderStatus;
     std::string moviePath = m_moviePath;
     auto self = retained<RPScreenRecorder>();
-    dispatch_async(m_encoderQueue, [self, writer, error, moviePath] {
-        if (error->empty()) {
-            auto status = writer->finish();
-            if (!status)
-                *error = status.error().message;
-        } else {
+    dispatch_async(m_encoderQueue, [self, writer, encoderStatus, moviePath] {
+        // The first failure wins: once a frame is lost the movie is not kept.
+        if (*encoderStatus)
+            *encoderStatus = writer->finish();
+        else
             writer->discard();
-        }
-        dispatch_async(dispatch_get_main_queue(), [self, error, moviePath] {
-            if (!error->empty()) {
-                NSLog("ReplayKit: the recording could not be saved: %@", *error);
-                msgSend<void>(self, "recordingDidStopWithError:movieURL:", id(NSError::make(errorDomain, -5824, *error)), id());
+        dispatch_async(dispatch_get_main_queue(), [self, encoderStatus, moviePath] {
+            if (!*encoderStatus) {
+                const std::string& why = encoderStatus->message();
+                NSLog("ReplayKit: the recording could not be saved: %@", why);
+                msgSend<void>(self, "recordingDidStopWithError:movieURL:", id(NSError::make(errorDomain, -5824, why)), id());
                 return;
             }
             NSLog("ReplayKit: recording stopped, %lld frames", static_cast<long long>(self->framesRecorded()));

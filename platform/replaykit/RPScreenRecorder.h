@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/foundation/Dispatch.h"
+#include "platform/foundation/Forward.h"
 #include "platform/foundation/NSObjects.h"
 #include "platform/replaykit/ScreenFrame.h"
 #include "platform/runtime/ClassBuilder.h"
@@ -63,7 +64,8 @@ private:
     std::string m_moviePath;
     std::shared_ptr<DispatchQueue> m_encoderQueue;
     std::shared_ptr<av::MovieWriter> m_writer;
-    std::shared_ptr<std::string> m_encoderError;
+    // Shared with the encoder queue, which records the first failure.
+    std::shared_ptr<foundation::Status> m_encoderStatus;
 };
 
 // Control Center's screen-recording module; exists once its bundle is loaded.

@@ -70,6 +70,12 @@ std::vector<std::string> filterBundles(const std::string& plistPath, std::string
 {
     std::vector<std::string> bundles;
     plist_t root = nullptr;
+    // A stream reading a folder throws; anything but a file is unreadable.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(plistPath, ec)) {
+        error = "unreadable filter " + plistPath;
+        return bundles;
+    }
     std::ifstream in(plistPath, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (!bytes.empty())

@@ -6,18 +6,33 @@
 
 namespace {
 
-PlistDict load()
+// No file yet is an empty centre; a file that cannot be read is a failure,
+// so that nothing is written over the notices it still holds.
+foundation::Result<PlistDict> load()
 {
     auto value = plist::readFile(DevicePath::host(NoticeCenter::devicePath));
-    if (value && value->is<PlistDict>())
-        return *value->get<PlistDict>();
-    return {};
+    if (!value)
+        return value.code() == foundation::ErrorCode::NotFound ? foundation::Result<PlistDict>(PlistDict {}) : value.error();
+    if (!value.value().is<PlistDict>())
+        return foundation::Error { foundation::ErrorCode::UnreadableInput, std::string(NoticeCenter::devicePath) + " is not a dictionary" };
+    return *value.value().get<PlistDict>();
 }
 
-void save(const PlistDict& contents)
+// Readers in other processes only ever see whole files.
+PlistDict loadForReading()
 {
-    DevicePath::makeParents(NoticeCenter::devicePath);
-    plist::writeFileAtomically(PlistValue(contents), DevicePath::host(NoticeCenter::devicePath));
+    auto contents = load();
+    if (!contents) {
+        NSLog("SpringBoard: cannot read the notices: %@", contents.message());
+        return {};
+    }
+    return contents.release();
+}
+
+foundation::Status save(const PlistDict& contents)
+{
+    TRY(DevicePath::makeParents(NoticeCenter::devicePath));
+    return plist::writeFileAtomically(PlistValue(contents), DevicePath::host(NoticeCenter::devicePath));
 }
 
 std::string text(const PlistDict& dict, const char* key)
@@ -65,7 +80,14 @@ Notice NoticeCenter::fromRequest(const NCNotificationRequest& request)
 void NoticeCenter::add(const Notice& notice)
 {
     std::lock_guard lock(m_mutex);
-    PlistDict contents = load();
+    if (auto kept = keep(notice); !kept)
+        NSLog("SpringBoard: notice [%@] %@ not kept: %@", notice.section, notice.title, kept.message());
+    NSLog("SpringBoard: notice [%@] %@: %@", notice.section, notice.title, notice.message);
+}
+
+foundation::Status NoticeCenter::keep(const Notice& notice)
+{
+    auto contents = TRY(load());
     PlistArray list;
     if (const PlistValue* existing = contents.find("notices"); existing && existing->is<PlistArray>())
         list = *existing->get<PlistArray>();
@@ -83,14 +105,13 @@ void NoticeCenter::add(const Notice& notice)
     entry.set("setters", PlistValue(notice.setters));
     list.push_back(PlistValue(entry));
     contents.set("notices", PlistValue(list));
-    save(contents);
-    NSLog("SpringBoard: notice [%@] %@: %@", notice.section, notice.title, notice.message);
+    return save(contents);
 }
 
 std::vector<Notice> NoticeCenter::notices()
 {
     std::vector<Notice> out;
-    PlistDict contents = load();
+    PlistDict contents = loadForReading();
     const PlistValue* list = contents.find("notices");
     if (!list || !list->is<PlistArray>())
         return out;
@@ -121,7 +142,7 @@ std::vector<Notice> NoticeCenter::notices()
 std::vector<std::string> NoticeCenter::launches()
 {
     std::vector<std::string> out;
-    PlistDict contents = load();
+    PlistDict contents = loadForReading();
     if (const PlistValue* list = contents.find("launches"); list && list->is<PlistArray>())
         for (const auto& item : *list->get<PlistArray>())
             if (item.is<std::string>())
@@ -129,25 +150,28 @@ std::vector<std::string> NoticeCenter::launches()
     return out;
 }
 
-std::string NoticeCenter::tap(std::size_t index)
+foundation::Result<std::string> NoticeCenter::tap(std::size_t index)
 {
     auto all = notices();
     if (index >= all.size() || all[index].launchBundleID.empty())
-        return "";
+        return std::string();
+    const std::string& bundle = all[index].launchBundleID;
     std::lock_guard lock(m_mutex);
-    PlistDict contents = load();
+    auto contents = TRY(load());
     PlistArray list;
     if (const PlistValue* existing = contents.find("launches"); existing && existing->is<PlistArray>())
         list = *existing->get<PlistArray>();
-    list.push_back(PlistValue(all[index].launchBundleID));
+    list.push_back(PlistValue(bundle));
     contents.set("launches", PlistValue(list));
-    save(contents);
-    NSLog("SpringBoard: launched %@", all[index].launchBundleID);
-    return all[index].launchBundleID;
+    if (auto saved = save(contents); !saved)
+        return foundation::Error { saved.code(), "the launch of " + bundle + " is not recorded: " + saved.message() };
+    NSLog("SpringBoard: launched %@", bundle);
+    return bundle;
 }
 
 void NoticeCenter::clear()
 {
     std::lock_guard lock(m_mutex);
-    save(PlistDict {});
+    if (auto saved = save(PlistDict {}); !saved)
+        NSLog("SpringBoard: cannot clear the notices: %@", saved.message());
 }

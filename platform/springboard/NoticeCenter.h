@@ -6,6 +6,7 @@
 // can read it, and a tap that performs the notice's default action.
 
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/Result.h"
 
 #include <mutex>
 #include <string>
@@ -41,10 +42,14 @@ public:
     static std::vector<Notice> notices();
     static std::vector<std::string> launches();
     // Performs a notice's default action: launching an application is
-    // recorded as a launch. Returns the launched bundle, or empty.
-    std::string tap(std::size_t index);
+    // recorded as a launch. Returns the launched bundle, or empty for a
+    // notice that does nothing when tapped.
+    foundation::Result<std::string> tap(std::size_t index);
     void clear();
 
 private:
+    // Appends to the file; called with the mutex held.
+    foundation::Status keep(const Notice& notice);
+
     std::mutex m_mutex;
 };

@@ -112,7 +112,7 @@ std::shared_ptr<UIImage> UIImage::imageWithContentsOfFile(const std::string& dev
     if (!host)
         return nullptr;
     PngHeader header;
-    if (!readPngHeader(*host, header))
+    if (!readPngHeader(host.value(), header))
         return nullptr;
     auto image = alloc<UIImage>();
     image->m_filePath = devicePath;

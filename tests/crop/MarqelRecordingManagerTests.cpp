@@ -53,7 +53,7 @@ protected:
     {
         std::string path = device.host("/tmp/recording-" + std::to_string(++made) + ".mov");
         EXPECT_TRUE(testsupport::makeMovie(path, width, height, seconds));
-        auto* store = PHPhotoLibrary::sharedPhotoLibrary()->store();
+        auto* store = PHPhotoLibrary::sharedPhotoLibrary()->store().value();
         auto record = store->importFile(path, photos::MediaType::Video, { width, height, seconds },
             RunLoop::main().clock().epochSeconds() - 100 + made);
         EXPECT_TRUE(record.ok());
@@ -116,7 +116,7 @@ TEST_F(CropEngine, CropsTheNewestVideoSavesItAndDeletesTheOriginal)
     std::string output = device.host(MarqelRecordingManager::outputPath);
     EXPECT_EQ(testsupport::probeSize(output), "736x736");
     // The cropped pixels are the source's from (60, 300).
-    auto* store = PHPhotoLibrary::sharedPhotoLibrary()->store();
+    auto* store = PHPhotoLibrary::sharedPhotoLibrary()->store().value();
     auto source = store->filePath(store->asset(original).value().value()).value().string();
     double difference = testsupport::meanDifference(testsupport::decodeFrame(output), testsupport::decodeFrame(source), 60, 300);
     EXPECT_LT(difference, 3.0);
@@ -170,7 +170,7 @@ TEST_F(CropEngine, NothingToCropIsLoggedAndTouchesNothing)
     EXPECT_FALSE(manager->isCropping());
     // A recording whose file is gone.
     std::string original = addRecording();
-    auto* store = PHPhotoLibrary::sharedPhotoLibrary()->store();
+    auto* store = PHPhotoLibrary::sharedPhotoLibrary()->store().value();
     fs::remove(store->filePath(store->asset(original).value().value()).value());
     crop();
     EXPECT_EQ(delegate->calls, 0);
@@ -212,6 +212,37 @@ TEST_F(CropEngine, TheTemporaryFileIsOverwrittenAndAPlantedLinkIsNotFollowed)
     crop();
     EXPECT_EQ(delegate->calls, 2);
     EXPECT_EQ(testsupport::probeSize(output), "384x384");
+}
+
+TEST_F(CropEngine, TwoManagersEachFinishTheirOwnExport)
+{
+    std::string original = addRecording();
+    auto url = NSURL::fileURLWithPath(PHPhotoLibrary::mediaDevicePath + std::string("/")
+        + PHAsset::fetchAssetsWithLocalIdentifiers({ original }, nullptr)->firstObject()->record().relativePath);
+    MarqelPreferences::write(MarqelPreferences::toggleKeepOriginalVideo, true);
+
+    auto otherConfig = alloc<MarqelConfig>();
+    otherConfig->setCropFrame(CGRectMake(0, 0, 130, 130));
+    auto other = alloc<MarqelRecordingManager>()->initWithConfig(otherConfig);
+    auto otherDelegate = alloc<Delegate>();
+    other->setDelegate(otherDelegate);
+
+    manager->beginCropTheVideoFromURL(url);
+    other->beginCropTheVideoFromURL(url);
+    auto first = manager->currentExport();
+    auto second = other->currentExport();
+    ASSERT_TRUE(first && second);
+    EXPECT_NE(first, second) << "a second manager must not replace the first one's export";
+    RunLoop::main().drain();
+
+    EXPECT_EQ(manager->currentExport(), first);
+    EXPECT_EQ(other->currentExport(), second);
+    EXPECT_EQ(first->videoComposition()->renderSize(), CGSizeMake(736, 736));
+    EXPECT_EQ(second->videoComposition()->renderSize(), CGSizeMake(384, 384));
+    EXPECT_EQ(first->status(), AVAssetExportSessionStatusCompleted);
+    EXPECT_EQ(second->status(), AVAssetExportSessionStatusCompleted);
+    EXPECT_EQ(delegate->calls, 1);
+    EXPECT_EQ(otherDelegate->calls, 1);
 }
 
 }  // namespace

@@ -29,14 +29,27 @@ MARQEL_DEFINE_CLASS(Listener, method<&Listener::heard>("heard:"), method<&Listen
 
 namespace {
 
+std::shared_ptr<NSDictionary> dict()
+{
+    auto contents = alloc<NSMutableDictionary>();
+    contents->setObject(PlistValue(1), "one");
+    return contents;
+}
+
 TEST(DevicePath, MapsUnderTheRootAndRefusesEscapes)
 {
     TestDevice device;
-    EXPECT_EQ(*DevicePath::toHost("/var/mobile/Library/x.plist"), device.root() + "/var/mobile/Library/x.plist");
-    EXPECT_EQ(*DevicePath::toHost("/tmp/a/../b"), device.root() + "/tmp/b");
+    EXPECT_EQ(DevicePath::toHost("/var/mobile/Library/x.plist").value(), device.root() + "/var/mobile/Library/x.plist");
+    EXPECT_EQ(DevicePath::toHost("/tmp/a/../b").value(), device.root() + "/tmp/b");
     EXPECT_FALSE(DevicePath::toHost("/../etc/passwd"));
     EXPECT_FALSE(DevicePath::toHost("/tmp/../../etc"));
-    EXPECT_FALSE(DevicePath::toHost("relative/path"));
+    auto relative = DevicePath::toHost("relative/path");
+    ASSERT_FALSE(relative);
+    EXPECT_EQ(relative.code(), foundation::ErrorCode::InvalidArgument);
+    EXPECT_EQ(relative.message(), "device path \"relative/path\" is not absolute");
+    auto escape = DevicePath::makeParents("/../etc/x");
+    ASSERT_FALSE(escape);
+    EXPECT_EQ(escape.message(), "device path \"/../etc/x\" leaves the device");
     EXPECT_EQ(DevicePath::host("/../../etc/passwd").rfind(device.root(), 0), 0u) << "a refused path still stays inside";
 }
 
@@ -92,14 +105,35 @@ TEST(PropertyList, AtomicWritesLeaveNoTemporaryFilesAndReplaceWhole)
     ASSERT_TRUE(plist::writeFileAtomically(PlistValue(small), path));
     auto back = plist::readFile(path);
     ASSERT_TRUE(back);
-    EXPECT_EQ(back->get<PlistDict>()->size(), 1u);
+    EXPECT_EQ(back.value().get<PlistDict>()->size(), 1u);
     int files = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(path).parent_path()))
         ++files;
     EXPECT_EQ(files, 1);
     // A write that cannot happen reports failure and leaves the old file.
     std::filesystem::create_directories(device.host("/blocked.plist"));
-    EXPECT_FALSE(plist::writeFileAtomically(PlistValue(small), device.host("/blocked.plist")));
+    auto blocked = plist::writeFileAtomically(PlistValue(small), device.host("/blocked.plist"));
+    ASSERT_FALSE(blocked);
+    EXPECT_EQ(blocked.code(), foundation::ErrorCode::WriteFailed);
+    EXPECT_NE(blocked.message().find(device.host("/blocked.plist")), std::string::npos) << blocked.message();
+    EXPECT_TRUE(std::filesystem::is_directory(device.host("/blocked.plist")));
+    EXPECT_FALSE(dict()->writeToFile("/../outside.plist", true)) << "the bare form says no as well";
+}
+
+TEST(PropertyList, AFailedReadSaysWhy)
+{
+    TestDevice device;
+    auto missing = plist::readFile(device.host("/var/mobile/missing.plist"));
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.code(), foundation::ErrorCode::NotFound);
+    EXPECT_NE(missing.message().find("missing.plist"), std::string::npos);
+    std::ofstream(device.host("/garbage.plist")) << "not a plist at all";
+    auto garbage = plist::readFile(device.host("/garbage.plist"));
+    ASSERT_FALSE(garbage);
+    EXPECT_EQ(garbage.code(), foundation::ErrorCode::UnreadableInput);
+    EXPECT_EQ(plist::parse("").code(), foundation::ErrorCode::UnreadableInput);
+    std::filesystem::create_directories(device.host("/folder.plist"));
+    EXPECT_FALSE(plist::readFile(device.host("/folder.plist")));
 }
 
 TEST(NotificationCenter, DeliversBySelectorNameAndObject)
@@ -186,6 +220,34 @@ TEST(ProcessInfo, UniqueStringsDifferAcrossProcesses)
     waitpid(child, nullptr, 0);
     seen.insert(buffer);
     EXPECT_EQ(seen.size(), 101u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Bundle, ALoadThatFailsSaysWhyAndStaysUnloaded)
+{
+    TestDevice device;
+    NSBundle::resetAll();
+    NSBundle::registerLoader("/System/Library/PrivateFrameworks/Broken.framework", [] { return false; });
+    auto broken = NSBundle::bundleWithPath("/System/Library/PrivateFrameworks/Broken.framework");
+    ASSERT_TRUE(broken);
+    auto loaded = broken->loadAndReturnError();
+    ASSERT_FALSE(loaded);
+    EXPECT_EQ(loaded.message(), "cannot load /System/Library/PrivateFrameworks/Broken.framework: its loader failed");
+    EXPECT_FALSE(broken->isLoaded());
+
+    std::filesystem::create_directories(device.host("/Library/Empty.bundle"));
+    auto empty = NSBundle::bundleWithPath("/Library/Empty.bundle");
+    ASSERT_TRUE(empty);
+    std::size_t mark = SystemLog::shared().lineCount();
+    EXPECT_FALSE(empty->load());
+    auto lines = SystemLog::shared().lines(mark);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines.front().find("NSBundle: cannot load /Library/Empty.bundle: "), std::string::npos) << lines.front();
+    EXPECT_FALSE(empty->isLoaded());
+    NSBundle::resetAll();
 }
 
 }  // namespace

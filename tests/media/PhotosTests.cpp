@@ -95,7 +95,7 @@ TEST_F(PhotosTest, DeletedAssetsGoToRecentlyDeletedAndAssetRequestsSeeMissingFil
     EXPECT_TRUE(trashed->firstObject()->isTrashed());
 
     // The file gone: the request answers with no asset.
-    auto* store = PHPhotoLibrary::sharedPhotoLibrary()->store();
+    auto* store = PHPhotoLibrary::sharedPhotoLibrary()->store().value();
     std::filesystem::remove(store->filePath(asset->record()).value());
     answered = false;
     PHImageManager::defaultManager()->requestAVAssetForVideo(asset, nullptr, [&](id avAsset, id, id) {
@@ -105,6 +105,22 @@ TEST_F(PhotosTest, DeletedAssetsGoToRecentlyDeletedAndAssetRequestsSeeMissingFil
     RunLoop::main().drain();
     EXPECT_TRUE(answered);
     EXPECT_FALSE(requested);
+}
+
+TEST_F(PhotosTest, TheTrashDateIsTheRunLoopsClock)
+{
+    ASSERT_TRUE(testsupport::makeMovie(device.host("/tmp/a.mov"), 160, 120, 0.3));
+    ASSERT_TRUE(change([] { PHAssetChangeRequest::creationRequestForAssetFromVideoAtFileURL(NSURL::fileURLWithPath("/tmp/a.mov")); }).success);
+    auto asset = videos()->lastObject();
+    ASSERT_TRUE(asset);
+    RunLoop::main().runFor(3600);
+    double deletedAt = RunLoop::main().clock().epochSeconds();
+    ASSERT_TRUE(change([asset] { PHAssetChangeRequest::deleteAssets({ asset }); }).success);
+    auto* store = PHPhotoLibrary::sharedPhotoLibrary()->store().value();
+    auto record = store->asset(asset->localIdentifier());
+    ASSERT_TRUE(record && record.value());
+    EXPECT_EQ(record.value()->trashedDate, deletedAt);
+    EXPECT_NEAR(*record.value()->trashedDate - record.value()->creationDate, 3600, 1e-3);
 }
 
 }  // namespace

@@ -24,13 +24,13 @@ int importAll(const std::filesystem::path& root, const std::vector<std::filesyst
     // library as well.
     auto opened = PhotoLibraryStore::open(root);
     if (!opened) {
-        std::fprintf(stderr, "open: %s\n", opened.error().c_str());
+        std::fprintf(stderr, "open: %s\n", opened.message().c_str());
         return 11;
     }
     for (const auto& source : sources) {
         auto imported = opened.value()->importFile(source, MediaType::Video, MediaFacts { 1170, 2532, 3 }, 1000);
         if (!imported) {
-            std::fprintf(stderr, "import: %s\n", imported.error().c_str());
+            std::fprintf(stderr, "import: %s\n", imported.message().c_str());
             return 12;
         }
     }
@@ -56,7 +56,7 @@ protected:
         auto store = openStore();
         ASSERT_TRUE(store);
         auto fetched = store->fetch();
-        ASSERT_TRUE(fetched.ok()) << fetched.error();
+        ASSERT_TRUE(fetched.ok()) << fetched.message();
         ASSERT_EQ(fetched.value().size(), count);
         std::set<std::string> identifiers, paths, contents;
         for (const auto& record : fetched.value()) {

@@ -21,7 +21,7 @@ protected:
     std::vector<std::string> fetchIds(const FetchQuery& query)
     {
         auto fetched = store->fetch(query);
-        EXPECT_TRUE(fetched.ok()) << fetched.error();
+        EXPECT_TRUE(fetched.ok()) << fetched.message();
         return fetched ? identifiersOf(fetched.value()) : std::vector<std::string> {};
     }
 

@@ -15,7 +15,7 @@ TEST_F(Import, CopiesTheFileAndRecordsTheFacts)
     auto store = openStore();
     auto source = makeSource("Screen Recording.mov", std::string(3 << 20, 'v') + "tail");
     auto imported = store->importFile(source, MediaType::Video, MediaFacts { 1170, 2532, 12.5 }, 1700000000.25);
-    ASSERT_TRUE(imported.ok()) << imported.error();
+    ASSERT_TRUE(imported.ok()) << imported.message();
     const auto& record = imported.value();
 
     EXPECT_TRUE(std::regex_match(record.localIdentifier,
@@ -109,8 +109,8 @@ TEST_F(Import, BadInputIsRefusedAndLeavesNothing)
     for (const auto& c : cases) {
         auto imported = store->importFile(c.source, c.type, c.facts, c.date);
         ASSERT_FALSE(imported.ok()) << c.source;
-        EXPECT_EQ(imported.code(), c.expected) << imported.error();
-        EXPECT_FALSE(imported.error().empty());
+        EXPECT_EQ(imported.code(), c.expected) << imported.message();
+        EXPECT_FALSE(imported.message().empty());
     }
     EXPECT_TRUE(cameraFolderNames().empty());
     EXPECT_EQ(sqlText("SELECT count(*) FROM assets"), "0");
@@ -122,7 +122,7 @@ TEST_F(Import, FailedInsertRemovesTheCopiedFile)
     sql("CREATE TRIGGER refuse BEFORE INSERT ON assets BEGIN SELECT RAISE(ABORT, 'refused by test'); END");
     auto imported = store->importFile(makeSource("a.mov", "data"), MediaType::Video, {}, 1);
     ASSERT_FALSE(imported.ok());
-    EXPECT_NE(imported.error().find("refused by test"), std::string::npos) << imported.error();
+    EXPECT_NE(imported.message().find("refused by test"), std::string::npos) << imported.message();
     EXPECT_TRUE(cameraFolderNames().empty());
 
     sql("DROP TRIGGER refuse");
@@ -131,7 +131,9 @@ TEST_F(Import, FailedInsertRemovesTheCopiedFile)
 
 TEST_F(Import, LockedDatabaseReportsBusyAndLeavesNoFile)
 {
-    auto store = openStore(StoreOptions { std::chrono::milliseconds(0) });
+    StoreOptions impatient;
+    impatient.busyTimeout = std::chrono::milliseconds(0);
+    auto store = openStore(impatient);
     // Another process holding the write lock: a connection mid-transaction.
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(databasePath().c_str(), &db), SQLITE_OK);
@@ -139,7 +141,7 @@ TEST_F(Import, LockedDatabaseReportsBusyAndLeavesNoFile)
 
     auto imported = store->importFile(makeSource("a.mov", "data"), MediaType::Video, {}, 1);
     ASSERT_FALSE(imported.ok());
-    EXPECT_EQ(imported.code(), ErrorCode::Busy) << imported.error();
+    EXPECT_EQ(imported.code(), ErrorCode::Busy) << imported.message();
     EXPECT_TRUE(cameraFolderNames().empty());
 
     ASSERT_EQ(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);

@@ -22,7 +22,7 @@ TEST_F(Naming, ClaimingANameSkipsFilesThatAppearedMeanwhile)
 
     AssetFileWriter writer(directory.value());
     auto name = writer.copyIn(makeSource("mine.mov", "mine"), "MOV", 3);
-    ASSERT_TRUE(name.ok()) << name.error();
+    ASSERT_TRUE(name.ok()) << name.message();
     EXPECT_EQ(name.value(), "IMG_0005.MOV");
     EXPECT_EQ(readFile(cameraFolder() / "IMG_0003.MOV"), "theirs");
     EXPECT_EQ(readFile(cameraFolder() / "IMG_0004.MOV"), "theirs too");

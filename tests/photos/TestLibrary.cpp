@@ -24,7 +24,7 @@ void TestLibrary::TearDown()
 std::unique_ptr<PhotoLibraryStore> TestLibrary::openStore(const StoreOptions& options)
 {
     auto opened = PhotoLibraryStore::open(m_root, options);
-    EXPECT_TRUE(opened.ok()) << opened.error();
+    EXPECT_TRUE(opened.ok()) << opened.message();
     if (!opened)
         return nullptr;
     return std::move(opened).value();
@@ -44,7 +44,7 @@ AssetRecord TestLibrary::importClip(PhotoLibraryStore& store, double creationDat
     auto source = makeSource(name, "contents of " + name + " at " + std::to_string(creationDate));
     auto imported = store.importFile(source, type, MediaFacts { width, 2532, type == MediaType::Video ? 4.5 : 0 },
         creationDate);
-    EXPECT_TRUE(imported.ok()) << imported.error();
+    EXPECT_TRUE(imported.ok()) << imported.message();
     return imported ? imported.value() : AssetRecord {};
 }
 

@@ -9,7 +9,9 @@ protected:
     void SetUp() override
     {
         TestLibrary::SetUp();
-        store = openStore();
+        StoreOptions options;
+        options.now = [this] { return clock; };
+        store = openStore(options);
         ASSERT_TRUE(store);
         a = importClip(*store, 1, "a.mov");
         b = importClip(*store, 2, "b.mov");
@@ -18,7 +20,7 @@ protected:
     std::vector<std::string> visible()
     {
         auto fetched = store->fetch();
-        EXPECT_TRUE(fetched.ok()) << fetched.error();
+        EXPECT_TRUE(fetched.ok()) << fetched.message();
         return fetched ? identifiersOf(fetched.value()) : std::vector<std::string> {};
     }
 
@@ -29,26 +31,19 @@ protected:
         return found.ok() && found.value() ? *found.value() : AssetRecord {};
     }
 
-    static double now()
-    {
-        return std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
-    }
-
+    // The host's clock, as the store is told to read it.
+    double clock = 1700000000.25;
     std::unique_ptr<PhotoLibraryStore> store;
     AssetRecord a, b;
 };
 
 TEST_F(Trash, TrashedAssetIsHiddenUntilRestored)
 {
-    double before = now();
     ASSERT_TRUE(store->trash({ a.localIdentifier }).ok());
-    double after = now();
 
     EXPECT_EQ(visible(), std::vector { b.localIdentifier });
     auto trashed = current(a.localIdentifier);
-    ASSERT_TRUE(trashed.trashedDate.has_value());
-    EXPECT_GE(*trashed.trashedDate, before);
-    EXPECT_LE(*trashed.trashedDate, after);
+    EXPECT_EQ(trashed.trashedDate, 1700000000.25);
     EXPECT_TRUE(store->hasFile(trashed));
 
     FetchQuery everything;
@@ -74,12 +69,24 @@ TEST_F(Trash, TrashingAgainKeepsTheFirstDate)
     EXPECT_EQ(current(a.localIdentifier).trashedDate, 5.0);
 }
 
+TEST_F(Trash, EachTrashingTakesTheClockOfItsMoment)
+{
+    ASSERT_TRUE(store->trash({ a.localIdentifier }).ok());
+    clock += 90;
+    ASSERT_TRUE(store->trash({ b.localIdentifier }).ok());
+    EXPECT_EQ(current(a.localIdentifier).trashedDate, 1700000000.25);
+    EXPECT_EQ(current(b.localIdentifier).trashedDate, 1700000090.25);
+    auto listed = store->listTrashed();
+    ASSERT_TRUE(listed.ok());
+    EXPECT_EQ(listed.value().size(), 2u);
+}
+
 TEST_F(Trash, UnknownIdentifierChangesNothing)
 {
     auto trashed = store->trash({ a.localIdentifier, "no-such-asset" });
     ASSERT_FALSE(trashed.ok());
     EXPECT_EQ(trashed.code(), ErrorCode::NotFound);
-    EXPECT_NE(trashed.error().find("no-such-asset"), std::string::npos) << trashed.error();
+    EXPECT_NE(trashed.message().find("no-such-asset"), std::string::npos) << trashed.message();
     EXPECT_EQ(current(a.localIdentifier), a);
 
     ASSERT_TRUE(store->trash({ b.localIdentifier }).ok());
@@ -122,7 +129,7 @@ TEST_F(Trash, PurgeThatCannotCommitPutsTheFileBack)
     std::string contents = readFile(root() / a.relativePath);
     auto purged = store->purge({ b.localIdentifier, a.localIdentifier });
     ASSERT_FALSE(purged.ok());
-    EXPECT_NE(purged.error().find("kept by test"), std::string::npos) << purged.error();
+    EXPECT_NE(purged.message().find("kept by test"), std::string::npos) << purged.message();
     EXPECT_EQ(cameraFolderNames(), (std::vector<std::string> { "IMG_0001.MOV", "IMG_0002.MOV" }));
     EXPECT_EQ(readFile(root() / a.relativePath), contents);
     EXPECT_EQ(visible(), (std::vector { a.localIdentifier, b.localIdentifier }));

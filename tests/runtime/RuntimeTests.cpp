@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 namespace {
 
 class Greeter : public Object {
@@ -160,6 +163,23 @@ TEST(Runtime, AddedMethodsUseTheirTypeEncoding)
     msgSend<void>(alloc<Greeter>(), wave.c_str());
     EXPECT_EQ(calls, 1);
     EXPECT_THROW(msgSend<void>(alloc<Greeter>(), wave.c_str(), true), MessageError);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Substrate, AFolderNamedLikeAFilterIsReportedNotThrown)
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "marqel-substrate-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    std::filesystem::create_directories(pattern + "/Odd.plist");
+    auto report = substrate::loadTweaks(pattern, "com.apple.springboard");
+    EXPECT_TRUE(report.loaded.empty());
+    ASSERT_EQ(report.errors.size(), 1u);
+    EXPECT_EQ(report.errors.front(), "unreadable filter " + pattern + "/Odd.plist");
+    std::error_code ec;
+    std::filesystem::remove_all(pattern, ec);
 }
 
 }  // namespace

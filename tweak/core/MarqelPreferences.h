@@ -131,13 +131,14 @@ inline std::string readText(const KeyInfo& key)
     return "";
 }
 
-inline void write(const BoolKey& key, bool value) { manager()->setBool(value, key.name, domain); }
+// False when the domain could not be written.
+inline bool write(const BoolKey& key, bool value) { return manager()->setBool(value, key.name, domain); }
 // Writers truncate toward zero: 249.7 is stored as 249, -0.5 as 0.
-inline void write(const NumberKey& key, double value)
+inline bool write(const NumberKey& key, double value)
 {
     // Out-of-range values are clamped rather than wrapped by the conversion.
     double truncated = std::isfinite(value) ? std::clamp(std::trunc(value), -9.0e18, 9.0e18) : 0.0;
-    manager()->setFloat(static_cast<std::int64_t>(truncated), key.name, domain);
+    return manager()->setFloat(static_cast<std::int64_t>(truncated), key.name, domain);
 }
 
 }  // namespace MarqelPreferences

@@ -23,9 +23,6 @@ MARQEL_DEFINE_CLASS_LAZY(MarqelRecordingManager,
     method<&MarqelRecordingManager::setDelegate>("setDelegate:"))
 
 namespace {
-// The latest export, kept until the next crop replaces it.
-std::shared_ptr<AVAssetExportSession> currentExport;
-
 std::shared_ptr<PHFetchResult> newestFirstVideos()
 {
     auto options = alloc<PHFetchOptions>();
@@ -105,16 +102,16 @@ void MarqelRecordingManager::beginCropTheVideoFromURL(const std::shared_ptr<NSUR
     auto output = NSURL::fileURLWithPath(outputPath);
     NSFileManager::defaultManager()->removeItemAtPath(outputPath);
 
-    currentExport = AVAssetExportSession::exportSessionWithAsset(asset, AVAssetExportPreset1920x1080);
-    currentExport->setVideoComposition(composition);
-    currentExport->setOutputURL(output);
-    currentExport->setOutputFileType(AVFileTypeQuickTimeMovie);
+    m_currentExport = AVAssetExportSession::exportSessionWithAsset(asset, AVAssetExportPreset1920x1080);
+    m_currentExport->setVideoComposition(composition);
+    m_currentExport->setOutputURL(output);
+    m_currentExport->setOutputFileType(AVFileTypeQuickTimeMovie);
     auto self = retained<MarqelRecordingManager>();
-    currentExport->exportAsynchronouslyWithCompletionHandler([self] {
+    m_currentExport->exportAsynchronouslyWithCompletionHandler([self] {
         dispatch_async(dispatch_get_main_queue(), [self] {
             NSLog("marqel: prepare export");
             self->m_keepOriginal = MarqelPreferences::read(MarqelPreferences::toggleKeepOriginalVideo);
-            self->exportDidFinish(currentExport);
+            self->exportDidFinish(self->m_currentExport);
         });
     });
 }
@@ -127,7 +124,10 @@ void MarqelRecordingManager::deleteDefaultVideo()
         return;
     }
     PHPhotoLibrary::sharedPhotoLibrary()->performChanges([found] { PHAssetChangeRequest::deleteAssets({ found }); },
-        [](bool, id) {});
+        [](bool success, id error) {
+            if (!success)
+                NSLog("marqel: the original recording was not deleted: %@", error);
+        });
 }
 
 void MarqelRecordingManager::exportDidFinish(const std::shared_ptr<AVAssetExportSession>& session)

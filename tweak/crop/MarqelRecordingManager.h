@@ -32,6 +32,8 @@ public:
 
     // A crop is under way, from prepareCropVideo to its last step.
     bool isCropping() const { return m_cropping; }
+    // This manager's latest export, kept until its next crop replaces it.
+    std::shared_ptr<AVAssetExportSession> currentExport() const { return m_currentExport; }
 
 private:
     void endRun(const std::string& why);
@@ -44,4 +46,5 @@ private:
     std::string m_sourceIdentifier;
     bool m_keepOriginal = false;
     bool m_cropping = false;
+    std::shared_ptr<AVAssetExportSession> m_currentExport;
 };
