@@ -33,7 +33,7 @@ automation::ScenarioDriver makeDriver()
         });
     driver.setSnapshotter([](const std::string& path) -> std::string {
         auto status = render::writeScreenPNG(path);
-        return status ? std::string() : status.error();
+        return status ? std::string() : status.message();
     });
     driver.setOutput([](const std::string& line) { std::cout << "      " << line << '\n'; });
     return driver;

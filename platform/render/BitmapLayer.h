@@ -8,7 +8,7 @@
 // known colours.
 
 #include "platform/render/Forward.h"
-#include "platform/replaykit/ScreenFrame.h"
+#include "platform/render/ScreenFrame.h"
 #include "platform/uikit/CALayer.h"
 
 class BitmapLayer : public CALayer {

@@ -27,10 +27,11 @@ cairo_surface_t* ImageCache::surfaceFor(const UIImage& image)
     entry.lastUse = m_clock;
     // Device paths that would leave the device root are refused here too.
     if (auto host = DevicePath::toHost(path)) {
-        std::string error;
-        entry.surface = Surface::readPNG(*host, &error);
-        if (!entry.surface.isValid())
-            NSLog("render: cannot draw the image %@: %@", path, error);
+        auto picture = Surface::readPNG(*host);
+        if (picture)
+            entry.surface = picture.release();
+        else
+            NSLog("render: cannot draw the image %@: %@", path, picture.message());
     }
     auto& stored = m_entries[path] = std::move(entry);
     return stored.surface.cairoSurface();

@@ -161,7 +161,9 @@ TEST_F(RenderTest, ScreenPNGIsWrittenWholeOrNotAtAll)
     std::filesystem::create_directories(folder);
     std::string path = folder + "/screen.png";
     ASSERT_TRUE(render::writeScreenPNG(path));
-    auto back = render::Surface::readPNG(path);
+    auto read = render::Surface::readPNG(path);
+    ASSERT_TRUE(read) << read.message();
+    const render::Surface& back = read.value();
     ASSERT_TRUE(back.isValid());
     EXPECT_EQ(back.width(), 1170);
     EXPECT_TRUE(near(back.pixel(600, 1200), 0, 255, 0));
@@ -170,11 +172,12 @@ TEST_F(RenderTest, ScreenPNGIsWrittenWholeOrNotAtAll)
 
     auto missing = render::writeScreenPNG(device.root() + "/no/such/folder/screen.png");
     EXPECT_FALSE(missing);
-    EXPECT_NE(missing.error().find("folder does not exist"), std::string::npos) << missing.error();
+    EXPECT_NE(missing.message().find("folder does not exist"), std::string::npos) << missing.message();
     EXPECT_FALSE(render::writeScreenPNG(""));
-    std::string error;
-    EXPECT_FALSE(render::Surface::readPNG(folder + "/nothing.png", &error).isValid());
-    EXPECT_FALSE(error.empty());
+    auto nothing = render::Surface::readPNG(folder + "/nothing.png");
+    EXPECT_FALSE(nothing);
+    EXPECT_EQ(nothing.code(), foundation::ErrorCode::UnreadableInput);
+    EXPECT_FALSE(nothing.message().empty());
 }
 
 TEST_F(RenderTest, HomeScreenSitsBehindNormalWindowsAndTakesNoTouches)
