@@ -5,6 +5,7 @@
 
 #include "platform/replaykit/RPScreenRecorder.h"
 #include "platform/replaykit/TestPattern.h"
+#include "platform/springboard/SpringBoardHost.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -247,20 +248,18 @@ TEST_F(RenderTest, WallpaperIsChosenByName)
     EXPECT_EQ(HomeScreen::wallpaperNamed("TestPattern"), HomeScreen::Wallpaper::TestPattern);
     EXPECT_EQ(HomeScreen::wallpaperNamed("gradient"), HomeScreen::Wallpaper::Gradient);
     EXPECT_EQ(HomeScreen::wallpaperNamed("plaid"), std::nullopt);
-    ::setenv(HomeScreen::wallpaperVariable, "test_pattern", 1);
-    EXPECT_EQ(HomeScreen::wallpaperFromEnvironment(), HomeScreen::Wallpaper::TestPattern);
-    ::setenv(HomeScreen::wallpaperVariable, "plaid", 1);
-    EXPECT_EQ(HomeScreen::wallpaperFromEnvironment(), HomeScreen::Wallpaper::Gradient);
-    ::unsetenv(HomeScreen::wallpaperVariable);
-    EXPECT_EQ(HomeScreen::wallpaperFromEnvironment(), HomeScreen::Wallpaper::Gradient);
+    ::setenv(SpringBoardHost::wallpaperVariable, "test_pattern", 1);
+    EXPECT_EQ(SpringBoardHost::wallpaperFromEnvironment(), HomeScreen::Wallpaper::TestPattern);
+    ::setenv(SpringBoardHost::wallpaperVariable, "plaid", 1);
+    EXPECT_EQ(SpringBoardHost::wallpaperFromEnvironment(), HomeScreen::Wallpaper::Gradient);
+    ::unsetenv(SpringBoardHost::wallpaperVariable);
+    EXPECT_EQ(SpringBoardHost::wallpaperFromEnvironment(), HomeScreen::Wallpaper::Gradient);
 }
 
 TEST_F(RenderTest, TheRecorderRecordsWhatTheCompositorDraws)
 {
-    ::setenv(HomeScreen::wallpaperVariable, "test-pattern", 1);
     auto recorder = objc_cast<RPScreenRecorder>(RPScreenRecorder::sharedRecorder());
-    HomeScreen::attachToSpringBoard(*recorder);
-    ::unsetenv(HomeScreen::wallpaperVariable);
+    SpringBoardHost::connectScreen(*recorder, HomeScreen::Wallpaper::TestPattern);
     EXPECT_EQ(HomeScreen::shared().wallpaper(), HomeScreen::Wallpaper::TestPattern);
     EXPECT_FALSE(HomeScreen::shared().window()->isHidden());
     bool started = false;
