@@ -32,14 +32,7 @@ struct Figure {
 
     Figure& polygon(std::initializer_list<CGPoint> points)
     {
-        bool first = true;
-        for (CGPoint p : points) {
-            if (first)
-                CGPathMoveToPoint(path, nullptr, p.x, p.y);
-            else
-                CGPathAddLineToPoint(path, nullptr, p.x, p.y);
-            first = false;
-        }
+        line(points);
         CGPathCloseSubpath(path);
         return *this;
     }
@@ -49,11 +42,7 @@ struct Figure {
         for (int i = 0; i < sides; ++i) {
             double t = 2 * pi * i / sides;
             double x = rx * std::cos(t), y = ry * std::sin(t);
-            double px = cx + x * c - y * s, py = cy + x * s + y * c;
-            if (i == 0)
-                CGPathMoveToPoint(path, nullptr, px, py);
-            else
-                CGPathAddLineToPoint(path, nullptr, px, py);
+            addPoint(cx + x * c - y * s, cy + x * s + y * c, i == 0);
         }
         CGPathCloseSubpath(path);
         return *this;
@@ -73,11 +62,7 @@ struct Figure {
         for (int corner = 0; corner < 4; ++corner) {
             for (int i = 0; i <= steps; ++i) {
                 double t = -pi / 2 + corner * pi / 2 + (pi / 2) * i / steps;
-                double px = centres[corner].x + r * std::cos(t), py = centres[corner].y + r * std::sin(t);
-                if (first)
-                    CGPathMoveToPoint(path, nullptr, px, py);
-                else
-                    CGPathAddLineToPoint(path, nullptr, px, py);
+                addPoint(centres[corner].x + r * std::cos(t), centres[corner].y + r * std::sin(t), first);
                 first = false;
             }
         }
@@ -89,10 +74,7 @@ struct Figure {
     {
         bool first = true;
         for (CGPoint p : points) {
-            if (first)
-                CGPathMoveToPoint(path, nullptr, p.x, p.y);
-            else
-                CGPathAddLineToPoint(path, nullptr, p.x, p.y);
+            addPoint(p.x, p.y, first);
             first = false;
         }
         return *this;
@@ -101,13 +83,17 @@ struct Figure {
     {
         for (int i = 0; i <= steps; ++i) {
             double t = from + (to - from) * i / steps;
-            double px = cx + r * std::cos(t), py = cy + r * std::sin(t);
-            if (i == 0)
-                CGPathMoveToPoint(path, nullptr, px, py);
-            else
-                CGPathAddLineToPoint(path, nullptr, px, py);
+            addPoint(cx + r * std::cos(t), cy + r * std::sin(t), i == 0);
         }
         return *this;
+    }
+    // A new figure starts at a point; the points after it are lines to them.
+    void addPoint(double x, double y, bool starts)
+    {
+        if (starts)
+            CGPathMoveToPoint(path, nullptr, x, y);
+        else
+            CGPathAddLineToPoint(path, nullptr, x, y);
     }
 };
 
@@ -279,17 +265,11 @@ void books(Icon& icon)
 void health(Icon& icon)
 {
     Figure heart;
-    bool first = true;
     for (int i = 0; i < 64; ++i) {
         double t = 2 * pi * i / 64;
         double x = 16 * std::pow(std::sin(t), 3);
         double y = 13 * std::cos(t) - 5 * std::cos(2 * t) - 2 * std::cos(3 * t) - std::cos(4 * t);
-        double px = 30 + 1.15 * x, py = 29 - 1.15 * y;
-        if (first)
-            CGPathMoveToPoint(heart.path, nullptr, px, py);
-        else
-            CGPathAddLineToPoint(heart.path, nullptr, px, py);
-        first = false;
+        heart.addPoint(30 + 1.15 * x, 29 - 1.15 * y, i == 0);
     }
     CGPathCloseSubpath(heart.path);
     icon.fill(heart, rgb(255, 45, 85));
@@ -312,16 +292,10 @@ void settings(Icon& icon)
 {
     Figure gear;
     const int teeth = 12;
-    bool first = true;
     for (int i = 0; i < teeth * 4; ++i) {
         double a = 2 * pi * i / (teeth * 4);
         double r = (i % 4 == 0 || i % 4 == 1) ? 22 : 17.5;
-        double px = 30 + r * std::cos(a), py = 30 + r * std::sin(a);
-        if (first)
-            CGPathMoveToPoint(gear.path, nullptr, px, py);
-        else
-            CGPathAddLineToPoint(gear.path, nullptr, px, py);
-        first = false;
+        gear.addPoint(30 + r * std::cos(a), 30 + r * std::sin(a), i == 0);
     }
     CGPathCloseSubpath(gear.path);
     gear.circle(30, 30, 8);
@@ -467,6 +441,14 @@ const std::vector<AppDesign>& dockDesigns()
     return designs;
 }
 
+std::vector<HomeScreen::App> appsOf(const std::vector<AppDesign>& designs)
+{
+    std::vector<HomeScreen::App> apps;
+    for (const auto& design : designs)
+        apps.push_back(design.app);
+    return apps;
+}
+
 std::shared_ptr<UIView> makeIcon(UIView& parent, const AppDesign& design, CGRect frame)
 {
     auto icon = parent.add<UIView>(frame);
@@ -486,23 +468,13 @@ std::shared_ptr<UIView> makeIcon(UIView& parent, const AppDesign& design, CGRect
 
 const std::vector<HomeScreen::App>& HomeScreenArt::gridApps()
 {
-    static const std::vector<HomeScreen::App> apps = [] {
-        std::vector<HomeScreen::App> list;
-        for (const auto& design : gridDesigns())
-            list.push_back(design.app);
-        return list;
-    }();
+    static const std::vector<HomeScreen::App> apps = appsOf(gridDesigns());
     return apps;
 }
 
 const std::vector<HomeScreen::App>& HomeScreenArt::dockApps()
 {
-    static const std::vector<HomeScreen::App> apps = [] {
-        std::vector<HomeScreen::App> list;
-        for (const auto& design : dockDesigns())
-            list.push_back(design.app);
-        return list;
-    }();
+    static const std::vector<HomeScreen::App> apps = appsOf(dockDesigns());
     return apps;
 }
 
