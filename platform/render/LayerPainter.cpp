@@ -3,12 +3,12 @@
 #include "platform/render/BitmapLayer.h"
 #include "platform/render/Blur.h"
 #include "platform/render/CornerPath.h"
-#include "platform/render/GradientLayer.h"
 #include "platform/render/ImageCache.h"
 #include "platform/render/ImagePainter.h"
 #include "platform/render/Surface.h"
 #include "platform/render/TextPainter.h"
-#include "platform/uikit/CAShapeLayer.h"
+#include "platform/uikit/CALayer.h"
+#include "platform/uikit/CGPath.h"
 #include "platform/uikit/UIColor.h"
 #include "platform/uikit/UIFont.h"
 #include "platform/uikit/UIImage.h"
@@ -115,7 +115,8 @@ struct LayerPainter::MaskPlan {
         Offscreen,
         Hidden } kind
         = None;
-    const CAShapeLayer* shape = nullptr;
+    const CALayer* layer = nullptr;
+    ShapeContent shape;
     Placement placement;
     double alpha = 1;
 };
@@ -247,20 +248,22 @@ LayerPainter::MaskPlan LayerPainter::planMask(const CALayer& layer) const
     if (mask->isHidden() || !place(*mask, plan.placement) || plan.placement.opacity < invisibleOpacity)
         return plan;
     plan.kind = MaskPlan::Offscreen;
-    const auto* shape = dynamic_cast<const CAShapeLayer*>(mask.get());
-    bool plain = shape && !hasVisibleSublayer(*shape) && !shape->mask() && !hasShadow(*shape)
-        && rgba(shape->backgroundColor()).alpha <= 0
-        && (shape->borderWidth() <= 0 || rgba(shape->borderColor()).alpha <= 0)
-        && (rgba(shape->strokeColor()).alpha <= 0 || !(shape->lineWidth() > 0));
+    LayerContent content = mask->content();
+    auto* shape = std::get_if<ShapeContent>(&content);
+    bool plain = shape && !hasVisibleSublayer(*mask) && !mask->mask() && !hasShadow(*mask)
+        && rgba(mask->backgroundColor()).alpha <= 0
+        && (mask->borderWidth() <= 0 || rgba(mask->borderColor()).alpha <= 0)
+        && (rgba(shape->stroke).alpha <= 0 || !(shape->lineWidth > 0));
     if (!plain)
         return plan;
-    double fill = rgba(shape->fillColor()).alpha * plan.placement.opacity;
-    if (!shape->path() || fill < invisibleOpacity) {
+    double fill = rgba(shape->fill).alpha * plan.placement.opacity;
+    if (!shape->path || fill < invisibleOpacity) {
         plan.kind = MaskPlan::Hidden;
         return plan;
     }
     plan.kind = MaskPlan::Clip;
-    plan.shape = shape;
+    plan.layer = mask.get();
+    plan.shape = std::move(*shape);
     plan.alpha = fill;
     return plan;
 }
@@ -282,17 +285,17 @@ void LayerPainter::paintPlaced(cairo_t* cr, const CALayer& layer, const Placemen
         if (!invertible(maskMatrix))
             return;
         cairo_set_matrix(cr, &maskMatrix);
-        if (mask.shape->masksToBounds()) {
+        if (mask.layer->masksToBounds()) {
             cairo_new_path(cr);
-            addRoundedRect(cr, mask.placement.bounds, mask.shape->cornerRadius(), cornerCurveNamed(mask.shape->cornerCurve()));
+            addRoundedRect(cr, mask.placement.bounds, mask.layer->cornerRadius(), cornerCurveNamed(mask.layer->cornerCurve()));
             cairo_clip(cr);
         }
         cairo_new_path(cr);
-        bool added = addCGPath(cr, *mask.shape->path());
+        bool added = addCGPath(cr, *mask.shape.path);
         cairo_set_matrix(cr, &ctm);
         if (!added)
             return;
-        cairo_set_fill_rule(cr, mask.shape->usesEvenOddFillRule() ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+        cairo_set_fill_rule(cr, mask.shape.evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
         cairo_clip(cr);
         cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
         alpha *= mask.alpha;

@@ -4,6 +4,9 @@
 
 #include "RenderTestSupport.h"
 
+#include "platform/render/ImageCache.h"
+#include "platform/render/LayerPainter.h"
+#include "platform/render/TextPainter.h"
 #include "platform/render/TreeSignature.h"
 
 #include <cairo.h>
@@ -150,6 +153,43 @@ TEST(LayerContent, TheSignatureFollowsContentOnAPlainLayer)
     EXPECT_FALSE(one == two);
     layer->setContent(whiteText("two"));
     EXPECT_TRUE(two == signature());
+}
+
+TEST(LayerContent, ShapeContentOnAPlainLayerClipsAsAMaskLikeAShapeLayer)
+{
+    auto ring = CGPathCreateMutable();
+    CGPathAddRect(ring, nullptr, CGRectMake(0, 0, 40, 40));
+    CGPathAddRect(ring, nullptr, CGRectMake(10, 10, 20, 20));
+    auto masked = [&](std::shared_ptr<CALayer> mask, std::uint64_t& offscreen) {
+        auto layer = CALayer::layer();
+        layer->setFrame(CGRectMake(0, 0, 40, 40));
+        layer->setBackgroundColor(CGColorCreateSRGB(1, 0, 0, 1));
+        mask->setFrame(layer->bounds());
+        layer->setMask(std::move(mask));
+        render::ImageCache images;
+        render::TextPainter text;
+        render::LayerPainter painter(images, text);
+        render::Surface picture(40, 40);
+        cairo_t* cr = cairo_create(picture.cairoSurface());
+        painter.paint(cr, *layer);
+        cairo_destroy(cr);
+        offscreen = painter.offscreenPasses();
+        return picture;
+    };
+    auto shapeLayer = CAShapeLayer::layer();
+    shapeLayer->setPath(ring);
+    shapeLayer->setFillRule(kCAFillRuleEvenOdd);
+    auto plain = CALayer::layer();
+    plain->setContent(ShapeContent { ring, CGColorCreateSRGB(0, 0, 0, 1), nullptr, 1, true, {}, 0 });
+    std::uint64_t fromShapeLayer = 0, fromPlain = 0;
+    auto expected = masked(shapeLayer, fromShapeLayer);
+    auto actual = masked(plain, fromPlain);
+    EXPECT_TRUE(samePixels(expected, actual));
+    // A plain filled shape clips: no picture drawn offscreen for it.
+    EXPECT_EQ(fromShapeLayer, 0u);
+    EXPECT_EQ(fromPlain, 0u);
+    EXPECT_EQ(actual.pixel(5, 5)[3], 255);  // the ring shows
+    EXPECT_EQ(actual.pixel(20, 20)[3], 0);  // the hole does not
 }
 
 }  // namespace
