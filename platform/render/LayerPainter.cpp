@@ -1,6 +1,5 @@
 #include "platform/render/LayerPainter.h"
 
-#include "platform/render/BitmapLayer.h"
 #include "platform/render/Blur.h"
 #include "platform/render/CornerPath.h"
 #include "platform/render/ImageCache.h"
@@ -526,9 +525,8 @@ void drawGradient(cairo_t* cr, const GradientContent& gradient, const CALayer& l
     cairo_pattern_destroy(pattern);
 }
 
-void drawBitmap(cairo_t* cr, const BitmapLayer& bitmap, CGRect b, double alpha)
+void drawPicture(cairo_t* cr, cairo_surface_t* picture, CGRect b, double alpha)
 {
-    cairo_surface_t* picture = bitmap.cairoSurface();
     if (!picture || !(b.size.width > 0) || !(b.size.height > 0))
         return;
     const int pw = cairo_image_surface_get_width(picture), ph = cairo_image_surface_get_height(picture);
@@ -599,10 +597,6 @@ Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
 void LayerPainter::drawContent(cairo_t* cr, const CALayer& layer, CGRect b, double alpha)
 {
-    if (const auto* bitmap = dynamic_cast<const BitmapLayer*>(&layer)) {
-        drawBitmap(cr, *bitmap, b, alpha);
-        return;
-    }
     std::visit(Overloaded {
                    [](const std::monostate&) {},
                    [&](const TextContent& text) {
@@ -615,6 +609,7 @@ void LayerPainter::drawContent(cairo_t* cr, const CALayer& layer, CGRect b, doub
                    [&](const SwitchContent& control) { drawSwitch(cr, control, b, alpha); },
                    [&](const ShapeContent& shape) { drawShape(cr, shape, alpha); },
                    [&](const GradientContent& gradient) { drawGradient(cr, gradient, layer, b, alpha); },
+                   [&](const PictureContent& picture) { drawPicture(cr, m_images.surfaceFor(picture.picture), b, alpha); },
                },
         layer.content());
 }
@@ -626,8 +621,6 @@ int LayerPainter::primitiveCount(const CALayer& layer) const
         ++count;
     if (layer.borderWidth() > 0 && rgba(layer.borderColor()).alpha > 0)
         ++count;
-    if (dynamic_cast<const BitmapLayer*>(&layer))
-        ++count;
     count += std::visit(Overloaded {
                             [](const std::monostate&) { return 0; },
                             [](const TextContent& text) { return int(!text.text.empty()); },
@@ -638,6 +631,7 @@ int LayerPainter::primitiveCount(const CALayer& layer) const
                                 return int(rgba(shape.fill).alpha > 0) + int(rgba(shape.stroke).alpha > 0 && shape.lineWidth > 0);
                             },
                             [](const GradientContent&) { return 1; },
+                            [](const PictureContent&) { return 1; },
                         },
         layer.content());
     if (hasVisibleSublayer(layer))

@@ -131,6 +131,29 @@ void Surface::clear(RGBA colour)
     cairo_destroy(cr);
 }
 
+Surface Surface::fromScreenFrame(const ScreenFrame& frame)
+{
+    const int w = frame.width, h = frame.height;
+    if (w <= 0 || h <= 0 || frame.pixels.size() < static_cast<std::size_t>(w) * h * 4)
+        return Surface();
+    Surface surface(w, h);
+    if (!surface.isValid())
+        return surface;
+    std::uint8_t* base = surface.mutableData();
+    const int stride = surface.stride();
+    const std::uint8_t* in = frame.pixels.data();
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(base + static_cast<std::ptrdiff_t>(y) * stride);
+        for (int x = 0; x < w; ++x, in += 4) {
+            std::uint32_t a = in[3];
+            auto premultiply = [a](std::uint32_t c) { return a == 255 ? c : (c * a + 127) / 255; };
+            row[x] = (a << 24) | (premultiply(in[0]) << 16) | (premultiply(in[1]) << 8) | premultiply(in[2]);
+        }
+    }
+    surface.markDirty();
+    return surface;
+}
+
 std::shared_ptr<ScreenFrame> Surface::toScreenFrame(std::shared_ptr<ScreenFrame> reuse) const
 {
     auto frame = reuse ? std::move(reuse) : std::make_shared<ScreenFrame>();

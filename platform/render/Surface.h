@@ -53,6 +53,9 @@ public:
     // RGBA, straight alpha, rows top to bottom, as the recorder takes it.
     // `reuse` may hold a frame whose buffer is recycled.
     std::shared_ptr<ScreenFrame> toScreenFrame(std::shared_ptr<ScreenFrame> reuse = nullptr) const;
+    // The other way: invalid when the frame's buffer is shorter than its
+    // sides claim (it would be read past its end).
+    static Surface fromScreenFrame(const ScreenFrame& frame);
 
     // Written to a temporary file beside `hostPath`, then renamed over it,
     // so a failed write never leaves a truncated picture behind.

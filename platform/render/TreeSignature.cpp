@@ -1,9 +1,8 @@
 #include "platform/render/TreeSignature.h"
 
-#include "platform/render/BitmapLayer.h"
-#include "platform/render/GradientLayer.h"
 #include "platform/render/LayerPainter.h"
-#include "platform/uikit/CAShapeLayer.h"
+#include "platform/uikit/CALayer.h"
+#include "platform/uikit/CGPath.h"
 #include "platform/uikit/UIColor.h"
 #include "platform/uikit/UIFont.h"
 #include "platform/uikit/UIImage.h"
@@ -155,9 +154,6 @@ private:
 
     void content(const CALayer& l)
     {
-        if (const auto* bitmap = dynamic_cast<const BitmapLayer*>(&l))
-            // Pictures are immutable once set; a new one is a new object.
-            pointer(bitmap->picture().get());
         LayerContent c = l.content();
         word(c.index());
         if (const auto* t = std::get_if<TextContent>(&c)) {
@@ -192,6 +188,9 @@ private:
                 number(at);
             point(g->start);
             point(g->end);
+        } else if (const auto* p = std::get_if<PictureContent>(&c)) {
+            // Pictures are immutable once set; a new one is a new object.
+            pointer(p->picture.get());
         }
     }
 

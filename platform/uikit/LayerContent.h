@@ -13,6 +13,9 @@
 #include <variant>
 #include <vector>
 
+// Pixels in memory (platform/render/ScreenFrame.h); layers only pass them on.
+struct ScreenFrame;
+
 // Lines of text in the bounds. A null font is the system font at 17 points.
 struct TextContent {
     std::string text;
@@ -56,4 +59,11 @@ struct GradientContent {
     CGPoint end { 0.5, 1 };
 };
 
-using LayerContent = std::variant<std::monostate, TextContent, ImageContent, SwitchContent, ShapeContent, GradientContent>;
+// A picture made in memory, stretched over the bounds; where its pixels land
+// one to one on the screen's they are copied exactly.
+struct PictureContent {
+    std::shared_ptr<const ScreenFrame> picture;
+};
+
+using LayerContent
+    = std::variant<std::monostate, TextContent, ImageContent, SwitchContent, ShapeContent, GradientContent, PictureContent>;

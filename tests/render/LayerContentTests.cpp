@@ -4,6 +4,7 @@
 
 #include "RenderTestSupport.h"
 
+#include "platform/render/BitmapLayer.h"
 #include "platform/render/ImageCache.h"
 #include "platform/render/LayerPainter.h"
 #include "platform/render/TextPainter.h"
@@ -190,6 +191,30 @@ TEST(LayerContent, ShapeContentOnAPlainLayerClipsAsAMaskLikeAShapeLayer)
     EXPECT_EQ(fromPlain, 0u);
     EXPECT_EQ(actual.pixel(5, 5)[3], 255);  // the ring shows
     EXPECT_EQ(actual.pixel(20, 20)[3], 0);  // the hole does not
+}
+
+TEST(LayerContent, PictureContentOnAPlainLayerDrawsLikeABitmapLayer)
+{
+    auto frame = std::make_shared<ScreenFrame>();
+    frame->width = 2;
+    frame->height = 2;
+    frame->pixels = { 255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 128, 255, 255, 255, 255 };
+    auto bitmap = BitmapLayer::layer();
+    bitmap->setFrame(CGRectMake(0, 0, 2, 2));
+    bitmap->setPicture(frame);
+    auto plain = CALayer::layer();
+    plain->setFrame(CGRectMake(0, 0, 2, 2));
+    plain->setContent(PictureContent { frame });
+    auto expected = paintAlone(*bitmap, 2, 2);
+    auto actual = paintAlone(*plain, 2, 2);
+    EXPECT_TRUE(samePixels(expected, actual));
+    EXPECT_EQ(actual.pixel(1, 0), (Pixel { 0, 255, 0, 255 }));
+
+    // A buffer shorter than the sides claim is not read: nothing shows.
+    auto shortFrame = std::make_shared<ScreenFrame>(*frame);
+    shortFrame->pixels.resize(12);
+    plain->setContent(PictureContent { shortFrame });
+    EXPECT_EQ(paintAlone(*plain, 2, 2).pixel(0, 0)[3], 0);
 }
 
 }  // namespace
