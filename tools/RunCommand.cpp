@@ -76,7 +76,7 @@ void addRunCommand(CLI::App& app, GlobalOptions& options)
         else if (auto written = render::writeScreenPNG(DevicePath::host(snapshotPath)); written)
             std::cout << "      snapshot of the overlay: " << DevicePath::host(snapshotPath) << '\n';
         else
-            std::cout << "      no snapshot: " << written.error() << '\n';
+            std::cout << "      no snapshot: " << written.message() << '\n';
 
         stage(6, "recording 3 seconds of the screen");
         check(driver.tapSymbol("record.circle"));

@@ -12,14 +12,6 @@
 
 namespace tools {
 
-namespace {
-
-// The screen writer's failure, whichever form it takes.
-[[maybe_unused]] std::string messageOf(const std::string& message) { return message; }
-[[maybe_unused]] std::string messageOf(const foundation::Error& error) { return error.message; }
-
-}  // namespace
-
 void check(const foundation::Status& status)
 {
     if (!status)
@@ -45,11 +37,7 @@ scenario::RecordingSteps prepareDriver(automation::ScenarioDriver& driver)
                     return MarqelPreferences::readText(info);
             return std::nullopt;
         });
-    driver.setSnapshotter([](const std::string& path) -> foundation::Status {
-        auto written = render::writeScreenPNG(path);
-        if (!written)
-            return foundation::Error { foundation::ErrorCode::WriteFailed, messageOf(written.error()) };
-        return {};
+    driver.setSnapshotter([](const std::string& path) -> foundation::Status { return render::writeScreenPNG(path); });
     });
     driver.setOutput([](const std::string& line) { std::cout << "      " << line << '\n'; });
     auto steps = scenario::registerMarqelSteps(driver);

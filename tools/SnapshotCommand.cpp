@@ -23,7 +23,7 @@ void write(const std::string& folder, const std::string& name)
     std::string path = (std::filesystem::path(folder) / (name + ".png")).string();
     auto status = render::writeScreenPNG(path);
     if (!status)
-        throw CommandError("cannot write " + path + ": " + status.error());
+        throw CommandError("cannot write " + path + ": " + status.message());
     std::cout << "wrote " << path << '\n';
 }
 }  // namespace

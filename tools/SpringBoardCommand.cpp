@@ -15,10 +15,10 @@ namespace tools {
 namespace {
 void showWindow(double zoom)
 {
-    std::string error;
-    auto window = render::Window::open({ zoom, "Marqel — SpringBoard" }, &error);
-    if (!window)
-        throw CommandError("cannot open a window: " + error + " (is there a display? try without --window)");
+    auto opened = render::Window::open({ zoom, "Marqel — SpringBoard" });
+    if (!opened)
+        throw CommandError("cannot open a window: " + opened.message() + " (is there a display? try without --window)");
+    auto window = opened.release();
     window->setKeyHandler([&window](const render::Window::KeyPress& key) {
         if (key.name == "Escape" || key.name == "Q")
             window->close();

@@ -16,7 +16,10 @@
 
 static int zoom(char** argv)
 {
-    auto in = render::Surface::readPNG(argv[2]);
+    auto read = render::Surface::readPNG(argv[2]);
+    if (!read)
+        return 1;
+    render::Surface in = read.release();
     int x = std::atoi(argv[3]), y = std::atoi(argv[4]), w = std::atoi(argv[5]), h = std::atoi(argv[6]);
     int factor = std::atoi(argv[7]);
     render::Surface out(w * factor, h * factor);
@@ -44,20 +47,20 @@ int main(int argc, char** argv)
     HomeScreen::shared().show();
     auto status = render::writeScreenPNG(folder + "/home.png");
     if (!status) {
-        std::fprintf(stderr, "%s\n", status.error().c_str());
+        std::fprintf(stderr, "%s\n", status.message().c_str());
         return 1;
     }
     auto scene = OverlayScene::make();
     status = render::writeScreenPNG(folder + "/overlay.png");
     if (!status) {
-        std::fprintf(stderr, "%s\n", status.error().c_str());
+        std::fprintf(stderr, "%s\n", status.message().c_str());
         return 1;
     }
     scene.window->setHidden(true);
     HomeScreen::shared().setWallpaper(HomeScreen::Wallpaper::TestPattern);
     status = render::writeScreenPNG(folder + "/test-pattern.png");
     if (!status) {
-        std::fprintf(stderr, "%s\n", status.error().c_str());
+        std::fprintf(stderr, "%s\n", status.message().c_str());
         return 1;
     }
     return 0;

@@ -8,7 +8,8 @@
 // known colours.
 
 #include "platform/render/Forward.h"
-#include "platform/replaykit/ScreenFrame.h"
+#include "platform/render/ScreenFrame.h"
+#include "platform/render/Surface.h"
 #include "platform/uikit/CALayer.h"
 
 class BitmapLayer : public CALayer {
@@ -27,10 +28,12 @@ public:
     // null when there is no picture.
     cairo_surface_t* cairoSurface() const;
 
+    LayerContent content() const override;
+
 protected:
     std::shared_ptr<CALayer> makeCopy() const override;
 
 private:
     std::shared_ptr<const ScreenFrame> m_picture;
-    mutable cairo_surface_t* m_surface = nullptr;
+    mutable render::Surface m_surface;
 };

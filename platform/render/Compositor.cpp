@@ -204,15 +204,15 @@ ScreenSource Compositor::screenSource()
     };
 }
 
-Status Compositor::writeScreenPNG(const std::string& hostPath)
+foundation::Status Compositor::writeScreenPNG(const std::string& hostPath)
 {
     const Surface& surface = renderSurface();
     if (!surface.isValid())
-        return Status::failure("the screen has no picture (its size is not drawable)");
+        return foundation::Error { foundation::ErrorCode::InvalidState, "the screen has no picture (its size is not drawable)" };
     return surface.writePNG(hostPath);
 }
 
-Status writeScreenPNG(const std::string& hostPath)
+foundation::Status writeScreenPNG(const std::string& hostPath)
 {
     return Compositor::shared().writeScreenPNG(hostPath);
 }

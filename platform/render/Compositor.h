@@ -12,9 +12,8 @@
 // redraws only the overlay. Main thread only, like UIKit.
 
 #include "platform/render/Forward.h"
-#include "platform/render/Status.h"
+#include "platform/render/ScreenFrame.h"
 #include "platform/render/Surface.h"
-#include "platform/replaykit/ScreenFrame.h"
 
 #include <cstdint>
 #include <memory>
@@ -43,7 +42,7 @@ public:
     // keeps its own picture.
     ScreenSource screenSource();
     // The screen now as a PNG file (a host path).
-    Status writeScreenPNG(const std::string& hostPath);
+    foundation::Status writeScreenPNG(const std::string& hostPath);
 
     // Draws one layer tree into `cr`, whose user space is the screen in
     // points; for tools and tests that draw a tree that is in no window.
@@ -70,6 +69,6 @@ private:
 };
 
 // Compositor::shared().writeScreenPNG(hostPath).
-Status writeScreenPNG(const std::string& hostPath);
+foundation::Status writeScreenPNG(const std::string& hostPath);
 
 }  // namespace render

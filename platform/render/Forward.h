@@ -8,12 +8,12 @@ typedef struct _cairo_surface cairo_surface_t;
 
 class BitmapLayer;
 class GradientLayer;
+struct ScreenFrame;
 
 namespace render {
 class Compositor;
 class ImageCache;
 class LayerPainter;
-class Status;
 class Surface;
 class TextPainter;
 class Window;

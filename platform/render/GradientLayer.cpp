@@ -17,3 +17,8 @@ std::shared_ptr<CALayer> GradientLayer::makeCopy() const
     copy->m_endPoint = m_endPoint;
     return copy;
 }
+
+LayerContent GradientLayer::content() const
+{
+    return GradientContent { m_colors, m_locations, m_startPoint, m_endPoint };
+}

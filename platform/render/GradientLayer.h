@@ -25,6 +25,8 @@ public:
     CGPoint endPoint() const { return m_endPoint; }
     void setEndPoint(CGPoint point) { m_endPoint = point; }
 
+    LayerContent content() const override;
+
 protected:
     std::shared_ptr<CALayer> makeCopy() const override;
 

@@ -1,27 +1,23 @@
 #include "platform/render/LayerPainter.h"
 
-#include "platform/render/BitmapLayer.h"
 #include "platform/render/Blur.h"
 #include "platform/render/CornerPath.h"
-#include "platform/render/GradientLayer.h"
 #include "platform/render/ImageCache.h"
 #include "platform/render/ImagePainter.h"
 #include "platform/render/Surface.h"
 #include "platform/render/TextPainter.h"
-#include "platform/uikit/CAShapeLayer.h"
+#include "platform/uikit/CALayer.h"
+#include "platform/uikit/CGPath.h"
 #include "platform/uikit/UIColor.h"
 #include "platform/uikit/UIFont.h"
 #include "platform/uikit/UIImage.h"
-#include "platform/uikit/UIImageView.h"
-#include "platform/uikit/UILabel.h"
-#include "platform/uikit/UISwitch.h"
-#include "platform/uikit/UITextField.h"
 
 #include <cairo.h>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <variant>
 #include <vector>
 
 namespace render {
@@ -118,7 +114,8 @@ struct LayerPainter::MaskPlan {
         Offscreen,
         Hidden } kind
         = None;
-    const CAShapeLayer* shape = nullptr;
+    const CALayer* layer = nullptr;
+    ShapeContent shape;
     Placement placement;
     double alpha = 1;
 };
@@ -250,20 +247,22 @@ LayerPainter::MaskPlan LayerPainter::planMask(const CALayer& layer) const
     if (mask->isHidden() || !place(*mask, plan.placement) || plan.placement.opacity < invisibleOpacity)
         return plan;
     plan.kind = MaskPlan::Offscreen;
-    const auto* shape = dynamic_cast<const CAShapeLayer*>(mask.get());
-    bool plain = shape && !hasVisibleSublayer(*shape) && !shape->mask() && !hasShadow(*shape)
-        && rgba(shape->backgroundColor()).alpha <= 0
-        && (shape->borderWidth() <= 0 || rgba(shape->borderColor()).alpha <= 0)
-        && (rgba(shape->strokeColor()).alpha <= 0 || !(shape->lineWidth() > 0));
+    LayerContent content = mask->content();
+    auto* shape = std::get_if<ShapeContent>(&content);
+    bool plain = shape && !hasVisibleSublayer(*mask) && !mask->mask() && !hasShadow(*mask)
+        && rgba(mask->backgroundColor()).alpha <= 0
+        && (mask->borderWidth() <= 0 || rgba(mask->borderColor()).alpha <= 0)
+        && (rgba(shape->stroke).alpha <= 0 || !(shape->lineWidth > 0));
     if (!plain)
         return plan;
-    double fill = rgba(shape->fillColor()).alpha * plan.placement.opacity;
-    if (!shape->path() || fill < invisibleOpacity) {
+    double fill = rgba(shape->fill).alpha * plan.placement.opacity;
+    if (!shape->path || fill < invisibleOpacity) {
         plan.kind = MaskPlan::Hidden;
         return plan;
     }
     plan.kind = MaskPlan::Clip;
-    plan.shape = shape;
+    plan.layer = mask.get();
+    plan.shape = std::move(*shape);
     plan.alpha = fill;
     return plan;
 }
@@ -285,17 +284,17 @@ void LayerPainter::paintPlaced(cairo_t* cr, const CALayer& layer, const Placemen
         if (!invertible(maskMatrix))
             return;
         cairo_set_matrix(cr, &maskMatrix);
-        if (mask.shape->masksToBounds()) {
+        if (mask.layer->masksToBounds()) {
             cairo_new_path(cr);
-            addRoundedRect(cr, mask.placement.bounds, mask.shape->cornerRadius(), cornerCurveNamed(mask.shape->cornerCurve()));
+            addRoundedRect(cr, mask.placement.bounds, mask.layer->cornerRadius(), cornerCurveNamed(mask.layer->cornerCurve()));
             cairo_clip(cr);
         }
         cairo_new_path(cr);
-        bool added = addCGPath(cr, *mask.shape->path());
+        bool added = addCGPath(cr, *mask.shape.path);
         cairo_set_matrix(cr, &ctm);
         if (!added)
             return;
-        cairo_set_fill_rule(cr, mask.shape->usesEvenOddFillRule() ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+        cairo_set_fill_rule(cr, mask.shape.evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
         cairo_clip(cr);
         cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
         alpha *= mask.alpha;
@@ -458,19 +457,19 @@ void LayerPainter::drawBody(cairo_t* cr, const CALayer& layer, const Placement& 
 
 namespace {
 
-void drawShape(cairo_t* cr, const CAShapeLayer& shape, double alpha)
+void drawShape(cairo_t* cr, const ShapeContent& shape, double alpha)
 {
-    const auto& path = shape.path();
+    const auto& path = shape.path;
     if (!path || path->points.empty())
         return;
-    RGBA fill = rgba(shape.fillColor());
-    RGBA stroke = rgba(shape.strokeColor());
-    double width = shape.lineWidth();
+    RGBA fill = rgba(shape.fill);
+    RGBA stroke = rgba(shape.stroke);
+    double width = shape.lineWidth;
     cairo_save(cr);
     if (fill.alpha > 0) {
         cairo_new_path(cr);
         if (addCGPath(cr, *path)) {
-            cairo_set_fill_rule(cr, shape.usesEvenOddFillRule() ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+            cairo_set_fill_rule(cr, shape.evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
             setSource(cr, fill, alpha);
             cairo_fill(cr);
         }
@@ -487,12 +486,12 @@ void drawShape(cairo_t* cr, const CAShapeLayer& shape, double alpha)
             std::vector<double> dashes;
             double total = 0;
             bool valid = true;
-            for (int length : shape.lineDashPattern()) {
+            for (int length : shape.dashPattern) {
                 valid = valid && length >= 0;
                 total += length;
                 dashes.push_back(length);
             }
-            double phase = shape.lineDashPhase();
+            double phase = shape.dashPhase;
             if (valid && total > 0 && !dashes.empty())
                 cairo_set_dash(cr, dashes.data(), static_cast<int>(dashes.size()), std::isfinite(phase) ? phase : 0);
             setSource(cr, stroke, alpha);
@@ -502,16 +501,16 @@ void drawShape(cairo_t* cr, const CAShapeLayer& shape, double alpha)
     cairo_restore(cr);
 }
 
-void drawGradient(cairo_t* cr, const GradientLayer& gradient, CGRect b, double alpha)
+void drawGradient(cairo_t* cr, const GradientContent& gradient, const CALayer& layer, CGRect b, double alpha)
 {
-    const auto& colours = gradient.colors();
+    const auto& colours = gradient.colours;
     if (colours.empty() || !(b.size.width > 0) || !(b.size.height > 0))
         return;
-    CGPoint s = gradient.startPoint(), e = gradient.endPoint();
+    CGPoint s = gradient.start, e = gradient.end;
     double x0 = b.origin.x + (sane(s.x) ? s.x : 0) * b.size.width, y0 = b.origin.y + (sane(s.y) ? s.y : 0) * b.size.height;
     double x1 = b.origin.x + (sane(e.x) ? e.x : 0) * b.size.width, y1 = b.origin.y + (sane(e.y) ? e.y : 0) * b.size.height;
     cairo_pattern_t* pattern = cairo_pattern_create_linear(x0, y0, x1, y1);
-    const auto& locations = gradient.locations();
+    const auto& locations = gradient.locations;
     const std::size_t n = colours.size();
     for (std::size_t i = 0; i < n; ++i) {
         double at = locations.size() == n ? unit(locations[i]) : (n == 1 ? 0.0 : double(i) / double(n - 1));
@@ -520,15 +519,14 @@ void drawGradient(cairo_t* cr, const GradientLayer& gradient, CGRect b, double a
     }
     cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
     cairo_new_path(cr);
-    addRoundedRect(cr, b, gradient.cornerRadius(), cornerCurveNamed(gradient.cornerCurve()));
+    addRoundedRect(cr, b, layer.cornerRadius(), cornerCurveNamed(layer.cornerCurve()));
     cairo_set_source(cr, pattern);
     cairo_fill(cr);
     cairo_pattern_destroy(pattern);
 }
 
-void drawBitmap(cairo_t* cr, const BitmapLayer& bitmap, CGRect b, double alpha)
+void drawPicture(cairo_t* cr, cairo_surface_t* picture, CGRect b, double alpha)
 {
-    cairo_surface_t* picture = bitmap.cairoSurface();
     if (!picture || !(b.size.width > 0) || !(b.size.height > 0))
         return;
     const int pw = cairo_image_surface_get_width(picture), ph = cairo_image_surface_get_height(picture);
@@ -551,13 +549,12 @@ void drawBitmap(cairo_t* cr, const BitmapLayer& bitmap, CGRect b, double alpha)
     cairo_restore(cr);
 }
 
-void drawSwitch(cairo_t* cr, const UISwitch& control, CGRect b, double alpha)
+void drawSwitch(cairo_t* cr, const SwitchContent& control, CGRect b, double alpha)
 {
     if (!(b.size.width > 0) || !(b.size.height > 0))
         return;
-    const bool on = control.isOn();
-    RGBA track = on ? rgba(control.onTintColor() ? control.onTintColor() : UIColor::systemGreenColor())
-                    : RGBA { 120 / 255.0, 120 / 255.0, 128 / 255.0, 0.16 };
+    const bool on = control.on;
+    RGBA track = on ? rgba(control.onTint) : RGBA { 120 / 255.0, 120 / 255.0, 128 / 255.0, 0.16 };
     cairo_new_path(cr);
     addRoundedRect(cr, b, b.size.height / 2, CornerCurve::Circular);
     setSource(cr, track, alpha);
@@ -575,15 +572,6 @@ void drawSwitch(cairo_t* cr, const UISwitch& control, CGRect b, double alpha)
     cairo_fill(cr);
 }
 
-std::string bullets(const std::string& text)
-{
-    std::string out;
-    for (unsigned char c : text)
-        if ((c & 0xC0) != 0x80)
-            out += "\u2022";
-    return out;
-}
-
 TextStyle styleFor(const std::shared_ptr<UIFont>& font, const std::shared_ptr<UIColor>& colour, std::int64_t alignment,
     std::int64_t lines)
 {
@@ -598,39 +586,32 @@ TextStyle styleFor(const std::shared_ptr<UIFont>& font, const std::shared_ptr<UI
 
 }  // namespace
 
+// One visitor per question, each taking every kind of content: a kind
+// added to LayerContent that is not handled here does not compile.
+template <class... Handlers>
+struct Overloaded : Handlers... {
+    using Handlers::operator()...;
+};
+template <class... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
+
 void LayerPainter::drawContent(cairo_t* cr, const CALayer& layer, CGRect b, double alpha)
 {
-    if (const auto* shape = dynamic_cast<const CAShapeLayer*>(&layer)) {
-        drawShape(cr, *shape, alpha);
-        return;
-    }
-    if (const auto* gradient = dynamic_cast<const GradientLayer*>(&layer)) {
-        drawGradient(cr, *gradient, b, alpha);
-        return;
-    }
-    if (const auto* bitmap = dynamic_cast<const BitmapLayer*>(&layer)) {
-        drawBitmap(cr, *bitmap, b, alpha);
-        return;
-    }
-    const UIView* view = layer.owningView();
-    if (!view)
-        return;
-    if (const auto* label = dynamic_cast<const UILabel*>(view)) {
-        auto style = styleFor(label->font(), label->textColor(), label->textAlignment(), label->numberOfLines());
-        m_text.draw(cr, label->text(), style, b, alpha);
-    } else if (const auto* imageView = dynamic_cast<const UIImageView*>(view)) {
-        if (const auto& image = imageView->image())
-            drawImage(cr, m_images, *image, imageView->contentMode(), b, rgba(imageView->tintColor()), alpha);
-    } else if (const auto* field = dynamic_cast<const UITextField*>(view)) {
-        bool placeholder = field->text().empty();
-        std::string text = placeholder ? field->placeholder()
-                                       : (field->isSecureTextEntry() ? bullets(field->text()) : field->text());
-        auto colour = placeholder ? UIColor::placeholderTextColor()
-                                  : (field->textColor() ? field->textColor() : UIColor::labelColor());
-        m_text.draw(cr, text, styleFor(field->font(), colour, field->textAlignment(), 1), b, alpha);
-    } else if (const auto* control = dynamic_cast<const UISwitch*>(view)) {
-        drawSwitch(cr, *control, b, alpha);
-    }
+    std::visit(Overloaded {
+                   [](const std::monostate&) {},
+                   [&](const TextContent& text) {
+                       m_text.draw(cr, text.text, styleFor(text.font, text.colour, text.alignment, text.numberOfLines), b, alpha);
+                   },
+                   [&](const ImageContent& image) {
+                       if (image.image)
+                           drawImage(cr, m_images, *image.image, image.contentMode, b, rgba(image.tint), alpha);
+                   },
+                   [&](const SwitchContent& control) { drawSwitch(cr, control, b, alpha); },
+                   [&](const ShapeContent& shape) { drawShape(cr, shape, alpha); },
+                   [&](const GradientContent& gradient) { drawGradient(cr, gradient, layer, b, alpha); },
+                   [&](const PictureContent& picture) { drawPicture(cr, m_images.surfaceFor(picture.picture), b, alpha); },
+               },
+        layer.content());
 }
 
 int LayerPainter::primitiveCount(const CALayer& layer) const
@@ -640,21 +621,19 @@ int LayerPainter::primitiveCount(const CALayer& layer) const
         ++count;
     if (layer.borderWidth() > 0 && rgba(layer.borderColor()).alpha > 0)
         ++count;
-    if (const auto* shape = dynamic_cast<const CAShapeLayer*>(&layer)) {
-        count += rgba(shape->fillColor()).alpha > 0;
-        count += rgba(shape->strokeColor()).alpha > 0 && shape->lineWidth() > 0;
-    } else if (dynamic_cast<const GradientLayer*>(&layer) || dynamic_cast<const BitmapLayer*>(&layer)) {
-        ++count;
-    } else if (const UIView* view = layer.owningView()) {
-        if (const auto* label = dynamic_cast<const UILabel*>(view))
-            count += !label->text().empty();
-        else if (const auto* imageView = dynamic_cast<const UIImageView*>(view))
-            count += imageView->image() != nullptr;
-        else if (dynamic_cast<const UITextField*>(view))
-            ++count;
-        else if (dynamic_cast<const UISwitch*>(view))
-            count += 3;
-    }
+    count += std::visit(Overloaded {
+                            [](const std::monostate&) { return 0; },
+                            [](const TextContent& text) { return int(!text.text.empty()); },
+                            [](const ImageContent& image) { return int(image.image != nullptr); },
+                            // Track, the knob's shadow, the knob.
+                            [](const SwitchContent&) { return 3; },
+                            [](const ShapeContent& shape) {
+                                return int(rgba(shape.fill).alpha > 0) + int(rgba(shape.stroke).alpha > 0 && shape.lineWidth > 0);
+                            },
+                            [](const GradientContent&) { return 1; },
+                            [](const PictureContent&) { return 1; },
+                        },
+        layer.content());
     if (hasVisibleSublayer(layer))
         count += 2;
     return count;
@@ -671,22 +650,26 @@ CGRect LayerPainter::contentExtents(const CALayer& layer, CGRect b) const
         double y1 = std::max(r.origin.y + r.size.height, o.origin.y + o.size.height);
         r = CGRectMake(x0, y0, x1 - x0, y1 - y0);
     };
-    if (const auto* shape = dynamic_cast<const CAShapeLayer*>(&layer)) {
-        if (shape->path() && !shape->path()->points.empty()) {
-            CGRect box = CGPathGetBoundingBox(shape->path());
-            // Room for the stroke and its mitred corners.
-            double w = std::isfinite(shape->lineWidth()) ? std::clamp(shape->lineWidth(), 0.0, maxCoordinate) : 0;
-            double out = rgba(shape->strokeColor()).alpha > 0 ? w * 2 + 1 : 1;
-            box = CGRectMake(box.origin.x - out, box.origin.y - out, box.size.width + 2 * out, box.size.height + 2 * out);
-            if (sane(box.origin.x) && sane(box.origin.y) && sane(box.size.width) && sane(box.size.height))
-                unite(box);
-        }
-    } else if (const UIView* view = layer.owningView()) {
-        if (const auto* imageView = dynamic_cast<const UIImageView*>(view); imageView && imageView->image()) {
-            const auto& image = imageView->image();
-            unite(imageRect(b, image->size(), imageView->contentMode(), image->isSymbolImage()));
-        }
-    }
+    // Most content stays inside the bounds; these may reach out of them.
+    std::visit(Overloaded {
+                   [&](const ShapeContent& shape) {
+                       if (!shape.path || shape.path->points.empty())
+                           return;
+                       CGRect box = CGPathGetBoundingBox(shape.path);
+                       // Room for the stroke and its mitred corners.
+                       double w = std::isfinite(shape.lineWidth) ? std::clamp(shape.lineWidth, 0.0, maxCoordinate) : 0;
+                       double out = rgba(shape.stroke).alpha > 0 ? w * 2 + 1 : 1;
+                       box = CGRectMake(box.origin.x - out, box.origin.y - out, box.size.width + 2 * out, box.size.height + 2 * out);
+                       if (sane(box.origin.x) && sane(box.origin.y) && sane(box.size.width) && sane(box.size.height))
+                           unite(box);
+                   },
+                   [&](const ImageContent& image) {
+                       if (image.image)
+                           unite(imageRect(b, image.image->size(), image.contentMode, image.image->isSymbolImage()));
+                   },
+                   [](const auto&) {},
+               },
+        layer.content());
     return r;
 }
 

@@ -1,6 +1,6 @@
 #include "platform/render/Surface.h"
 
-#include "platform/replaykit/ScreenFrame.h"
+#include "platform/render/ScreenFrame.h"
 
 #include <cairo.h>
 
@@ -13,6 +13,9 @@
 #include <unistd.h>
 
 namespace render {
+
+using foundation::Error;
+using foundation::ErrorCode;
 
 namespace {
 
@@ -128,6 +131,29 @@ void Surface::clear(RGBA colour)
     cairo_destroy(cr);
 }
 
+Surface Surface::fromScreenFrame(const ScreenFrame& frame)
+{
+    const int w = frame.width, h = frame.height;
+    if (w <= 0 || h <= 0 || frame.pixels.size() < static_cast<std::size_t>(w) * h * 4)
+        return Surface();
+    Surface surface(w, h);
+    if (!surface.isValid())
+        return surface;
+    std::uint8_t* base = surface.mutableData();
+    const int stride = surface.stride();
+    const std::uint8_t* in = frame.pixels.data();
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(base + static_cast<std::ptrdiff_t>(y) * stride);
+        for (int x = 0; x < w; ++x, in += 4) {
+            std::uint32_t a = in[3];
+            auto premultiply = [a](std::uint32_t c) { return a == 255 ? c : (c * a + 127) / 255; };
+            row[x] = (a << 24) | (premultiply(in[0]) << 16) | (premultiply(in[1]) << 8) | premultiply(in[2]);
+        }
+    }
+    surface.markDirty();
+    return surface;
+}
+
 std::shared_ptr<ScreenFrame> Surface::toScreenFrame(std::shared_ptr<ScreenFrame> reuse) const
 {
     auto frame = reuse ? std::move(reuse) : std::make_shared<ScreenFrame>();
@@ -161,27 +187,27 @@ std::shared_ptr<ScreenFrame> Surface::toScreenFrame(std::shared_ptr<ScreenFrame>
     return frame;
 }
 
-Status Surface::writePNG(const std::string& hostPath) const
+foundation::Status Surface::writePNG(const std::string& hostPath) const
 {
     if (!m_surface)
-        return Status::failure("no picture to write");
+        return Error { ErrorCode::InvalidState, "no picture to write" };
     if (hostPath.empty())
-        return Status::failure("no file name given for the picture");
+        return Error { ErrorCode::InvalidArgument, "no file name given for the picture" };
     namespace fs = std::filesystem;
     fs::path target(hostPath);
     fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
     std::error_code ec;
     if (!fs::is_directory(folder, ec))
-        return Status::failure("cannot write " + hostPath + ": the folder does not exist");
+        return Error { ErrorCode::NotFound, "cannot write " + hostPath + ": the folder does not exist" };
     std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
     int fd = mkstemp(temporary.data());
     if (fd < 0)
-        return Status::failure("cannot write " + hostPath + ": " + std::strerror(errno));
+        return Error { ErrorCode::WriteFailed, "cannot write " + hostPath + ": " + std::strerror(errno) };
     std::FILE* file = fdopen(fd, "wb");
     if (!file) {
         ::close(fd);
         ::unlink(temporary.c_str());
-        return Status::failure("cannot write " + hostPath + ": " + std::strerror(errno));
+        return Error { ErrorCode::WriteFailed, "cannot write " + hostPath + ": " + std::strerror(errno) };
     }
     cairo_surface_flush(m_surface);
     cairo_status_t status = cairo_surface_write_to_png_stream(m_surface, writeToFile, file);
@@ -190,40 +216,38 @@ Status Surface::writePNG(const std::string& hostPath) const
     if (status != CAIRO_STATUS_SUCCESS || !flushed || !closed) {
         ::unlink(temporary.c_str());
         std::string why = status != CAIRO_STATUS_SUCCESS ? cairo_status_to_string(status) : std::strerror(errno);
-        return Status::failure("cannot write " + hostPath + ": " + why);
+        return Error { ErrorCode::WriteFailed, "cannot write " + hostPath + ": " + why };
     }
     // mkstemp makes the file private; a picture is an ordinary file.
     ::chmod(temporary.c_str(), 0644);
     if (std::rename(temporary.c_str(), hostPath.c_str()) != 0) {
         std::string why = std::strerror(errno);
         ::unlink(temporary.c_str());
-        return Status::failure("cannot write " + hostPath + ": " + why);
+        return Error { ErrorCode::WriteFailed, "cannot write " + hostPath + ": " + why };
     }
-    return Status();
+    return {};
 }
 
-Surface Surface::readPNG(const std::string& hostPath, std::string* error)
+foundation::Result<Surface> Surface::readPNG(const std::string& hostPath)
 {
     cairo_surface_t* loaded = cairo_image_surface_create_from_png(hostPath.c_str());
     cairo_status_t status = cairo_surface_status(loaded);
     if (status != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(loaded);
-        if (error)
-            *error = hostPath + ": " + cairo_status_to_string(status);
-        return Surface();
+        return Error { ErrorCode::UnreadableInput, hostPath + ": " + cairo_status_to_string(status) };
     }
     if (cairo_image_surface_get_format(loaded) == CAIRO_FORMAT_ARGB32)
         return adopt(loaded);
     Surface converted(cairo_image_surface_get_width(loaded), cairo_image_surface_get_height(loaded));
-    if (converted.isValid()) {
-        cairo_t* cr = cairo_create(converted.cairoSurface());
-        cairo_set_source_surface(cr, loaded, 0, 0);
-        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-        cairo_paint(cr);
-        cairo_destroy(cr);
-    } else if (error) {
-        *error = hostPath + ": the picture is too large";
+    if (!converted.isValid()) {
+        cairo_surface_destroy(loaded);
+        return Error { ErrorCode::UnreadableInput, hostPath + ": the picture is too large" };
     }
+    cairo_t* cr = cairo_create(converted.cairoSurface());
+    cairo_set_source_surface(cr, loaded, 0, 0);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_paint(cr);
+    cairo_destroy(cr);
     cairo_surface_destroy(loaded);
     return converted;
 }

@@ -3,15 +3,13 @@
 // A picture the compositor draws into: a Cairo ARGB32 image surface
 // (premultiplied, native-endian 32-bit pixels), owned by this object.
 
+#include "platform/foundation/Result.h"
 #include "platform/render/Forward.h"
-#include "platform/render/Status.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
-
-struct ScreenFrame;
 
 namespace render {
 
@@ -55,13 +53,16 @@ public:
     // RGBA, straight alpha, rows top to bottom, as the recorder takes it.
     // `reuse` may hold a frame whose buffer is recycled.
     std::shared_ptr<ScreenFrame> toScreenFrame(std::shared_ptr<ScreenFrame> reuse = nullptr) const;
+    // The other way: invalid when the frame's buffer is shorter than its
+    // sides claim (it would be read past its end).
+    static Surface fromScreenFrame(const ScreenFrame& frame);
 
     // Written to a temporary file beside `hostPath`, then renamed over it,
     // so a failed write never leaves a truncated picture behind.
-    Status writePNG(const std::string& hostPath) const;
+    foundation::Status writePNG(const std::string& hostPath) const;
     // Any PNG, converted to ARGB32; an invalid surface and a message when
     // the file is missing or is not a readable PNG.
-    static Surface readPNG(const std::string& hostPath, std::string* error = nullptr);
+    static foundation::Result<Surface> readPNG(const std::string& hostPath);
 
 private:
     explicit Surface(cairo_surface_t* surface)

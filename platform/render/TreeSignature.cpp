@@ -1,16 +1,11 @@
 #include "platform/render/TreeSignature.h"
 
-#include "platform/render/BitmapLayer.h"
-#include "platform/render/GradientLayer.h"
 #include "platform/render/LayerPainter.h"
-#include "platform/uikit/CAShapeLayer.h"
+#include "platform/uikit/CALayer.h"
+#include "platform/uikit/CGPath.h"
 #include "platform/uikit/UIColor.h"
 #include "platform/uikit/UIFont.h"
 #include "platform/uikit/UIImage.h"
-#include "platform/uikit/UIImageView.h"
-#include "platform/uikit/UILabel.h"
-#include "platform/uikit/UISwitch.h"
-#include "platform/uikit/UITextField.h"
 
 #include <cstring>
 #include <functional>
@@ -159,53 +154,43 @@ private:
 
     void content(const CALayer& l)
     {
-        if (const auto* shape = dynamic_cast<const CAShapeLayer*>(&l)) {
-            path(shape->path());
-            colour(shape->fillColor());
-            text(shape->fillRule());
-            colour(shape->strokeColor());
-            number(shape->lineWidth());
-            word(shape->lineDashPattern().size());
-            for (int length : shape->lineDashPattern())
+        LayerContent c = l.content();
+        word(c.index());
+        if (const auto* t = std::get_if<TextContent>(&c)) {
+            text(t->text);
+            font(t->font);
+            colour(t->colour);
+            word(static_cast<std::uint64_t>(t->alignment));
+            word(static_cast<std::uint64_t>(t->numberOfLines));
+        } else if (const auto* i = std::get_if<ImageContent>(&c)) {
+            image(i->image);
+            word(static_cast<std::uint64_t>(i->contentMode));
+            colour(i->tint);
+        } else if (const auto* s = std::get_if<SwitchContent>(&c)) {
+            flag(s->on);
+            colour(s->onTint);
+        } else if (const auto* shape = std::get_if<ShapeContent>(&c)) {
+            path(shape->path);
+            colour(shape->fill);
+            flag(shape->evenOdd);
+            colour(shape->stroke);
+            number(shape->lineWidth);
+            word(shape->dashPattern.size());
+            for (int length : shape->dashPattern)
                 word(static_cast<std::uint64_t>(static_cast<std::int64_t>(length)));
-            number(shape->lineDashPhase());
-        } else if (const auto* gradient = dynamic_cast<const GradientLayer*>(&l)) {
-            word(gradient->colors().size());
-            for (const auto& c : gradient->colors())
-                colour(c);
-            word(gradient->locations().size());
-            for (double at : gradient->locations())
+            number(shape->dashPhase);
+        } else if (const auto* g = std::get_if<GradientContent>(&c)) {
+            word(g->colours.size());
+            for (const auto& stop : g->colours)
+                colour(stop);
+            word(g->locations.size());
+            for (double at : g->locations)
                 number(at);
-            point(gradient->startPoint());
-            point(gradient->endPoint());
-        } else if (const auto* bitmap = dynamic_cast<const BitmapLayer*>(&l)) {
+            point(g->start);
+            point(g->end);
+        } else if (const auto* p = std::get_if<PictureContent>(&c)) {
             // Pictures are immutable once set; a new one is a new object.
-            pointer(bitmap->picture().get());
-        }
-        const UIView* view = l.owningView();
-        if (!view)
-            return;
-        if (const auto* label = dynamic_cast<const UILabel*>(view)) {
-            text(label->text());
-            font(label->font());
-            colour(label->textColor());
-            word(static_cast<std::uint64_t>(label->textAlignment()));
-            word(static_cast<std::uint64_t>(label->numberOfLines()));
-        } else if (const auto* imageView = dynamic_cast<const UIImageView*>(view)) {
-            image(imageView->image());
-            word(static_cast<std::uint64_t>(imageView->contentMode()));
-            colour(imageView->tintColor());
-        } else if (const auto* field = dynamic_cast<const UITextField*>(view)) {
-            text(field->text());
-            text(field->placeholder());
-            colour(field->textColor());
-            font(field->font());
-            word(static_cast<std::uint64_t>(field->textAlignment()));
-            flag(field->isSecureTextEntry());
-            colour(UIColor::placeholderTextColor());
-        } else if (const auto* control = dynamic_cast<const UISwitch*>(view)) {
-            flag(control->isOn());
-            colour(control->onTintColor());
+            pointer(p->picture.get());
         }
     }
 

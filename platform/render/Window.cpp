@@ -12,21 +12,17 @@
 
 namespace render {
 
-std::unique_ptr<Window> Window::open(const Options& options, std::string* error)
+foundation::Result<std::unique_ptr<Window>> Window::open(const Options& options)
 {
-    auto fail = [&](const std::string& why) -> std::unique_ptr<Window> {
-        if (error)
-            *error = why;
-        return nullptr;
-    };
+    auto fail = [](std::string why) { return foundation::Error::failed(std::move(why)); };
     if (!std::isfinite(options.zoom) || options.zoom <= 0 || options.zoom > 8)
-        return fail("the zoom must be a number above 0 and at most 8");
+        return foundation::Error { foundation::ErrorCode::InvalidArgument, "the zoom must be a number above 0 and at most 8" };
     auto screen = UIScreen::mainScreen();
     CGRect pixels = screen->nativeBounds();
     int width = static_cast<int>(std::lround(pixels.size.width * options.zoom));
     int height = static_cast<int>(std::lround(pixels.size.height * options.zoom));
     if (width < 1 || height < 1)
-        return fail("the window would have no pixels at this zoom");
+        return foundation::Error { foundation::ErrorCode::InvalidArgument, "the window would have no pixels at this zoom" };
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return fail(std::string("cannot open a window: ") + SDL_GetError());
     std::unique_ptr<Window> window(new Window);

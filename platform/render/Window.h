@@ -6,6 +6,7 @@
 // point; key presses go to a callback. Main thread only.
 
 #include "platform/foundation/CGGeometry.h"
+#include "platform/foundation/Result.h"
 
 #include <cstdint>
 #include <functional>
@@ -32,9 +33,9 @@ public:
     };
     using KeyHandler = std::function<void(const KeyPress&)>;
 
-    // Null, with the reason in `error`, when no window can be opened (no
-    // display, a zoom that is not a positive size).
-    static std::unique_ptr<Window> open(const Options& options, std::string* error = nullptr);
+    // Fails when no window can be opened (no display, a zoom that is not a
+    // positive size).
+    static foundation::Result<std::unique_ptr<Window>> open(const Options& options);
     ~Window();
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;

@@ -2,4 +2,3 @@
 
 class RPControlCenterModule;
 class RPScreenRecorder;
-struct ScreenFrame;

@@ -3,7 +3,7 @@
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Forward.h"
 #include "platform/foundation/NSObjects.h"
-#include "platform/replaykit/ScreenFrame.h"
+#include "platform/render/ScreenFrame.h"
 #include "platform/runtime/ClassBuilder.h"
 
 #include <functional>

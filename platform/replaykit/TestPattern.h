@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/replaykit/ScreenFrame.h"
+#include "platform/render/ScreenFrame.h"
 
 // A wallpaper whose every pixel tells where it is: red grows from left to
 // right, green from top to bottom, and blue marks a 64-pixel checkerboard.

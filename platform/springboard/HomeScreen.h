@@ -8,9 +8,8 @@
 //
 // The wallpaper can instead be the recorder's test pattern (every pixel
 // tells its position), shown alone so a crop of a recording can be checked
-// by decoding it: setWallpaper(Wallpaper::TestPattern), or
-// MARQEL_WALLPAPER=test-pattern in the environment of a host that boots
-// SpringBoard.
+// by decoding it: setWallpaper(Wallpaper::TestPattern). The icons and the
+// wallpaper's picture are drawn by HomeScreenArt.
 
 #include "platform/uikit/UIColor.h"
 #include "platform/uikit/UIWindow.h"
@@ -20,22 +19,16 @@
 #include <string>
 #include <vector>
 
-class RPScreenRecorder;
-
 class HomeScreen {
 public:
     enum class Wallpaper { Gradient,
         TestPattern };
     static constexpr UIWindowLevel windowLevel = UIWindowLevelNormal - 1;
-    static constexpr const char* wallpaperVariable = "MARQEL_WALLPAPER";
 
     static HomeScreen& shared();
 
     // "gradient", or "test-pattern" (also "testpattern", "test_pattern").
     static std::optional<Wallpaper> wallpaperNamed(const std::string& name);
-    // The wallpaper MARQEL_WALLPAPER names; the gradient when it is unset.
-    // An unknown name is reported to the system log and ignored.
-    static Wallpaper wallpaperFromEnvironment();
 
     Wallpaper wallpaper() const { return m_wallpaper; }
     // Rebuilds the window's contents when the wallpaper changes.
@@ -45,11 +38,6 @@ public:
     void show();
     void hide();
     const std::shared_ptr<UIWindow>& window() const { return m_window; }
-
-    // At SpringBoard's boot: the home screen with the wallpaper the
-    // environment names, and the compositor as the recorder's picture of
-    // the screen, at the screen's pixel size.
-    static void attachToSpringBoard(RPScreenRecorder& recorder);
 
     struct App {
         std::string name;

@@ -2,12 +2,15 @@
 
 #include "platform/foundation/Foundation.h"
 #include "platform/photos/Photos.h"
+#include "platform/render/Compositor.h"
 #include "platform/replaykit/RPScreenRecorder.h"
 #include "platform/springboard/HomeScreen.h"
 #include "platform/springboard/NoticeCenter.h"
 #include "platform/springboard/SpringBoard.h"
 #include "platform/uikit/UIScreen.h"
 
+#include <cmath>
+#include <cstdlib>
 #include <dlfcn.h>
 
 SpringBoardHost& SpringBoardHost::shared()
@@ -19,6 +22,28 @@ SpringBoardHost& SpringBoardHost::shared()
 std::vector<std::string> SpringBoardHost::privateClassNames()
 {
     return { "NCNotificationDispatcher", "BBServer", "SpringBoard", "RPScreenRecorder", "RPControlCenterModule" };
+}
+
+HomeScreen::Wallpaper SpringBoardHost::wallpaperFromEnvironment()
+{
+    const char* value = std::getenv(wallpaperVariable);
+    if (!value || !*value)
+        return HomeScreen::Wallpaper::Gradient;
+    if (auto wallpaper = HomeScreen::wallpaperNamed(value))
+        return *wallpaper;
+    NSLog("SpringBoard: unknown wallpaper \"%@\" in %@; showing the gradient", std::string(value),
+        std::string(wallpaperVariable));
+    return HomeScreen::Wallpaper::Gradient;
+}
+
+void SpringBoardHost::connectScreen(RPScreenRecorder& recorder, HomeScreen::Wallpaper wallpaper)
+{
+    auto& home = HomeScreen::shared();
+    home.setWallpaper(wallpaper);
+    home.show();
+    CGRect pixels = UIScreen::mainScreen()->nativeBounds();
+    recorder.setScreenSize(static_cast<int>(std::lround(pixels.size.width)), static_cast<int>(std::lround(pixels.size.height)));
+    recorder.setScreenSource(render::Compositor::shared().screenSource());
 }
 
 std::shared_ptr<BBServer> SpringBoardHost::bulletinServer() const { return objc_cast<BBServer>(m_bulletinServer); }
@@ -56,11 +81,8 @@ host::BootReport SpringBoardHost::boot()
         NoticeCenter::shared().add(NoticeCenter::fromRequest(*request));
     });
     auto recorder = objc_cast<RPScreenRecorder>(RPScreenRecorder::sharedRecorder());
-    CGRect pixels = UIScreen::mainScreen()->nativeBounds();
-    recorder->setScreenSize(static_cast<int>(pixels.size.width), static_cast<int>(pixels.size.height));
     recorder->setFinishedMovieHandler([this](const std::string& moviePath) { movieFinished(moviePath); });
-    // The home screen, and the compositor as the recorder's picture of the screen.
-    HomeScreen::attachToSpringBoard(*recorder);
+    connectScreen(*recorder, m_wallpaper ? *m_wallpaper : wallpaperFromEnvironment());
 
     msgSend<void>(m_application, "applicationDidFinishLaunching:", m_application);
     report.changes = host::methodChanges(privateClassNames());

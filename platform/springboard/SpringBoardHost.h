@@ -3,11 +3,14 @@
 // The SpringBoard process: its identity, its private classes, the bulletin
 // server and notification dispatcher, and the launch that tweaks hook.
 
+#include "platform/replaykit/Forward.h"
 #include "platform/springboard/BBServer.h"
+#include "platform/springboard/HomeScreen.h"
 #include "platform/springboard/NCNotificationDispatcher.h"
 #include "platform/springboard/ProcessHost.h"
 
 #include <memory>
+#include <optional>
 
 // Host executables define the bulletin server's queue symbol with this
 // macro, so that a tweak finds it with dlsym as on the phone.
@@ -30,6 +33,12 @@ public:
         ThroughBoth };
     void setReplayKitNotices(ReplayKitNotices route) { m_replayKitNotices = route; }
 
+    // The home screen's wallpaper at boot. Unset, boot takes the one
+    // MARQEL_WALLPAPER names (the gradient when that is unset or unknown).
+    static constexpr const char* wallpaperVariable = "MARQEL_WALLPAPER";
+    void setWallpaper(HomeScreen::Wallpaper wallpaper) { m_wallpaper = wallpaper; }
+    static HomeScreen::Wallpaper wallpaperFromEnvironment();
+
     // Starts SpringBoard once per process: identity, tweak injection, the
     // bulletin server, the dispatcher, then applicationDidFinishLaunching:.
     host::BootReport boot();
@@ -43,11 +52,17 @@ public:
     // The classes whose methods a tweak may hook or extend.
     static std::vector<std::string> privateClassNames();
 
+    // What boot does for the screen: the home screen shown with
+    // `wallpaper`, and the compositor as the recorder's picture of the
+    // screen, at the screen's pixel size.
+    static void connectScreen(RPScreenRecorder& recorder, HomeScreen::Wallpaper wallpaper);
+
 private:
     void movieFinished(const std::string& moviePath);
     void publishReplayKitNotice();
 
     ReplayKitNotices m_replayKitNotices = ReplayKitNotices::ThroughBulletinServer;
+    std::optional<HomeScreen::Wallpaper> m_wallpaper;
     bool m_booted = false;
     id m_application;
     id m_bulletinServer;

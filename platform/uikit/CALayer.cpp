@@ -2,6 +2,7 @@
 
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/uikit/LayerContentSource.h"
 #include "platform/uikit/UIView.h"
 
 #include <algorithm>
@@ -334,6 +335,16 @@ void CALayer::copyPropertiesTo(CALayer& copy) const
     copy.m_shadowOffset = m_shadowOffset;
     copy.m_mask = m_mask;
     copy.m_name = m_name;
+    copy.m_content = m_content;
+}
+
+LayerContent CALayer::content() const
+{
+    if (!std::holds_alternative<std::monostate>(m_content))
+        return m_content;
+    if (const auto* source = dynamic_cast<const LayerContentSource*>(m_view))
+        return source->layerContent();
+    return {};
 }
 
 std::shared_ptr<CALayer> CALayer::presentationLayer() const

@@ -11,6 +11,7 @@
 
 #include "platform/runtime/ClassBuilder.h"
 #include "platform/uikit/CGColor.h"
+#include "platform/uikit/LayerContent.h"
 #include "platform/uikit/UIViewAnimation.h"
 
 #include <string>
@@ -87,6 +88,13 @@ public:
     // The view this layer backs, if any (Core Animation's layer delegate).
     UIView* owningView() const { return m_view; }
 
+    // What the layer draws of its own: content set on the layer itself,
+    // otherwise what its view describes (a label's text, a switch...).
+    // Layer kinds with content of their own (shapes, gradients) answer
+    // from their properties.
+    virtual LayerContent content() const;
+    void setContent(LayerContent content) { m_content = std::move(content); }
+
     bool containsPoint(CGPoint point) const { return CGRectContainsPoint(m_bounds, point); }
     // Between this layer's coordinates and its superlayer's, through the
     // anchor point and the transform.
@@ -140,6 +148,7 @@ private:
     CGSize m_shadowOffset { 0, -3 };
     std::shared_ptr<CALayer> m_mask;
     std::string m_name;
+    LayerContent m_content;
 
     std::vector<std::shared_ptr<CALayer>> m_sublayers;
     // Back pointers: cleared by the owner when it goes, so they never dangle.

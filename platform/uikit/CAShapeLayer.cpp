@@ -19,6 +19,11 @@ bool CAShapeLayer::fillContainsPoint(CGPoint point) const
     return CGPathContainsPoint(m_path, nullptr, point, usesEvenOddFillRule());
 }
 
+LayerContent CAShapeLayer::content() const
+{
+    return ShapeContent { m_path, m_fillColor, m_strokeColor, m_lineWidth, usesEvenOddFillRule(), m_lineDashPattern, m_lineDashPhase };
+}
+
 std::shared_ptr<CALayer> CAShapeLayer::makeCopy() const
 {
     auto copy = alloc<CAShapeLayer>();

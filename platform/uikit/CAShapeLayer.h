@@ -36,6 +36,8 @@ public:
     // Whether the path fills `point` (layer coordinates) under the fill rule.
     bool fillContainsPoint(CGPoint point) const;
 
+    LayerContent content() const override;
+
 protected:
     std::shared_ptr<CALayer> makeCopy() const override;
 

@@ -9,6 +9,7 @@
 
 class CALayer;
 class CAShapeLayer;
+class LayerContentSource;
 class NSLayoutAnchor;
 class NSLayoutConstraint;
 class NSLayoutDimension;

@@ -22,3 +22,8 @@ CGSize UIImageView::sizeThatFits(CGSize) const
 {
     return m_image ? m_image->size() : CGSizeZero;
 }
+
+LayerContent UIImageView::layerContent() const
+{
+    return ImageContent { m_image, contentMode(), tintColor() };
+}

@@ -3,9 +3,10 @@
 // Shows an image; symbol images are drawn in the view's tint colour. Like
 // UIKit's, an image view ignores touches unless told otherwise.
 
+#include "platform/uikit/LayerContentSource.h"
 #include "platform/uikit/UIView.h"
 
-class UIImageView : public UIView {
+class UIImageView : public UIView, public LayerContentSource {
     MARQEL_OBJECT(UIImageView, UIView)
 public:
     UIImageView()
@@ -19,6 +20,7 @@ public:
     const std::shared_ptr<UIImage>& image() const { return m_image; }
     void setImage(std::shared_ptr<UIImage> image) { m_image = std::move(image); }
     CGSize sizeThatFits(CGSize size) const override;
+    LayerContent layerContent() const override;
 
 private:
     std::shared_ptr<UIImage> m_image;

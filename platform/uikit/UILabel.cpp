@@ -32,6 +32,11 @@ void UILabel::setFont(std::shared_ptr<UIFont> font)
     m_font = font ? std::move(font) : UIFont::systemFontOfSize(17);
 }
 
+LayerContent UILabel::layerContent() const
+{
+    return TextContent { m_text, m_font, m_textColor, m_textAlignment, m_numberOfLines };
+}
+
 CGSize UILabel::sizeThatFits(CGSize size) const
 {
     // Roughly the advance of the system font: about 0.55 em per character.

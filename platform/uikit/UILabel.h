@@ -3,6 +3,7 @@
 // A line (or lines) of text. Like UIKit's, a label ignores touches unless
 // told otherwise, so touches fall through to the view beneath it.
 
+#include "platform/uikit/LayerContentSource.h"
 #include "platform/uikit/UIView.h"
 
 #include <string>
@@ -15,7 +16,7 @@ enum NSTextAlignment : std::int64_t {
     NSTextAlignmentNatural = 4,
 };
 
-class UILabel : public UIView {
+class UILabel : public UIView, public LayerContentSource {
     MARQEL_OBJECT(UILabel, UIView)
 public:
     UILabel()
@@ -38,6 +39,7 @@ public:
 
     // An estimate from the font size (the renderer measures real glyphs).
     CGSize sizeThatFits(CGSize size) const override;
+    LayerContent layerContent() const override;
 
 private:
     std::string m_text;

@@ -17,6 +17,11 @@ void UISwitch::setOn(bool on, bool)
     m_on = on;
 }
 
+LayerContent UISwitch::layerContent() const
+{
+    return SwitchContent { m_on, m_onTintColor ? m_onTintColor : UIColor::systemGreenColor() };
+}
+
 void UISwitch::touchesEnded(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event)
 {
     bool flips = isTracking() && isEnabled() && touchIsInside(touches);

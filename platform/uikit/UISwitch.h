@@ -2,9 +2,10 @@
 
 // An on/off switch: a tap that ends on it flips it and sends value-changed.
 
+#include "platform/uikit/LayerContentSource.h"
 #include "platform/uikit/UIControl.h"
 
-class UISwitch : public UIControl {
+class UISwitch : public UIControl, public LayerContentSource {
     MARQEL_OBJECT(UISwitch, UIControl)
 public:
     UISwitch()
@@ -23,6 +24,7 @@ public:
     void setOnTintColor(std::shared_ptr<UIColor> color) { m_onTintColor = std::move(color); }
 
     void touchesEnded(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) override;
+    LayerContent layerContent() const override;
 
 private:
     bool m_on = false;

@@ -54,3 +54,18 @@ void UITextField::touchesEnded(const UITouchSet& touches, const std::shared_ptr<
     if (tapped && !isFirstResponder() && becomeFirstResponder())
         sendActionsForControlEvents(UIControlEventEditingDidBegin);
 }
+
+LayerContent UITextField::layerContent() const
+{
+    if (m_text.empty())
+        return TextContent { m_placeholder, m_font, UIColor::placeholderTextColor(), m_textAlignment, 1 };
+    std::string shown;
+    if (m_secure) {
+        for (unsigned char c : m_text)
+            if ((c & 0xC0) != 0x80)  // one bullet a code point, not a byte
+                shown += "\u2022";
+    } else {
+        shown = m_text;
+    }
+    return TextContent { std::move(shown), m_font, m_textColor ? m_textColor : UIColor::labelColor(), m_textAlignment, 1 };
+}

@@ -4,12 +4,13 @@
 // (the keyboard's input protocol), which send editing-changed; setting the
 // text in code sends nothing, as in UIKit.
 
+#include "platform/uikit/LayerContentSource.h"
 #include "platform/uikit/UIControl.h"
 #include "platform/uikit/UILabel.h"
 
 #include <string>
 
-class UITextField : public UIControl {
+class UITextField : public UIControl, public LayerContentSource {
     MARQEL_OBJECT(UITextField, UIControl)
 public:
     UITextField()
@@ -37,6 +38,9 @@ public:
 
     bool canBecomeFirstResponder() const override { return isEnabled(); }
     void touchesEnded(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) override;
+    // The text (one bullet a character when secure), or the placeholder in
+    // its grey while the field is empty.
+    LayerContent layerContent() const override;
 
 private:
     std::string m_text;

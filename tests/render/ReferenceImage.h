@@ -107,14 +107,14 @@ inline ::testing::AssertionResult matches(const render::Surface& picture, const 
         std::filesystem::create_directories(folder(), ec);
         auto written = picture.writePNG(path);
         if (!written)
-            return ::testing::AssertionFailure() << written.error();
+            return ::testing::AssertionFailure() << written.message();
         return ::testing::AssertionSuccess() << "wrote the reference " << path;
     }
-    std::string error;
-    auto expected = render::Surface::readPNG(path, &error);
-    if (!expected.isValid())
-        return ::testing::AssertionFailure() << "no reference picture " << path << " (" << error
+    auto read = render::Surface::readPNG(path);
+    if (!read)
+        return ::testing::AssertionFailure() << "no reference picture " << path << " (" << read.message()
                                              << "); run with MARQEL_UPDATE_REFERENCES=1 to make it";
+    const render::Surface& expected = read.value();
     render::Surface map;
     Difference d = compare(picture, expected, tolerance, &map);
     if (!d.sameSize)

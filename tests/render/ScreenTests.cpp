@@ -5,6 +5,7 @@
 
 #include "platform/replaykit/RPScreenRecorder.h"
 #include "platform/replaykit/TestPattern.h"
+#include "platform/springboard/SpringBoardHost.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -161,7 +162,9 @@ TEST_F(RenderTest, ScreenPNGIsWrittenWholeOrNotAtAll)
     std::filesystem::create_directories(folder);
     std::string path = folder + "/screen.png";
     ASSERT_TRUE(render::writeScreenPNG(path));
-    auto back = render::Surface::readPNG(path);
+    auto read = render::Surface::readPNG(path);
+    ASSERT_TRUE(read) << read.message();
+    const render::Surface& back = read.value();
     ASSERT_TRUE(back.isValid());
     EXPECT_EQ(back.width(), 1170);
     EXPECT_TRUE(near(back.pixel(600, 1200), 0, 255, 0));
@@ -170,11 +173,12 @@ TEST_F(RenderTest, ScreenPNGIsWrittenWholeOrNotAtAll)
 
     auto missing = render::writeScreenPNG(device.root() + "/no/such/folder/screen.png");
     EXPECT_FALSE(missing);
-    EXPECT_NE(missing.error().find("folder does not exist"), std::string::npos) << missing.error();
+    EXPECT_NE(missing.message().find("folder does not exist"), std::string::npos) << missing.message();
     EXPECT_FALSE(render::writeScreenPNG(""));
-    std::string error;
-    EXPECT_FALSE(render::Surface::readPNG(folder + "/nothing.png", &error).isValid());
-    EXPECT_FALSE(error.empty());
+    auto nothing = render::Surface::readPNG(folder + "/nothing.png");
+    EXPECT_FALSE(nothing);
+    EXPECT_EQ(nothing.code(), foundation::ErrorCode::UnreadableInput);
+    EXPECT_FALSE(nothing.message().empty());
 }
 
 TEST_F(RenderTest, HomeScreenSitsBehindNormalWindowsAndTakesNoTouches)
@@ -244,20 +248,18 @@ TEST_F(RenderTest, WallpaperIsChosenByName)
     EXPECT_EQ(HomeScreen::wallpaperNamed("TestPattern"), HomeScreen::Wallpaper::TestPattern);
     EXPECT_EQ(HomeScreen::wallpaperNamed("gradient"), HomeScreen::Wallpaper::Gradient);
     EXPECT_EQ(HomeScreen::wallpaperNamed("plaid"), std::nullopt);
-    ::setenv(HomeScreen::wallpaperVariable, "test_pattern", 1);
-    EXPECT_EQ(HomeScreen::wallpaperFromEnvironment(), HomeScreen::Wallpaper::TestPattern);
-    ::setenv(HomeScreen::wallpaperVariable, "plaid", 1);
-    EXPECT_EQ(HomeScreen::wallpaperFromEnvironment(), HomeScreen::Wallpaper::Gradient);
-    ::unsetenv(HomeScreen::wallpaperVariable);
-    EXPECT_EQ(HomeScreen::wallpaperFromEnvironment(), HomeScreen::Wallpaper::Gradient);
+    ::setenv(SpringBoardHost::wallpaperVariable, "test_pattern", 1);
+    EXPECT_EQ(SpringBoardHost::wallpaperFromEnvironment(), HomeScreen::Wallpaper::TestPattern);
+    ::setenv(SpringBoardHost::wallpaperVariable, "plaid", 1);
+    EXPECT_EQ(SpringBoardHost::wallpaperFromEnvironment(), HomeScreen::Wallpaper::Gradient);
+    ::unsetenv(SpringBoardHost::wallpaperVariable);
+    EXPECT_EQ(SpringBoardHost::wallpaperFromEnvironment(), HomeScreen::Wallpaper::Gradient);
 }
 
 TEST_F(RenderTest, TheRecorderRecordsWhatTheCompositorDraws)
 {
-    ::setenv(HomeScreen::wallpaperVariable, "test-pattern", 1);
     auto recorder = objc_cast<RPScreenRecorder>(RPScreenRecorder::sharedRecorder());
-    HomeScreen::attachToSpringBoard(*recorder);
-    ::unsetenv(HomeScreen::wallpaperVariable);
+    SpringBoardHost::connectScreen(*recorder, HomeScreen::Wallpaper::TestPattern);
     EXPECT_EQ(HomeScreen::shared().wallpaper(), HomeScreen::Wallpaper::TestPattern);
     EXPECT_FALSE(HomeScreen::shared().window()->isHidden());
     bool started = false;

@@ -43,9 +43,9 @@ protected:
     {
         RenderTest::SetUp();
         ::setenv("SDL_VIDEODRIVER", "dummy", 1);
-        std::string error;
-        shown = render::Window::open({ 0.25, "test" }, &error);
-        ASSERT_TRUE(shown) << error;
+        auto opened = render::Window::open({ 0.25, "test" });
+        ASSERT_TRUE(opened) << opened.message();
+        shown = opened.release();
     }
     void TearDown() override
     {
@@ -87,10 +87,11 @@ TEST_F(WindowTest, OpensAtTheZoomedScreenSize)
 
 TEST_F(WindowTest, RefusesAZoomThatIsNotASize)
 {
-    std::string error;
-    EXPECT_FALSE(render::Window::open({ 0, "x" }, &error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_FALSE(render::Window::open({ NAN, "x" }, &error));
+    auto none = render::Window::open({ 0, "x" });
+    EXPECT_FALSE(none);
+    EXPECT_EQ(none.code(), foundation::ErrorCode::InvalidArgument);
+    EXPECT_FALSE(none.message().empty());
+    EXPECT_FALSE(render::Window::open({ NAN, "x" }));
 }
 
 TEST_F(WindowTest, TheMouseIsOneFinger)

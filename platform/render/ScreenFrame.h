@@ -1,5 +1,8 @@
 #pragma once
 
+// The compositor's picture of the screen as plain pixels, for whoever takes
+// frames from it (the system recorder, pictures shown on layers).
+
 #include <cstdint>
 #include <functional>
 #include <memory>
