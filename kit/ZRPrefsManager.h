@@ -6,14 +6,13 @@
 // Writes lock the domain for the whole read-modify-write and replace the file
 // atomically, so two processes writing different keys lose neither write.
 
+#include "platform/foundation/Forward.h"
 #include "platform/runtime/ClassBuilder.h"
+#include "platform/uikit/Forward.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
-
-class UIColor;
-class PlistValue;
 
 class ZRPrefsManager : public Object {
     MARQEL_OBJECT(ZRPrefsManager, Object)

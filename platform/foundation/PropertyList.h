@@ -3,6 +3,7 @@
 // Property-list values with libplist underneath: XML and binary are read,
 // XML is written, dictionaries keep their order.
 
+#include "platform/foundation/Forward.h"
 #include "platform/foundation/Result.h"
 
 #include <cstdint>
@@ -11,7 +12,6 @@
 #include <variant>
 #include <vector>
 
-class PlistValue;
 using PlistArray = std::vector<PlistValue>;
 
 class PlistDict {

@@ -10,6 +10,7 @@
 // same on any machine, and real work takes no virtual time.
 
 #include "platform/foundation/Clock.h"
+#include "platform/foundation/Forward.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -22,8 +23,6 @@
 #include <mutex>
 #include <thread>
 #include <vector>
-
-class DispatchQueue;
 
 class RunLoop {
 public:

@@ -11,8 +11,6 @@
 
 namespace photos {
 
-class MediaDirectory;
-
 // Brings files into the camera folder. The copy is written under a hidden
 // temporary name and only then given its camera-roll name, so no visible
 // file is ever half-written, and the naming step never replaces a file that

@@ -12,9 +12,6 @@
 
 namespace photos {
 
-class SqliteConnection;
-class SqliteStatement;
-
 // Row-level SQL for the assets table. Holds no state of its own, so every
 // read sees what other processes have committed.
 class AssetTable {

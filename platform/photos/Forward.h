@@ -2,6 +2,10 @@
 
 #include "platform/foundation/Forward.h"
 
+class PHAsset;
+class PHFetchOptions;
+class PHFetchResult;
+
 namespace photos {
 
 using foundation::Error;

@@ -5,8 +5,6 @@
 
 namespace photos {
 
-class SqliteConnection;
-
 class LibrarySchema {
 public:
     static constexpr int currentVersion = 1;

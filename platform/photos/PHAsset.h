@@ -2,12 +2,10 @@
 
 #include "platform/foundation/NSObjects.h"
 #include "platform/photos/AssetRecord.h"
+#include "platform/photos/Forward.h"
 
 #include <cstdint>
 #include <vector>
-
-class PHFetchOptions;
-class PHFetchResult;
 
 enum PHAssetMediaType : std::int64_t {
     PHAssetMediaTypeUnknown = 0,

@@ -28,9 +28,6 @@
 
 namespace photos {
 
-class AssetTable;
-class SqliteConnection;
-
 class PhotoLibraryStore {
 public:
     static Result<std::unique_ptr<PhotoLibraryStore>> open(

@@ -5,8 +5,6 @@
 
 namespace photos {
 
-class SqliteConnection;
-
 // BEGIN IMMEDIATE takes the write lock up front, so two processes never both
 // read, decide and then collide on the upgrade to a writer. Rolls back on
 // destruction unless committed.

@@ -14,13 +14,11 @@
 #include "platform/render/Forward.h"
 #include "platform/render/ScreenFrame.h"
 #include "platform/render/Surface.h"
+#include "platform/uikit/Forward.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
-
-class CALayer;
-class UIWindow;
 
 namespace render {
 

@@ -4,13 +4,12 @@
 // so a screen that shows the same images every frame reads no file twice.
 
 #include "platform/render/Surface.h"
+#include "platform/uikit/Forward.h"
 
 #include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
-
-class UIImage;
 
 namespace render {
 

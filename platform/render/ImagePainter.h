@@ -4,15 +4,13 @@
 // symbol images drawn from our catalog in the view's tint colour.
 
 #include "platform/foundation/CGGeometry.h"
+#include "platform/render/Forward.h"
 #include "platform/render/Surface.h"
+#include "platform/uikit/Forward.h"
 
 #include <cstdint>
 
-class UIImage;
-
 namespace render {
-
-class ImageCache;
 
 // Where an image of `imageSize` points goes in `bounds` under a
 // UIViewContentMode (scale to fill, aspect fit, aspect fill, centre, edges

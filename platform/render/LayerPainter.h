@@ -9,16 +9,11 @@
 
 #include "platform/foundation/CGGeometry.h"
 #include "platform/render/Forward.h"
+#include "platform/uikit/Forward.h"
 
 #include <cstdint>
 
-class CALayer;
-struct CGPath;
-
 namespace render {
-
-class ImageCache;
-class TextPainter;
 
 class LayerPainter {
 public:

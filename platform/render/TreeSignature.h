@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/uikit/Forward.h"
+
 // Everything a window's picture depends on, written down as numbers: the
 // layers' presentation geometry and appearance at the run loop's time,
 // texts, fonts, colours as resolved now, images, paths. Two equal
@@ -9,8 +11,6 @@
 
 #include <cstdint>
 #include <vector>
-
-class CALayer;
 
 namespace render {
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/av/Forward.h"
 #include "platform/foundation/Dispatch.h"
 #include "platform/foundation/Forward.h"
 #include "platform/foundation/NSObjects.h"
@@ -8,10 +9,6 @@
 
 #include <functional>
 #include <memory>
-
-namespace av {
-class MovieWriter;
-}
 
 // The system screen recorder: 30 frames a second of the screen at its pixel
 // size, encoded as it goes, with a microphone track when asked. The host

@@ -7,13 +7,11 @@
 
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/Result.h"
+#include "platform/springboard/Forward.h"
 
 #include <mutex>
 #include <string>
 #include <vector>
-
-class BBBulletin;
-class NCNotificationRequest;
 
 struct Notice {
     std::string section;

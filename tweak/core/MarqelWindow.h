@@ -1,8 +1,7 @@
 #pragma once
 
 #include "platform/uikit/UIKit.h"
-
-class MarqelViewController;
+#include "tweak/Forward.h"
 
 // The overlay: a nearly transparent full-screen window at the level of
 // system alerts, hosting the crop-area editor. It fades in when the tool is

@@ -5,12 +5,11 @@
 // recording the overlay started from any other.
 
 #include "platform/runtime/Forward.h"
+#include "tweak/Forward.h"
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
-
-class MarqelConfig;
 
 namespace RecordingFlow {
 

@@ -3,8 +3,8 @@
 #include "platform/foundation/CGGeometry.h"
 #include "platform/foundation/NSObjects.h"
 #include "platform/runtime/ClassBuilder.h"
+#include "tweak/Forward.h"
 
-class MarqelConfig;
 class AVAssetExportSession;
 
 // Turns the full-screen movie the system just saved into a movie of the

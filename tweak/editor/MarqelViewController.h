@@ -2,10 +2,7 @@
 
 #include "platform/foundation/NSDictionary.h"
 #include "platform/uikit/UIKit.h"
-
-class MarqelConfig;
-class MarqelToolButton;
-class ResizableBox;
+#include "tweak/Forward.h"
 
 // The overlay's content: the dimmed screen with a clear cut-out where the
 // crop box lies, the box, a top bar with a close button and a bottom bar of
