@@ -1,4 +1,5 @@
 #include "tools/Command.h"
+#include "tools/DateText.h"
 
 #include "platform/av/MovieProbe.h"
 #include "platform/foundation/Foundation.h"
@@ -19,16 +20,6 @@ photos::PhotoLibraryStore& openStore()
     if (!store)
         throw CommandError(store.error());
     return *store.value();
-}
-
-std::string dateText(double seconds)
-{
-    std::time_t t = static_cast<std::time_t>(seconds);
-    std::tm tm {};
-    localtime_r(&t, &tm);
-    char buffer[32];
-    std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S", &tm);
-    return buffer;
 }
 
 void print(const photos::AssetRecord& r, const photos::PhotoLibraryStore& store)

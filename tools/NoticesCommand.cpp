@@ -1,24 +1,12 @@
 #include "tools/Command.h"
+#include "tools/DateText.h"
 
 #include "platform/foundation/Foundation.h"
 #include "platform/springboard/NoticeCenter.h"
 
-#include <ctime>
 #include <iostream>
 
 namespace tools {
-
-namespace {
-std::string dateText(double seconds)
-{
-    std::time_t t = static_cast<std::time_t>(seconds);
-    std::tm tm {};
-    localtime_r(&t, &tm);
-    char buffer[32];
-    std::strftime(buffer, sizeof buffer, "%Y-%m-%d %H:%M:%S", &tm);
-    return buffer;
-}
-}  // namespace
 
 void addNoticesCommand(CLI::App& app, GlobalOptions& options)
 {
