@@ -34,6 +34,9 @@ class AacEncoder;
 class AudioTranscoder;
 class AudioCopier;
 class VideoDecoder;
+class DecodeThread;
+template <class T>
+class BoundedQueue;
 class PictureRenderer;
 class ToneGenerator;
 class AffineSampler;
