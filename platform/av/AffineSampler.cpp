@@ -107,26 +107,40 @@ void renderStraight(const uint8_t* src, int srcStride, uint8_t* dst, int dstStri
 }
 
 // Quarter turns: an output row is a source column. Output rows go in bands
-// so the source rows read for one band stay in cache across it.
+// so the source rows read for one band stay in cache across it; within a
+// band only the rows that land inside the source are visited.
 void renderTurned(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride, int width, int height,
     const std::vector<int>& sourceRowOfColumn, const std::vector<int>& sourceColumnOfRow, uint8_t black)
 {
     constexpr int kBand = 16;
+    struct Row {
+        uint8_t* out;
+        int sx;
+    };
+    Row rows[kBand];
     for (int v0 = 0; v0 < height; v0 += kBand) {
         const int v1 = std::min(height, v0 + kBand);
+        int count = 0;
         for (int v = v0; v < v1; ++v) {
-            if (sourceColumnOfRow[static_cast<size_t>(v)] < 0)
-                std::memset(dst + static_cast<ptrdiff_t>(v) * dstStride, black, static_cast<size_t>(width));
+            uint8_t* out = dst + static_cast<ptrdiff_t>(v) * dstStride;
+            const int sx = sourceColumnOfRow[static_cast<size_t>(v)];
+            if (sx < 0)
+                std::memset(out, black, static_cast<size_t>(width));
+            else
+                rows[count++] = { out, sx };
         }
+        if (!count)
+            continue;
         for (int u = 0; u < width; ++u) {
             const int sy = sourceRowOfColumn[static_cast<size_t>(u)];
-            const uint8_t* in = sy < 0 ? nullptr : src + static_cast<ptrdiff_t>(sy) * srcStride;
-            for (int v = v0; v < v1; ++v) {
-                const int sx = sourceColumnOfRow[static_cast<size_t>(v)];
-                if (sx < 0)
-                    continue;
-                dst[static_cast<ptrdiff_t>(v) * dstStride + u] = in ? in[sx] : black;
+            if (sy < 0) {
+                for (int k = 0; k < count; ++k)
+                    rows[k].out[u] = black;
+                continue;
             }
+            const uint8_t* in = src + static_cast<ptrdiff_t>(sy) * srcStride;
+            for (int k = 0; k < count; ++k)
+                rows[k].out[u] = in[rows[k].sx];
         }
     }
 }
