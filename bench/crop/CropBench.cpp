@@ -1,6 +1,7 @@
 // Crop export through our exporter against the ffmpeg program doing the same
 // work on the same file, with a decode-only run as the floor.
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -16,6 +17,7 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/av/CompositionExporter.h"
@@ -49,6 +51,7 @@ struct Options {
 struct Sample {
     double wall = 0;
     double cpu = 0;  // user + system, all threads
+    double peakMiB = 0;  // resident peak of a child process (what `time -f %M` reports)
 };
 
 double seconds(const timeval& t)
@@ -72,7 +75,13 @@ bool runProgram(const std::vector<std::string>& args, Sample& sample)
     argv.push_back(nullptr);
     const auto started = std::chrono::steady_clock::now();
     pid_t pid = 0;
-    if (int err = posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ); err != 0) {
+    // Progress bars and summaries would drown the table.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    const int err = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (err != 0) {
         std::cerr << "cannot start " << args[0] << ": " << std::strerror(err) << '\n';
         return false;
     }
@@ -84,6 +93,7 @@ bool runProgram(const std::vector<std::string>& args, Sample& sample)
     }
     sample.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     sample.cpu = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    sample.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::cerr << args[0] << " failed (status " << status << "):";
         for (const auto& a : args)
@@ -131,21 +141,26 @@ PacketCounts countPackets(const std::string& path)
 
 // Written under a temporary name and renamed, so an interrupted run never
 // leaves a truncated movie that a later run would take as the source.
-bool ensureSource(const std::string& path, int durationSeconds)
+// A rotated source holds landscape pixels (2532 x 1170) and a quarter-turn
+// display matrix, as a recording made with the phone held sideways.
+bool ensureSource(const std::string& path, int durationSeconds, bool rotated = false)
 {
     if (fs::exists(path)) {
         std::cout << "source: reusing " << path << '\n';
         return true;
     }
     const std::string partial = path + ".partial.mov";
-    const std::vector<std::string> args = {
+    std::vector<std::string> args = {
         "ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
-        "-f", "lavfi", "-i", "testsrc2=size=" + std::to_string(kMovieWidth) + "x" + std::to_string(kMovieHeight) + ":rate=" + std::to_string(kFps),
+        "-f", "lavfi", "-i", "testsrc2=size=" + (rotated ? std::to_string(kMovieHeight) + "x" + std::to_string(kMovieWidth) : std::to_string(kMovieWidth) + "x" + std::to_string(kMovieHeight)) + ":rate=" + std::to_string(kFps),
         "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100",
         "-t", std::to_string(durationSeconds),
         "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p",
-        "-c:a", "aac", "-f", "mov", partial
+        "-c:a", "aac"
     };
+    if (rotated)
+        args.insert(args.end(), { "-metadata:s:v:0", "rotate=90" });
+    args.insert(args.end(), { "-f", "mov", partial });
     std::cout << "source: generating " << path << " ...\n"
               << std::flush;
     Sample s;
@@ -166,6 +181,59 @@ void readThrough(const std::string& path)
     std::vector<char> buf(1 << 20);
     while (in.read(buf.data(), static_cast<std::streamsize>(buf.size())) || in.gcount() > 0) { }
 }
+
+std::string machine()
+{
+    std::ifstream in("/proc/cpuinfo");
+    std::string line, model = "unknown CPU";
+    while (std::getline(in, line)) {
+        if (line.rfind("model name", 0) == 0) {
+            model = line.substr(line.find(':') + 2);
+            break;
+        }
+    }
+    return model + ", " + std::to_string(std::thread::hardware_concurrency()) + " cores";
+}
+
+std::string quoted(const std::string& s)
+{
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+// Average luma+chroma PSNR of `movie` against a lossless reference, from
+// ffmpeg's psnr filter; NaN when it cannot be measured.
+double psnr(const std::string& movie, const std::string& reference)
+{
+    const std::string cmd = "ffmpeg -hide_banner -nostdin -i " + quoted(movie) + " -i " + quoted(reference)
+        + " -lavfi '[0:v][1:v]psnr' -f null - 2>&1";
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p)
+        return std::nan("");
+    std::string out;
+    char buf[4096];
+    while (size_t n = fread(buf, 1, sizeof buf, p))
+        out.append(buf, n);
+    pclose(p);
+    const auto at = out.rfind("average:");
+    if (at == std::string::npos)
+        return std::nan("");
+    const std::string value = out.substr(at + 8, out.find(' ', at + 8) - at - 8);
+    return value == "inf" ? INFINITY : std::atof(value.c_str());
+}
+
+// The crop as ffmpeg sees it, kept lossless (FFV1) to measure both encodes against.
+bool losslessReference(const std::string& source, const std::string& filter, const std::string& out)
+{
+    Sample s;
+    return runProgram({ "ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-i", source, "-map",
+                          "0:v:0", "-vf", filter, "-r", std::to_string(kFps), "-c:v", "ffv1", "-f", "matroska", out },
+        s);
+}
+
+const char* verdict(double value, double goal) { return value <= goal ? "ok" : "MISSED"; }
 
 double best(const std::vector<Sample>& v, double Sample::*field)
 {
@@ -289,25 +357,74 @@ int main(int argc, char** argv)
               << "timing " << opt.reps << " run(s) of each, interleaved; wall seconds\n"
               << std::flush;
 
-    std::vector<Sample> ours, theirs, decode;
-    for (int rep = 0; rep < opt.reps; ++rep) {
-        Sample s;
+    // The rotated recording: the same rectangle of the displayed (upright)
+    // picture, so ffmpeg turns it by its display matrix (a transpose) and
+    // crops, and our exporter samples through the quarter-turn transform.
+    // In process, as `marqel crop` sizes its crop from the stored pixels.
+    const std::string rotatedSource = opt.dir + "/crop-bench-src-" + std::to_string(kMovieHeight) + "x" + std::to_string(kMovieWidth) + "-rot90-" + std::to_string(duration) + "s.mov";
+    if (!ensureSource(rotatedSource, duration, true))
+        return 1;
+    readThrough(rotatedSource);
+    auto rotatedInfo = av::probeMovie(rotatedSource);
+    if (!rotatedInfo) {
+        std::cerr << "cannot probe the rotated source: " << rotatedInfo.error().message << '\n';
+        return 1;
+    }
+    const auto& rp = rotatedInfo.value().preferredTransform;
+    const CGAffineTransform rt = CropGeometry::layerTransform(CGAffineTransform { rp.a, rp.b, rp.c, rp.d, rp.tx, rp.ty }, crop);
+    const std::string marqelOut = opt.dir + "/crop-bench-marqel.mov";
+    const std::string rotatedOursOut = opt.dir + "/crop-bench-rot-ours.mov";
+    const std::string rotatedFfmpegOut = opt.dir + "/crop-bench-rot-ffmpeg.mov";
+    av::ExportRequest rotatedRequest = request;
+    rotatedRequest.inputPath = rotatedSource;
+    rotatedRequest.outputPath = rotatedOursOut;
+    rotatedRequest.transform = { rt.a, rt.b, rt.c, rt.d, rt.tx, rt.ty };
+    const std::string rect = std::to_string(static_cast<int>(kRectX)) + "," + std::to_string(static_cast<int>(kRectY)) + "," + std::to_string(static_cast<int>(kRectW)) + "," + std::to_string(static_cast<int>(kRectH));
+    const std::string screen = std::to_string(static_cast<int>(kScreenWidth)) + "x" + std::to_string(static_cast<int>(kScreenHeight));
+    const std::vector<std::string> marqelCrop = { MARQEL_BIN, "crop", source, marqelOut, "--screen", screen, "--rect", rect };
+    std::vector<std::string> rotatedFfmpeg = ffmpegCrop;
+    std::replace(rotatedFfmpeg.begin(), rotatedFfmpeg.end(), source, rotatedSource);
+    std::replace(rotatedFfmpeg.begin(), rotatedFfmpeg.end(), ffmpegOut, rotatedFfmpegOut);
+    std::printf("marqel: %s\n", joined(marqelCrop).c_str());
+    std::printf("rotated: %d x %d stored, transform [%g %g %g %g %g %g] in process, against\n         %s\n"
+                "         (ffmpeg transposes by the display matrix, then crops)\n",
+        rotatedInfo.value().width, rotatedInfo.value().height, rt.a, rt.b, rt.c, rt.d, rt.tx, rt.ty,
+        joined(rotatedFfmpeg).c_str());
+    std::fflush(stdout);
+
+    auto runOurs = [](const av::ExportRequest& r, Sample& s) {
         const double cpu0 = cpuOfSelf();
         const auto started = std::chrono::steady_clock::now();
-        if (auto st = av::CompositionExporter::run(request); !st) {
+        if (auto st = av::CompositionExporter::run(r); !st) {
             std::cerr << "our export failed: " << st.error().message << '\n';
-            return 1;
+            return false;
         }
         s.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         s.cpu = cpuOfSelf() - cpu0;
-        ours.push_back(s);
+        return true;
+    };
 
+    std::vector<Sample> ours, marqel, theirs, decode, rotatedOurs, rotatedTheirs;
+    for (int rep = 0; rep < opt.reps; ++rep) {
+        Sample s;
+        if (!runOurs(request, s))
+            return 1;
+        ours.push_back(s);
+        if (!runProgram(marqelCrop, s))
+            return 1;
+        marqel.push_back(s);
         if (!runProgram(ffmpegCrop, s))
             return 1;
         theirs.push_back(s);
         if (!runProgram(ffmpegDecode, s))
             return 1;
         decode.push_back(s);
+        if (!runOurs(rotatedRequest, s))
+            return 1;
+        rotatedOurs.push_back(s);
+        if (!runProgram(rotatedFfmpeg, s))
+            return 1;
+        rotatedTheirs.push_back(s);
     }
 
     std::printf("\n  %-34s", "case");
@@ -315,32 +432,66 @@ int main(int argc, char** argv)
         std::printf("   run %d", rep + 1);
     std::printf("\n");
     printRow("ours: CompositionExporter crop", ours);
+    printRow("marqel crop (whole process)", marqel);
     printRow("ffmpeg: crop + libx264", theirs);
     printRow("ffmpeg: decode only", decode);
+    printRow("rotated: ours (quarter turn + crop)", rotatedOurs);
+    printRow("rotated: ffmpeg transpose + crop", rotatedTheirs);
 
-    for (const auto& [name, path] : { std::pair { "ours", oursOut }, std::pair { "ffmpeg", ffmpegOut } }) {
+    for (const auto& [name, path] : { std::pair { "ours", oursOut }, std::pair { "marqel", marqelOut },
+             std::pair { "ffmpeg", ffmpegOut }, std::pair { "rot-ours", rotatedOursOut },
+             std::pair { "rot-ffm", rotatedFfmpegOut } }) {
         auto out = av::probeMovie(path);
         const PacketCounts c = countPackets(path);
         if (out)
-            std::printf("  output %-7s %d x %d, %.3f s, %lld video / %lld audio packets, %.0f KiB\n", name,
+            std::printf("  output %-8s %d x %d, %.3f s, %lld video / %lld audio packets, %.0f KiB\n", name,
                 out.value().width, out.value().height, out.value().durationSeconds,
                 static_cast<long long>(c.video), static_cast<long long>(c.audio),
                 static_cast<double>(fs::file_size(path)) / 1024.0);
         else
-            std::printf("  output %-7s unreadable: %s\n", name, out.error().message.c_str());
+            std::printf("  output %-8s unreadable: %s\n", name, out.error().message.c_str());
     }
 
-    const double ob = best(ours, &Sample::wall), fb = best(theirs, &Sample::wall), db = best(decode, &Sample::wall);
-    const double om = median(ours, &Sample::wall), fm = median(theirs, &Sample::wall),
-                 dm = median(decode, &Sample::wall);
-    std::printf("\n  ours / ffmpeg       wall: %.2f (best)  %.2f (median)   cpu: %.2f\n", ob / fb, om / fm,
-        best(ours, &Sample::cpu) / best(theirs, &Sample::cpu));
-    std::printf("  ours / decode only  wall: %.2f (best)  %.2f (median)   cpu: %.2f\n", ob / db, om / dm,
-        best(ours, &Sample::cpu) / best(decode, &Sample::cpu));
+    // Picture quality against the same crop kept lossless.
+    const std::string reference = opt.dir + "/crop-bench-reference.mkv";
+    const std::string rotatedReference = opt.dir + "/crop-bench-rot-reference.mkv";
+    double psnrOurs = NAN, psnrTheirs = NAN, psnrRotOurs = NAN, psnrRotTheirs = NAN;
+    if (losslessReference(source, cropFilter, reference)) {
+        psnrOurs = psnr(marqelOut, reference);
+        psnrTheirs = psnr(ffmpegOut, reference);
+    }
+    if (losslessReference(rotatedSource, cropFilter, rotatedReference)) {
+        psnrRotOurs = psnr(rotatedOursOut, rotatedReference);
+        psnrRotTheirs = psnr(rotatedFfmpegOut, rotatedReference);
+    }
+    std::printf("  PSNR against a lossless crop: ours %.3f dB, ffmpeg %.3f dB; rotated: ours %.3f dB, ffmpeg %.3f dB\n",
+        psnrOurs, psnrTheirs, psnrRotOurs, psnrRotTheirs);
+
+    auto ratios = [](const char* label, const std::vector<Sample>& a, const std::vector<Sample>& b, double goal) {
+        const double rb = best(a, &Sample::wall) / best(b, &Sample::wall);
+        const double rm = median(a, &Sample::wall) / median(b, &Sample::wall);
+        std::printf("  %-36s wall: %.2f (best)  %.2f (median)   cpu: %.2f", label, rb, rm,
+            best(a, &Sample::cpu) / best(b, &Sample::cpu));
+        if (goal > 0)
+            std::printf("   goal <= %.2f: %s", goal, verdict(rm, goal));
+        std::printf("\n");
+    };
+    std::printf("\n  machine: %s\n", machine().c_str());
+    ratios("marqel crop / ffmpeg", marqel, theirs, 0.85);
+    ratios("ours (in process) / ffmpeg", ours, theirs, 0);
+    ratios("ours (in process) / decode only", ours, decode, 1.25);
+    ratios("marqel crop / decode only", marqel, decode, 0);
+    ratios("rotated: ours / ffmpeg", rotatedOurs, rotatedTheirs, 1.1);
+    const double memRatio = best(marqel, &Sample::peakMiB) / best(theirs, &Sample::peakMiB);
+    std::printf("  %-36s %.0f MiB / %.0f MiB = %.2f   goal <= 1.20: %s\n", "peak memory marqel crop / ffmpeg",
+        best(marqel, &Sample::peakMiB), best(theirs, &Sample::peakMiB), memRatio, verdict(memRatio, 1.2));
+    std::printf("  %-36s %.2f dB (ours - ffmpeg)   goal >= -0.50: %s\n", "PSNR difference", psnrOurs - psnrTheirs,
+        psnrOurs - psnrTheirs >= -0.5 ? "ok" : "MISSED");
+    std::printf("  %-36s %.2f dB (ours - ffmpeg)\n", "PSNR difference, rotated", psnrRotOurs - psnrRotTheirs);
 
     if (!opt.keepOutputs) {
-        fs::remove(oursOut);
-        fs::remove(ffmpegOut);
+        for (const auto& path : { oursOut, marqelOut, ffmpegOut, rotatedOursOut, rotatedFfmpegOut, reference, rotatedReference })
+            fs::remove(path);
     }
     return 0;
 }

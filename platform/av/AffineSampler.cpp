@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace av {
 
@@ -13,36 +14,167 @@ bool inside(double x, double y, int width, int height)
     return x >= 0.0 && y >= 0.0 && x < static_cast<double>(width) && y < static_cast<double>(height);
 }
 
-// Pure integer translations (the common crop case) copy row segments.
-bool isIntegerTranslation(const AffineTransform& t)
+bool insideSpan(double p, int length)
 {
-    if (t.a != 1.0 || t.b != 0.0 || t.c != 0.0 || t.d != 1.0)
-        return false;
-    if (!(t.tx > -1e9 && t.tx < 1e9 && t.ty > -1e9 && t.ty < 1e9))
-        return false;
-    return t.tx == static_cast<double>(static_cast<long>(t.tx)) && t.ty == static_cast<double>(static_cast<long>(t.ty));
+    return p >= 0.0 && p < static_cast<double>(length);
 }
 
-void copyTranslated(const PlanarImage& src, const PlanarImage& dst, long dx, long dy)
+// One plane's geometry: output sample (i, j) stands for the point
+// (i * scale + offset, j * scale + offset) in luma output coordinates, and a
+// source luma coordinate p lands on plane sample min(p / divisor, last).
+struct PlaneGeometry {
+    double scale;
+    double offset;
+    int divisor;
+};
+
+// Source index along one source axis for each output index, or -1 outside.
+// `along` is the output coordinate's factor for that source axis, `across`
+// the other output coordinate's (zero or a signed zero for a separable
+// transform, so it cannot change the sum); the arithmetic is the per-pixel
+// path's, term for term, so both pick the same sample.
+void buildMap(std::vector<int>& map, int count, double along, double across, double translate, const PlaneGeometry& g,
+    int lumaLength, int planeLength)
 {
-    for (int v = 0; v < dst.height; ++v) {
-        uint8_t* row = dst.data[0] + static_cast<ptrdiff_t>(v) * dst.linesize[0];
-        const long sy = v + dy;
-        if (sy < 0 || sy >= src.height) {
-            std::memset(row, AffineSampler::kBlackLuma, static_cast<size_t>(dst.width));
+    map.resize(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const double centre = i * g.scale + g.offset;
+        const double p = along * centre + across * g.offset + translate;
+        if (!insideSpan(p, lumaLength)) {
+            map[static_cast<size_t>(i)] = -1;
             continue;
         }
-        const uint8_t* srow = src.data[0] + static_cast<ptrdiff_t>(sy) * src.linesize[0];
-        for (int u = 0; u < dst.width;) {
-            const long sx = u + dx;
-            if (sx < 0 || sx >= src.width) {
-                row[u++] = AffineSampler::kBlackLuma;
+        map[static_cast<size_t>(i)] = std::min(static_cast<int>(p) / g.divisor, planeLength - 1);
+    }
+}
+
+// Output columns [first, first + length) read consecutive source samples
+// starting at map[first]; every other column is outside.
+struct Run {
+    int first = 0;
+    int length = 0;
+    bool contiguous = false;
+};
+
+Run findRun(const std::vector<int>& map)
+{
+    Run r;
+    const int n = static_cast<int>(map.size());
+    while (r.first < n && map[static_cast<size_t>(r.first)] < 0)
+        ++r.first;
+    int end = r.first;
+    while (end < n && map[static_cast<size_t>(end)] >= 0)
+        ++end;
+    r.length = end - r.first;
+    r.contiguous = true;
+    for (int i = end; i < n; ++i) {
+        if (map[static_cast<size_t>(i)] >= 0)
+            r.contiguous = false;
+    }
+    for (int i = r.first + 1; i < end && r.contiguous; ++i) {
+        if (map[static_cast<size_t>(i)] != map[static_cast<size_t>(i - 1)] + 1)
+            r.contiguous = false;
+    }
+    return r;
+}
+
+// Each source row feeds one output row (no rotation): copy runs when the
+// columns are consecutive, gather through the column map otherwise.
+void renderStraight(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride, int width, int height,
+    const std::vector<int>& columns, const std::vector<int>& rows, uint8_t black)
+{
+    const Run run = findRun(columns);
+    for (int v = 0; v < height; ++v) {
+        uint8_t* out = dst + static_cast<ptrdiff_t>(v) * dstStride;
+        const int sy = rows[static_cast<size_t>(v)];
+        if (sy < 0) {
+            std::memset(out, black, static_cast<size_t>(width));
+            continue;
+        }
+        const uint8_t* in = src + static_cast<ptrdiff_t>(sy) * srcStride;
+        if (run.contiguous) {
+            std::memset(out, black, static_cast<size_t>(run.first));
+            if (run.length > 0)
+                std::memcpy(out + run.first, in + columns[static_cast<size_t>(run.first)], static_cast<size_t>(run.length));
+            std::memset(out + run.first + run.length, black, static_cast<size_t>(width - run.first - run.length));
+            continue;
+        }
+        for (int u = 0; u < width; ++u) {
+            const int sx = columns[static_cast<size_t>(u)];
+            out[u] = sx < 0 ? black : in[sx];
+        }
+    }
+}
+
+// Quarter turns: an output row is a source column. Output rows go in bands
+// so the source rows read for one band stay in cache across it; within a
+// band only the rows that land inside the source are visited.
+void renderTurned(const uint8_t* src, int srcStride, uint8_t* dst, int dstStride, int width, int height,
+    const std::vector<int>& sourceRowOfColumn, const std::vector<int>& sourceColumnOfRow, uint8_t black)
+{
+    constexpr int kBand = 16;
+    struct Row {
+        uint8_t* out;
+        int sx;
+    };
+    Row rows[kBand];
+    for (int v0 = 0; v0 < height; v0 += kBand) {
+        const int v1 = std::min(height, v0 + kBand);
+        int count = 0;
+        for (int v = v0; v < v1; ++v) {
+            uint8_t* out = dst + static_cast<ptrdiff_t>(v) * dstStride;
+            const int sx = sourceColumnOfRow[static_cast<size_t>(v)];
+            if (sx < 0)
+                std::memset(out, black, static_cast<size_t>(width));
+            else
+                rows[count++] = { out, sx };
+        }
+        if (!count)
+            continue;
+        for (int u = 0; u < width; ++u) {
+            const int sy = sourceRowOfColumn[static_cast<size_t>(u)];
+            if (sy < 0) {
+                for (int k = 0; k < count; ++k)
+                    rows[k].out[u] = black;
                 continue;
             }
-            const int run = static_cast<int>(std::min<long>(dst.width - u, src.width - sx));
-            std::memcpy(row + u, srow + sx, static_cast<size_t>(run));
-            u += run;
+            const uint8_t* in = src + static_cast<ptrdiff_t>(sy) * srcStride;
+            for (int k = 0; k < count; ++k)
+                rows[k].out[u] = in[rows[k].sx];
         }
+    }
+}
+
+enum class Layout { Straight,
+    Turned,
+    Other };
+
+Layout layoutOf(const AffineTransform& t)
+{
+    if (t.b == 0.0 && t.c == 0.0)
+        return Layout::Straight;
+    if (t.a == 0.0 && t.d == 0.0)
+        return Layout::Turned;
+    return Layout::Other;
+}
+
+void renderPlane(const PlanarImage& src, const PlanarImage& dst, int plane, const AffineTransform& inv,
+    const PlaneGeometry& g, int width, int height, uint8_t black, std::vector<int>& mapA, std::vector<int>& mapB)
+{
+    const int planeW = plane ? (src.width + 1) / 2 : src.width;
+    const int planeH = plane ? (src.height + 1) / 2 : src.height;
+    if (layoutOf(inv) == Layout::Straight) {
+        // x = a*cx + c*cy + tx with c == 0; y = b*cx + d*cy + ty with b == 0.
+        buildMap(mapA, width, inv.a, inv.c, inv.tx, g, src.width, planeW);
+        buildMap(mapB, height, inv.d, inv.b, inv.ty, g, src.height, planeH);
+        renderStraight(src.data[plane], src.linesize[plane], dst.data[plane], dst.linesize[plane], width, height, mapA,
+            mapB, black);
+    } else {
+        // y = b*cx + d*cy + ty follows the output column, x = a*cx + c*cy + tx the row.
+        buildMap(mapA, width, inv.b, inv.d, inv.ty, g, src.height, planeH);
+        buildMap(mapB, height, inv.c, inv.a, inv.tx, g, src.width, planeW);
+        renderTurned(src.data[plane], src.linesize[plane], dst.data[plane], dst.linesize[plane], width, height, mapA,
+            mapB, black);
     }
 }
 
@@ -50,22 +182,35 @@ void copyTranslated(const PlanarImage& src, const PlanarImage& dst, long dx, lon
 
 void AffineSampler::render(const PlanarImage& src, const PlanarImage& dst, const AffineTransform& inv)
 {
-    const bool lumaCopy = isIntegerTranslation(inv);
-    if (lumaCopy) {
-        copyTranslated(src, dst, static_cast<long>(inv.tx), static_cast<long>(inv.ty));
-    } else {
-        for (int v = 0; v < dst.height; ++v) {
-            uint8_t* row = dst.data[0] + static_cast<ptrdiff_t>(v) * dst.linesize[0];
-            const double cy = v + 0.5;
-            for (int u = 0; u < dst.width; ++u) {
-                const double cx = u + 0.5;
-                const double x = inv.a * cx + inv.c * cy + inv.tx;
-                const double y = inv.b * cx + inv.d * cy + inv.ty;
-                if (!inside(x, y, src.width, src.height)) {
-                    row[u] = kBlackLuma;
-                } else {
-                    row[u] = src.data[0][static_cast<ptrdiff_t>(y) * src.linesize[0] + static_cast<int>(x)];
-                }
+    if (layoutOf(inv) == Layout::Other) {
+        renderPerPixel(src, dst, inv);
+        return;
+    }
+    // Both coordinates of a pixel are inside or the sample is black, and the
+    // maps mark each coordinate on its own, which comes to the same thing.
+    std::vector<int> mapA, mapB;
+    const PlaneGeometry luma { 1.0, 0.5, 1 };
+    renderPlane(src, dst, 0, inv, luma, dst.width, dst.height, kBlackLuma, mapA, mapB);
+    const PlaneGeometry chroma { 2.0, 1.0, 2 };
+    const int chromaW = (dst.width + 1) / 2;
+    const int chromaH = (dst.height + 1) / 2;
+    renderPlane(src, dst, 1, inv, chroma, chromaW, chromaH, kBlackChroma, mapA, mapB);
+    renderPlane(src, dst, 2, inv, chroma, chromaW, chromaH, kBlackChroma, mapA, mapB);
+}
+
+void AffineSampler::renderPerPixel(const PlanarImage& src, const PlanarImage& dst, const AffineTransform& inv)
+{
+    for (int v = 0; v < dst.height; ++v) {
+        uint8_t* row = dst.data[0] + static_cast<ptrdiff_t>(v) * dst.linesize[0];
+        const double cy = v + 0.5;
+        for (int u = 0; u < dst.width; ++u) {
+            const double cx = u + 0.5;
+            const double x = inv.a * cx + inv.c * cy + inv.tx;
+            const double y = inv.b * cx + inv.d * cy + inv.ty;
+            if (!inside(x, y, src.width, src.height)) {
+                row[u] = kBlackLuma;
+            } else {
+                row[u] = src.data[0][static_cast<ptrdiff_t>(y) * src.linesize[0] + static_cast<int>(x)];
             }
         }
     }

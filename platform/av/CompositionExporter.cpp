@@ -6,6 +6,7 @@
 #include "platform/av/AtomicOutputFile.h"
 #include "platform/av/AudioCopier.h"
 #include "platform/av/AudioTranscoder.h"
+#include "platform/av/DecodeThread.h"
 #include "platform/av/FFmpegError.h"
 #include "platform/av/FrameRateConverter.h"
 #include "platform/av/InputMovie.h"
@@ -18,6 +19,11 @@
 namespace av {
 
 namespace {
+
+// Decoded pictures waiting for the encoder side; each is a whole source
+// frame (4.4 MB at 1170 x 2532), so a few keep both sides busy without
+// holding much memory.
+constexpr size_t kQueuedPictures = 3;
 
 Error invalid(std::string message)
 {
@@ -179,22 +185,27 @@ public:
             return {};
         };
 
-        PacketPtr packet = makePacket();
+        // Decoding runs ahead on its own thread; the muxer and encoders stay
+        // on this one, fed in the file's order as before.
+        DecodeThread reader(in.format(), decoder.value(), video->index, audio ? audio->index : -1, kQueuedPictures);
         bool audioDone = audioOut < 0;
-        while (!(frc.done() && audioDone)) {
+        for (;;) {
             if (cancelled())
                 return cancelledError();
-            const int ret = av_read_frame(in.format(), packet.get());
-            if (ret == AVERROR_EOF)
+            DecodeThread::Item item = reader.next();
+            if (item.end)
                 break;
-            if (ret < 0)
-                return Error { ErrorCode::UnreadableInput, "cannot read " + m_request.inputPath + ": " + ffmpegErrorString(ret) };
+            if (!item.failure)
+                return item.failure;
             Status st;
-            if (packet->stream_index == video->index && !frc.done()) {
-                st = decoder.value().send(packet.get(), onFrame);
-            } else if (audio && packet->stream_index == audio->index && !audioDone) {
+            if (item.picture) {
+                st = onFrame(std::move(item.picture), item.seconds);
+                if (frc.done())
+                    reader.videoDone();
+            } else if (item.audio && !audioDone) {
+                AVPacket* packet = item.audio.get();
                 if (copier) {
-                    st = copier->send(packet.get(), writeAudio);
+                    st = copier->send(packet, writeAudio);
                     audioDone = copier->done();
                 } else {
                     const int64_t pts = packet->pts;
@@ -202,17 +213,16 @@ public:
                     // transcoder has all it will keep.
                     if (pts != AV_NOPTS_VALUE && pts * av_q2d(audio->time_base) - videoOrigin > end + 0.5)
                         audioDone = true;
-                    st = transcoder->send(packet.get(), writeAudio);
+                    st = transcoder->send(packet, writeAudio);
                 }
+                if (audioDone)
+                    reader.audioDone();
             }
-            av_packet_unref(packet.get());
             if (!st)
                 return st;
         }
 
         if (!frc.done()) {
-            if (Status st = decoder.value().flush(onFrame); !st)
-                return st;
             if (!current)
                 return Error { ErrorCode::CodecFailed, "no picture could be decoded from " + m_request.inputPath };
             if (Status st = emit(frc.finish()); !st)

@@ -36,6 +36,9 @@ class AacEncoder;
 class AudioTranscoder;
 class AudioCopier;
 class VideoDecoder;
+class DecodeThread;
+template <class T>
+class BoundedQueue;
 class PictureRenderer;
 class ToneGenerator;
 class AffineSampler;

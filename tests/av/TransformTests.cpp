@@ -187,3 +187,74 @@ TEST(AffineSampler, HugeOrNanTransformGivesBlackNotCrash)
     EXPECT_EQ(dst.luma(3, 3), AffineSampler::kBlackLuma);
     EXPECT_EQ(dst.cb(1, 1), AffineSampler::kBlackChroma);
 }
+
+namespace {
+
+// Every sample differs from its neighbours, so a map that is off by one
+// shows up.
+TestPicture scrambled(int w, int h)
+{
+    TestPicture p(w, h);
+    uint32_t state = 2463534242u;
+    auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return static_cast<uint8_t>(state);
+    };
+    for (auto* plane : { &p.y, &p.u, &p.v })
+        for (auto& s : *plane)
+            s = next();
+    return p;
+}
+
+void expectMappedMatchesPerPixel(const AffineTransform& layer, int srcW, int srcH, int dstW, int dstH)
+{
+    auto src = scrambled(srcW, srcH);
+    TestPicture mapped(dstW, dstH), perPixel(dstW, dstH);
+    const auto inverse = *layer.inverted();
+    AffineSampler::render(src.view(), mapped.view(), inverse);
+    AffineSampler::renderPerPixel(src.view(), perPixel.view(), inverse);
+    EXPECT_EQ(mapped.y, perPixel.y) << "luma, " << srcW << "x" << srcH << " -> " << dstW << "x" << dstH;
+    EXPECT_EQ(mapped.u, perPixel.u) << "cb, " << srcW << "x" << srcH << " -> " << dstW << "x" << dstH;
+    EXPECT_EQ(mapped.v, perPixel.v) << "cr, " << srcW << "x" << srcH << " -> " << dstW << "x" << dstH;
+}
+
+}  // namespace
+
+TEST(AffineSampler, MappedCropsMatchPerPixelSampling)
+{
+    for (double tx : { 0.0, -3.0, -4.0, 5.0, -2.5, 0.25 })
+        for (double ty : { 0.0, -7.0, -6.0, 3.0, -1.5 })
+            expectMappedMatchesPerPixel(AffineTransform::translation(tx, ty), 33, 21, 16, 12);
+}
+
+TEST(AffineSampler, MappedQuarterTurnsAndFlipsMatchPerPixelSampling)
+{
+    const int w = 37, h = 23;
+    const AffineTransform layers[] = {
+        { 0, 1, -1, 0, static_cast<double>(h), 0 },  // portrait recording held in landscape
+        { 0, -1, 1, 0, 0, static_cast<double>(w) },  // the other landscape
+        { -1, 0, 0, -1, static_cast<double>(w), static_cast<double>(h) },  // upside down
+        { -1, 0, 0, 1, static_cast<double>(w), 0 },  // mirrored
+        { 1, 0, 0, -1, 0, static_cast<double>(h) },  // flipped
+        { 0, 1, 1, 0, 0, 0 },  // transposed
+    };
+    for (const auto& layer : layers) {
+        for (auto [tx, ty] : { std::pair { 0.0, 0.0 }, { -5.0, -3.0 }, { -6.0, -8.0 }, { 4.0, -11.0 } }) {
+            const auto cropped = layer.then(AffineTransform::translation(tx, ty));
+            expectMappedMatchesPerPixel(cropped, w, h, 20, 14);
+            expectMappedMatchesPerPixel(cropped, w, h, 15, 27);
+        }
+    }
+}
+
+TEST(AffineSampler, MappedScalesMatchPerPixelSampling)
+{
+    for (double s : { 2.0, 0.5, 1.5, 0.75, 3.0 }) {
+        expectMappedMatchesPerPixel(AffineTransform::scale(s, s), 19, 13, 24, 18);
+        expectMappedMatchesPerPixel(AffineTransform::scale(s, 1.0 / s).then(AffineTransform::translation(-3, 2)), 19,
+            13, 24, 18);
+        expectMappedMatchesPerPixel(AffineTransform { 0, s, -s, 0, 13.0 * s, 0 }, 19, 13, 24, 18);
+    }
+}
