@@ -96,8 +96,8 @@ int main(int argc, char** argv)
     }
     DevicePath::setRoot(root);
     auto installed = tools::Installer::forThisExecutable().install();
-    if (!installed.ok) {
-        std::cerr << installed.error << '\n';
+    if (!installed) {
+        std::cerr << installed.message() << '\n';
         return 1;
     }
     MarqelPreferences::write(MarqelPreferences::toggleMarqel, true);
@@ -160,7 +160,8 @@ int main(int argc, char** argv)
         return o;
     }());
     auto newest = videos->lastObject();
-    auto* store = PHPhotoLibrary::sharedPhotoLibrary()->store();
+    auto opened = PHPhotoLibrary::sharedPhotoLibrary()->store();
+    auto* store = opened ? opened.value() : nullptr;
     std::string cropped = "?";
     if (newest && store) {
         if (auto path = store->filePath(newest->record()); path) {

@@ -5,7 +5,7 @@
 
 #include "platform/av/BoundedQueue.h"
 #include "platform/av/FFmpegPtr.h"
-#include "platform/av/Result.h"
+#include "platform/av/Forward.h"
 #include "platform/av/VideoDecoder.h"
 
 namespace av {
