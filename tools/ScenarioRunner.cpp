@@ -38,12 +38,11 @@ scenario::RecordingSteps prepareDriver(automation::ScenarioDriver& driver)
             return std::nullopt;
         });
     driver.setSnapshotter([](const std::string& path) -> foundation::Status { return render::writeScreenPNG(path); });
-});
-driver.setOutput([](const std::string& line) { std::cout << "      " << line << '\n'; });
-auto steps = scenario::registerMarqelSteps(driver);
-if (!steps)
-    throw CommandError("cannot register the scenario steps: " + steps.message());
-return steps.release();
+    driver.setOutput([](const std::string& line) { std::cout << "      " << line << '\n'; });
+    auto steps = scenario::registerMarqelSteps(driver);
+    if (!steps)
+        throw CommandError("cannot register the scenario steps: " + steps.message());
+    return steps.release();
 }
 
 void runScenario(const std::string& path, bool quiet)
