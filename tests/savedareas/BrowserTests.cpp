@@ -2,6 +2,8 @@
 // saved-areas button, listing the file's records, restoring, deleting and
 // making one the default.
 
+#include "tests/savedareas/OverlayFixture.h"
+
 #include "kit/UIColor+ZRColours.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/uikit/HapticsLog.h"
@@ -27,36 +29,14 @@ namespace {
 using SavedAreaFormat::SavedArea;
 namespace P = MarqelPreferences;
 
-class Browser : public ::testing::Test {
+class Browser : public OverlayFixture {
 protected:
-    void SetUp() override
-    {
-        UIApplication::sharedApplication()->reset();
-        UIScreen::mainScreen()->resetToDefault();
-        HapticsLog::shared().clear();
-        window = alloc<MarqelWindow>()->init();
-        window->showWithAnimation(false);
-        RunLoop::main().drain();
-        editor = window->marqelVC();
-    }
-
     void save(const std::string& name, CGRect frame)
     {
         auto contents = SavedAreaStore::load();
         ASSERT_TRUE(SavedAreaStore::add(contents, name, frame).ok());
         // Each record its own millisecond.
         RunLoop::main().runFor(0.01);
-    }
-    static CGPoint centreOf(const std::shared_ptr<UIView>& view)
-    {
-        CGRect b = view->bounds();
-        return view->convertPointToScreen(CGPointMake(CGRectGetMidX(b), CGRectGetMidY(b)));
-    }
-    static void tapAt(CGPoint point)
-    {
-        auto app = UIApplication::sharedApplication();
-        app->sendTouch(UITouchPhaseBegan, point);
-        app->sendTouch(UITouchPhaseEnded, point);
     }
     std::shared_ptr<MarqelSavedAreaViewController> open()
     {
@@ -97,9 +77,6 @@ protected:
         return out.str();
     }
 
-    TestDevice device;
-    std::shared_ptr<MarqelWindow> window;
-    std::shared_ptr<MarqelViewController> editor;
     std::shared_ptr<UINavigationController> navigation;
 };
 
