@@ -26,12 +26,60 @@ void write(const std::string& folder, const std::string& name)
         throw CommandError("cannot write " + path + ": " + status.message());
     std::cout << "wrote " << path << '\n';
 }
+
+// The screen as it is, then again in dark appearance ("NAME-dark").
+void writeLightAndDark(const std::string& folder, const std::string& name)
+{
+    write(folder, name);
+    UITraitCollection::setSystemUserInterfaceStyle(UIUserInterfaceStyleDark);
+    RunLoop::main().drain();
+    write(folder, name + "-dark");
+    UITraitCollection::setSystemUserInterfaceStyle(UIUserInterfaceStyleLight);
+    RunLoop::main().drain();
+}
+
+void saveArea(automation::ScenarioDriver& driver, const std::string& name)
+{
+    check(driver.tapSymbol("rectangle.fill.badge.plus"));
+    check(driver.wait(0.3));
+    check(driver.type(name));
+    check(driver.tapTitle("Save Custom Area"));
+    check(driver.wait(0.3));
+}
+
+// The saved-area screens: the name alert, the browser with three areas, a
+// row's menu, and the browser once they are all deleted.
+void writeSavedAreas(automation::ScenarioDriver& driver, const std::string& folder)
+{
+    check(driver.tapSymbol("rectangle.fill.badge.plus"));
+    check(driver.wait(0.3));
+    writeLightAndDark(folder, "saved-area-alert");
+    check(driver.tapTitle("Cancel"));
+    check(driver.wait(0.3));
+    const char* names[] = { "Home", "Work", "7 seas" };
+    for (const char* name : names)
+        saveArea(driver, name);
+    check(driver.tapSymbol("square.grid.2x2.fill"));
+    check(driver.wait(0.3));
+    writeLightAndDark(folder, "saved-areas");
+    check(driver.longPressTitle("Home"));
+    writeLightAndDark(folder, "saved-area-menu");
+    check(driver.runStep("choose Set Area As Default"));
+    for (const char* name : names) {
+        check(driver.longPressTitle(name));
+        check(driver.runStep("choose Delete Area"));
+    }
+    writeLightAndDark(folder, "saved-areas-empty");
+    check(driver.tapTitle("Cancel"));
+    check(driver.wait(0.3));
+}
 }  // namespace
 
 void addSnapshotCommand(CLI::App& app, GlobalOptions& options)
 {
     auto* command = app.add_subcommand("snapshot",
-        "Write pictures of the overlay (just opened, during a drag, expanded, microphone on and off) into a folder. "
+        "Write pictures of the overlay (just opened, during a drag, expanded, microphone on and off) and of the "
+        "saved areas (the name alert, the list of three, a row's menu, the empty list; light and dark) into a folder. "
         "They are taken on a scratch device with the default preferences, so the device root is not touched");
     static std::string folder = "snapshots";
     command->add_option("FOLDER", folder, "Where the PNG files go (created if missing)")->capture_default_str();
@@ -75,6 +123,7 @@ void addSnapshotCommand(CLI::App& app, GlobalOptions& options)
             check(driver.tapSymbol("mic.fill"));
             check(driver.wait(0.3));
             write(folder, "overlay-microphone-off");
+            writeSavedAreas(driver, folder);
             NSDistributedNotificationCenter::defaultCenter()->shutdown();
         } catch (...) {
             std::filesystem::remove_all(scratch, ec);

@@ -4,7 +4,9 @@
 
 class MarqelConfig;
 class MarqelRecordingManager;
+class MarqelSavedAreaViewController;
 class MarqelToolButton;
 class MarqelViewController;
 class MarqelWindow;
 class ResizableBox;
+class SavedAreaCell;

@@ -53,6 +53,12 @@ inline bool CGRectContainsPoint(const CGRect& r, CGPoint p)
 {
     return p.x >= r.origin.x && p.x < CGRectGetMaxX(r) && p.y >= r.origin.y && p.y < CGRectGetMaxY(r);
 }
+// Rectangles (of positive size) that only touch along an edge do not meet.
+inline bool CGRectIntersectsRect(const CGRect& a, const CGRect& b)
+{
+    return CGRectGetMinX(a) < CGRectGetMaxX(b) && CGRectGetMinX(b) < CGRectGetMaxX(a) && CGRectGetMinY(a) < CGRectGetMaxY(b)
+        && CGRectGetMinY(b) < CGRectGetMaxY(a);
+}
 
 inline CGAffineTransform CGAffineTransformMakeTranslation(CGFloat tx, CGFloat ty) { return { 1, 0, 0, 1, tx, ty }; }
 inline CGAffineTransform CGAffineTransformMakeScale(CGFloat sx, CGFloat sy) { return { sx, 0, 0, sy, 0, 0 }; }

@@ -14,7 +14,9 @@ MARQEL_DEFINE_CLASS(UINavigationController,
     method<&UINavigationController::topViewController>("topViewController"),
     method<&UINavigationController::pushViewController>("pushViewController:animated:"),
     method<&UINavigationController::popViewControllerAnimated>("popViewControllerAnimated:"),
-    method<&UINavigationController::backButtonPressed>("backButtonPressed"))
+    method<&UINavigationController::backButtonPressed>("backButtonPressed"),
+    method<&UINavigationController::prefersLargeTitles>("prefersLargeTitles"),
+    method<&UINavigationController::setPrefersLargeTitles>("setPrefersLargeTitles:"))
 
 namespace {
 constexpr CGFloat itemSpacing = 8;
@@ -96,6 +98,22 @@ const std::shared_ptr<UILabel>& UINavigationController::titleLabel()
     return m_titleLabel;
 }
 
+const std::shared_ptr<UILabel>& UINavigationController::largeTitleLabel()
+{
+    view();
+    return m_largeTitleLabel;
+}
+
+void UINavigationController::setPrefersLargeTitles(bool prefers)
+{
+    m_prefersLargeTitles = prefers;
+    if (!isViewLoaded())
+        return;
+    m_barHeight->setConstant(barHeight + (prefers ? largeTitleHeight : 0));
+    m_titleLabel->setHidden(prefers);
+    m_largeTitleLabel->setHidden(!prefers);
+}
+
 void UINavigationController::loadView()
 {
     auto container = alloc<UIView>(UIScreen::mainScreen()->bounds());
@@ -110,19 +128,31 @@ void UINavigationController::loadView()
         m_bar->topAnchor()->constraintEqualToAnchor(container->topAnchor()),
         m_bar->leadingAnchor()->constraintEqualToAnchor(container->leadingAnchor()),
         m_bar->trailingAnchor()->constraintEqualToAnchor(container->trailingAnchor()),
-        m_bar->heightAnchor()->constraintEqualToConstant(barHeight),
     });
+    m_barHeight = m_bar->heightAnchor()->constraintEqualToConstant(barHeight);
+    m_barHeight->setActive(true);
     m_titleLabel = m_bar->add<UILabel>();
     m_titleLabel->setTextAlignment(NSTextAlignmentCenter);
     m_titleLabel->setFont(UIFont::systemFontOfSize(17, UIFontWeightSemibold));
     m_titleLabel->setTranslatesAutoresizingMaskIntoConstraints(false);
     NSLayoutConstraint::activateConstraints({
         m_titleLabel->centerXAnchor()->constraintEqualToAnchor(m_bar->centerXAnchor()),
-        m_titleLabel->centerYAnchor()->constraintEqualToAnchor(m_bar->centerYAnchor()),
+        m_titleLabel->centerYAnchor()->constraintEqualToAnchor(m_bar->topAnchor(), barHeight / 2),
         m_titleLabel->heightAnchor()->constraintEqualToConstant(24),
     });
     m_titleWidth = m_titleLabel->widthAnchor()->constraintEqualToConstant(0);
     m_titleWidth->setActive(true);
+    m_largeTitleLabel = m_bar->add<UILabel>();
+    m_largeTitleLabel->setTextAlignment(NSTextAlignmentLeft);
+    m_largeTitleLabel->setFont(UIFont::systemFontOfSize(34, UIFontWeightBold));
+    m_largeTitleLabel->setTranslatesAutoresizingMaskIntoConstraints(false);
+    NSLayoutConstraint::activateConstraints({
+        m_largeTitleLabel->leadingAnchor()->constraintEqualToAnchor(m_bar->leadingAnchor(), 16),
+        m_largeTitleLabel->trailingAnchor()->constraintEqualToAnchor(m_bar->trailingAnchor(), -16),
+        m_largeTitleLabel->bottomAnchor()->constraintEqualToAnchor(m_bar->bottomAnchor(), -6),
+        m_largeTitleLabel->heightAnchor()->constraintEqualToConstant(41),
+    });
+    setPrefersLargeTitles(m_prefersLargeTitles);
 }
 
 void UINavigationController::viewDidLoad()
@@ -166,6 +196,7 @@ void UINavigationController::refreshBar()
         return;
     auto item = top->navigationItem();
     m_titleLabel->setText(item->title().empty() ? top->title() : item->title());
+    m_largeTitleLabel->setText(m_titleLabel->text());
     m_titleWidth->setConstant(m_titleLabel->sizeThatFits(CGSizeZero).width);
 
     auto place = [&](const std::shared_ptr<UIView>& view, bool right, const std::shared_ptr<UIView>& previous) {
@@ -175,7 +206,7 @@ void UINavigationController::refreshBar()
         std::vector<std::shared_ptr<NSLayoutConstraint>> constraints {
             view->widthAnchor()->constraintEqualToConstant(size.width),
             view->heightAnchor()->constraintEqualToConstant(size.height),
-            view->centerYAnchor()->constraintEqualToAnchor(m_bar->centerYAnchor()),
+            view->centerYAnchor()->constraintEqualToAnchor(m_bar->topAnchor(), barHeight / 2),
         };
         if (right)
             constraints.push_back(view->trailingAnchor()->constraintEqualToAnchor(

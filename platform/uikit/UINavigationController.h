@@ -3,7 +3,9 @@
 // A stack of controllers under a navigation bar. The bar shows the top
 // controller's navigation item: its title in the middle, its right items
 // from the right edge inwards, its left items (or a back button once
-// something has been pushed) from the left.
+// something has been pushed) from the left. With large titles the bar grows
+// by a strip below its items that shows the title large, at the left, in
+// place of the small one.
 // FIXME: pushes and pops are not animated.
 
 #include "platform/uikit/UIViewController.h"
@@ -12,6 +14,7 @@ class UINavigationController : public UIViewController {
     MARQEL_OBJECT(UINavigationController, UIViewController)
 public:
     static constexpr CGFloat barHeight = 56;
+    static constexpr CGFloat largeTitleHeight = 52;
 
     UINavigationController() = default;
     explicit UINavigationController(std::shared_ptr<UIViewController> rootViewController);
@@ -27,6 +30,11 @@ public:
     // The bar and its title label (loads the view).
     const std::shared_ptr<UIView>& navigationBar();
     const std::shared_ptr<UILabel>& titleLabel();
+    const std::shared_ptr<UILabel>& largeTitleLabel();
+    // On the phone this is the bar's own setting; our bar is a plain view,
+    // so its controller keeps it.
+    bool prefersLargeTitles() const { return m_prefersLargeTitles; }
+    void setPrefersLargeTitles(bool prefers);
 
     void loadView() override;
     void viewDidLoad() override;
@@ -42,6 +50,9 @@ private:
     std::shared_ptr<UIView> m_bar;
     std::shared_ptr<UILabel> m_titleLabel;
     std::shared_ptr<NSLayoutConstraint> m_titleWidth;
+    std::shared_ptr<UILabel> m_largeTitleLabel;
+    std::shared_ptr<NSLayoutConstraint> m_barHeight;
+    bool m_prefersLargeTitles = false;
     std::vector<std::shared_ptr<UIView>> m_itemViews;
     std::vector<std::shared_ptr<NSLayoutConstraint>> m_itemConstraints;
     std::shared_ptr<UIView> m_backButton;

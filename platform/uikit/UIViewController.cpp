@@ -214,6 +214,13 @@ void UIViewController::presentViewController(const std::shared_ptr<UIViewControl
         finish);
 }
 
+std::shared_ptr<UIViewController> UIViewController::presentingViewController() const
+{
+    if (auto presenting = m_presenting.lock())
+        return presenting;
+    return m_parent ? m_parent->presentingViewController() : nullptr;
+}
+
 void UIViewController::dismissViewControllerAnimated(bool animated, std::function<void()> completion)
 {
     if (!m_presented) {

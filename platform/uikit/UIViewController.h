@@ -73,7 +73,10 @@ public:
     // view leaves the window at once when not animated.
     void dismissViewControllerAnimated(bool animated, std::function<void()> completion);
     std::shared_ptr<UIViewController> presentedViewController() const { return m_presented; }
-    std::shared_ptr<UIViewController> presentingViewController() const { return m_presenting.lock(); }
+    // For a child of a presented controller (a navigation controller's
+    // content), its ancestor's presenter, as UIKit answers: so the child can
+    // close what holds it.
+    std::shared_ptr<UIViewController> presentingViewController() const;
     bool isBeingDismissed() const { return m_beingDismissed; }
 
     std::shared_ptr<UIResponder> nextResponder() const override;

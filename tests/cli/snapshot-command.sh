@@ -3,12 +3,19 @@
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 "$marqel" --root "$root/device" snapshot "$root/pictures" >/dev/null
-for name in overlay-open overlay-drag overlay-expanded overlay-microphone-on overlay-microphone-off; do
+for name in overlay-open overlay-drag overlay-expanded overlay-microphone-on overlay-microphone-off \
+  saved-area-alert saved-areas saved-area-menu saved-areas-empty \
+  saved-area-alert-dark saved-areas-dark saved-area-menu-dark saved-areas-empty-dark; do
   size=$(video_size "$root/pictures/$name.png")
   [ "$size" = "1170x2532" ] || fail "$name.png is $size"
 done
 # The microphone pressed twice looks as it did when the overlay opened.
 cmp -s "$root/pictures/overlay-open.png" "$root/pictures/overlay-microphone-off.png" || fail "microphone off differs from the opened overlay"
 cmp -s "$root/pictures/overlay-open.png" "$root/pictures/overlay-microphone-on.png" && fail "the microphone symbol did not change"
+# Dark appearance changes every saved-area screen.
+for name in saved-area-alert saved-areas saved-area-menu saved-areas-empty; do
+  cmp -s "$root/pictures/$name.png" "$root/pictures/$name-dark.png" && fail "$name looks the same in dark"
+done
+cmp -s "$root/pictures/saved-areas.png" "$root/pictures/saved-areas-empty.png" && fail "deleting the areas changed nothing"
 [ ! -e "$root/device" ] || fail "the device root was touched"
 echo "snapshot command: ok"

@@ -1,3 +1,5 @@
+#include "tests/savedareas/OverlayFixture.h"
+
 #include "platform/foundation/Foundation.h"
 #include "platform/uikit/HapticsLog.h"
 #include "platform/uikit/UIKit.h"
@@ -19,27 +21,8 @@ namespace {
 namespace fs = std::filesystem;
 using SavedAreaFormat::SavedArea;
 
-class EditorSavedAreas : public ::testing::Test {
+class EditorSavedAreas : public OverlayFixture {
 protected:
-    void SetUp() override
-    {
-        UIApplication::sharedApplication()->reset();
-        UIScreen::mainScreen()->resetToDefault();
-        HapticsLog::shared().clear();
-        window = alloc<MarqelWindow>()->init();
-        window->showWithAnimation(false);
-        RunLoop::main().drain();
-        editor = window->marqelVC();
-    }
-
-    void tapCentre(const std::shared_ptr<UIView>& view)
-    {
-        CGRect bounds = view->bounds();
-        CGPoint point = view->convertPointToScreen(CGPointMake(CGRectGetMidX(bounds), CGRectGetMidY(bounds)));
-        auto app = UIApplication::sharedApplication();
-        app->sendTouch(UITouchPhaseBegan, point);
-        app->sendTouch(UITouchPhaseEnded, point);
-    }
     // The user presses the save-area button and waits for the alert.
     std::shared_ptr<UIAlertController> openNameAlert()
     {
@@ -65,10 +48,6 @@ protected:
     }
     std::vector<SavedArea> listed() const { return SavedAreaStore::list(*SavedAreaStore::load().dictionary); }
     std::shared_ptr<CAShapeLayer> cutOut() const { return std::dynamic_pointer_cast<CAShapeLayer>(editor->dimmingView()->layer()->mask()); }
-
-    TestDevice device;
-    std::shared_ptr<MarqelWindow> window;
-    std::shared_ptr<MarqelViewController> editor;
 };
 
 TEST_F(EditorSavedAreas, TheSaveAreaButtonTapsOnceAndAsksForAName)

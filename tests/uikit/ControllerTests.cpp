@@ -281,3 +281,40 @@ TEST_F(Controllers, PushingShowsABackButtonThatPops)
 }
 
 }  // namespace
+
+TEST_F(Controllers, ALargeTitleBarPresentedFullScreenWithACancelButton)
+{
+    auto list = alloc<LoadingController>();
+    list->setTitle("Saved Areas");
+    auto navigation = alloc<UINavigationController>(list);
+    navigation->setModalPresentationStyle(UIModalPresentationFullScreen);
+    navigation->setPrefersLargeTitles(true);
+    list->navigationItem()->setLeftBarButtonItem(
+        UIBarButtonItem::itemWithTitle("Cancel", UIBarButtonItemStylePlain, list, sel_registerName("deleteAll")));
+    editor->presentViewController(navigation, true, nullptr);
+    RunLoop::main().runFor(UIViewController::transitionDuration);
+    window->layoutIfNeeded();
+
+    EXPECT_EQ(navigation->view()->frame(), window->bounds());
+    EXPECT_TRUE(navigation->titleLabel()->isHidden());
+    EXPECT_FALSE(navigation->largeTitleLabel()->isHidden());
+    EXPECT_EQ(navigation->largeTitleLabel()->text(), "Saved Areas");
+    EXPECT_EQ(navigation->navigationBar()->frame().size.height,
+        UINavigationController::barHeight + UINavigationController::largeTitleHeight);
+    EXPECT_EQ(list->view()->frame().origin.y, UINavigationController::barHeight + UINavigationController::largeTitleHeight);
+    auto cancel = list->navigationItem()->leftBarButtonItems().front()->barView();
+    CGRect onScreen = cancel->convertRectToScreen(cancel->bounds());
+    EXPECT_NEAR(onScreen.origin.x, 8, 1e-9);
+    EXPECT_LT(CGRectGetMaxY(onScreen), UINavigationController::barHeight + 1);
+    tap(screenCentre(cancel));
+    EXPECT_EQ(list->deletes, 1);
+
+    navigation->setPrefersLargeTitles(false);
+    window->layoutIfNeeded();
+    EXPECT_FALSE(navigation->titleLabel()->isHidden());
+    EXPECT_EQ(navigation->navigationBar()->frame().size.height, UINavigationController::barHeight);
+
+    list->dismissViewControllerAnimated(false, nullptr);
+    EXPECT_EQ(editor->presentedViewController(), nullptr);
+    EXPECT_EQ(navigation->view()->superview(), nullptr);
+}

@@ -7,6 +7,7 @@
 #include "tweak/editor/CentringRule.h"
 #include "tweak/editor/MarqelToolButton.h"
 #include "tweak/editor/ResizableBox.h"
+#include "tweak/savedareas/MarqelSavedAreaViewController.h"
 #include "tweak/savedareas/SavedAreaStore.h"
 
 MARQEL_DEFINE_CLASS_LAZY(MarqelViewController,
@@ -198,9 +199,11 @@ void MarqelViewController::expandPressed()
 void MarqelViewController::favouritePressed()
 {
     invokeHaptic();
-    // FIXME: present MarqelSavedAreaViewController, with this controller as
-    // its delegate, in a full-screen navigation controller once the browser
-    // exists.
+    auto browser = alloc<MarqelSavedAreaViewController>();
+    browser->setDelegate(retained());
+    auto navigation = alloc<UINavigationController>(browser);
+    navigation->setModalPresentationStyle(UIModalPresentationFullScreen);
+    presentViewController(navigation, true, nullptr);
 }
 
 void MarqelViewController::addFavouritePressed()
