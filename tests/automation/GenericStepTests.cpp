@@ -5,7 +5,7 @@
 #include "platform/foundation/Foundation.h"
 #include "platform/springboard/NoticeCenter.h"
 #include "platform/uikit/UIKit.h"
-#include "tests/TestDevice.h"
+#include "tests/support/TestDevice.h"
 
 #include <gtest/gtest.h>
 

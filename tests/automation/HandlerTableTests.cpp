@@ -4,7 +4,7 @@
 #include "platform/automation/ScenarioDriver.h"
 #include "platform/automation/ScenarioFile.h"
 #include "platform/automation/StepContext.h"
-#include "tests/TestDevice.h"
+#include "tests/support/TestDevice.h"
 
 #include <gtest/gtest.h>
 

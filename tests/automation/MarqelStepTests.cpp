@@ -9,7 +9,7 @@
 #include "scenario/MarqelSteps.h"
 #include "scenario/OverlayQueries.h"
 #include "scenario/RecordingQueries.h"
-#include "tests/TestDevice.h"
+#include "tests/support/TestDevice.h"
 #include "tweak/core/MarqelWindow.h"
 #include "tweak/editor/MarqelViewController.h"
 #include "tweak/editor/ResizableBox.h"
