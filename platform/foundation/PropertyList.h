@@ -2,11 +2,18 @@
 
 // Property-list values with libplist underneath: XML and binary are read,
 // XML is written, dictionaries keep their order.
+//
+// Reading takes time linear in the input's size. Input nested deeper than
+// plist::maxNestingDepth arrays and dictionaries is refused (UnreadableInput),
+// so nothing read from disk drives an unbounded recursion. An integer that
+// does not fit in 64 signed bits reads as a real number, which every
+// integer reader then treats as the wrong type.
 
 #include "platform/foundation/Result.h"
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -30,6 +37,9 @@ public:
 
 private:
     std::vector<std::pair<std::string, PlistValue>> m_entries;
+    // Key to position in m_entries, so that building a dictionary of n keys
+    // costs n look-ups, not n squared.
+    std::unordered_map<std::string, std::size_t> m_index;
 };
 
 struct PlistDate {
@@ -100,6 +110,7 @@ private:
 };
 
 namespace plist {
+constexpr int maxNestingDepth = 512;
 // Fails with NotFound for a missing file, FileSystem for an unreadable one
 // and UnreadableInput for bytes that are not a property list.
 foundation::Result<PlistValue> readFile(const std::string& hostPath);
