@@ -38,12 +38,13 @@ scenario::RecordingSteps prepareDriver(automation::ScenarioDriver& driver)
             return std::nullopt;
         });
     driver.setSnapshotter([](const std::string& path) -> foundation::Status { return render::writeScreenPNG(path); });
-});
-driver.setOutput([](const std::string& line) { std::cout << "      " << line << '\n'; });
-auto steps = scenario::registerMarqelSteps(driver);
-if (!steps)
-    throw CommandError("cannot register the scenario steps: " + steps.message());
-return steps.release();
+    // The phone runs whole here: a touch before `boot` would reach nothing.
+    driver.setTouchesNeedBoot(true);
+    driver.setOutput([](const std::string& line) { std::cout << "      " << line << '\n'; });
+    auto steps = scenario::registerMarqelSteps(driver);
+    if (!steps)
+        throw CommandError("cannot register the scenario steps: " + steps.message());
+    return steps.release();
 }
 
 void runScenario(const std::string& path, bool quiet)
