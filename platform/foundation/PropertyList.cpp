@@ -352,8 +352,9 @@ foundation::Result<PlistValue> parse(const std::string& bytes)
     using foundation::ErrorCode;
     if (bytes.empty())
         return Error { ErrorCode::UnreadableInput, "an empty file is not a property list" };
-    if (bytes.size() > UINT32_MAX)
-        return Error { ErrorCode::UnreadableInput, "too large for a property list" };
+    if (bytes.size() > maxInputBytes)
+        return Error { ErrorCode::UnreadableInput,
+            "larger than the " + std::to_string(maxInputBytes / (1024 * 1024)) + " MB a property list may be (" + std::to_string(bytes.size()) + " bytes)" };
     plist_t root = nullptr;
     if (bytes.starts_with("bplist00")) {
         TRY(checkBinaryDepth(bytes));
@@ -386,6 +387,12 @@ foundation::Result<PlistValue> readFile(const std::string& hostPath)
         int error = info.st_mode == 0 ? errno : (S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
         ::close(fd);
         return failure(error);
+    }
+    if (static_cast<std::uint64_t>(info.st_size) > maxInputBytes) {
+        ::close(fd);
+        return Error { ErrorCode::UnreadableInput,
+            hostPath + ": larger than the " + std::to_string(maxInputBytes / (1024 * 1024)) + " MB a property list may be ("
+                + std::to_string(info.st_size) + " bytes)" };
     }
     std::string bytes;
     char buffer[65536];

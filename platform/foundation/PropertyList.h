@@ -3,7 +3,10 @@
 // Property-list values with libplist underneath: XML and binary are read,
 // XML is written, dictionaries keep their order.
 //
-// Reading takes time linear in the input's size. Input nested deeper than
+// Input larger than plist::maxInputBytes is refused (UnreadableInput): the
+// XML parser underneath takes time that grows faster than the input (about
+// a second at the limit, a minute at 50 MB), and no file the phone keeps
+// comes near it. Input nested deeper than
 // plist::maxNestingDepth arrays and dictionaries is refused (UnreadableInput),
 // so nothing read from disk drives an unbounded recursion. An integer that
 // does not fit in 64 signed bits reads as a real number, which every
@@ -111,6 +114,7 @@ private:
 
 namespace plist {
 constexpr int maxNestingDepth = 512;
+constexpr std::size_t maxInputBytes = 4 * 1024 * 1024;
 // Fails with NotFound for a missing file, FileSystem for an unreadable one
 // and UnreadableInput for bytes that are not a property list.
 foundation::Result<PlistValue> readFile(const std::string& hostPath);

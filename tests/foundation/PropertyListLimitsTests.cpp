@@ -76,13 +76,13 @@ TEST(PropertyListLimits, NestingWithinTheBoundReads)
 
 TEST(PropertyListLimits, DeepNestingIsRefusedNotACrash)
 {
-    for (int depth : { plist::maxNestingDepth + 1, 50000, 2000000 }) {
+    for (int depth : { plist::maxNestingDepth + 1, 50000, 250000 }) {
         auto xml = plist::parse(nestedArrays(depth));
         ASSERT_FALSE(xml) << depth;
         EXPECT_EQ(xml.code(), foundation::ErrorCode::UnreadableInput);
         EXPECT_NE(xml.message().find("nested deeper than"), std::string::npos) << xml.message();
     }
-    for (std::uint64_t depth : { std::uint64_t(plist::maxNestingDepth + 1), std::uint64_t(1000000) }) {
+    for (std::uint64_t depth : { std::uint64_t(plist::maxNestingDepth + 1), std::uint64_t(400000) }) {
         auto binary = plist::parse(binaryNestedArrays(depth));
         ASSERT_FALSE(binary) << depth;
         EXPECT_NE(binary.message().find("nested deeper than"), std::string::npos) << binary.message();
@@ -93,6 +93,18 @@ TEST(PropertyListLimits, DeepNestingIsRefusedNotACrash)
     for (int i = 0; i < 50000; ++i)
         dicts += "<dict><key>k</key>";
     EXPECT_FALSE(plist::parse(dicts));
+}
+
+TEST(PropertyListLimits, InputPastTheSizeLimitIsRefusedAtOnce)
+{
+    std::string text = header + "<dict>";
+    for (int i = 0; text.size() <= plist::maxInputBytes; ++i)
+        text += "<key>k" + std::to_string(i) + "</key><integer>1</integer>";
+    text += "</dict>" + footer;
+    auto value = plist::parse(text);
+    ASSERT_FALSE(value);
+    EXPECT_EQ(value.code(), foundation::ErrorCode::UnreadableInput);
+    EXPECT_NE(value.message().find("MB a property list may be"), std::string::npos) << value.message();
 }
 
 TEST(PropertyListLimits, EmptyContainersAndCommentsDoNotCountAsNesting)
