@@ -5,6 +5,9 @@
 // read opens the file, so a write by any process is seen by the next read.
 // Writes lock the domain for the whole read-modify-write and replace the file
 // atomically, so two processes writing different keys lose neither write.
+// A file that is there but not a readable dictionary reads as all defaults;
+// the next write keeps it beside the new one as "<name>.unreadable-<time>"
+// (and says so in the system log) instead of writing over it.
 
 #include "platform/foundation/Forward.h"
 #include "platform/runtime/ClassBuilder.h"
@@ -13,6 +16,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 class ZRPrefsManager : public Object {
     MARQEL_OBJECT(ZRPrefsManager, Object)
@@ -32,6 +36,10 @@ public:
     // The raw stored value, for tools; nullopt when the key is not set.
     std::optional<PlistValue> valueForKey(const std::string& key, const std::string& ID) const;
     bool setValue(const PlistValue& value, const std::string& key, const std::string& ID) const;
+    // Why the domain file cannot be read, when it is there and cannot.
+    std::optional<std::string> unreadableReason(const std::string& ID) const;
+    // The unreadable domain files set aside by earlier writes, oldest first.
+    std::vector<std::string> keptUnreadableFiles(const std::string& ID) const;
     // The stored colour text when it is a valid "RRGGBB", else the default.
     std::string colourHexForKey(const std::string& key, const std::string& defaultColour, const std::string& ID) const;
 };

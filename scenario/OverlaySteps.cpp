@@ -146,7 +146,8 @@ void invoke()
 
 Status registerOverlaySteps(automation::ScenarioDriver& d)
 {
-    TRY(d.registerStep("invoke", "invoke", [](StepContext&) -> Status {
+    TRY(d.registerStep("invoke", "invoke", [](StepContext& c) -> Status {
+        TRY(c.driver().requireBooted("invoke"));
         invoke();
         return {};
     }));

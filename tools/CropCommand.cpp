@@ -5,6 +5,7 @@
 #include "platform/av/MovieProbe.h"
 #include "tweak/crop/CropGeometry.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -21,9 +22,10 @@ std::vector<double> numbers(const std::string& text, char separator, std::size_t
     while (start <= text.size()) {
         std::size_t end = text.find(separator, start);
         std::string part = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        char* stop = nullptr;
-        double value = std::strtod(part.c_str(), &stop);
-        if (part.empty() || *stop != '\0' || !std::isfinite(value))
+        // Plain decimal only: strtod would also take "0x10" as sixteen.
+        double value = 0;
+        auto [stop, error] = std::from_chars(part.data(), part.data() + part.size(), value);
+        if (part.empty() || error != std::errc() || stop != part.data() + part.size() || !std::isfinite(value))
             throw CommandError(std::string("bad ") + what + " \"" + text + "\"", 2);
         out.push_back(value);
         if (end == std::string::npos)
@@ -34,6 +36,26 @@ std::vector<double> numbers(const std::string& text, char separator, std::size_t
         throw CommandError(std::string("bad ") + what + " \"" + text + "\": expected " + std::to_string(count) + " numbers", 2);
     return out;
 }
+// Only regular files are read or replaced: a FIFO as IN would block the
+// probe forever, and renaming over a device, FIFO or socket as OUT would
+// destroy something the user never meant to give up.
+void refuseUnusableFiles(const std::string& input, const std::string& output, bool force)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!fs::is_regular_file(input, ec))
+        throw CommandError(input + " is not a regular file", 2);
+    auto own = fs::symlink_status(output, ec);
+    if (!fs::exists(own))
+        return;
+    auto target = fs::status(output, ec);
+    if (fs::exists(target) && !fs::is_regular_file(target))
+        throw CommandError(output + " exists and is not a regular file; it is never replaced", 2);
+    if (fs::exists(target) && fs::equivalent(input, output, ec))
+        throw CommandError("IN and OUT are the same file", 2);
+    if (!force)
+        throw CommandError(output + " already exists; pass --force to replace it", 2);
+}
 }  // namespace
 
 void addCropCommand(CLI::App& app, GlobalOptions&)
@@ -42,8 +64,10 @@ void addCropCommand(CLI::App& app, GlobalOptions&)
     static std::string input, output, screenText = "390x844", rectText;
     static bool keep = false;
     static bool deleteInput = false;
+    static bool force = false;
     command->add_option("IN", input, "The full-screen movie")->required()->check(CLI::ExistingFile);
-    command->add_option("OUT", output, "Where to write the cropped movie (a QuickTime movie, whatever the extension)")->required();
+    command->add_option("OUT", output, "Where to write the cropped movie (a QuickTime movie, whatever the extension); an existing file is replaced only with --force")->required();
+    command->add_flag("--force", force, "Replace OUT if it is an existing regular file");
     command->add_option("--screen", screenText, "The screen in points, WxH")->capture_default_str();
     command->add_option("--rect", rectText, "The crop rectangle in points, X,Y,W,H")->required();
     auto* deleteFlag = command->add_flag("--delete-input", deleteInput,
@@ -55,8 +79,7 @@ void addCropCommand(CLI::App& app, GlobalOptions&)
         auto rect = numbers(rectText, ',', 4, "--rect");
         if (screen[0] <= 0 || screen[1] <= 0)
             throw CommandError("the screen must have a positive size", 2);
-        if (std::filesystem::exists(output) && std::filesystem::equivalent(input, output))
-            throw CommandError("IN and OUT are the same file", 2);
+        refuseUnusableFiles(input, output, force);
 
         auto info = av::probeMovie(input);
         if (!info)
@@ -69,6 +92,8 @@ void addCropCommand(CLI::App& app, GlobalOptions&)
         CGAffineTransform transform = CropGeometry::layerTransform(CGAffineTransform { p.a, p.b, p.c, p.d, p.tx, p.ty }, crop);
         std::cout << "movie " << movie.width << " x " << movie.height << ", crop in pixels " << NSStringFromCGRect(crop)
                   << ", render size " << render.width << " x " << render.height << '\n';
+        if (!CropGeometry::meetsMovie(CGSizeMake(movie.width, movie.height), crop))
+            throw CommandError("the rectangle " + rectText + " does not meet the screen (" + screenText + "); nothing to export");
         if (render.width <= 0 || render.height <= 0)
             throw CommandError("the rectangle is less than 16 pixels of the movie on a side; nothing to export");
 
@@ -91,7 +116,9 @@ void addCropCommand(CLI::App& app, GlobalOptions&)
         if (deleteInput) {
             std::error_code ec;
             std::filesystem::remove(input, ec);
-            std::cout << (ec ? "could not delete " + input + ": " + ec.message() : "deleted the original " + input) << '\n';
+            if (ec)
+                throw CommandError("wrote " + output + " but could not delete " + input + ": " + ec.message());
+            std::cout << "deleted the original " + input << '\n';
         }
     });
 }

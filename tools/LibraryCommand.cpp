@@ -1,6 +1,7 @@
 #include "tools/Command.h"
 #include "tools/DateText.h"
 
+#include "platform/av/MovieCheck.h"
 #include "platform/av/MovieProbe.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/photos/PHPhotoLibrary.h"
@@ -59,9 +60,14 @@ void addLibraryCommand(CLI::App& app, GlobalOptions& options)
     import->add_option("FILE", importFile, "A movie file")->required()->check(CLI::ExistingFile);
     import->callback([&options] {
         prepareDevice(options);
+    // Only regular files: a FIFO would block the probe for ever.
+    if (std::error_code ec; !std::filesystem::is_regular_file(importFile, ec))
+        throw CommandError(importFile + " is not a regular file", 2);
     auto info = av::probeMovie(importFile);
     if (!info)
         throw CommandError(info.error().message);
+    if (auto whole = av::MovieCheck::decodesWhole(importFile); !whole)
+        throw CommandError("not a movie the library can take: " + whole.error().message);
     bool rotated = std::fmod(std::fabs(info.value().rotationDegrees), 180.0) == 90.0;
     photos::MediaFacts facts { rotated ? info.value().height : info.value().width, rotated ? info.value().width : info.value().height,
         info.value().durationSeconds };

@@ -32,14 +32,16 @@ void addNoticesCommand(CLI::App& app, GlobalOptions& options)
             std::cout << "opened from a notice: " << launch << '\n';
     });
     auto* tap = notices->add_subcommand("tap", "Tap a notice (its number in the list): performs its default action");
-    static std::size_t number = 0;
+    // Signed, so that "-1" is refused as the number it is rather than
+    // wrapped into a twenty-digit one.
+    static long long number = 0;
     tap->add_option("N", number, "The notice's number, from 1")->required();
     tap->callback([&options] {
         prepareDevice(options);
         auto all = NoticeCenter::notices();
-        if (number < 1 || number > all.size())
+        if (number < 1 || static_cast<unsigned long long>(number) > all.size())
             throw CommandError("there is no notice " + std::to_string(number) + " (there are " + std::to_string(all.size()) + ")", 2);
-        auto tapped = NoticeCenter::shared().tap(number - 1);
+        auto tapped = NoticeCenter::shared().tap(static_cast<std::size_t>(number - 1));
         if (!tapped)
             throw CommandError(tapped.error());
         const std::string& launched = tapped.value();

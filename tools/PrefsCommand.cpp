@@ -23,6 +23,12 @@ void addPrefsCommand(CLI::App& app, GlobalOptions& options)
         prepareDevice(options);
         for (const auto& key : MarqelPreferences::allKeys)
             std::cout << key.name << " = " << MarqelPreferences::readText(key) << "    # " << kindName(key.kind) << ": " << key.meaning << '\n';
+        auto manager = MarqelPreferences::manager();
+        std::string file = DevicePath::host(ZRPrefsManager::devicePathForDomain(MarqelPreferences::domain));
+        if (auto why = manager->unreadableReason(MarqelPreferences::domain))
+            std::cout << "# " << file << " is unreadable (" << *why << "): every key shows its default; the next `prefs set` keeps it beside the new file\n";
+        for (const auto& kept : manager->keptUnreadableFiles(MarqelPreferences::domain))
+            std::cout << "# an earlier domain file was unreadable; it was kept as " << kept << '\n';
     });
 
     auto* get = prefs->add_subcommand("get", "Show one key's value");
@@ -41,6 +47,13 @@ void addPrefsCommand(CLI::App& app, GlobalOptions& options)
         prepareDevice(options);
         const auto& info = findKey(setKey);
         PlistValue value = parseValue(info, setText);
+        // Stored as asked (the overlay then gives no feedback), but the user should know.
+        if (std::string_view(info.name) == MarqelPreferences::marqelHapticStrength.name) {
+            auto strength = *value.get<std::int64_t>();
+            if (strength < 0 || strength > 2)
+                std::cerr << "marqel: warning: " << info.name << " is 0 (soft), 1 (light) or 2 (medium); " << strength
+                          << " is stored and gives no haptic feedback\n";
+        }
         if (!MarqelPreferences::manager()->setValue(value, info.name, MarqelPreferences::domain))
             throw CommandError("could not write the preference file under " + DevicePath::root());
         std::cout << info.name << " = " << MarqelPreferences::readText(info) << '\n';

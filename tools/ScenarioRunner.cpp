@@ -38,6 +38,8 @@ scenario::RecordingSteps prepareDriver(automation::ScenarioDriver& driver)
             return std::nullopt;
         });
     driver.setSnapshotter([](const std::string& path) -> foundation::Status { return render::writeScreenPNG(path); });
+    // The phone runs whole here: a touch before `boot` would reach nothing.
+    driver.setTouchesNeedBoot(true);
     driver.setOutput([](const std::string& line) { std::cout << "      " << line << '\n'; });
     auto steps = scenario::registerMarqelSteps(driver);
     if (!steps)

@@ -113,7 +113,13 @@ void addInvokeCommand(CLI::App& app, GlobalOptions& options)
     auto* command = app.add_subcommand("invoke", "Post com.zorvelin.marqeltoggle/invokemarqel, as the Control Center module does");
     command->callback([&options] {
         prepareDevice(options);
-        NSDistributedNotificationCenter::defaultCenter()->postNotificationName("com.zorvelin.marqeltoggle/invokemarqel", nullptr);
+        auto reached = NSDistributedNotificationCenter::defaultCenter()->post("com.zorvelin.marqeltoggle/invokemarqel");
+        if (!reached)
+            throw CommandError("com.zorvelin.marqeltoggle/invokemarqel not posted: " + reached.message());
+        // Only running processes listen; with none, nothing will ever see it.
+        if (reached.value() == 0)
+            throw CommandError("no SpringBoard is running on " + DevicePath::root()
+                + "; nothing received com.zorvelin.marqeltoggle/invokemarqel (start one with `marqel springboard`)");
         std::cout << "posted com.zorvelin.marqeltoggle/invokemarqel\n";
     });
 }

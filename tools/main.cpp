@@ -1,12 +1,14 @@
 // marqel: the device, the simulated phone's processes and the product's
 // tools, from one command.
 
+#include "platform/av/AtomicOutputFile.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/springboard/SpringBoardHost.h"
 #include "tools/Command.h"
 #include "tools/Installer.h"
 
 #include <iostream>
+#include <string_view>
 
 extern "C" {
 #include <libavutil/log.h>
@@ -22,6 +24,11 @@ void prepareDevice(const GlobalOptions& options)
 {
     DevicePath::setRoot(options.root.empty() ? DevicePath::defaultRoot() : options.root);
     SystemLog::shared().setEcho(options.verbose);
+    // A process killed mid-write leaves its half file behind; whoever starts
+    // next on this root clears those whose owner is gone.
+    for (const char* folder : { "/var/mobile/Library/ReplayKit", "/tmp" })
+        for (const auto& removed : av::AtomicOutputFile::removeStaleTemporaries(DevicePath::host(folder)))
+            SystemLog::shared().write("marqel: removed " + removed + ", left by a process that is gone");
 }
 
 void ensureInstalled()
@@ -41,7 +48,9 @@ int main(int argc, char** argv)
                    "Everything the phone keeps on disk lives under the device root." };
     app.set_help_all_flag("--help-all", "Show the help of every subcommand");
     app.require_subcommand(1);
-    app.add_option("--root", options.root, "Device root folder (default: $MARQEL_ROOT, else $XDG_DATA_HOME/marqel/device, else ~/.local/share/marqel/device)");
+    app.add_option("--root", options.root, "Device root folder (default: $MARQEL_ROOT, else $XDG_DATA_HOME/marqel/device, else ~/.local/share/marqel/device)")
+        ->check(CLI::Validator(
+            [](std::string& value) { return value.empty() ? std::string("the device root must not be empty") : std::string(); }, "DIR"));
     app.add_flag("--verbose", options.verbose, "Also print the system log on stderr");
     tools::addRunCommand(app, options);
     tools::addInstallCommand(app, options);
@@ -54,6 +63,17 @@ int main(int argc, char** argv)
     tools::addSnapshotCommand(app, options);
     tools::addNoticesCommand(app, options);
     tools::addAreasCommand(app, options);
+    // The option parser reads "--screen=" as "--screen" and takes the next
+    // word as its value, which then blames some other option; say it here.
+    for (int i = 1; i < argc; ++i) {
+        std::string_view word = argv[i];
+        if (word == "--")
+            break;
+        if (word.size() > 3 && word.starts_with("--") && word.ends_with('=')) {
+            std::cerr << "marqel: " << word << " has no value after '='\n";
+            return 2;
+        }
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -86,7 +86,9 @@ void registerActions(ScenarioDriver& d)
         CGPoint from = TRY(pointAt(c, 0));
         CGPoint to = TRY(pointAt(c, 2));
         std::int64_t steps = c.has(4) ? TRY(c.count(4)) : 10;
-        return c.driver().drag(from, to, static_cast<int>(std::min<std::int64_t>(steps, 100000)));
+        if (steps > ScenarioDriver::maxDragSteps)
+            return StepContext::failure("a drag takes at most " + std::to_string(ScenarioDriver::maxDragSteps) + " steps, not " + c.argument(4));
+        return c.driver().drag(from, to, static_cast<int>(steps));
     });
     add("tap", "tap X Y", [](StepContext& c) -> Status {
         TRY(c.need(2));

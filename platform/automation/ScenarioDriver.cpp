@@ -7,6 +7,7 @@
 #include "platform/springboard/SpringBoardHost.h"
 #include "platform/uikit/UIKit.h"
 
+#include <cmath>
 #include <cstdio>
 #include <sstream>
 
@@ -114,6 +115,13 @@ Status ScenarioDriver::boot()
     return {};
 }
 
+Status ScenarioDriver::requireBooted(const std::string& step) const
+{
+    if (!SpringBoardHost::shared().isBooted())
+        return Error { ErrorCode::InvalidState, step + " before boot: SpringBoard is not running yet (put a `boot` step first)" };
+    return {};
+}
+
 Status ScenarioDriver::writePreference(const std::string& key, const std::string& value)
 {
     if (!m_writePreference)
@@ -133,6 +141,10 @@ Status ScenarioDriver::touch(const std::string& phase, CGPoint point)
     auto found = phases.find(phase);
     if (found == phases.end())
         return Error { ErrorCode::InvalidArgument, "a touch is down, move, up or cancel, not \"" + phase + "\"" };
+    if (m_touchesNeedBoot)
+        TRY(requireBooted(phase == "down" ? std::string("a touch") : "a touch " + phase));
+    if (!(std::fabs(point.x) <= maxCoordinate && std::fabs(point.y) <= maxCoordinate))
+        return Error { ErrorCode::InvalidArgument, "a touch at " + NSStringFromCGPoint(point) + " is off any screen" };
     auto app = UIApplication::sharedApplication();
     if (phase != "down" && !app->currentTouch())
         return Error { ErrorCode::InvalidState, "no finger is down" };
@@ -145,6 +157,8 @@ Status ScenarioDriver::drag(CGPoint from, CGPoint to, int steps)
 {
     if (steps < 1)
         return Error { ErrorCode::InvalidArgument, "a drag needs at least one step" };
+    if (steps > maxDragSteps)
+        return Error { ErrorCode::InvalidArgument, "a drag takes at most " + std::to_string(maxDragSteps) + " steps, not " + std::to_string(steps) };
     TRY(touch("down", from));
     for (int i = 1; i <= steps; ++i) {
         double t = static_cast<double>(i) / steps;

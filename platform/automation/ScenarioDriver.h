@@ -60,6 +60,15 @@ public:
     // The generic steps for C++ callers.
     foundation::Status screen(double width, double height, double scale);
     foundation::Status boot();
+    // Fails, naming the step, while SpringBoard has not booted: a touch or an
+    // invocation then reaches nothing and would pass unnoticed.
+    foundation::Status requireBooted(const std::string& step) const;
+    // For runners that drive the whole phone: touches before `boot` fail too.
+    // (Tests of bare windows touch them without any SpringBoard.)
+    void setTouchesNeedBoot(bool need) { m_touchesNeedBoot = need; }
+    static constexpr int maxDragSteps = 1000;
+    // Farther than this from the origin, a point is off any screen.
+    static constexpr double maxCoordinate = 100000;
     foundation::Status writePreference(const std::string& key, const std::string& value);
     bool hasPreferences() const { return static_cast<bool>(m_readPreference); }
     std::optional<std::string> readPreference(const std::string& key) const;
@@ -84,6 +93,7 @@ public:
     void say(const std::string& line) const { m_output(line); }
 
 private:
+    bool m_touchesNeedBoot = false;
     foundation::Status registerIn(std::map<std::string, Entry>& table, const char* kind, const std::string& name,
         std::string usage, Handler handler);
     foundation::Status expect(StepContext& context);

@@ -1,5 +1,6 @@
 #include "platform/automation/StepContext.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <sstream>
@@ -55,9 +56,10 @@ foundation::Result<double> StepContext::number(std::size_t index) const
     if (!has(index))
         return Error { ErrorCode::InvalidArgument, "usage: " + m_usage };
     const std::string& text = argument(index);
-    char* end = nullptr;
-    double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || !std::isfinite(value))
+    // Plain decimal only: strtod would also read "0x10" as sixteen.
+    double value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
         return Error { ErrorCode::InvalidArgument, "\"" + text + "\" is not a number" };
     return value;
 }

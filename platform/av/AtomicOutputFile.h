@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/av/Forward.h"
 #include "platform/foundation/Result.h"
@@ -21,6 +23,13 @@ public:
     AtomicOutputFile(const AtomicOutputFile&) = delete;
     AtomicOutputFile& operator=(const AtomicOutputFile&) = delete;
     ~AtomicOutputFile();
+
+    // The pid in the name of one of our temporary files, for anything else
+    // nothing.
+    static std::optional<int> ownerOfTemporary(const std::string& fileName);
+    // Removes the temporary files in a folder whose owner process is gone
+    // (killed before it could commit or discard), and says which.
+    static std::vector<std::string> removeStaleTemporaries(const std::string& folder);
 
     int fd() const { return m_fd; }
     const std::string& temporaryPath() const { return m_tempPath; }

@@ -45,17 +45,18 @@ Result<VideoDecoder> VideoDecoder::open(const AVStream* stream)
 
 Status VideoDecoder::send(const AVPacket* packet, const FrameSink& sink)
 {
+    // Damaged data fails the whole decode: carrying on would repeat the
+    // last good picture over the gap and pass a broken movie off as whole.
+    // A packet cut short by the end of the file is damaged too.
+    if (packet && (packet->flags & AV_PKT_FLAG_CORRUPT))
+        return Error { ErrorCode::CodecFailed, "video decoding failed: the movie's data is cut short or damaged" };
     int ret = avcodec_send_packet(m_context.get(), packet);
-    // A damaged packet costs a picture (the previous one stays on screen),
-    // not the whole export.
-    if (ret < 0 && ret != AVERROR_INVALIDDATA && ret != AVERROR_EOF)
+    if (ret < 0 && ret != AVERROR_EOF)
         return Error { ErrorCode::CodecFailed, "video decoding failed: " + ffmpegErrorString(ret) };
     for (;;) {
         ret = avcodec_receive_frame(m_context.get(), m_frame.get());
         if (ret == AVERROR(EAGAIN) || ret == AVERROR_EOF)
             return {};
-        if (ret == AVERROR_INVALIDDATA)
-            continue;
         if (ret < 0)
             return Error { ErrorCode::CodecFailed, "video decoding failed: " + ffmpegErrorString(ret) };
 

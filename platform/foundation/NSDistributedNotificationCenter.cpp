@@ -110,8 +110,9 @@ void NSDistributedNotificationCenter::postNotificationName(const std::string& na
         NSLog("NSDistributedNotificationCenter: %s not posted: %s", name, posted.message());
 }
 
-foundation::Status NSDistributedNotificationCenter::post(const std::string& name)
+foundation::Result<std::size_t> NSDistributedNotificationCenter::post(const std::string& name)
 {
+    std::size_t reached = 0;
     std::string ownSocket;
     {
         std::lock_guard lock(m_mutex);
@@ -145,6 +146,8 @@ foundation::Status NSDistributedNotificationCenter::post(const std::string& name
         ssize_t sent = ::sendto(fd, payload.data(), payload.size(), MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&address), sizeof address);
         if (toSelf && sent < 0)
             RunLoop::main().endWork();
+        if (sent >= 0 && !toSelf)
+            ++reached;
         if (sent < 0 && (errno == ECONNREFUSED || errno == ENOENT)) {
             std::error_code ignored;
             std::filesystem::remove(entry.path(), ignored);  // its process is gone
@@ -153,7 +156,7 @@ foundation::Status NSDistributedNotificationCenter::post(const std::string& name
         }
     }
     ::close(fd);
-    return {};
+    return reached;
 }
 
 void NSDistributedNotificationCenter::shutdown()

@@ -28,8 +28,9 @@ public:
     // A post that cannot be sent is logged.
     void postNotificationName(const std::string& name, const id& object);
     // Fails when the post could reach no one; a receiver that drops it
-    // (full, or gone) is not a failure of the post.
-    foundation::Status post(const std::string& name);
+    // (full, or gone) is not a failure of the post. Gives how many other
+    // processes the post was delivered to.
+    foundation::Result<std::size_t> post(const std::string& name);
     // Stops listening and removes this process's socket.
     void shutdown();
 

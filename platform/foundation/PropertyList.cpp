@@ -1,6 +1,8 @@
 #include "platform/foundation/PropertyList.h"
 
+#include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -8,36 +10,43 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <plist/plist.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
 const PlistValue* PlistDict::find(const std::string& key) const
 {
-    for (const auto& [k, v] : m_entries)
-        if (k == key)
-            return &v;
-    return nullptr;
+    auto it = m_index.find(key);
+    return it == m_index.end() ? nullptr : &m_entries[it->second].second;
 }
 
 PlistValue* PlistDict::find(const std::string& key)
 {
-    for (auto& [k, v] : m_entries)
-        if (k == key)
-            return &v;
-    return nullptr;
+    auto it = m_index.find(key);
+    return it == m_index.end() ? nullptr : &m_entries[it->second].second;
 }
 
 void PlistDict::set(const std::string& key, PlistValue value)
 {
-    if (auto* existing = find(key))
-        *existing = std::move(value);
-    else
+    auto [it, inserted] = m_index.try_emplace(key, m_entries.size());
+    if (inserted)
         m_entries.emplace_back(key, std::move(value));
+    else
+        m_entries[it->second].second = std::move(value);
 }
 
 bool PlistDict::remove(const std::string& key)
 {
-    return std::erase_if(m_entries, [&](const auto& entry) { return entry.first == key; }) > 0;
+    auto it = m_index.find(key);
+    if (it == m_index.end())
+        return false;
+    std::size_t position = it->second;
+    m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(position));
+    m_index.erase(it);
+    for (auto& [k, p] : m_index)
+        if (p > position)
+            --p;
+    return true;
 }
 
 bool PlistDict::operator==(const PlistDict& other) const { return m_entries == other.m_entries; }
@@ -48,8 +57,18 @@ namespace {
 // libplist dates count from 2001-01-01.
 constexpr double appleEpochOffset = 978307200.0;
 
-PlistValue fromNode(plist_t node)
+foundation::Error tooDeep()
 {
+    return foundation::Error { foundation::ErrorCode::UnreadableInput,
+        "nested deeper than " + std::to_string(maxNestingDepth) + " arrays and dictionaries" };
+}
+
+// libplist's own tree is bounded by the scan before parsing; this bound
+// keeps the conversion safe whatever that scan missed.
+foundation::Result<PlistValue> fromNode(plist_t node, int depth)
+{
+    if (depth > maxNestingDepth)
+        return tooDeep();
     switch (plist_get_node_type(node)) {
     case PLIST_BOOLEAN: {
         uint8_t v = 0;
@@ -89,8 +108,10 @@ PlistValue fromNode(plist_t node)
     }
     case PLIST_ARRAY: {
         PlistArray array;
-        for (uint32_t i = 0; i < plist_array_get_size(node); ++i)
-            array.push_back(fromNode(plist_array_get_item(node, i)));
+        const uint32_t size = plist_array_get_size(node);
+        array.reserve(size);
+        for (uint32_t i = 0; i < size; ++i)
+            array.push_back(TRY(fromNode(plist_array_get_item(node, i), depth + 1)));
         return PlistValue(std::move(array));
     }
     case PLIST_DICT: {
@@ -103,7 +124,13 @@ PlistValue fromNode(plist_t node)
             plist_dict_next_item(node, iter, &key, &value);
             if (!key)
                 break;
-            dict.set(key, fromNode(value));
+            auto item = fromNode(value, depth + 1);
+            if (!item) {
+                free(key);
+                free(iter);
+                return item.error();
+            }
+            dict.set(key, item.release());
             free(key);
         }
         free(iter);
@@ -146,6 +173,177 @@ plist_t toNode(const PlistValue& value)
     return plist_new_string("");
 }
 
+// Whether an integer's text names a value of 64 signed bits. Anything that is
+// not plain decimal is left for libplist to judge.
+bool integerFitsOrIsNotDecimal(std::string_view text)
+{
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
+    bool negative = !text.empty() && (text.front() == '-' || text.front() == '+');
+    std::string_view digits = negative ? text.substr(1) : text;
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos || (digits.size() > 1 && digits[0] == '0'))
+        return true;
+    std::int64_t value = 0;
+    auto [end, error] = std::from_chars(text.data() + (text.front() == '+' ? 1 : 0), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size();
+}
+
+// One pass over XML before libplist sees it: refuses nesting past the bound
+// (libplist's own free recurses) and turns integers beyond 64 bits, which
+// libplist would silently wrap to -1 or worse, into reals.
+foundation::Result<std::string> prepareXML(const std::string& bytes)
+{
+    static constexpr std::string_view openInteger = "<integer>", closeInteger = "</integer>";
+    std::string out;
+    bool rewritten = false;
+    std::size_t copied = 0;
+    int depth = 0;
+    for (std::size_t i = bytes.find('<'); i != std::string::npos; i = bytes.find('<', i + 1)) {
+        std::string_view rest(bytes.data() + i, bytes.size() - i);
+        if (rest.starts_with("<!--")) {
+            i = bytes.find("-->", i);
+            if (i == std::string::npos)
+                break;
+            continue;
+        }
+        if (rest.starts_with("<![CDATA[")) {
+            i = bytes.find("]]>", i);
+            if (i == std::string::npos)
+                break;
+            continue;
+        }
+        auto isTag = [&](std::string_view name) {
+            return rest.size() > name.size() && rest.substr(0, name.size()) == name
+                && (rest[name.size()] == '>' || std::isspace(static_cast<unsigned char>(rest[name.size()])));
+        };
+        if (isTag("<array") || isTag("<dict")) {
+            std::size_t close = bytes.find('>', i);
+            if (close != std::string::npos && bytes[close - 1] != '/' && ++depth > maxNestingDepth)
+                return tooDeep();
+        } else if (isTag("</array") || isTag("</dict")) {
+            --depth;
+        } else if (rest.starts_with(openInteger)) {
+            std::size_t start = i + openInteger.size();
+            std::size_t end = bytes.find(closeInteger, start);
+            if (end == std::string::npos)
+                break;
+            if (!integerFitsOrIsNotDecimal(std::string_view(bytes.data() + start, end - start))) {
+                out.append(bytes, copied, i - copied);
+                out += "<real>";
+                out.append(bytes, start, end - start);
+                out += "</real>";
+                copied = end + closeInteger.size();
+                rewritten = true;
+            }
+            i = end;
+        }
+    }
+    if (!rewritten)
+        return bytes;
+    out.append(bytes, copied, std::string::npos);
+    return out;
+}
+
+// The nesting depth of a binary property list, from its object table,
+// without recursion: each object's depth once (shared objects are not walked
+// twice), a cycle counting as too deep. Malformed tables are left for
+// libplist to refuse.
+foundation::Status checkBinaryDepth(const std::string& bytes)
+{
+    auto byteAt = [&](std::uint64_t at) { return static_cast<std::uint8_t>(bytes[at]); };
+    auto number = [&](std::uint64_t at, unsigned size) {
+        std::uint64_t v = 0;
+        for (unsigned k = 0; k < size; ++k)
+            v = (v << 8) | byteAt(at + k);
+        return v;
+    };
+    if (bytes.size() < 8 + 32)
+        return {};
+    const std::uint64_t trailer = bytes.size() - 32;
+    const unsigned offsetSize = byteAt(trailer + 6), refSize = byteAt(trailer + 7);
+    const std::uint64_t count = number(trailer + 8, 8), top = number(trailer + 16, 8), table = number(trailer + 24, 8);
+    if (offsetSize < 1 || offsetSize > 8 || refSize < 1 || refSize > 8 || top >= count || count > bytes.size()
+        || table >= trailer || (trailer - table) / offsetSize < count)
+        return {};
+    auto offsetOf = [&](std::uint64_t object) { return number(table + object * offsetSize, offsetSize); };
+    // The references an array or dictionary holds: where they start, how many.
+    auto children = [&](std::uint64_t object, std::uint64_t& first, std::uint64_t& n) {
+        std::uint64_t at = offsetOf(object);
+        if (at >= trailer)
+            return false;
+        std::uint8_t marker = byteAt(at);
+        unsigned kind = marker >> 4;
+        if (kind != 0xA && kind != 0xC && kind != 0xD)
+            return false;
+        n = marker & 0xF;
+        at += 1;
+        if (n == 0xF) {
+            if (at >= trailer || (byteAt(at) >> 4) != 0x1)
+                return false;
+            unsigned size = 1u << (byteAt(at) & 0xF);
+            if (size > 8 || at + 1 + size > trailer)
+                return false;
+            n = number(at + 1, size);
+            at += 1 + size;
+        }
+        if (kind == 0xD)
+            n *= 2;
+        if (n > (trailer - at) / refSize)
+            return false;
+        first = at;
+        return true;
+    };
+    enum : std::uint8_t { Unseen,
+        Open,
+        Done };
+    std::vector<std::uint8_t> state(count, Unseen);
+    struct Frame {
+        std::uint64_t first, n, next;
+    };
+    std::vector<Frame> stack;
+    auto enter = [&](std::uint64_t object) -> foundation::Status {
+        if (object >= count)
+            return {};
+        if (state[object] == Open)
+            return tooDeep();
+        if (state[object] == Done)
+            return {};
+        std::uint64_t first = 0, n = 0;
+        if (!children(object, first, n)) {
+            state[object] = Done;
+            return {};
+        }
+        if (stack.size() >= static_cast<std::size_t>(maxNestingDepth))
+            return tooDeep();
+        state[object] = Open;
+        stack.push_back({ first, n, 0 });
+        return {};
+    };
+    // The object each open frame belongs to, to close it when its children are done.
+    std::vector<std::uint64_t> owners;
+    TRY(enter(top));
+    if (!stack.empty())
+        owners.push_back(top);
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        if (frame.next == frame.n) {
+            state[owners.back()] = Done;
+            owners.pop_back();
+            stack.pop_back();
+            continue;
+        }
+        std::uint64_t child = number(frame.first + frame.next * refSize, refSize);
+        ++frame.next;
+        std::size_t before = stack.size();
+        TRY(enter(child));
+        if (stack.size() > before)
+            owners.push_back(child);
+    }
+    return {};
+}
+
 }  // namespace
 
 foundation::Result<PlistValue> parse(const std::string& bytes)
@@ -154,13 +352,20 @@ foundation::Result<PlistValue> parse(const std::string& bytes)
     using foundation::ErrorCode;
     if (bytes.empty())
         return Error { ErrorCode::UnreadableInput, "an empty file is not a property list" };
-    if (bytes.size() > UINT32_MAX)
-        return Error { ErrorCode::UnreadableInput, "too large for a property list" };
+    if (bytes.size() > maxInputBytes)
+        return Error { ErrorCode::UnreadableInput,
+            "larger than the " + std::to_string(maxInputBytes / (1024 * 1024)) + " MB a property list may be (" + std::to_string(bytes.size()) + " bytes)" };
     plist_t root = nullptr;
-    plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
+    if (bytes.starts_with("bplist00")) {
+        TRY(checkBinaryDepth(bytes));
+        plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
+    } else {
+        std::string xml = TRY(prepareXML(bytes));
+        plist_from_memory(xml.data(), static_cast<uint32_t>(xml.size()), &root);
+    }
     if (!root)
         return Error { ErrorCode::UnreadableInput, "not a property list" };
-    PlistValue value = fromNode(root);
+    auto value = fromNode(root, 0);
     plist_free(root);
     return value;
 }
@@ -182,6 +387,12 @@ foundation::Result<PlistValue> readFile(const std::string& hostPath)
         int error = info.st_mode == 0 ? errno : (S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
         ::close(fd);
         return failure(error);
+    }
+    if (static_cast<std::uint64_t>(info.st_size) > maxInputBytes) {
+        ::close(fd);
+        return Error { ErrorCode::UnreadableInput,
+            hostPath + ": larger than the " + std::to_string(maxInputBytes / (1024 * 1024)) + " MB a property list may be ("
+                + std::to_string(info.st_size) + " bytes)" };
     }
     std::string bytes;
     char buffer[65536];

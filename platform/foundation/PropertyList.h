@@ -2,12 +2,22 @@
 
 // Property-list values with libplist underneath: XML and binary are read,
 // XML is written, dictionaries keep their order.
+//
+// Input larger than plist::maxInputBytes is refused (UnreadableInput): the
+// XML parser underneath takes time that grows faster than the input (about
+// a second at the limit, a minute at 50 MB), and no file the phone keeps
+// comes near it. Input nested deeper than
+// plist::maxNestingDepth arrays and dictionaries is refused (UnreadableInput),
+// so nothing read from disk drives an unbounded recursion. An integer that
+// does not fit in 64 signed bits reads as a real number, which every
+// integer reader then treats as the wrong type.
 
 #include "platform/foundation/Forward.h"
 #include "platform/foundation/Result.h"
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -30,6 +40,9 @@ public:
 
 private:
     std::vector<std::pair<std::string, PlistValue>> m_entries;
+    // Key to position in m_entries, so that building a dictionary of n keys
+    // costs n look-ups, not n squared.
+    std::unordered_map<std::string, std::size_t> m_index;
 };
 
 struct PlistDate {
@@ -100,6 +113,8 @@ private:
 };
 
 namespace plist {
+constexpr int maxNestingDepth = 512;
+constexpr std::size_t maxInputBytes = 4 * 1024 * 1024;
 // Fails with NotFound for a missing file, FileSystem for an unreadable one
 // and UnreadableInput for bytes that are not a property list.
 foundation::Result<PlistValue> readFile(const std::string& hostPath);

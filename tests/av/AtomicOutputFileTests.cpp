@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <fstream>
 
 #include <string>
 
@@ -81,6 +85,61 @@ TEST(AtomicOutputFile, DirectoryAtDestinationFailsCleanly)
     ASSERT_FALSE(st);
     EXPECT_EQ(st.error().code, ErrorCode::WriteFailed);
     EXPECT_EQ(dir.entries().size(), 1u);  // only the directory, no leftovers
+}
+
+TEST(AtomicOutputFile, AFifoAtDestinationIsNeverReplaced)
+{
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.file("out.mov").c_str(), 0644), 0);
+    auto file = AtomicOutputFile::create(dir.file("out.mov"));
+    ASSERT_TRUE(file);
+    writeAll(file.value().fd(), "movie");
+    const av::Status st = file.value().commit();
+    ASSERT_FALSE(st);
+    EXPECT_NE(st.error().message.find("not a regular file"), std::string::npos) << st.error().message;
+    struct stat after;
+    ASSERT_EQ(::lstat(dir.file("out.mov").c_str(), &after), 0);
+    EXPECT_TRUE(S_ISFIFO(after.st_mode));
+    EXPECT_EQ(dir.entries().size(), 1u);
+}
+
+TEST(AtomicOutputFile, TemporaryNamesCarryTheirOwner)
+{
+    TempDir dir;
+    auto file = AtomicOutputFile::create(dir.file("out.mov"));
+    ASSERT_TRUE(file);
+    std::string name = file.value().temporaryPath().substr(file.value().temporaryPath().find_last_of('/') + 1);
+    EXPECT_EQ(AtomicOutputFile::ownerOfTemporary(name), ::getpid()) << name;
+    EXPECT_EQ(AtomicOutputFile::ownerOfTemporary("out.mov"), std::nullopt);
+    EXPECT_EQ(AtomicOutputFile::ownerOfTemporary(".out.mov.abcdefghij.part"), std::nullopt);
+    EXPECT_EQ(AtomicOutputFile::ownerOfTemporary(".out.mov.12x-abcdefghij.part"), std::nullopt);
+}
+
+TEST(AtomicOutputFile, StaleTemporariesOfAGoneProcessAreRemoved)
+{
+    TempDir dir;
+    // A pid that certainly belongs to no process any more.
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        ::_exit(0);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+
+    std::string stale = dir.file(".RPScreenRecording-1.mov." + std::to_string(child) + "-abcdefghij.part");
+    std::ofstream(stale) << "half a movie";
+    std::string mine = dir.file(".MarqelCroppedVideo.mp4." + std::to_string(::getpid()) + "-abcdefghij.part");
+    std::ofstream(mine) << "being written";
+    std::string userFile = dir.file("notes." + std::to_string(child) + "-abcdefghij.part");
+    std::ofstream(userFile) << "not ours";
+    auto live = AtomicOutputFile::create(dir.file("out.mov"));
+    ASSERT_TRUE(live);
+
+    auto removed = AtomicOutputFile::removeStaleTemporaries(dir.path());
+    EXPECT_EQ(removed, std::vector<std::string> { stale });
+    EXPECT_FALSE(testsupport::fileExists(stale));
+    EXPECT_TRUE(testsupport::fileExists(mine));
+    EXPECT_TRUE(testsupport::fileExists(userFile));
+    EXPECT_TRUE(testsupport::fileExists(live.value().temporaryPath()));
 }
 
 TEST(AtomicOutputFile, TrailingSlashIsNotAFileName)

@@ -393,3 +393,24 @@ TEST(CompositionExporter, MissingOutputDirectoryIsDescribed)
     EXPECT_EQ(st.error().code, ErrorCode::WriteFailed);
     EXPECT_NE(st.error().message.find("/nonexistent/dir/out.mov"), std::string::npos);
 }
+
+TEST(CompositionExporter, AMovieCutShortFailsWithoutFile)
+{
+    TempDir dir;
+    // The index at the front promises pictures the file no longer holds.
+    const std::string whole = dir.file("whole.mov");
+    ASSERT_EQ(testsupport::runProgram({ "ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "testsrc2=size=390x844:rate=30", "-t", "2",
+                                          "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p", "-movflags", "+faststart", "-f", "mov", whole })
+                  .exitCode,
+        0);
+    const std::string bytes = testsupport::readFile(whole);
+    const std::string half = dir.file("half.mov");
+    testsupport::writeFile(half, bytes.substr(0, bytes.size() / 2));
+    const std::string out = dir.file("out.mov");
+    const av::Status st = CompositionExporter::run(request(half, out, 384, 832));
+    ASSERT_FALSE(st) << "a damaged movie must not export as a whole one";
+    EXPECT_EQ(st.error().code, ErrorCode::CodecFailed);
+    EXPECT_NE(st.error().message.find("decoding failed"), std::string::npos) << st.error().message;
+    EXPECT_FALSE(testsupport::fileExists(out));
+    EXPECT_EQ(dir.entries().size(), 2u);  // the two inputs, no leftovers
+}

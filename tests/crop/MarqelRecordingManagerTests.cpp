@@ -99,6 +99,12 @@ TEST(CropGeometry, PointsScaleToMoviePixelsAndRenderSizeRoundsDownToSixteen)
         CGSizeMake(1168, 2528));
     // A movie recorded smaller than the screen maps to proportionally smaller pixels.
     EXPECT_EQ(CropGeometry::cropRectInMovie({ 585, 1266 }, { 390, 844 }, CGRectMake(20, 100, 250, 250)), CGRectMake(30, 150, 375, 375));
+    // Meeting the picture: any shared area, however small; none off its edges.
+    EXPECT_TRUE(CropGeometry::meetsMovie({ 1170, 2532 }, CGRectMake(-100, -100, 101, 101)));
+    EXPECT_FALSE(CropGeometry::meetsMovie({ 1170, 2532 }, CGRectMake(-100, 0, 100, 100)));
+    EXPECT_FALSE(CropGeometry::meetsMovie({ 1170, 2532 }, CGRectMake(1170, 0, 100, 100)));
+    EXPECT_FALSE(CropGeometry::meetsMovie({ 1170, 2532 }, CGRectMake(3e15, 300, 750, 750)));
+    EXPECT_FALSE(CropGeometry::meetsMovie({ 1170, 2532 }, CGRectMake(NAN, 300, 750, 750)));
     // Under 16 pixels wide renders nothing.
     EXPECT_EQ(CropGeometry::renderSize(CGRectMake(0, 0, 15.9, 100)).width, 0);
 }
@@ -161,6 +167,35 @@ TEST_F(CropEngine, ACropUnderSixteenPixelsFailsAndTouchesNothing)
         logged = logged || (line.find("marqel: ") != std::string::npos && line.find("render size") != std::string::npos);
     EXPECT_TRUE(logged);
     EXPECT_FALSE(manager->isCropping()) << "a failed run lets the next one start";
+}
+
+TEST_F(CropEngine, ARectangleOffTheScreenFailsAndTouchesNothing)
+{
+    for (CGRect frame : { CGRectMake(1000, 1000, 100, 100), CGRectMake(1e15, 100, 250, 250), CGRectMake(-300, 100, 250, 250) }) {
+        config->setCropFrame(frame);
+        std::string original = addRecording();
+        fs::remove(device.host(MarqelRecordingManager::outputPath));
+        std::size_t mark = SystemLog::shared().lineCount();
+        crop();
+        EXPECT_EQ(delegate->calls, 0);
+        EXPECT_EQ(libraryIdentifiers(false).back(), original) << "nothing saved";
+        EXPECT_TRUE(libraryIdentifiers(true).empty()) << "nothing deleted";
+        EXPECT_FALSE(fs::exists(device.host(MarqelRecordingManager::outputPath))) << "nothing written";
+        bool logged = false;
+        for (const auto& line : SystemLog::shared().lines(mark))
+            logged = logged || (line.find("marqel: ") != std::string::npos && line.find("does not meet the screen") != std::string::npos);
+        EXPECT_TRUE(logged) << NSStringFromCGRect(frame);
+        EXPECT_FALSE(manager->isCropping());
+    }
+}
+
+TEST_F(CropEngine, ARectanglePartlyOffTheScreenStillCrops)
+{
+    config->setCropFrame(CGRectMake(-100, 100, 250, 250));
+    addRecording();
+    crop();
+    EXPECT_EQ(delegate->calls, 1);
+    EXPECT_EQ(testsupport::probeSize(device.host(MarqelRecordingManager::outputPath)), "736x736");
 }
 
 TEST_F(CropEngine, NothingToCropIsLoggedAndTouchesNothing)

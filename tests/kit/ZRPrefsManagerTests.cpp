@@ -8,6 +8,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 namespace {
 
 namespace P = MarqelPreferences;
@@ -94,6 +98,59 @@ TEST(Preferences, TwoProcessesWritingDifferentKeysLoseNothing)
         EXPECT_EQ(manager->integerForKey("a" + std::to_string(i), -1, P::domain), i);
         EXPECT_EQ(manager->integerForKey("b" + std::to_string(i), -1, P::domain), i);
     }
+}
+
+std::string contentsOf(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST(Preferences, ADamagedDomainFileIsKeptAsideNotWrittenOver)
+{
+    const std::string truncated = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>defaultX</key><integer>12</integer><key>toggleMar";
+    const std::string randomBytes("\x9c\x01\xff\x00\x7f\x13garbage\xee", 14);
+    const std::string arrayAtTop = "<?xml version=\"1.0\"?><plist version=\"1.0\"><array><integer>1</integer></array></plist>";
+    for (const std::string& damaged : { truncated, randomBytes, arrayAtTop }) {
+        TestDevice device;
+        auto manager = ZRPrefsManager::sharedInstance();
+        std::string file = device.host(ZRPrefsManager::devicePathForDomain(P::domain));
+        std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+        std::ofstream(file, std::ios::binary) << damaged;
+
+        EXPECT_EQ(P::read(P::defaultWidth), 250.0) << "a damaged file reads as the defaults";
+        ASSERT_TRUE(manager->unreadableReason(P::domain).has_value());
+        EXPECT_TRUE(manager->keptUnreadableFiles(P::domain).empty());
+
+        std::size_t mark = SystemLog::shared().lineCount();
+        ASSERT_TRUE(P::write(P::toggleMicrophone, true));
+        EXPECT_TRUE(P::read(P::toggleMicrophone));
+        EXPECT_FALSE(manager->unreadableReason(P::domain).has_value());
+        auto kept = manager->keptUnreadableFiles(P::domain);
+        ASSERT_EQ(kept.size(), 1u);
+        EXPECT_EQ(contentsOf(kept.front()), damaged) << "the damaged file is kept byte for byte";
+        EXPECT_NE(kept.front().find(".plist.unreadable-"), std::string::npos) << kept.front();
+        bool logged = false;
+        for (const auto& line : SystemLog::shared().lines(mark))
+            logged = logged || line.find(kept.front()) != std::string::npos;
+        EXPECT_TRUE(logged);
+
+        // Another damaged file later is kept too, beside the first.
+        std::ofstream(file, std::ios::binary) << damaged;
+        ASSERT_TRUE(P::write(P::toggleMicrophone, false));
+        EXPECT_EQ(manager->keptUnreadableFiles(P::domain).size(), 2u);
+    }
+}
+
+TEST(Preferences, AFolderInPlaceOfTheDomainFileIsNeverReplaced)
+{
+    TestDevice device;
+    std::string file = device.host(ZRPrefsManager::devicePathForDomain(P::domain));
+    std::filesystem::create_directories(file);
+    EXPECT_FALSE(P::write(P::toggleMicrophone, true));
+    EXPECT_TRUE(std::filesystem::is_directory(file));
 }
 
 }  // namespace

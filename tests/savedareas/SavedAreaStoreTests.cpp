@@ -111,7 +111,8 @@ TEST_F(SavedAreaStoreTest, NumbersComeBackAsTheNearestFloat)
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list[0].x, 1234.5677490234375);
     EXPECT_EQ(list[0].y, 5678.25);
-    const auto* record = plist::readFile(file()).value().get<PlistDict>()->begin()->second.get<PlistDict>();
+    auto root = plist::readFile(file()).release();
+    const auto* record = root.get<PlistDict>()->begin()->second.get<PlistDict>();
     EXPECT_EQ(*record->find("areaX")->get<double>(), 1234.5677490234375) << "the file itself holds the float";
 }
 

@@ -90,6 +90,9 @@ void MarqelRecordingManager::beginCropTheVideoFromURL(const std::shared_ptr<NSUR
     composition->setFrameDuration(CMTimeMake(1, 30));
     CGSize natural = track->naturalSize();
     CGRect crop = calculateCropSizeFromVideo(natural);
+    if (!CropGeometry::meetsMovie(natural, crop))
+        return endRun("the crop rectangle " + NSStringFromCGRect(m_config ? m_config->cropFrame() : CGRectZero)
+            + " does not meet the screen; nothing is exported and the recording is kept");
     composition->setRenderSize(CropGeometry::renderSize(crop));
 
     auto instruction = alloc<AVMutableVideoCompositionInstruction>();

@@ -1,0 +1,168 @@
+// What the property-list reader does with input that is hostile or merely
+// odd: deep nesting, numbers past 64 bits, dictionaries with many keys.
+
+#include "platform/foundation/PropertyList.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+const std::string header = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">";
+const std::string footer = "</plist>";
+
+std::string nestedArrays(int depth)
+{
+    std::string text = header;
+    for (int i = 0; i < depth; ++i)
+        text += "<array>";
+    for (int i = 0; i < depth; ++i)
+        text += "</array>";
+    return text + footer;
+}
+
+void appendBigEndian(std::string& out, std::uint64_t value, int size)
+{
+    for (int shift = (size - 1) * 8; shift >= 0; shift -= 8)
+        out += static_cast<char>((value >> shift) & 0xFF);
+}
+
+// A binary property list of `depth` arrays, each holding the next; with
+// `cycle` the innermost holds the outermost instead of being empty.
+std::string binaryNestedArrays(std::uint64_t depth, bool cycle = false)
+{
+    std::string out = "bplist00";
+    std::vector<std::uint64_t> offsets;
+    for (std::uint64_t i = 0; i < depth; ++i) {
+        offsets.push_back(out.size());
+        bool last = i + 1 == depth;
+        if (last && !cycle) {
+            out += static_cast<char>(0xA0);
+            continue;
+        }
+        out += static_cast<char>(0xA1);
+        appendBigEndian(out, last ? 0 : i + 1, 4);
+    }
+    std::uint64_t table = out.size();
+    for (auto offset : offsets)
+        appendBigEndian(out, offset, 4);
+    out += std::string(6, '\0');
+    out += static_cast<char>(4);  // offset size
+    out += static_cast<char>(4);  // reference size
+    appendBigEndian(out, depth, 8);
+    appendBigEndian(out, 0, 8);
+    appendBigEndian(out, table, 8);
+    return out;
+}
+
+int depthOf(const PlistValue& value)
+{
+    int depth = 0;
+    for (const PlistValue* v = &value; v->is<PlistArray>() && !v->get<PlistArray>()->empty(); v = &v->get<PlistArray>()->front())
+        ++depth;
+    return depth;
+}
+
+TEST(PropertyListLimits, NestingWithinTheBoundReads)
+{
+    auto xml = plist::parse(nestedArrays(plist::maxNestingDepth));
+    ASSERT_TRUE(xml) << xml.message();
+    EXPECT_EQ(depthOf(xml.value()), plist::maxNestingDepth - 1);
+    auto binary = plist::parse(binaryNestedArrays(plist::maxNestingDepth));
+    ASSERT_TRUE(binary) << binary.message();
+    EXPECT_EQ(depthOf(binary.value()), plist::maxNestingDepth - 1);
+}
+
+TEST(PropertyListLimits, DeepNestingIsRefusedNotACrash)
+{
+    for (int depth : { plist::maxNestingDepth + 1, 50000, 250000 }) {
+        auto xml = plist::parse(nestedArrays(depth));
+        ASSERT_FALSE(xml) << depth;
+        EXPECT_EQ(xml.code(), foundation::ErrorCode::UnreadableInput);
+        EXPECT_NE(xml.message().find("nested deeper than"), std::string::npos) << xml.message();
+    }
+    for (std::uint64_t depth : { std::uint64_t(plist::maxNestingDepth + 1), std::uint64_t(400000) }) {
+        auto binary = plist::parse(binaryNestedArrays(depth));
+        ASSERT_FALSE(binary) << depth;
+        EXPECT_NE(binary.message().find("nested deeper than"), std::string::npos) << binary.message();
+    }
+    EXPECT_FALSE(plist::parse(binaryNestedArrays(3, true))) << "an array holding itself";
+    // Dictionaries count as well as arrays.
+    std::string dicts = header;
+    for (int i = 0; i < 50000; ++i)
+        dicts += "<dict><key>k</key>";
+    EXPECT_FALSE(plist::parse(dicts));
+}
+
+TEST(PropertyListLimits, InputPastTheSizeLimitIsRefusedAtOnce)
+{
+    std::string text = header + "<dict>";
+    for (int i = 0; text.size() <= plist::maxInputBytes; ++i)
+        text += "<key>k" + std::to_string(i) + "</key><integer>1</integer>";
+    text += "</dict>" + footer;
+    auto value = plist::parse(text);
+    ASSERT_FALSE(value);
+    EXPECT_EQ(value.code(), foundation::ErrorCode::UnreadableInput);
+    EXPECT_NE(value.message().find("MB a property list may be"), std::string::npos) << value.message();
+}
+
+TEST(PropertyListLimits, EmptyContainersAndCommentsDoNotCountAsNesting)
+{
+    std::string text = header + "<array>";
+    for (int i = 0; i < 2000; ++i)
+        text += "<array/><dict/><!-- <array> --><string>&lt;array&gt;</string>";
+    text += "</array>" + footer;
+    auto value = plist::parse(text);
+    ASSERT_TRUE(value) << value.message();
+    EXPECT_EQ(value.value().get<PlistArray>()->size(), 6000u);
+}
+
+TEST(PropertyListLimits, IntegersPastSixtyFourBitsAreNotIntegers)
+{
+    auto value = plist::parse(header
+        + "<dict><key>huge</key><integer>99999999999999999999999</integer>"
+          "<key>negative</key><integer>-99999999999999999999999</integer>"
+          "<key>justOver</key><integer>9223372036854775808</integer>"
+          "<key>largest</key><integer>9223372036854775807</integer>"
+          "<key>smallest</key><integer>-9223372036854775808</integer>"
+          "<key>spaced</key><integer> 12 </integer></dict>"
+        + footer);
+    ASSERT_TRUE(value) << value.message();
+    const PlistDict& dict = *value.value().get<PlistDict>();
+    EXPECT_FALSE(dict.find("huge")->is<std::int64_t>());
+    EXPECT_EQ(*dict.find("huge")->get<double>(), 1e23);
+    EXPECT_FALSE(dict.find("negative")->is<std::int64_t>());
+    EXPECT_FALSE(dict.find("justOver")->is<std::int64_t>());
+    EXPECT_EQ(*dict.find("largest")->get<std::int64_t>(), INT64_MAX);
+    EXPECT_EQ(*dict.find("smallest")->get<std::int64_t>(), INT64_MIN);
+    EXPECT_EQ(*dict.find("spaced")->get<std::int64_t>(), 12);
+    // What is written back is the number, not a wrapped -1.
+    auto again = plist::parse(plist::toXML(value.value()));
+    ASSERT_TRUE(again);
+    EXPECT_EQ(*again.value().get<PlistDict>()->find("huge")->get<double>(), 1e23);
+}
+
+TEST(PropertyListLimits, DictionariesKeepOrderThroughSetAndRemove)
+{
+    PlistDict dict;
+    for (int i = 0; i < 5; ++i)
+        dict.set("k" + std::to_string(i), PlistValue(i));
+    dict.set("k2", PlistValue(20));
+    EXPECT_TRUE(dict.remove("k1"));
+    EXPECT_FALSE(dict.remove("k1"));
+    dict.set("k1", PlistValue(10));
+    std::vector<std::string> keys;
+    for (const auto& [key, value] : dict)
+        keys.push_back(key);
+    EXPECT_EQ(keys, (std::vector<std::string> { "k0", "k2", "k3", "k4", "k1" }));
+    EXPECT_EQ(*dict.find("k2")->get<std::int64_t>(), 20);
+    EXPECT_EQ(*dict.find("k4")->get<std::int64_t>(), 4);
+    EXPECT_EQ(*dict.find("k1")->get<std::int64_t>(), 10);
+    EXPECT_EQ(dict.size(), 5u);
+    PlistDict copy = dict;
+    EXPECT_EQ(copy, dict);
+    EXPECT_EQ(*copy.find("k3")->get<std::int64_t>(), 3);
+}
+
+}  // namespace
