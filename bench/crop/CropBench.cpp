@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/common/Machine.h"
 #include "platform/av/CompositionExporter.h"
 #include "platform/av/MovieProbe.h"
 #include "tweak/crop/CropGeometry.h"
@@ -182,18 +183,7 @@ void readThrough(const std::string& path)
     while (in.read(buf.data(), static_cast<std::streamsize>(buf.size())) || in.gcount() > 0) { }
 }
 
-std::string machine()
-{
-    std::ifstream in("/proc/cpuinfo");
-    std::string line, model = "unknown CPU";
-    while (std::getline(in, line)) {
-        if (line.rfind("model name", 0) == 0) {
-            model = line.substr(line.find(':') + 2);
-            break;
-        }
-    }
-    return model + ", " + std::to_string(std::thread::hardware_concurrency()) + " cores";
-}
+using bench::machine;
 
 std::string quoted(const std::string& s)
 {

@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "bench/common/Machine.h"
 #include "platform/automation/ScenarioDriver.h"
 #include "platform/av/MovieProbe.h"
 #include "platform/foundation/Foundation.h"
@@ -39,18 +40,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string machine()
-{
-    std::ifstream in("/proc/cpuinfo");
-    std::string line, model = "unknown CPU";
-    while (std::getline(in, line)) {
-        if (line.rfind("model name", 0) == 0) {
-            model = line.substr(line.find(':') + 2);
-            break;
-        }
-    }
-    return model + ", " + std::to_string(std::thread::hardware_concurrency()) + " cores";
-}
+using bench::machine;
 
 double cpuSeconds()
 {
