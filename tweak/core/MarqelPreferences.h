@@ -60,35 +60,29 @@ struct KeyInfo {
     std::int64_t defaultNumber;  // bools as 0 or 1
     const char* defaultColour;
     constexpr KeyInfo(BoolKey k, const char* m)
-        : name(k.name)
-        , kind(Kind::Bool)
-        , meaning(m)
-        , defaultNumber(k.defaultValue)
-        , defaultColour("")
+        : KeyInfo(k.name, Kind::Bool, m, k.defaultValue, "")
     {
     }
     constexpr KeyInfo(IntegerKey k, const char* m)
-        : name(k.name)
-        , kind(Kind::Integer)
-        , meaning(m)
-        , defaultNumber(k.defaultValue)
-        , defaultColour("")
+        : KeyInfo(k.name, Kind::Integer, m, k.defaultValue, "")
     {
     }
     constexpr KeyInfo(NumberKey k, const char* m)
-        : name(k.name)
-        , kind(Kind::Number)
-        , meaning(m)
-        , defaultNumber(k.defaultValue)
-        , defaultColour("")
+        : KeyInfo(k.name, Kind::Number, m, k.defaultValue, "")
     {
     }
     constexpr KeyInfo(ColourKey k, const char* m)
-        : name(k.name)
-        , kind(Kind::Colour)
+        : KeyInfo(k.name, Kind::Colour, m, 0, k.defaultValue)
+    {
+    }
+
+private:
+    constexpr KeyInfo(const char* n, Kind k, const char* m, std::int64_t number, const char* colour)
+        : name(n)
+        , kind(k)
         , meaning(m)
-        , defaultNumber(0)
-        , defaultColour(k.defaultValue)
+        , defaultNumber(number)
+        , defaultColour(colour)
     {
     }
 };
