@@ -1,11 +1,14 @@
 #include "tools/Installer.h"
 
-#include "platform/foundation/DevicePath.h"
-#include "platform/foundation/PropertyList.h"
+#include "tools/InstallRecord.h"
 
+#include "platform/foundation/DevicePath.h"
+
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <set>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -13,13 +16,37 @@ namespace fs = std::filesystem;
 namespace tools {
 
 namespace {
+using foundation::Error;
+using foundation::ErrorCode;
+
 bool sameFile(const fs::path& a, const fs::path& b)
 {
     std::error_code ec;
-    if (!fs::exists(b, ec) || fs::file_size(a, ec) != fs::file_size(b, ec))
+    if (!fs::is_regular_file(fs::symlink_status(b, ec)) || fs::file_size(a, ec) != fs::file_size(b, ec))
         return false;
     std::ifstream x(a, std::ios::binary), y(b, std::ios::binary);
     return std::equal(std::istreambuf_iterator<char>(x), std::istreambuf_iterator<char>(), std::istreambuf_iterator<char>(y));
+}
+
+// Every folder between the root and `devicePath` must be a real folder, so
+// that nothing is written through a link to somewhere else.
+foundation::Status checkParents(const std::string& devicePath)
+{
+    fs::path at(DevicePath::root());
+    fs::path relative = fs::path(TRY(DevicePath::toHost(devicePath))).lexically_relative(at);
+    fs::path parent = relative.parent_path();
+    for (const auto& part : parent) {
+        at /= part;
+        std::error_code ec;
+        auto status = fs::symlink_status(at, ec);
+        if (!fs::exists(status))
+            return {};
+        if (fs::is_symlink(status))
+            return Error { ErrorCode::InvalidArgument, "cannot install " + devicePath + ": " + at.string() + " is a link" };
+        if (!fs::is_directory(status))
+            return Error { ErrorCode::InvalidArgument, "cannot install " + devicePath + ": " + at.string() + " is not a folder" };
+    }
+    return {};
 }
 
 // Copies through a temporary name, so a running process never loads a
@@ -29,6 +56,7 @@ foundation::Status copyInto(const fs::path& from, const std::string& devicePath,
     auto to = TRY(DevicePath::toHost(devicePath));
     if (!force && sameFile(from, to))
         return {};
+    TRY(checkParents(devicePath));
     std::error_code ec;
     fs::create_directories(fs::path(to).parent_path(), ec);
     fs::path temp = to + ".installing";
@@ -36,8 +64,80 @@ foundation::Status copyInto(const fs::path& from, const std::string& devicePath,
     if (!ec)
         fs::rename(temp, to, ec);
     if (ec)
-        return foundation::Error { foundation::ErrorCode::FileSystem, "cannot install " + devicePath + ": " + ec.message() };
+        return Error { ErrorCode::FileSystem, "cannot install " + devicePath + ": " + ec.message() };
     installed.push_back(devicePath);
+    return {};
+}
+
+foundation::Status writeMember(const DebianPackage::Member& member)
+{
+    auto to = fs::path(TRY(DevicePath::toHost(member.devicePath)));
+    std::error_code ec;
+    fs::create_directories(member.kind == DebianPackage::Kind::Directory ? to : to.parent_path(), ec);
+    if (!ec && member.kind != DebianPackage::Kind::Directory) {
+        fs::path temp = to.parent_path() / ("." + to.filename().string() + ".installing");
+        fs::remove(temp, ec);
+        if (member.kind == DebianPackage::Kind::Link) {
+            fs::create_symlink(member.linkTarget, temp, ec);
+        } else {
+            std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+            out.write(member.contents.data(), std::streamsize(member.contents.size()));
+            out.close();
+            if (!out)
+                ec = std::make_error_code(std::errc::io_error);
+            else
+                fs::permissions(temp, fs::perms(member.mode & 0777), ec);
+        }
+        if (!ec)
+            fs::rename(temp, to, ec);
+        if (ec)
+            fs::remove(temp);
+    }
+    if (ec)
+        return Error { ErrorCode::FileSystem, "cannot install " + member.devicePath + ": " + ec.message() };
+    return {};
+}
+
+// Removes empty folders from `devicePath`'s parent upwards, never the root.
+void removeEmptyParents(const std::string& devicePath)
+{
+    fs::path root(DevicePath::root());
+    auto host = DevicePath::toHost(devicePath);
+    if (!host)
+        return;
+    for (fs::path folder = fs::path(host.value()).parent_path(); folder != root && folder.has_relative_path(); folder = folder.parent_path()) {
+        std::error_code ec;
+        if (fs::is_symlink(fs::symlink_status(folder, ec)) || !fs::is_empty(folder, ec) || ec || !fs::remove(folder, ec))
+            return;
+    }
+}
+
+// Removes a recorded file or link; a folder at that path is not ours.
+foundation::Status removeRecorded(const std::string& devicePath, std::vector<std::string>& removed)
+{
+    auto host = TRY(DevicePath::toHost(devicePath));
+    TRY(checkParents(devicePath));
+    std::error_code ec;
+    auto status = fs::symlink_status(host, ec);
+    if (!fs::exists(status) || fs::is_directory(status))
+        return {};
+    if (!fs::remove(host, ec) || ec)
+        return Error { ErrorCode::FileSystem, "cannot remove " + devicePath + ": " + ec.message() };
+    removed.push_back(devicePath);
+    removeEmptyParents(devicePath);
+    return {};
+}
+
+// Replacing an install removes what the new one no longer lays.
+foundation::Status removeLeftovers(const std::optional<InstallRecord>& previous, const std::vector<std::string>& laid)
+{
+    if (!previous)
+        return {};
+    std::set<std::string> keep(laid.begin(), laid.end());
+    std::vector<std::string> removed;
+    for (const auto& file : previous->files)
+        if (!keep.contains(file))
+            TRY(removeRecorded(file, removed));
     return {};
 }
 }  // namespace
@@ -64,40 +164,47 @@ bool Installer::isInstalled() const
     return tweak && filter && fs::exists(tweak.value(), ec) && fs::exists(filter.value(), ec);
 }
 
+bool Installer::installedFromPackage()
+{
+    auto record = InstallRecord::load();
+    return record && record.value() && record.value()->fromPackage();
+}
+
 foundation::Result<std::vector<std::string>> Installer::install(bool force) const
 {
+    auto previous = TRY(InstallRecord::load());
     std::vector<std::string> installed;
+    std::vector<std::string> laid;
     fs::path tweak = fs::path(m_libraryFolder) / "Marqel.so";
-    if (!fs::exists(tweak))
-        return foundation::Error { foundation::ErrorCode::NotFound,
-            "the tweak is not built: " + tweak.string() + " is missing (run the build first)" };
+    fs::path filter = fs::path(m_resourceFolder) / "Marqel.plist";
+    for (const auto& needed : { tweak, filter })
+        if (!fs::exists(needed))
+            return Error { ErrorCode::NotFound, "the tweak is not built: " + needed.string() + " is missing (run the build first)" };
     TRY(copyInto(tweak, tweakDevicePath, force, installed));
+    laid.push_back(tweakDevicePath);
 
-    PlistDict filter;
-    PlistDict bundles;
-    bundles.set("Bundles", PlistValue(PlistArray { PlistValue("com.apple.springboard") }));
-    filter.set("Filter", PlistValue(bundles));
-    auto filterHost = DevicePath::toHost(filterDevicePath);
     // An existing filter is the device owner's to change; only a forced
     // install puts ours back.
+    auto filterHost = TRY(DevicePath::toHost(filterDevicePath));
     std::error_code exists;
-    if (force || !filterHost || !fs::exists(filterHost.value(), exists)) {
-        if (!filterHost || !plist::writeFileAtomically(PlistValue(filter), filterHost.value()))
-            return foundation::Error { foundation::ErrorCode::WriteFailed, std::string("cannot write ") + filterDevicePath };
-        installed.push_back(filterDevicePath);
-    }
+    if (force || !fs::exists(fs::symlink_status(filterHost, exists)))
+        TRY(copyInto(filter, filterDevicePath, true, installed));
+    laid.push_back(filterDevicePath);
 
-    // The settings bundle: its executable and resources, when built. One
-    // file that cannot be copied does not stop the others; the install
-    // still fails, naming the last one.
-    std::optional<foundation::Error> failure;
+    // The settings bundle: its executable and resources, when built, and the
+    // entry that lists it in Settings. One file that cannot be copied does
+    // not stop the others; the install still fails, naming the last one.
+    std::optional<Error> failure;
     auto copyBundleFile = [&](const fs::path& from, const std::string& devicePath) {
         if (auto copied = copyInto(from, devicePath, force, installed); !copied)
             failure = copied.error();
+        laid.push_back(devicePath);
     };
     fs::path prefs = fs::path(m_libraryFolder) / "MarqelPrefs.so";
-    if (fs::exists(prefs))
+    if (fs::exists(prefs)) {
         copyBundleFile(prefs, std::string(bundleDevicePath) + "/MarqelPrefs.so");
+        copyBundleFile(fs::path(m_resourceFolder) / "PreferenceLoader" / "MarqelPrefs.plist", settingsEntryDevicePath);
+    }
     std::error_code ec;
     fs::path resources = fs::path(m_resourceFolder) / "MarqelPrefs.bundle";
     if (fs::is_directory(resources, ec)) {
@@ -110,7 +217,52 @@ foundation::Result<std::vector<std::string>> Installer::install(bool force) cons
     }
     if (failure)
         return *failure;
+    TRY(removeLeftovers(previous, laid));
+    TRY((InstallRecord { packageName, "build", InstallRecord::fromBuildFolder, laid }.save()));
     return installed;
+}
+
+foundation::Result<std::vector<std::string>> Installer::installPackage(const DebianPackage& package, const std::string& source)
+{
+    if (package.field("Package") != packageName)
+        return Error { ErrorCode::InvalidArgument, "refused package: it is \"" + package.field("Package") + "\", not " + packageName };
+    if (package.field("Version").empty())
+        return Error { ErrorCode::InvalidArgument, "refused package: it has no version" };
+    auto previous = TRY(InstallRecord::load());
+    // Everything is checked before the first write, so a refused package
+    // leaves the root as it was.
+    for (const auto& member : package.members()) {
+        TRY(checkParents(member.devicePath));
+        auto host = TRY(DevicePath::toHost(member.devicePath));
+        std::error_code ec;
+        auto status = fs::symlink_status(host, ec);
+        bool isFolder = member.kind == DebianPackage::Kind::Directory;
+        if (fs::exists(status) && fs::is_directory(status) != isFolder)
+            return Error { ErrorCode::InvalidArgument,
+                "cannot install " + member.devicePath + ": a " + (isFolder ? "file" : "folder") + " is in its place" };
+    }
+    std::vector<std::string> laid;
+    for (const auto& member : package.members()) {
+        TRY(writeMember(member));
+        if (member.kind != DebianPackage::Kind::Directory)
+            laid.push_back(member.devicePath);
+    }
+    TRY(removeLeftovers(previous, laid));
+    TRY((InstallRecord { packageName, package.field("Version"), source, laid }.save()));
+    return laid;
+}
+
+foundation::Result<Installer::Removal> Installer::uninstall()
+{
+    auto record = TRY(InstallRecord::load());
+    if (!record)
+        return Error { ErrorCode::NotFound, std::string("nothing to uninstall: no install is recorded in ") + InstallRecord::devicePath };
+    Removal removal { record->version, {} };
+    for (const auto& file : record->files)
+        TRY(removeRecorded(file, removal.removed));
+    TRY(InstallRecord::remove());
+    removeEmptyParents(InstallRecord::devicePath);
+    return removal;
 }
 
 }  // namespace tools

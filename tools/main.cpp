@@ -33,6 +33,9 @@ void prepareDevice(const GlobalOptions& options)
 
 void ensureInstalled()
 {
+    // A package the user installed stays as it is until they install again.
+    if (Installer::installedFromPackage())
+        return;
     if (auto installed = Installer::forThisExecutable().install(); !installed)
         throw CommandError(installed.error());
 }
