@@ -1,0 +1,232 @@
+// Packages made here with libarchive, the way a hostile or damaged one
+// would be, and what installing them does to a device root.
+
+#include "platform/foundation/DevicePath.h"
+#include "tests/support/TestDevice.h"
+#include "tools/DebianPackage.h"
+#include "tools/InstallRecord.h"
+#include "tools/Installer.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+using tools::DebianPackage;
+using tools::Installer;
+
+namespace {
+
+struct Member {
+    Member(std::string name, unsigned type = AE_IFREG, std::string contents = {}, std::string link = {}, bool hardLink = false)
+        : name(std::move(name))
+        , type(type)
+        , contents(std::move(contents))
+        , link(std::move(link))
+        , hardLink(hardLink)
+    {
+    }
+    std::string name;
+    unsigned type = AE_IFREG;
+    std::string contents;
+    std::string link;
+    bool hardLink = false;
+};
+
+std::string archiveOf(const std::vector<Member>& members, bool ar)
+{
+    std::vector<char> buffer(1 << 20);
+    size_t used = 0;
+    archive* out = archive_write_new();
+    if (ar)
+        archive_write_set_format_ar_svr4(out);
+    else
+        archive_write_set_format_pax_restricted(out);
+    archive_write_open_memory(out, buffer.data(), buffer.size(), &used);
+    for (const auto& member : members) {
+        archive_entry* entry = archive_entry_new();
+        archive_entry_set_pathname(entry, member.name.c_str());
+        archive_entry_set_filetype(entry, member.type);
+        archive_entry_set_perm(entry, member.type == AE_IFDIR ? 0755 : 0644);
+        archive_entry_set_size(entry, member.type == AE_IFREG ? la_int64_t(member.contents.size()) : 0);
+        if (member.hardLink)
+            archive_entry_set_hardlink(entry, member.link.c_str());
+        else if (!member.link.empty())
+            archive_entry_set_symlink(entry, member.link.c_str());
+        archive_write_header(out, entry);
+        if (member.type == AE_IFREG)
+            archive_write_data(out, member.contents.data(), member.contents.size());
+        archive_entry_free(entry);
+    }
+    archive_write_close(out);
+    archive_write_free(out);
+    return std::string(buffer.data(), used);
+}
+
+std::string debOf(const std::vector<Member>& data, const std::string& package = "com.zorvelin.marqel", const std::string& version = "1.2")
+{
+    std::string control = "Package: " + package + "\nVersion: " + version + "\nDescription: a test\n more text\n";
+    return archiveOf({ { "debian-binary", AE_IFREG, "2.0\n" },
+                         { "control.tar", AE_IFREG, archiveOf({ { "./control", AE_IFREG, control } }, false) },
+                         { "data.tar", AE_IFREG, archiveOf(data, false) } },
+        true);
+}
+
+std::string refusal(const std::vector<Member>& data)
+{
+    auto package = DebianPackage::fromBytes(debOf(data));
+    return package ? std::string("accepted") : package.message();
+}
+
+std::string readText(const std::string& path)
+{
+    std::ifstream in(path);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+const Member tweak { "./var/jb/Library/MobileSubstrate/DynamicLibraries/Marqel.so", AE_IFREG, "tweak" };
+const Member filter { "./var/jb/Library/MobileSubstrate/DynamicLibraries/Marqel.plist", AE_IFREG, "filter" };
+
+}  // namespace
+
+TEST(DebianPackage, ReadsControlFieldsAndMembersAsDevicePaths)
+{
+    auto package = DebianPackage::fromBytes(debOf({ { "./", AE_IFDIR }, { "./var/", AE_IFDIR }, tweak, { "./var/jb/rel", AE_IFLNK, "", "Library" } }));
+    ASSERT_TRUE(package) << package.message();
+    EXPECT_EQ(package.value().field("Package"), "com.zorvelin.marqel");
+    EXPECT_EQ(package.value().field("Description"), "a test\nmore text");
+    ASSERT_EQ(package.value().members().size(), 3u);
+    EXPECT_EQ(package.value().members()[0].devicePath, "/var");
+    EXPECT_EQ(package.value().members()[1].devicePath, "/var/jb/Library/MobileSubstrate/DynamicLibraries/Marqel.so");
+    EXPECT_EQ(package.value().members()[1].contents, "tweak");
+    EXPECT_EQ(package.value().members()[2].linkTarget, "Library");
+}
+
+TEST(DebianPackage, RefusesMembersThatLeaveTheRoot)
+{
+    EXPECT_NE(refusal({ { "../x", AE_IFREG, "x" } }).find("leaves the device root"), std::string::npos);
+    EXPECT_NE(refusal({ { "./var/../../x", AE_IFREG, "x" } }).find("leaves the device root"), std::string::npos);
+    EXPECT_NE(refusal({ { "/etc/x", AE_IFREG, "x" } }).find("absolute path"), std::string::npos);
+    EXPECT_NE(refusal({ { "./var/l", AE_IFLNK, "", "/etc" } }).find("absolute path"), std::string::npos);
+    EXPECT_NE(refusal({ { "./var/l", AE_IFLNK, "", "../../etc" } }).find("points out of the device root"), std::string::npos);
+    EXPECT_EQ(refusal({ { "./var/jb/l", AE_IFLNK, "", "../../tmp" } }), "accepted");
+}
+
+TEST(DebianPackage, RefusesWhatIsNotAPlainFileFolderOrLink)
+{
+    EXPECT_NE(refusal({ tweak, { "./var/x", AE_IFREG, "", tweak.name, true } }).find("hard link"), std::string::npos);
+    EXPECT_NE(refusal({ { "./var/fifo", AE_IFIFO } }).find("neither a file"), std::string::npos);
+    EXPECT_NE(refusal({ tweak, tweak }).find("appears twice"), std::string::npos);
+    EXPECT_NE(refusal({ { "./var/l", AE_IFLNK, "", "jb" }, { "./var/l/x", AE_IFREG, "x" } }).find("under a file or link"), std::string::npos);
+}
+
+TEST(DebianPackage, RefusesWhatIsNotADebianPackage)
+{
+    EXPECT_FALSE(DebianPackage::fromBytes("just text"));
+    EXPECT_FALSE(DebianPackage::fromBytes(archiveOf({ { "debian-binary", AE_IFREG, "2.0\n" } }, true)));
+    EXPECT_FALSE(DebianPackage::fromBytes(archiveOf({ { "data.tar", AE_IFREG, archiveOf({ tweak }, false) } }, true)));
+    EXPECT_FALSE(DebianPackage::fromBytes(archiveOf({ { "debian-binary", AE_IFREG, "3.0\n" } }, true)));
+}
+
+TEST(PackageInstall, LaysRecordsAndReplacesAnOlderVersion)
+{
+    TestDevice device;
+    auto old = DebianPackage::fromBytes(debOf({ tweak, filter, { "./var/jb/Old.txt", AE_IFREG, "old" } }, "com.zorvelin.marqel", "1.1"));
+    ASSERT_TRUE(Installer::installPackage(old.value(), "old.deb"));
+    EXPECT_EQ(readText(device.host("/var/jb/Old.txt")), "old");
+
+    auto newer = DebianPackage::fromBytes(debOf({ { tweak.name, AE_IFREG, "tweak 1.2" }, filter }));
+    auto laid = Installer::installPackage(newer.value(), "new.deb");
+    ASSERT_TRUE(laid) << laid.message();
+    EXPECT_EQ(readText(device.host(Installer::tweakDevicePath)), "tweak 1.2");
+    EXPECT_FALSE(fs::exists(device.host("/var/jb/Old.txt")));
+    auto record = tools::InstallRecord::load();
+    ASSERT_TRUE(record && record.value());
+    EXPECT_EQ(record.value()->version, "1.2");
+    EXPECT_EQ(record.value()->source, "new.deb");
+    EXPECT_EQ(record.value()->files.size(), 2u);
+    EXPECT_TRUE(Installer::installedFromPackage());
+}
+
+TEST(PackageInstall, RefusesAnotherPackageAndWritesNothing)
+{
+    TestDevice device;
+    auto other = DebianPackage::fromBytes(debOf({ tweak }, "com.example.other"));
+    auto laid = Installer::installPackage(other.value(), "other.deb");
+    ASSERT_FALSE(laid);
+    EXPECT_NE(laid.message().find("com.example.other"), std::string::npos);
+    EXPECT_TRUE(fs::is_empty(device.root()));
+}
+
+TEST(PackageInstall, NeverWritesThroughALinkInTheRoot)
+{
+    TestDevice device;
+    testsupport::TempDir outside;
+    fs::create_directories(device.host("/var/jb/Library/MobileSubstrate"));
+    fs::create_directory_symlink(outside.path(), device.host("/var/jb/Library/MobileSubstrate/DynamicLibraries"));
+    auto package = DebianPackage::fromBytes(debOf({ { "./var/jb/First.txt", AE_IFREG, "x" }, tweak }));
+    auto laid = Installer::installPackage(package.value(), "p.deb");
+    ASSERT_FALSE(laid);
+    EXPECT_NE(laid.message().find("is a link"), std::string::npos);
+    EXPECT_TRUE(fs::is_empty(outside.path()));
+    // Checked before the first write: the member ahead of the bad one is not laid either.
+    EXPECT_FALSE(fs::exists(device.host("/var/jb/First.txt")));
+}
+
+TEST(PackageInstall, RefusesAFileWhereAFolderIs)
+{
+    TestDevice device;
+    fs::create_directories(device.host(Installer::tweakDevicePath));
+    auto package = DebianPackage::fromBytes(debOf({ tweak }));
+    auto laid = Installer::installPackage(package.value(), "p.deb");
+    ASSERT_FALSE(laid);
+    EXPECT_NE(laid.message().find("folder is in its place"), std::string::npos);
+}
+
+TEST(Uninstall, RemovesOnlyRecordedFilesAndEmptyFolders)
+{
+    TestDevice device;
+    auto package = DebianPackage::fromBytes(debOf({ tweak, filter, { "./var/jb/Library/PreferenceLoader/Preferences/MarqelPrefs.plist", AE_IFREG, "entry" } }));
+    ASSERT_TRUE(Installer::installPackage(package.value(), "p.deb"));
+    std::ofstream(device.host("/var/jb/Library/MobileSubstrate/DynamicLibraries/Other.plist")) << "the user's";
+
+    auto removal = Installer::uninstall();
+    ASSERT_TRUE(removal) << removal.message();
+    EXPECT_EQ(removal.value().version, "1.2");
+    EXPECT_EQ(removal.value().removed.size(), 3u);
+    EXPECT_FALSE(fs::exists(device.host(Installer::tweakDevicePath)));
+    EXPECT_EQ(readText(device.host("/var/jb/Library/MobileSubstrate/DynamicLibraries/Other.plist")), "the user's");
+    EXPECT_FALSE(fs::exists(device.host("/var/jb/Library/PreferenceLoader")));
+    EXPECT_FALSE(fs::exists(device.host(tools::InstallRecord::devicePath)));
+    EXPECT_TRUE(fs::exists(device.root()));
+
+    auto again = Installer::uninstall();
+    ASSERT_FALSE(again);
+    EXPECT_NE(again.message().find("nothing to uninstall"), std::string::npos);
+}
+
+TEST(Uninstall, LeavesAFolderThatTookARecordedFilesPlace)
+{
+    TestDevice device;
+    auto package = DebianPackage::fromBytes(debOf({ tweak }));
+    ASSERT_TRUE(Installer::installPackage(package.value(), "p.deb"));
+    fs::remove(device.host(Installer::tweakDevicePath));
+    fs::create_directory(device.host(Installer::tweakDevicePath));
+    std::ofstream(device.host(std::string(Installer::tweakDevicePath) + "/kept")) << "x";
+    ASSERT_TRUE(Installer::uninstall());
+    EXPECT_TRUE(fs::exists(device.host(std::string(Installer::tweakDevicePath) + "/kept")));
+}
+
+TEST(InstallRecord, ADamagedRecordFailsAndOneLeavingTheRootIsRefused)
+{
+    TestDevice device;
+    ASSERT_TRUE(DevicePath::makeParents(tools::InstallRecord::devicePath));
+    std::ofstream(device.host(tools::InstallRecord::devicePath)) << "not a plist";
+    EXPECT_FALSE(tools::InstallRecord::load());
+    ASSERT_TRUE((tools::InstallRecord { "com.zorvelin.marqel", "1", "x", { "/../../etc/passwd" } }.save()));
+    EXPECT_FALSE(tools::InstallRecord::load());
+    EXPECT_FALSE(Installer::uninstall());
+}
