@@ -35,8 +35,12 @@ foundation::Status copyInto(const fs::path& from, const std::string& devicePath,
     fs::copy_file(from, temp, fs::copy_options::overwrite_existing, ec);
     if (!ec)
         fs::rename(temp, to, ec);
-    if (ec)
+    if (ec) {
+        // A full disk or a path in the way: leave nothing half-copied behind.
+        std::error_code ignored;
+        fs::remove(temp, ignored);
         return foundation::Error { foundation::ErrorCode::FileSystem, "cannot install " + devicePath + ": " + ec.message() };
+    }
     installed.push_back(devicePath);
     return {};
 }
