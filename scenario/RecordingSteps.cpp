@@ -114,11 +114,18 @@ RecordingSteps::RecordingSteps()
 {
 }
 
-void RecordingSteps::startSystemRecording(bool microphone)
+Status RecordingSteps::startSystemRecording(bool microphone)
 {
+    std::string refusal;
     msgSend<void>(RPScreenRecorder::sharedRecorder(), "startSystemRecordingWithMicrophoneEnabled:handler:", microphone,
-        RPScreenRecorder::StartHandler());
+        RPScreenRecorder::StartHandler([&refusal](id error) {
+            if (auto why = objc_cast<NSError>(error))
+                refusal = why->localizedDescription();
+        }));
     RunLoop::main().drain();
+    if (!refusal.empty())
+        return Error { ErrorCode::Failed, "the system recording did not start: " + refusal };
+    return {};
 }
 
 Status RecordingSteps::stopRecording(const std::string& how)
@@ -190,8 +197,7 @@ foundation::Result<RecordingSteps> RecordingSteps::registerOn(automation::Scenar
         if (c.has(0) && c.argument(0) != "mic")
             return Error { ErrorCode::InvalidArgument, "usage: " + c.usage() };
         TRY(c.driver().requireBooted("record-start"));
-        steps.startSystemRecording(c.has(0));
-        return {};
+        return steps.startSystemRecording(c.has(0));
     }));
     TRY(d.registerStep("record-stop", "record-stop [status-bar|control-center]", [steps](StepContext& c) mutable {
         return steps.stopRecording(c.has(0) ? c.argument(0) : "status-bar");

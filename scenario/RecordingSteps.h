@@ -19,7 +19,7 @@ public:
     static foundation::Result<RecordingSteps> registerOn(automation::ScenarioDriver& driver);
 
     // A recording with the system's own button, without the overlay.
-    void startSystemRecording(bool microphone);
+    foundation::Status startSystemRecording(bool microphone);
     // "status-bar" or "control-center".
     foundation::Status stopRecording(const std::string& how);
     // Until a completion notice newer than the last one waited for (or

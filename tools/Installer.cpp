@@ -63,8 +63,12 @@ foundation::Status copyInto(const fs::path& from, const std::string& devicePath,
     fs::copy_file(from, temp, fs::copy_options::overwrite_existing, ec);
     if (!ec)
         fs::rename(temp, to, ec);
-    if (ec)
+    if (ec) {
+        // A full disk or a path in the way: leave nothing half-copied behind.
+        std::error_code ignored;
+        fs::remove(temp, ignored);
         return Error { ErrorCode::FileSystem, "cannot install " + devicePath + ": " + ec.message() };
+    }
     installed.push_back(devicePath);
     return {};
 }
@@ -90,8 +94,10 @@ foundation::Status writeMember(const DebianPackage::Member& member)
         }
         if (!ec)
             fs::rename(temp, to, ec);
-        if (ec)
-            fs::remove(temp);
+        if (ec) {
+            std::error_code ignored;
+            fs::remove(temp, ignored);
+        }
     }
     if (ec)
         return Error { ErrorCode::FileSystem, "cannot install " + member.devicePath + ": " + ec.message() };

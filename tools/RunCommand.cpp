@@ -1,4 +1,6 @@
 #include "tools/Command.h"
+#include "tools/FailureLog.h"
+#include "tools/ProcessLock.h"
 #include "tools/ScenarioRunner.h"
 
 #include "scenario/OverlayQueries.h"
@@ -22,6 +24,89 @@ namespace tools {
 namespace {
 void stage(int n, const std::string& what) { std::cout << "[" << n << "/8] " << what << '\n'
                                                        << std::flush; }
+
+void runMainJob()
+{
+    stage(1, "installing into the device root " + DevicePath::root());
+    ensureInstalled();
+    stage(2, "enabling the tweak (toggleMarqel = true)");
+    if (!MarqelPreferences::write(MarqelPreferences::toggleMarqel, true))
+        throw CommandError(std::string("cannot enable the tweak: ") + MarqelPreferences::domain + " cannot be written");
+
+    RunLoop::main().reset(ClockKind::Virtual);
+    automation::ScenarioDriver driver;
+    auto recording = prepareDriver(driver);
+    stage(3, "booting SpringBoard with the tweak injected");
+    check(driver.boot());
+    auto changes = host::methodChanges(SpringBoardHost::privateClassNames());
+    std::cout << "      " << changes.size() << " methods hooked or added by the tweak\n";
+    if (changes.empty())
+        throw CommandError("the tweak did not install its hooks; see " + DevicePath::host(SystemLog::devicePath));
+
+    stage(4, "invoking the overlay, as the Control Center module does");
+    scenario::invoke();
+    check(driver.wait(0.3));
+    auto box = scenario::findBox();
+    if (!box)
+        throw CommandError("the overlay did not open");
+    std::cout << "      crop box at " << NSStringFromCGRect(box->frame()) << '\n';
+
+    stage(5, "moving the box to (20, 100) and widening it by 50 points");
+    CGRect start = box->frame();
+    check(driver.drag(CGPointMake(CGRectGetMidX(start), CGRectGetMidY(start)), CGPointMake(20 + start.size.width / 2, 100 + start.size.height / 2), 12));
+    CGRect moved = box->frame();
+    check(driver.drag(CGPointMake(CGRectGetMaxX(moved) - 10, CGRectGetMidY(moved)), CGPointMake(CGRectGetMaxX(moved) + 40, CGRectGetMidY(moved)), 8));
+    CGRect rect = box->frame();
+    std::cout << "      crop rectangle " << NSStringFromCGRect(rect) << '\n';
+    check(driver.wait(0.2));
+    const std::string snapshotPath = "/var/mobile/Media/Snapshots/overlay.png";
+    if (auto folder = DevicePath::makeParents(snapshotPath); !folder)
+        std::cout << "      no snapshot: " << folder.message() << '\n';
+    else if (auto written = render::writeScreenPNG(DevicePath::host(snapshotPath)); written)
+        std::cout << "      snapshot of the overlay: " << DevicePath::host(snapshotPath) << '\n';
+    else
+        std::cout << "      no snapshot: " << written.message() << '\n';
+
+    stage(6, "recording 3 seconds of the screen");
+    check(driver.tapSymbol("record.circle"));
+    check(driver.wait(3.2));
+
+    stage(7, "stopping from the status bar and waiting for the crop");
+    check(recording.stopRecording("status-bar"));
+    check(recording.waitForCrop(120));
+
+    stage(8, "the notice");
+    auto notices = NoticeCenter::notices();
+    if (!notices.empty())
+        std::cout << "      " << notices.back().title << ": " << notices.back().message << '\n';
+
+    auto videos = PHAsset::fetchAssetsWithMediaType(PHAssetMediaTypeVideo, [] {
+        auto o = alloc<PHFetchOptions>();
+        o->setSortDescriptors({ NSSortDescriptor::sortDescriptorWithKey("creationDate", true) });
+        return o;
+    }());
+    auto newest = videos->lastObject();
+    auto store = PHPhotoLibrary::sharedPhotoLibrary()->store();
+    if (!store)
+        throw CommandError(store.error());
+    if (!newest)
+        throw CommandError("no cropped movie in the library");
+    auto path = store.value()->filePath(newest->record());
+    if (!path)
+        throw CommandError(path.error());
+    auto info = av::probeMovie(path.value().string());
+    CGRect screen = UIScreen::mainScreen()->bounds();
+    CGRect pixels = UIScreen::mainScreen()->nativeBounds();
+    CGSize predicted = CropGeometry::renderSize(CropGeometry::cropRectInMovie(pixels.size, screen.size, rect));
+    std::cout << "\ncropped movie: " << path.value().string() << '\n';
+    if (!info)
+        std::cout << "the cropped movie cannot be read: " << info.error().message << '\n';
+    if (info)
+        std::cout << "size: " << info.value().width << " x " << info.value().height << " pixels (the rectangle predicts "
+                  << predicted.width << " x " << predicted.height << ")\n"
+                  << "duration: " << std::fixed << std::setprecision(2) << info.value().durationSeconds << " s\n";
+}
+
 }  // namespace
 
 void addRunCommand(CLI::App& app, GlobalOptions& options)
@@ -33,89 +118,22 @@ void addRunCommand(CLI::App& app, GlobalOptions& options)
     command->add_option("SCRIPT", script, "Play this scenario file instead of the built-in run")->check(CLI::ExistingFile);
     command->callback([&options] {
         prepareDevice(options);
+        auto lock = ProcessLock::acquire("SpringBoard");
+        if (!lock)
+            throw CommandError(lock.message());
         if (!script.empty()) {
             ensureInstalled();
             runScenario(script);
             return;
         }
-        stage(1, "installing into the device root " + DevicePath::root());
-        ensureInstalled();
-        stage(2, "enabling the tweak (toggleMarqel = true)");
-        if (!MarqelPreferences::write(MarqelPreferences::toggleMarqel, true))
-            throw CommandError(std::string("cannot enable the tweak: ") + MarqelPreferences::domain + " cannot be written");
-
-        RunLoop::main().reset(ClockKind::Virtual);
-        automation::ScenarioDriver driver;
-        auto recording = prepareDriver(driver);
-        stage(3, "booting SpringBoard with the tweak injected");
-        check(driver.boot());
-        auto changes = host::methodChanges(SpringBoardHost::privateClassNames());
-        std::cout << "      " << changes.size() << " methods hooked or added by the tweak\n";
-        if (changes.empty())
-            throw CommandError("the tweak did not install its hooks; see " + DevicePath::host(SystemLog::devicePath));
-
-        stage(4, "invoking the overlay, as the Control Center module does");
-        scenario::invoke();
-        check(driver.wait(0.3));
-        auto box = scenario::findBox();
-        if (!box)
-            throw CommandError("the overlay did not open");
-        std::cout << "      crop box at " << NSStringFromCGRect(box->frame()) << '\n';
-
-        stage(5, "moving the box to (20, 100) and widening it by 50 points");
-        CGRect start = box->frame();
-        check(driver.drag(CGPointMake(CGRectGetMidX(start), CGRectGetMidY(start)), CGPointMake(20 + start.size.width / 2, 100 + start.size.height / 2), 12));
-        CGRect moved = box->frame();
-        check(driver.drag(CGPointMake(CGRectGetMaxX(moved) - 10, CGRectGetMidY(moved)), CGPointMake(CGRectGetMaxX(moved) + 40, CGRectGetMidY(moved)), 8));
-        CGRect rect = box->frame();
-        std::cout << "      crop rectangle " << NSStringFromCGRect(rect) << '\n';
-        check(driver.wait(0.2));
-        const std::string snapshotPath = "/var/mobile/Media/Snapshots/overlay.png";
-        if (auto folder = DevicePath::makeParents(snapshotPath); !folder)
-            std::cout << "      no snapshot: " << folder.message() << '\n';
-        else if (auto written = render::writeScreenPNG(DevicePath::host(snapshotPath)); written)
-            std::cout << "      snapshot of the overlay: " << DevicePath::host(snapshotPath) << '\n';
-        else
-            std::cout << "      no snapshot: " << written.message() << '\n';
-
-        stage(6, "recording 3 seconds of the screen");
-        check(driver.tapSymbol("record.circle"));
-        check(driver.wait(3.2));
-
-        stage(7, "stopping from the status bar and waiting for the crop");
-        check(recording.stopRecording("status-bar"));
-        check(recording.waitForCrop(120));
-
-        stage(8, "the notice");
-        auto notices = NoticeCenter::notices();
-        if (!notices.empty())
-            std::cout << "      " << notices.back().title << ": " << notices.back().message << '\n';
-
-        auto videos = PHAsset::fetchAssetsWithMediaType(PHAssetMediaTypeVideo, [] {
-            auto o = alloc<PHFetchOptions>();
-            o->setSortDescriptors({ NSSortDescriptor::sortDescriptorWithKey("creationDate", true) });
-            return o;
-        }());
-        auto newest = videos->lastObject();
-        auto store = PHPhotoLibrary::sharedPhotoLibrary()->store();
-        if (!store)
-            throw CommandError(store.error());
-        if (!newest)
-            throw CommandError("no cropped movie in the library");
-        auto path = store.value()->filePath(newest->record());
-        if (!path)
-            throw CommandError(path.error());
-        auto info = av::probeMovie(path.value().string());
-        CGRect screen = UIScreen::mainScreen()->bounds();
-        CGRect pixels = UIScreen::mainScreen()->nativeBounds();
-        CGSize predicted = CropGeometry::renderSize(CropGeometry::cropRectInMovie(pixels.size, screen.size, rect));
-        std::cout << "\ncropped movie: " << path.value().string() << '\n';
-        if (!info)
-            std::cout << "the cropped movie cannot be read: " << info.error().message << '\n';
-        if (info)
-            std::cout << "size: " << info.value().width << " x " << info.value().height << " pixels (the rectangle predicts "
-                      << predicted.width << " x " << predicted.height << ")\n"
-                      << "duration: " << std::fixed << std::setprecision(2) << info.value().durationSeconds << " s\n";
+        // The cause of a failure late in the job is often logged long
+        // before it; the user sees those lines with the failure.
+        std::size_t logStart = SystemLog::shared().lineCount();
+        try {
+            runMainJob();
+        } catch (const CommandError& e) {
+            throw CommandError(withExplanation(e.what(), logStart));
+        }
         NSDistributedNotificationCenter::defaultCenter()->shutdown();
     });
 }

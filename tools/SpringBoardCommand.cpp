@@ -5,6 +5,7 @@
 #include "platform/replaykit/RPScreenRecorder.h"
 #include "platform/springboard/SpringBoardHost.h"
 #include "platform/uikit/UIKit.h"
+#include "tools/ProcessLock.h"
 #include "tools/ScenarioRunner.h"
 
 #include <csignal>
@@ -59,6 +60,9 @@ void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
         if (stopsOnSignals)
             RunLoop::stopOnSignals({ SIGINT, SIGTERM });
         prepareDevice(options);
+        auto lock = ProcessLock::acquire("SpringBoard");
+        if (!lock)
+            throw CommandError(lock.message());
         ensureInstalled();
         if (!script.empty()) {
             runScenario(script);

@@ -95,6 +95,15 @@ Status ScenarioDriver::screen(double width, double height, double scale)
 {
     if (SpringBoardHost::shared().isBooted())
         return Error { ErrorCode::InvalidState, "the screen is set before boot" };
+    if (!(width > 0 && height > 0 && scale > 0))
+        return Error { ErrorCode::InvalidArgument, "a screen needs a positive size and scale" };
+    // The recorder encodes the screen at its pixel size; H.264 stops at
+    // this many pixels a side.
+    constexpr double largestSide = 16384;
+    if (width * scale > largestSide || height * scale > largestSide)
+        return Error { ErrorCode::InvalidArgument,
+            "a screen of " + std::to_string(static_cast<long long>(width * scale)) + "x" + std::to_string(static_cast<long long>(height * scale))
+                + " pixels is larger than the recorder can encode (at most " + std::to_string(static_cast<int>(largestSide)) + " a side)" };
     if (!UIScreen::mainScreen()->setSize(CGSizeMake(width, height)) || !UIScreen::mainScreen()->setScale(scale))
         return Error { ErrorCode::InvalidArgument, "a screen needs a positive size and scale" };
     return {};

@@ -16,6 +16,11 @@ foundation::Status runScenarioFile(ScenarioDriver& driver, const std::string& pa
     int number = 0;
     while (std::getline(in, line)) {
         ++number;
+        // A NUL would cut the step short where it is printed and parsed.
+        if (auto nul = line.find('\0'); nul != std::string::npos)
+            return foundation::Error { foundation::ErrorCode::InvalidArgument,
+                path + ":" + std::to_string(number) + ": a NUL byte at column " + std::to_string(nul + 1)
+                    + "; a scenario file is text, one step per line" };
         auto hash = line.find('#');
         std::string step = hash == std::string::npos ? line : line.substr(0, hash);
         auto start = step.find_first_not_of(" \t\r");

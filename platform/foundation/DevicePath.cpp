@@ -1,5 +1,7 @@
 #include "platform/foundation/DevicePath.h"
 
+#include "platform/foundation/PathContainment.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
@@ -50,6 +52,10 @@ foundation::Result<std::string> toHost(const std::string& devicePath)
     fs::path out(root());
     for (const auto& p : parts)
         out /= p;
+    // A symbolic link planted inside the root must not carry a write out of
+    // it; links that stay inside are the device's own business.
+    if (!pathcontainment::staysInside(out, root()))
+        return Error { ErrorCode::InvalidArgument, "device path \"" + devicePath + "\" leads out of the device root through a symbolic link" };
     return out.string();
 }
 

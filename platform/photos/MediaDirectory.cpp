@@ -1,5 +1,7 @@
 #include "platform/photos/MediaDirectory.h"
 
+#include "platform/foundation/PathContainment.h"
+
 #include <iterator>
 #include <system_error>
 
@@ -20,6 +22,11 @@ Result<MediaDirectory> MediaDirectory::prepare(const std::filesystem::path& root
         return Error { ErrorCode::FileSystem, "cannot resolve " + root.string() + ": " + error.message() };
     MediaDirectory directory(absolute.lexically_normal());
     for (const auto& folder : { directory.cameraFolder(), directory.databasePath().parent_path() }) {
+        // A link planted where the library keeps its files would carry
+        // every movie out of the device.
+        if (!pathcontainment::staysInside(folder, directory.m_root))
+            return Error { ErrorCode::InvalidArgument,
+                folder.string() + " leads out of the media directory through a symbolic link; remove the link" };
         std::filesystem::create_directories(folder, error);
         if (error)
             return Error { ErrorCode::FileSystem, "cannot create " + folder.string() + ": " + error.message() };
@@ -61,6 +68,9 @@ Result<std::filesystem::path> MediaDirectory::resolve(std::string_view relativeP
     if (*relative.begin() != "DCIM" || std::distance(relative.begin(), relative.end()) < 2)
         return Error { ErrorCode::InvalidArgument,
             "file path \"" + std::string(relativePath) + "\" is not inside DCIM" };
+    if (!pathcontainment::staysInside(m_root / relative, m_root))
+        return Error { ErrorCode::InvalidArgument,
+            "file path \"" + std::string(relativePath) + "\" leads out of the media directory through a symbolic link" };
     return m_root / relative;
 }
 

@@ -28,4 +28,8 @@ refused m library import "$root/half.mov" && grep -q "not a movie the library ca
 [ "$(m library list)" = "the library is empty" ] || fail "refused imports must add nothing"
 m library import "$root/whole.mov" >/dev/null || fail "a whole movie must import"
 
+# A scenario file is text: a NUL byte is named, with where it is.
+printf 'boot\nwait 0.1\0junk\n' >"$root/nul.scn"
+refused m springboard --script "$root/nul.scn" && grep -q "nul.scn:2: a NUL byte at column 9" <<<"$err" || fail "a NUL byte: $err"
+
 echo "clear refusals: ok"

@@ -1,4 +1,5 @@
 #include "platform/foundation/Foundation.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/TestDevice.h"
 
 #include <gtest/gtest.h>
@@ -51,6 +52,26 @@ TEST(DevicePath, MapsUnderTheRootAndRefusesEscapes)
     ASSERT_FALSE(escape);
     EXPECT_EQ(escape.message(), "device path \"/../etc/x\" leaves the device");
     EXPECT_EQ(DevicePath::host("/../../etc/passwd").rfind(device.root(), 0), 0u) << "a refused path still stays inside";
+}
+
+TEST(DevicePath, RefusesLinksThatLeadOutOfTheRoot)
+{
+    TestDevice device;
+    testsupport::TempDir outside;
+    namespace fs = std::filesystem;
+    fs::create_directories(device.root() + "/var/mobile/Media/DCIM");
+    fs::create_symlink(outside.path(), device.root() + "/var/mobile/Media/DCIM/100APPLE");
+    auto planted = DevicePath::toHost("/var/mobile/Media/DCIM/100APPLE/IMG_0001.MOV");
+    ASSERT_FALSE(planted);
+    EXPECT_NE(planted.message().find("leads out of the device root through a symbolic link"), std::string::npos) << planted.message();
+    EXPECT_EQ(DevicePath::host("/var/mobile/Media/DCIM/100APPLE/IMG_0001.MOV").rfind(device.root(), 0), 0u);
+    EXPECT_FALSE(DevicePath::makeParents("/var/mobile/Media/DCIM/100APPLE/sub/x"));
+    EXPECT_TRUE(fs::is_empty(outside.path())) << "nothing is made outside the root";
+
+    // A link that stays inside the root is the device's own and is followed.
+    fs::create_directories(device.root() + "/var/mobile/real");
+    fs::create_symlink(device.root() + "/var/mobile/real", device.root() + "/var/mobile/inside");
+    EXPECT_TRUE(DevicePath::toHost("/var/mobile/inside/file"));
 }
 
 TEST(PropertyList, KeepsOrderAndTypesAndReadsBinary)

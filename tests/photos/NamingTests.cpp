@@ -67,6 +67,26 @@ TEST_F(Naming, ResolveKeepsPathsInsideTheMediaDirectory)
         EXPECT_EQ(directory.value().resolve(bad).code(), ErrorCode::InvalidArgument) << bad;
 }
 
+TEST_F(Naming, LinksOutOfTheMediaDirectoryAreRefused)
+{
+    auto outside = root().parent_path() / (root().filename().string() + "-outside");
+    std::filesystem::create_directories(outside);
+    std::filesystem::create_directories(root() / "DCIM");
+    std::filesystem::create_symlink(outside, root() / "DCIM/100APPLE");
+    auto planted = MediaDirectory::prepare(root());
+    ASSERT_FALSE(planted.ok());
+    EXPECT_NE(planted.message().find("leads out of the media directory through a symbolic link"), std::string::npos) << planted.message();
+
+    // A link to a single asset file is caught when the file is resolved.
+    std::filesystem::remove(root() / "DCIM/100APPLE");
+    auto directory = MediaDirectory::prepare(root());
+    ASSERT_TRUE(directory.ok()) << directory.message();
+    std::filesystem::create_symlink(outside / "theirs", root() / "DCIM/100APPLE/IMG_0001.MOV");
+    EXPECT_EQ(directory.value().resolve("DCIM/100APPLE/IMG_0001.MOV").code(), ErrorCode::InvalidArgument);
+    EXPECT_TRUE(std::filesystem::is_empty(outside));
+    std::filesystem::remove_all(outside);
+}
+
 TEST(LocalIdentifiers, AreDistinct)
 {
     std::set<std::string> seen;

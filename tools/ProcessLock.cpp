@@ -1,0 +1,59 @@
+#include "tools/ProcessLock.h"
+
+#include "platform/foundation/DevicePath.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace tools {
+
+using foundation::Error;
+using foundation::ErrorCode;
+
+foundation::Result<ProcessLock> ProcessLock::acquire(const std::string& role)
+{
+    const std::string devicePath = "/var/run/marqel-" + role + ".lock";
+    TRY(DevicePath::makeParents(devicePath));
+    auto host = TRY(DevicePath::toHost(devicePath));
+    int fd = ::open(host.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return Error { ErrorCode::WriteFailed, "cannot open " + host + ": " + std::strerror(errno) };
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        int why = errno;
+        char text[32] = {};
+        ssize_t n = ::pread(fd, text, sizeof text - 1, 0);
+        ::close(fd);
+        if (why != EWOULDBLOCK)
+            return Error { ErrorCode::Failed, "cannot lock " + host + ": " + std::strerror(why) };
+        std::string holder = n > 0 ? std::string(text, static_cast<std::size_t>(n)) : std::string("another process");
+        while (!holder.empty() && (holder.back() == '\n' || holder.back() == ' '))
+            holder.pop_back();
+        return Error { ErrorCode::InvalidState,
+            "another " + role + " (process " + holder + ") is running on the device root " + DevicePath::root()
+                + "; wait for it to end, or use another --root" };
+    }
+    // Who holds it, for the next one's message; the lock, not this text,
+    // is what counts.
+    std::string pid = std::to_string(::getpid()) + "\n";
+    if (::ftruncate(fd, 0) == 0)
+        (void)!::pwrite(fd, pid.data(), pid.size(), 0);  // only the message of a later refusal depends on it
+    return ProcessLock(fd);
+}
+
+ProcessLock::ProcessLock(ProcessLock&& other) noexcept
+    : m_fd(other.m_fd)
+{
+    other.m_fd = -1;
+}
+
+ProcessLock::~ProcessLock()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+}  // namespace tools
