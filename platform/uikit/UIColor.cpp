@@ -76,6 +76,7 @@ NAMED_COLOR(systemOrangeColor, dynamic(rgb255(255, 149, 0), rgb255(255, 159, 10)
 NAMED_COLOR(systemYellowColor, dynamic(rgb255(255, 204, 0), rgb255(255, 214, 10)))
 NAMED_COLOR(systemGreenColor, dynamic(rgb255(52, 199, 89), rgb255(48, 209, 88)))
 NAMED_COLOR(systemBlueColor, dynamic(rgb255(0, 122, 255), rgb255(10, 132, 255)))
+NAMED_COLOR(systemTealColor, dynamic(rgb255(90, 200, 250), rgb255(100, 210, 255)))
 NAMED_COLOR(systemGrayColor, dynamic(rgb255(142, 142, 147), rgb255(142, 142, 147)))
 
 NAMED_COLOR(labelColor, dynamic(rgb255(0, 0, 0), rgb255(255, 255, 255)))

@@ -40,6 +40,7 @@ public:
     static std::shared_ptr<UIColor> systemYellowColor();
     static std::shared_ptr<UIColor> systemGreenColor();
     static std::shared_ptr<UIColor> systemBlueColor();
+    static std::shared_ptr<UIColor> systemTealColor();
     static std::shared_ptr<UIColor> systemGrayColor();
 
     static std::shared_ptr<UIColor> labelColor();

@@ -1,5 +1,5 @@
-#include "tweak/editor/BoxGeometry.h"
-#include "tweak/editor/CentringRule.h"
+#include "cropbox/BoxGeometry.h"
+#include "cropbox/CentringRule.h"
 
 #include <gtest/gtest.h>
 

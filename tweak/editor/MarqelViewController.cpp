@@ -1,10 +1,10 @@
 #include "tweak/editor/MarqelViewController.h"
 
+#include "cropbox/CentringRule.h"
 #include "kit/UIView+ZRLayout.h"
 #include "platform/foundation/NSLog.h"
 #include "tweak/core/MarqelConfig.h"
 #include "tweak/core/MarqelPreferences.h"
-#include "tweak/editor/CentringRule.h"
 #include "tweak/editor/MarqelToolButton.h"
 #include "tweak/editor/ResizableBox.h"
 #include "tweak/savedareas/MarqelSavedAreaViewController.h"

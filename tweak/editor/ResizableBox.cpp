@@ -1,8 +1,9 @@
 #include "tweak/editor/ResizableBox.h"
 
+#include "cropbox/BoxGeometry.h"
+#include "cropbox/BoxHandles.h"
 #include "kit/UIView+ZRLayout.h"
 #include "tweak/core/MarqelPreferences.h"
-#include "tweak/editor/BoxGeometry.h"
 #include "tweak/editor/MarqelAreaProtocol.h"
 
 MARQEL_DEFINE_CLASS_LAZY(ResizableBox,
@@ -17,35 +18,7 @@ MARQEL_DEFINE_CLASS_LAZY(ResizableBox,
 
 namespace {
 namespace P = MarqelPreferences;
-
-enum class Across { Leading,
-    Centre,
-    Trailing };
-enum class Down { Top,
-    Centre,
-    Bottom };
-
-struct Handle {
-    CGFloat width, height;
-    Across across;
-    Down down;
-};
-
-// Every bar straddles the outline: 2.5 points outside, 2.5 inside.
-constexpr Handle handleTable[12] = {
-    { 5, 25, Across::Leading, Down::Top },
-    { 25, 5, Across::Leading, Down::Top },
-    { 25, 5, Across::Centre, Down::Top },
-    { 25, 5, Across::Trailing, Down::Top },
-    { 5, 25, Across::Trailing, Down::Top },
-    { 5, 25, Across::Trailing, Down::Centre },
-    { 25, 5, Across::Trailing, Down::Bottom },
-    { 5, 25, Across::Trailing, Down::Bottom },
-    { 25, 5, Across::Centre, Down::Bottom },
-    { 25, 5, Across::Leading, Down::Bottom },
-    { 5, 25, Across::Leading, Down::Bottom },
-    { 5, 25, Across::Leading, Down::Centre },
-};
+namespace H = BoxHandles;
 }  // namespace
 
 std::shared_ptr<ResizableBox> ResizableBox::initWithFrame(CGRect frame)
@@ -67,23 +40,23 @@ std::shared_ptr<ResizableBox> ResizableBox::initWithFrame(CGRect frame)
     m_dashBorder->setPath(UIBezierPath::bezierPathWithRect(own)->CGPath());
     layer()->addSublayer(m_dashBorder);
 
-    for (const auto& handle : handleTable) {
+    for (const auto& handle : H::table) {
         auto bar = add<UIView>();
         bar->setBackgroundColor(m_handlerColour);
-        bar->layer()->setCornerRadius(2);
+        bar->layer()->setCornerRadius(H::cornerRadius);
         bar->layer()->setCornerCurve(kCACornerCurveContinuous);
         // Decoration: a touch on a bar is the box's touch.
         bar->setUserInteractionEnabled(false);
         zr::size(*bar, handle.width, handle.height);
         switch (handle.across) {
-        case Across::Leading: zr::leading(*bar, leadingAnchor(), -2.5); break;
-        case Across::Centre: zr::x(*bar, centerXAnchor()); break;
-        case Across::Trailing: zr::trailing(*bar, trailingAnchor(), 2.5); break;
+        case H::Across::Leading: zr::leading(*bar, leadingAnchor(), -H::overhang); break;
+        case H::Across::Centre: zr::x(*bar, centerXAnchor()); break;
+        case H::Across::Trailing: zr::trailing(*bar, trailingAnchor(), H::overhang); break;
         }
         switch (handle.down) {
-        case Down::Top: zr::top(*bar, topAnchor(), -2.5); break;
-        case Down::Centre: zr::y(*bar, centerYAnchor()); break;
-        case Down::Bottom: zr::bottom(*bar, bottomAnchor(), 2.5); break;
+        case H::Down::Top: zr::top(*bar, topAnchor(), -H::overhang); break;
+        case H::Down::Centre: zr::y(*bar, centerYAnchor()); break;
+        case H::Down::Bottom: zr::bottom(*bar, bottomAnchor(), H::overhang); break;
         }
         m_handles.push_back(bar);
     }

@@ -1,4 +1,4 @@
-#include "tweak/editor/BoxGeometry.h"
+#include "cropbox/BoxGeometry.h"
 
 #include <algorithm>
 #include <cstdio>
