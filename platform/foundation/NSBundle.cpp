@@ -5,11 +5,14 @@
 
 #include <dlfcn.h>
 #include <filesystem>
+#include <link.h>
 
 MARQEL_DEFINE_CLASS(NSBundle,
     method<&NSBundle::isLoaded>("isLoaded"),
     method<&NSBundle::load>("load"),
-    method<&NSBundle::bundleIdentifier>("bundleIdentifier"))
+    method<&NSBundle::bundleIdentifier>("bundleIdentifier"),
+    method<&NSBundle::pathForResource>("pathForResource:ofType:"),
+    classMethod<&NSBundle::bundleForClass>("bundleForClass:"))
 
 namespace {
 struct Bundles {
@@ -117,4 +120,63 @@ foundation::Status NSBundle::loadAndReturnError()
     std::lock_guard lock(m_mutex);
     m_loaded = loaded.ok();
     return loaded;
+}
+
+// ---- Resources, and the bundle a class comes from.
+
+std::string NSBundle::loadedExecutablePath() const
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_handle)
+        return "";
+    link_map* map = nullptr;
+    if (dlinfo(m_handle, RTLD_DI_LINKMAP, &map) != 0 || !map || !map->l_name)
+        return "";
+    return map->l_name;
+}
+
+std::shared_ptr<NSBundle> NSBundle::bundleForClass(Class cls)
+{
+    std::vector<std::string> definingFiles;
+    for (const void* code : runtime::definingCode(cls)) {
+        Dl_info info {};
+        if (dladdr(code, &info) && info.dli_fname && *info.dli_fname)
+            definingFiles.emplace_back(info.dli_fname);
+    }
+    if (!definingFiles.empty()) {
+        std::vector<std::shared_ptr<NSBundle>> known;
+        {
+            std::lock_guard lock(bundles().mutex);
+            for (const auto& [path, bundle] : bundles().bundles)
+                known.push_back(bundle);
+        }
+        for (const auto& bundle : known) {
+            std::string executable = bundle->loadedExecutablePath();
+            if (executable.empty())
+                continue;
+            for (const auto& file : definingFiles) {
+                std::error_code ec;
+                if (file == executable || std::filesystem::equivalent(file, executable, ec))
+                    return bundle;
+            }
+        }
+    }
+    return mainBundle();
+}
+
+std::string NSBundle::pathForResource(const std::string& name, const std::string& type) const
+{
+    if (name.empty())
+        return "";
+    std::string devicePath = m_path;
+    if (devicePath.empty() || devicePath.back() != '/')
+        devicePath += '/';
+    devicePath += name;
+    if (!type.empty())
+        devicePath += (type.front() == '.' ? "" : ".") + type;
+    auto host = DevicePath::toHost(devicePath);
+    std::error_code ec;
+    if (!host || !std::filesystem::is_regular_file(host.value(), ec))
+        return "";
+    return devicePath;
 }

@@ -36,6 +36,17 @@ public:
     // Says why a bundle did not load.
     foundation::Status loadAndReturnError();
 
+    // ---- Resources, and the bundle a class comes from.
+    // The loaded bundle whose executable defines the class (found from the
+    // code its registration holds); the main bundle for every other class,
+    // including one of a library outside any bundle, or none.
+    static std::shared_ptr<NSBundle> bundleForClass(Class cls);
+    // The device path "<bundle>/<name>.<type>" (just "<name>" with an empty
+    // type) when a file is there, "" otherwise.
+    std::string pathForResource(const std::string& name, const std::string& type) const;
+    // The host path of the executable that load() opened; "" when none was.
+    std::string loadedExecutablePath() const;
+
 private:
     std::string m_path;
     std::string m_identifier;

@@ -208,6 +208,23 @@ Class defineClass(const char* name, Class superclass, Factory factory, const std
     return cls;
 }
 
+std::vector<const void*> definingCode(Class cls)
+{
+    std::vector<const void*> code;
+    if (!cls)
+        return code;
+    std::shared_lock lock(registry().mutex);
+    if (auto it = registry().factories.find(cls); it != registry().factories.end())
+        code.push_back(reinterpret_cast<const void*>(it->second));
+    for (const auto& [sel, method] : cls->methods)
+        if (!method->addedAtRuntime && method->original)
+            code.push_back(reinterpret_cast<const void*>(method->original));
+    for (const auto& [sel, method] : cls->classMethods)
+        if (!method->addedAtRuntime && method->original)
+            code.push_back(reinterpret_cast<const void*>(method->original));
+    return code;
+}
+
 void DeallocDeleter::operator()(Object* object) const
 {
     static SEL dealloc = sel_registerName("dealloc");

@@ -71,4 +71,8 @@ Method resolveClassMethod(Class cls, SEL sel, const std::string* callEncoding);
 // Adds a method as part of the class's own definition (or a substrate
 // override that stands for an inherited one, whose original is `original`).
 bool addDefinedMethod(Class cls, SEL sel, IMP imp, const std::string* types, IMP original);
+// Code that the class's own definition brought (its factory, the methods it
+// was built with, not those added later), for finding the loaded object that
+// defines the class.
+std::vector<const void*> definingCode(Class cls);
 }  // namespace runtime

@@ -7,6 +7,7 @@
 #include "platform/uikit/NSLayoutConstraint.h"
 #include "platform/uikit/UIColor.h"
 #include "platform/uikit/UIEvent.h"
+#include "platform/uikit/UIGestureRecognizer.h"
 #include "platform/uikit/UIViewController.h"
 #include "platform/uikit/UIWindow.h"
 
@@ -38,6 +39,8 @@ MARQEL_DEFINE_CLASS(UIView,
     method<&UIView::window>("window"),
     method<&UIView::addSubview>("addSubview:"),
     method<&UIView::removeFromSuperview>("removeFromSuperview"),
+    method<&UIView::addGestureRecognizer>("addGestureRecognizer:"),
+    method<&UIView::removeGestureRecognizer>("removeGestureRecognizer:"),
     method<&UIView::bringSubviewToFront>("bringSubviewToFront:"),
     method<&UIView::hitTest>("hitTest:withEvent:"),
     method<&UIView::pointInside>("pointInside:withEvent:"),
@@ -80,6 +83,8 @@ UIView::~UIView()
                 anchor->viewDidGo({});
     for (auto& subview : m_subviews)
         subview->m_superview = nullptr;
+    for (auto& recognizer : m_gestureRecognizers)
+        recognizer->setView({}, nullptr);
     m_layer->m_view = nullptr;
 }
 
@@ -244,6 +249,29 @@ std::shared_ptr<UIView> UIView::viewWithTag(std::int64_t tag)
         if (auto found = subview->viewWithTag(tag))
             return found;
     return nullptr;
+}
+
+void UIView::addGestureRecognizer(const std::shared_ptr<UIGestureRecognizer>& recognizer)
+{
+    if (!recognizer)
+        return;
+    if (auto old = recognizer->view()) {
+        if (old.get() == this)
+            return;
+        old->removeGestureRecognizer(recognizer);
+    }
+    m_gestureRecognizers.push_back(recognizer);
+    recognizer->setView({}, this);
+}
+
+void UIView::removeGestureRecognizer(const std::shared_ptr<UIGestureRecognizer>& recognizer)
+{
+    auto it = std::find(m_gestureRecognizers.begin(), m_gestureRecognizers.end(), recognizer);
+    if (it == m_gestureRecognizers.end())
+        return;
+    auto kept = *it;  // the list may hold the last reference
+    m_gestureRecognizers.erase(it);
+    kept->setView({}, nullptr);
 }
 
 void UIView::adjustConstraintReferences(std::int64_t delta)

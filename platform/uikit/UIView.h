@@ -138,6 +138,11 @@ public:
     bool isDescendantOfView(const UIView* view) const;
     std::shared_ptr<UIView> viewWithTag(std::int64_t tag);
 
+    // The view owns its recognisers; a recogniser moves from its old view.
+    void addGestureRecognizer(const std::shared_ptr<UIGestureRecognizer>& recognizer);
+    void removeGestureRecognizer(const std::shared_ptr<UIGestureRecognizer>& recognizer);
+    const std::vector<std::shared_ptr<UIGestureRecognizer>>& gestureRecognizers() const { return m_gestureRecognizers; }
+
     virtual void willMoveToSuperview(UIView* newSuperview);
     virtual void didMoveToSuperview();
     virtual void didMoveToWindow();
@@ -279,6 +284,7 @@ private:
 
     std::shared_ptr<CALayer> m_layer;
     std::vector<std::shared_ptr<UIView>> m_subviews;
+    std::vector<std::shared_ptr<UIGestureRecognizer>> m_gestureRecognizers;
     // Non-owning: the superview clears it when it lets this view go or is
     // destroyed, so it never dangles.
     UIView* m_superview = nullptr;

@@ -1,7 +1,9 @@
 #include "platform/uikit/UIWindow.h"
 
 #include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UIControl.h"
 #include "platform/uikit/UIEvent.h"
+#include "platform/uikit/UIGestureRecognizer.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIViewController.h"
 
@@ -133,6 +135,7 @@ void UIWindow::sendEvent(const std::shared_ptr<UIEvent>& event)
             }
             ~Depth() { --depth; }
         } depth(m_deliveryDepth);
+        deliverToGestureRecognizers(view, touch->phase(), touches, event);
         switch (touch->phase()) {
         case UITouchPhaseBegan:
             view->touchesBegan(touches, event);
@@ -148,6 +151,30 @@ void UIWindow::sendEvent(const std::shared_ptr<UIEvent>& event)
             break;
         case UITouchPhaseStationary:
             break;
+        }
+    }
+}
+
+void UIWindow::deliverToGestureRecognizers(const std::shared_ptr<UIView>& view, UITouchPhase phase,
+    const UITouchSet& touches, const std::shared_ptr<UIEvent>& event)
+{
+    // The touched view's recognisers and its ancestors', nearest first; a
+    // control keeps its touches from the recognisers above it.
+    std::vector<std::shared_ptr<UIGestureRecognizer>> recognizers;
+    for (auto v = view; v; v = v->superview()) {
+        for (const auto& recognizer : v->gestureRecognizers())
+            if (recognizer->isEnabled())
+                recognizers.push_back(recognizer);
+        if (objc_cast<UIControl>(v))
+            break;
+    }
+    for (const auto& recognizer : recognizers) {
+        switch (phase) {
+        case UITouchPhaseBegan: recognizer->touchesBegan(touches, event); break;
+        case UITouchPhaseMoved: recognizer->touchesMoved(touches, event); break;
+        case UITouchPhaseEnded: recognizer->touchesEnded(touches, event); break;
+        case UITouchPhaseCancelled: recognizer->touchesCancelled(touches, event); break;
+        case UITouchPhaseStationary: break;
         }
     }
 }

@@ -4,6 +4,7 @@
 // starts hidden; the application keeps a shown window alive, as UIKit does,
 // and routes touches to the topmost visible window that takes them.
 
+#include "platform/uikit/UITouch.h"
 #include "platform/uikit/UIView.h"
 
 using UIWindowLevel = CGFloat;
@@ -47,6 +48,10 @@ protected:
     UIWindow* asWindow() override { return this; }
 
 private:
+    // Recognisers see the touches before the view does (the view gets them
+    // all the same).
+    static void deliverToGestureRecognizers(const std::shared_ptr<UIView>& view, UITouchPhase phase,
+        const UITouchSet& touches, const std::shared_ptr<UIEvent>& event);
     UIWindowLevel m_windowLevel = UIWindowLevelNormal;
     std::shared_ptr<UIViewController> m_rootViewController;
     std::uint64_t m_creationOrder = 0;
