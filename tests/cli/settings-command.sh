@@ -18,7 +18,7 @@ if [ -e "$built" ]; then
   [[ $out == *"showing "* ]] || fail "no screen named: $out"
 else
   refused m settings --script "$scenario" || fail "settings booted without any bundle"
-  [[ $err == *"scenario failed at $scenario:1: the settings bundle is not installed: nothing at /var/LIY/Zorvelin/Preferences/MarqelPrefs.bundle/"* ]] || fail "unclear message: $err"
+  [[ $err == *"scenario failed at $scenario:1: boot: the settings bundle is not installed: nothing at /var/LIY/Zorvelin/Preferences/MarqelPrefs.bundle/"* ]] || fail "unclear message: $err"
   [[ $err == *"marqel install"* ]] || fail "the message does not say what to run: $err"
   refused m settings --for 1 --virtual-clock || fail "settings ran without any bundle"
   [[ $err == *"the settings bundle is not installed"* ]] || fail "unclear message: $err"

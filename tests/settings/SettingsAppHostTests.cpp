@@ -103,7 +103,7 @@ TEST(SettingsApp, ShowsThePrincipalClassInANavigationControllerWithTheTweakLeftO
     EXPECT_EQ(navigation->viewControllers().front(), root);
     EXPECT_EQ(settings.window()->rootViewController(), navigation);
     EXPECT_TRUE(settings.window()->isKeyWindow());
-    EXPECT_TRUE(CGRectEqualToRect(settings.window()->frame(), UIScreen::mainScreen()->bounds()));
+    EXPECT_EQ(NSStringFromCGRect(settings.window()->frame()), NSStringFromCGRect(UIScreen::mainScreen()->bounds()));
     EXPECT_EQ(root->view()->frame().origin.y, UINavigationController::barHeight);
     EXPECT_EQ(navigation->titleLabel()->text(), "Test Settings");
     EXPECT_TRUE(driver.runStep("expect text Hello from the bundle"));
