@@ -2,6 +2,7 @@
 
 #include "scenario/OverlaySteps.h"
 #include "scenario/SavedAreaSteps.h"
+#include "scenario/SettingsSteps.h"
 
 namespace scenario {
 
@@ -9,6 +10,7 @@ foundation::Result<RecordingSteps> registerMarqelSteps(automation::ScenarioDrive
 {
     TRY(registerOverlaySteps(driver));
     TRY(registerSavedAreaSteps(driver));
+    TRY(registerSettingsSteps(driver));
     return RecordingSteps::registerOn(driver);
 }
 

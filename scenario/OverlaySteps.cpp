@@ -147,6 +147,7 @@ void invoke()
 Status registerOverlaySteps(automation::ScenarioDriver& d)
 {
     TRY(d.registerStep("invoke", "invoke", [](StepContext& c) -> Status {
+        TRY(c.driver().requireHost(automation::ScenarioDriver::springBoard, "invoke"));
         TRY(c.driver().requireBooted("invoke"));
         invoke();
         return {};

@@ -196,6 +196,7 @@ foundation::Result<RecordingSteps> RecordingSteps::registerOn(automation::Scenar
     TRY(d.registerStep("record-start", "record-start [mic]", [steps](StepContext& c) mutable -> Status {
         if (c.has(0) && c.argument(0) != "mic")
             return Error { ErrorCode::InvalidArgument, "usage: " + c.usage() };
+        TRY(c.driver().requireHost(automation::ScenarioDriver::springBoard, "record-start"));
         TRY(c.driver().requireBooted("record-start"));
         return steps.startSystemRecording(c.has(0));
     }));

@@ -43,6 +43,7 @@ void ensureInstalled();
 void addInstallCommand(CLI::App& app, GlobalOptions& options);
 void addPrefsCommand(CLI::App& app, GlobalOptions& options);
 void addSpringBoardCommand(CLI::App& app, GlobalOptions& options);
+void addSettingsCommand(CLI::App& app, GlobalOptions& options);
 void addAppCommand(CLI::App& app, GlobalOptions& options);
 void addInvokeCommand(CLI::App& app, GlobalOptions& options);
 void addRunCommand(CLI::App& app, GlobalOptions& options);

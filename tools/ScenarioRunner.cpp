@@ -47,11 +47,13 @@ scenario::RecordingSteps prepareDriver(automation::ScenarioDriver& driver)
     return steps.release();
 }
 
-void runScenario(const std::string& path, bool quiet)
+void runScenario(const std::string& path, bool quiet, ScenarioHost host)
 {
     RunLoop::main().reset(ClockKind::Virtual);
     automation::ScenarioDriver driver;
     prepareDriver(driver);
+    if (host == ScenarioHost::SettingsApp)
+        check(driver.setBooter(automation::ScenarioDriver::settingsAppBooter()));
     auto result = automation::runScenarioFile(driver, path, [quiet](int line, const std::string& step) {
         if (!quiet)
             std::cout << std::setw(5) << line << "  " << step << '\n'

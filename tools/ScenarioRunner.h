@@ -15,8 +15,14 @@ void check(const foundation::Status& status);
 // `driver` and registers the crop tool's steps; returns their C++ face.
 scenario::RecordingSteps prepareDriver(automation::ScenarioDriver& driver);
 
-// Runs a scenario file in this process (which becomes SpringBoard),
-// printing each step; throws CommandError at the first failed step.
-void runScenario(const std::string& path, bool quiet = false);
+// The process a scenario's `boot` step starts.
+enum class ScenarioHost {
+    SpringBoard,
+    SettingsApp,
+};
+
+// Runs a scenario file in this process (which becomes `host` at its `boot`
+// step), printing each step; throws CommandError at the first failed step.
+void runScenario(const std::string& path, bool quiet = false, ScenarioHost host = ScenarioHost::SpringBoard);
 
 }  // namespace tools

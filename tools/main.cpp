@@ -59,6 +59,7 @@ int main(int argc, char** argv)
     tools::addInstallCommand(app, options);
     tools::addPrefsCommand(app, options);
     tools::addSpringBoardCommand(app, options);
+    tools::addSettingsCommand(app, options);
     tools::addAppCommand(app, options);
     tools::addInvokeCommand(app, options);
     tools::addCropCommand(app, options);

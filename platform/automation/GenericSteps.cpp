@@ -119,6 +119,11 @@ void registerActions(ScenarioDriver& d)
         TRY(c.need(1));
         return c.driver().snapshot(c.rest(0));
     });
+    add("appearance", "appearance light|dark", [](StepContext& c) -> Status {
+        TRY(c.need(1));
+        return c.driver().appearance(c.argument(0));
+    });
+    add("back", "back", [](StepContext& c) { return c.driver().back(); });
 }
 
 void registerExpectations(ScenarioDriver& d)
@@ -204,6 +209,8 @@ void registerExpectations(ScenarioDriver& d)
     });
     add("notices", "expect notices N", [](StepContext& c) -> Status {
         TRY(c.need(1));
+        // Only SpringBoard shows notices: elsewhere none is a vacuous pass.
+        TRY(c.driver().requireHost(ScenarioDriver::springBoard, "expect notices"));
         return c.expectCount(0, NoticeCenter::notices().size(), "notices");
     });
 }

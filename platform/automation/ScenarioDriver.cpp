@@ -4,6 +4,7 @@
 #include "platform/automation/ScreenQueries.h"
 #include "platform/automation/StepContext.h"
 #include "platform/foundation/Foundation.h"
+#include "platform/springboard/SettingsAppHost.h"
 #include "platform/springboard/SpringBoardHost.h"
 #include "platform/uikit/UIKit.h"
 
@@ -31,9 +32,29 @@ std::string firstWord(const std::string& line, std::size_t index)
 
 }  // namespace
 
+ScenarioDriver::Booter ScenarioDriver::settingsAppBooter()
+{
+    return { settingsApp,
+        []() -> Status {
+            auto booted = SettingsAppHost::shared().boot();
+            if (!booted)
+                return booted.error();
+            return {};
+        },
+        [] { return SettingsAppHost::shared().isBooted(); } };
+}
+
 ScenarioDriver::ScenarioDriver()
     : m_output([](const std::string&) {})
 {
+    m_booter = { springBoard,
+        [this]() -> Status {
+            auto report = SpringBoardHost::shared().boot();
+            if (report.loadedTweaks.empty())
+                say("warning: no tweak was injected (is the tweak installed in the device root?)");
+            return {};
+        },
+        [] { return SpringBoardHost::shared().isBooted(); } };
     // `expect` is a step like any other; its handler picks the expectation.
     (void)registerStep("expect", "expect WHAT ...", [](StepContext& context) { return context.driver().expect(context); });
     registerGenericSteps(*this);
@@ -60,6 +81,16 @@ Status ScenarioDriver::registerStep(const std::string& name, std::string usage, 
 Status ScenarioDriver::registerExpectation(const std::string& name, std::string usage, Handler handler)
 {
     return registerIn(m_expectations, "expectation", name, std::move(usage), std::move(handler));
+}
+
+Status ScenarioDriver::setBooter(Booter booter)
+{
+    if (!booter.boot || !booter.isBooted || booter.hostName.empty())
+        return Error { ErrorCode::InvalidArgument, "a booter needs a host name, a boot and an isBooted" };
+    if (m_booter.isBooted())
+        return Error { ErrorCode::InvalidState, "the booted process is chosen before boot: " + m_booter.hostName + " is already running" };
+    m_booter = std::move(booter);
+    return {};
 }
 
 void ScenarioDriver::setPreferences(PreferenceWriter writer, PreferenceReader reader)
@@ -93,7 +124,7 @@ Status ScenarioDriver::expect(StepContext& step)
 
 Status ScenarioDriver::screen(double width, double height, double scale)
 {
-    if (SpringBoardHost::shared().isBooted())
+    if (m_booter.isBooted())
         return Error { ErrorCode::InvalidState, "the screen is set before boot" };
     if (!(width > 0 && height > 0 && scale > 0))
         return Error { ErrorCode::InvalidArgument, "a screen needs a positive size and scale" };
@@ -111,12 +142,10 @@ Status ScenarioDriver::screen(double width, double height, double scale)
 
 Status ScenarioDriver::boot()
 {
-    if (SpringBoardHost::shared().isBooted())
-        return Error { ErrorCode::InvalidState, "SpringBoard is already running" };
+    if (m_booter.isBooted())
+        return Error { ErrorCode::InvalidState, m_booter.hostName + " is already running" };
     m_logMark = SystemLog::shared().lineCount();
-    auto report = SpringBoardHost::shared().boot();
-    if (report.loadedTweaks.empty())
-        say("warning: no tweak was injected (is the tweak installed in the device root?)");
+    TRY(m_booter.boot());
     m_hapticMark = HapticsLog::shared().count();
     for (const auto& observer : m_bootObservers)
         observer();
@@ -126,8 +155,15 @@ Status ScenarioDriver::boot()
 
 Status ScenarioDriver::requireBooted(const std::string& step) const
 {
-    if (!SpringBoardHost::shared().isBooted())
-        return Error { ErrorCode::InvalidState, step + " before boot: SpringBoard is not running yet (put a `boot` step first)" };
+    if (!m_booter.isBooted())
+        return Error { ErrorCode::InvalidState, step + " before boot: " + m_booter.hostName + " is not running yet (put a `boot` step first)" };
+    return {};
+}
+
+Status ScenarioDriver::requireHost(const std::string& hostName, const std::string& step) const
+{
+    if (hostName != m_booter.hostName)
+        return Error { ErrorCode::InvalidState, step + " works in " + hostName + ", and this scenario runs in " + m_booter.hostName };
     return {};
 }
 
@@ -239,6 +275,31 @@ Status ScenarioDriver::snapshot(const std::string& path)
     if (!m_snapshot)
         return Error { ErrorCode::InvalidState, "snapshots are not available in this runner" };
     return m_snapshot(path);
+}
+
+Status ScenarioDriver::appearance(const std::string& style)
+{
+    if (style != "light" && style != "dark")
+        return Error { ErrorCode::InvalidArgument, "the appearance is light or dark, not \"" + style + "\"" };
+    UITraitCollection::setSystemUserInterfaceStyle(style == "dark" ? UIUserInterfaceStyleDark : UIUserInterfaceStyleLight);
+    RunLoop::main().drain();
+    return {};
+}
+
+Status ScenarioDriver::back()
+{
+    auto navigation = topNavigationController();
+    if (!navigation)
+        return Error { ErrorCode::NotFound, "nothing to go back from: no navigation controller is in front" };
+    if (navigation->viewControllers().size() < 2) {
+        auto top = navigation->topViewController();
+        return Error { ErrorCode::InvalidState,
+            std::string("nothing to go back to: ") + (top ? top->className() : "nothing") + " is the navigation controller's first screen" };
+    }
+    // Through the runtime, as the bar's button sends it, so hooks see it.
+    (void)msgSend<id>(navigation, "popViewControllerAnimated:", true);
+    RunLoop::main().drain();
+    return {};
 }
 
 std::vector<std::string> ScenarioDriver::logSinceBoot() const { return SystemLog::shared().lines(m_logMark); }

@@ -35,8 +35,23 @@ public:
         Handler handler;
     };
 
-    // A driver with the generic steps registered.
+    // Which process `boot` starts, named as messages name it ("SpringBoard",
+    // "the Settings app").
+    struct Booter {
+        std::string hostName;
+        std::function<foundation::Status()> boot;
+        std::function<bool()> isBooted;
+    };
+    static constexpr const char* springBoard = "SpringBoard";
+    static constexpr const char* settingsApp = "the Settings app";
+    // The Settings app with the preference bundle at its root.
+    static Booter settingsAppBooter();
+
+    // A driver with the generic steps registered, booting SpringBoard.
     ScenarioDriver();
+    // The default booter refers to this driver.
+    ScenarioDriver(const ScenarioDriver&) = delete;
+    ScenarioDriver& operator=(const ScenarioDriver&) = delete;
 
     // `usage` is the line's form, e.g. "tap X Y" or "expect box X Y W H";
     // a step short of arguments reports it. Refuses a name already taken, a
@@ -49,6 +64,9 @@ public:
     void setPreferences(PreferenceWriter writer, PreferenceReader reader);
     void setSnapshotter(Snapshotter snapshotter) { m_snapshot = std::move(snapshotter); }
     void setOutput(std::function<void(const std::string&)> output) { m_output = std::move(output); }
+    // Chosen before `boot`; refused once a process is running.
+    foundation::Status setBooter(Booter booter);
+    const std::string& hostName() const { return m_booter.hostName; }
     // Runs after every boot, so a product can take its own marks.
     void addBootObserver(std::function<void()> observer) { m_bootObservers.push_back(std::move(observer)); }
 
@@ -60,9 +78,12 @@ public:
     // The generic steps for C++ callers.
     foundation::Status screen(double width, double height, double scale);
     foundation::Status boot();
-    // Fails, naming the step, while SpringBoard has not booted: a touch or an
+    // Fails, naming the step, while the host has not booted: a touch or an
     // invocation then reaches nothing and would pass unnoticed.
     foundation::Status requireBooted(const std::string& step) const;
+    // For steps that only mean something in one process: fails, naming the
+    // step and both processes, when this runner boots another one.
+    foundation::Status requireHost(const std::string& hostName, const std::string& step) const;
     // For runners that drive the whole phone: touches before `boot` fail too.
     // (Tests of bare windows touch them without any SpringBoard.)
     void setTouchesNeedBoot(bool need) { m_touchesNeedBoot = need; }
@@ -82,6 +103,10 @@ public:
     foundation::Status type(const std::string& text);
     foundation::Status wait(double seconds);
     foundation::Status snapshot(const std::string& path);
+    // The system-wide light or dark setting; every view hears of it.
+    foundation::Status appearance(const std::string& style);
+    // The top navigation controller's back button: pops its top controller.
+    foundation::Status back();
 
     // How long long-press holds the finger down.
     static constexpr double longPressDuration = 0.5;
@@ -94,6 +119,7 @@ public:
 
 private:
     bool m_touchesNeedBoot = false;
+    Booter m_booter;
     foundation::Status registerIn(std::map<std::string, Entry>& table, const char* kind, const std::string& name,
         std::string usage, Handler handler);
     foundation::Status expect(StepContext& context);

@@ -28,6 +28,20 @@ std::vector<std::shared_ptr<UIWindow>> shownWindows()
     return shown;
 }
 
+// What `controller` presents. A screen inside a navigation controller
+// presents for itself here, where UIKit would hand the presentation to the
+// navigation controller: so the children are asked too, the top one first.
+std::shared_ptr<UIViewController> presentedBy(const std::shared_ptr<UIViewController>& controller)
+{
+    if (auto presented = controller->presentedViewController())
+        return presented;
+    const auto& children = controller->childViewControllers();
+    for (auto it = children.rbegin(); it != children.rend(); ++it)
+        if (auto presented = presentedBy(*it))
+            return presented;
+    return nullptr;
+}
+
 }  // namespace
 
 std::vector<std::shared_ptr<UIView>> visibleViews()
@@ -117,7 +131,7 @@ CGPoint screenCentre(const std::shared_ptr<UIView>& view)
 std::shared_ptr<UIAlertController> alertOnScreen()
 {
     for (const auto& window : shownWindows())
-        for (auto controller = window->rootViewController(); controller; controller = controller->presentedViewController())
+        for (auto controller = window->rootViewController(); controller; controller = presentedBy(controller))
             if (auto alert = objc_cast<UIAlertController>(controller))
                 return alert;
     return nullptr;
@@ -127,12 +141,28 @@ std::shared_ptr<UIViewController> topPresentedController()
 {
     for (const auto& window : shownWindows()) {
         auto root = window->rootViewController();
-        if (!root || !root->presentedViewController())
+        auto top = root ? presentedBy(root) : nullptr;
+        if (!top)
             continue;
-        auto top = root->presentedViewController();
-        while (top->presentedViewController())
-            top = top->presentedViewController();
+        while (auto next = presentedBy(top))
+            top = next;
         return top;
+    }
+    return nullptr;
+}
+
+std::shared_ptr<UINavigationController> topNavigationController()
+{
+    for (const auto& window : shownWindows()) {
+        auto top = window->rootViewController();
+        if (!top)
+            continue;
+        while (auto next = presentedBy(top))
+            top = next;
+        for (auto controller = top; controller; controller = controller->parentViewController())
+            if (auto navigation = objc_cast<UINavigationController>(controller))
+                return navigation;
+        return nullptr;
     }
     return nullptr;
 }

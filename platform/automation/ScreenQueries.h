@@ -44,5 +44,9 @@ std::shared_ptr<UIAlertController> alertOnScreen();
 // The last controller of the presentation chain in the front-most shown
 // window that presents anything, or null when nothing is presented.
 std::shared_ptr<UIViewController> topPresentedController();
+// The navigation controller of the front-most controller (the window's root
+// or the last one presented) in the front-most shown window that has a
+// root, or null when that controller is in none.
+std::shared_ptr<UINavigationController> topNavigationController();
 
 }  // namespace automation

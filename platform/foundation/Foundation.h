@@ -9,6 +9,7 @@
 #include "platform/foundation/NSDictionary.h"
 #include "platform/foundation/NSDistributedNotificationCenter.h"
 #include "platform/foundation/NSLog.h"
+#include "platform/foundation/NSString.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSObjects.h"
 #include "platform/foundation/NSProcessInfo.h"

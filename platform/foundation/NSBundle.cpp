@@ -1,6 +1,7 @@
 #include "platform/foundation/NSBundle.h"
 
 #include "platform/foundation/DevicePath.h"
+#include "platform/foundation/NSDictionary.h"
 #include "platform/foundation/NSLog.h"
 
 #include <dlfcn.h>
@@ -12,7 +13,10 @@ MARQEL_DEFINE_CLASS(NSBundle,
     method<&NSBundle::load>("load"),
     method<&NSBundle::bundleIdentifier>("bundleIdentifier"),
     method<&NSBundle::pathForResource>("pathForResource:ofType:"),
-    classMethod<&NSBundle::bundleForClass>("bundleForClass:"))
+    classMethod<&NSBundle::bundleForClass>("bundleForClass:"),
+
+    method<&NSBundle::infoDictionary>("infoDictionary"),
+    method<&NSBundle::principalClass>("principalClass"))
 
 namespace {
 struct Bundles {
@@ -25,6 +29,15 @@ Bundles& bundles()
     static auto* instance = new Bundles;
     return *instance;
 }
+
+// "/a/B.bundle/" and "/a/B.bundle" are one bundle; its name is the last
+// component either way.
+std::string withoutTrailingSlashes(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
 }  // namespace
 
 std::shared_ptr<NSBundle> NSBundle::mainBundle()
@@ -33,8 +46,9 @@ std::shared_ptr<NSBundle> NSBundle::mainBundle()
     return *instance;
 }
 
-std::shared_ptr<NSBundle> NSBundle::bundleWithPath(const std::string& devicePath)
+std::shared_ptr<NSBundle> NSBundle::bundleWithPath(const std::string& givenPath)
 {
+    std::string devicePath = withoutTrailingSlashes(givenPath);
     auto& b = bundles();
     std::lock_guard lock(b.mutex);
     if (auto it = b.bundles.find(devicePath); it != b.bundles.end())
@@ -52,7 +66,7 @@ std::shared_ptr<NSBundle> NSBundle::bundleWithPath(const std::string& devicePath
 void NSBundle::registerLoader(const std::string& devicePath, std::function<bool()> loader)
 {
     std::lock_guard lock(bundles().mutex);
-    bundles().loaders[devicePath] = std::move(loader);
+    bundles().loaders[withoutTrailingSlashes(devicePath)] = std::move(loader);
 }
 
 void NSBundle::resetAll()
@@ -105,10 +119,16 @@ foundation::Status NSBundle::loadAndReturnError()
         if (!loader())
             loaded = foundation::Error { foundation::ErrorCode::Failed, "cannot load " + m_path + ": its loader failed" };
     } else {
-        // The bundle's executable: "<Name>.bundle/<Name>.so".
-        std::filesystem::path path(m_path);
-        std::string name = path.stem().string();
-        std::string executable = DevicePath::host(m_path + "/" + name + ".so");
+        // The executable the Info.plist names, else "<Name>.bundle/<Name>.so".
+        std::string name = std::filesystem::path(m_path).stem().string() + ".so";
+        auto executableKey = objectForInfoDictionaryKey("CFBundleExecutable");
+        if (auto* named = executableKey.get<std::string>()) {
+            if (named->empty() || named->find('/') != std::string::npos || *named == "." || *named == "..")
+                return foundation::Error { foundation::ErrorCode::InvalidArgument,
+                    "cannot load " + m_path + ": its Info.plist names the executable \"" + *named + "\", which is not a file name in the bundle" };
+            name = *named;
+        }
+        std::string executable = DevicePath::host(m_path + "/" + name);
         void* handle = dlopen(executable.c_str(), RTLD_NOW | RTLD_GLOBAL);
         if (!handle) {
             const char* why = dlerror();
@@ -179,4 +199,52 @@ std::string NSBundle::pathForResource(const std::string& name, const std::string
     if (!host || !std::filesystem::is_regular_file(host.value(), ec))
         return "";
     return devicePath;
-}
+
+    foundation::Result<PlistDict> NSBundle::readInfoDictionary() const
+    {
+        auto host = TRY(DevicePath::toHost(m_path + "/Info.plist"));
+        auto value = TRY(plist::readFile(host));
+        auto* dictionary = value.get<PlistDict>();
+        if (!dictionary)
+            return foundation::Error { foundation::ErrorCode::UnreadableInput, m_path + "/Info.plist is not a dictionary" };
+        return std::move(*dictionary);
+    }
+
+    std::shared_ptr<NSDictionary> NSBundle::infoDictionary()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_infoDictionary)
+                return m_infoDictionary;
+        }
+        auto read = readInfoDictionary();
+        if (!read && read.error().code != foundation::ErrorCode::NotFound)
+            NSLog("NSBundle: the Info.plist of %@ cannot be read: %@", m_path, read.message());
+        auto dictionary = alloc<NSDictionary>(read ? read.release() : PlistDict {});
+        std::lock_guard lock(m_mutex);
+        if (!m_infoDictionary)
+            m_infoDictionary = dictionary;
+        return m_infoDictionary;
+    }
+
+    PlistValue NSBundle::objectForInfoDictionaryKey(const std::string& key)
+    {
+        auto* value = infoDictionary()->objectForKey(key);
+        return value ? *value : PlistValue();
+    }
+
+    Class NSBundle::principalClass()
+    {
+        auto name = objectForInfoDictionaryKey("NSPrincipalClass");
+        auto* className = name.get<std::string>();
+        if (!className || className->empty()) {
+            NSLog("NSBundle: %@ names no NSPrincipalClass in its Info.plist", m_path);
+            return nullptr;
+        }
+        if (!load())
+            return nullptr;
+        Class cls = objc_getClass(*className);
+        if (!cls)
+            NSLog("NSBundle: the principal class %@ of %@ is not in the runtime after loading", *className, m_path);
+        return cls;
+    }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/foundation/PropertyList.h"
 #include "platform/foundation/Result.h"
 #include "platform/runtime/ClassBuilder.h"
 
@@ -47,10 +48,22 @@ public:
     // The host path of the executable that load() opened; "" when none was.
     std::string loadedExecutablePath() const;
 
+    // The bundle's description, its Info.plist. Read once; a bundle without
+    // one (or with one that cannot be read) has an empty dictionary, and
+    // readInfoDictionary() says why.
+    std::shared_ptr<NSDictionary> infoDictionary();
+    foundation::Result<PlistDict> readInfoDictionary() const;
+    // A null value when the key is missing.
+    PlistValue objectForInfoDictionaryKey(const std::string& key);
+    // Loads the bundle, then looks up the class its NSPrincipalClass names;
+    // null, with a log line saying why, when there is none.
+    Class principalClass();
+
 private:
     std::string m_path;
     std::string m_identifier;
     bool m_loaded = false;
     void* m_handle = nullptr;
+    std::shared_ptr<NSDictionary> m_infoDictionary;
     mutable std::mutex m_mutex;
 };

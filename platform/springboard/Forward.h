@@ -9,6 +9,7 @@ class HomeScreen;
 class NCNotificationDispatcher;
 class NCNotificationRequest;
 class NoticeCenter;
+class SettingsAppHost;
 class SpringBoard;
 class SpringBoardHost;
 struct Notice;

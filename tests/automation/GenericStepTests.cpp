@@ -223,4 +223,76 @@ TEST_F(GenericSteps, NoticesByCount)
     EXPECT_EQ(failure("expect notices 2"), "expected 2 notices, found 1");
 }
 
+// A screen inside a navigation controller presents for itself in the
+// stand-in; the user still sees its alert in front.
+TEST_F(GenericSteps, AnAlertPresentedByAScreenInANavigationControllerIsInFront)
+{
+    auto screen = alloc<UIViewController>();
+    auto navigation = alloc<UINavigationController>(screen);
+    window->setRootViewController(navigation);
+    RunLoop::main().drain();
+    auto alert = UIAlertController::alertControllerWithTitle("Marqel", "Add the module", UIAlertControllerStyleAlert);
+    alert->addAction(UIAlertAction::actionWithTitle("OK", UIAlertActionStyleDefault, nullptr));
+    screen->presentViewController(alert, false, nullptr);
+    RunLoop::main().drain();
+    EXPECT_TRUE(driver.runStep("expect alert Marqel"));
+    EXPECT_TRUE(driver.runStep("expect presented UIAlertController"));
+    EXPECT_TRUE(driver.runStep("expect text Add the module"));
+    EXPECT_EQ(failure("back"), "nothing to go back from: no navigation controller is in front");
+    EXPECT_TRUE(driver.runStep("tap-title OK"));
+    EXPECT_TRUE(driver.runStep("expect alert none"));
+}
+
+TEST_F(GenericSteps, BackPopsTheFrontNavigationControllersTopScreen)
+{
+    EXPECT_EQ(failure("back"), "nothing to go back from: no navigation controller is in front");
+    auto first = alloc<UIViewController>();
+    auto navigation = alloc<UINavigationController>(first);
+    window->setRootViewController(navigation);
+    RunLoop::main().drain();
+    EXPECT_EQ(failure("back"), "nothing to go back to: UIViewController is the navigation controller's first screen");
+    auto second = alloc<Presented>();
+    auto third = alloc<UIViewController>();
+    navigation->pushViewController(second, true);
+    navigation->pushViewController(third, true);
+    EXPECT_TRUE(driver.runStep("back"));
+    EXPECT_EQ(navigation->topViewController(), second);
+    EXPECT_TRUE(driver.runStep("back"));
+    EXPECT_EQ(navigation->topViewController(), first);
+    EXPECT_EQ(failure("back"), "nothing to go back to: UIViewController is the navigation controller's first screen");
+}
+
+TEST_F(GenericSteps, AppearanceReachesEveryViewAndTakesOnlyLightOrDark)
+{
+    auto view = alloc<UIView>(CGRectMake(0, 0, 50, 50));
+    view->setBackgroundColor(UIColor::labelColor());
+    root->view()->addSubview(view);
+    CGColorRef light = view->layer()->backgroundColor();
+    EXPECT_TRUE(driver.runStep("appearance dark"));
+    EXPECT_EQ(UITraitCollection::systemUserInterfaceStyle(), UIUserInterfaceStyleDark);
+    EXPECT_FALSE(CGColorEqualToColor(view->layer()->backgroundColor(), light));
+    EXPECT_EQ(failure("appearance sepia"), "the appearance is light or dark, not \"sepia\"");
+    EXPECT_EQ(failure("appearance"), "usage: appearance light|dark");
+    EXPECT_TRUE(driver.runStep("appearance light"));
+    EXPECT_TRUE(CGColorEqualToColor(view->layer()->backgroundColor(), light));
+}
+
+// Steps that only SpringBoard answers fail elsewhere, naming both.
+TEST_F(GenericSteps, TheBootedProcessIsTheRunnersChoice)
+{
+    int boots = 0;
+    bool running = false;
+    ASSERT_TRUE(driver.setBooter({ "the Test app", [&]() -> foundation::Status { ++boots; running = true; return {}; }, [&] { return running; } }));
+    EXPECT_EQ(failure("expect notices 0"), "expect notices works in SpringBoard, and this scenario runs in the Test app");
+    driver.setTouchesNeedBoot(true);
+    EXPECT_EQ(failure("tap 1 1"), "a touch before boot: the Test app is not running yet (put a `boot` step first)");
+    EXPECT_TRUE(driver.runStep("boot"));
+    EXPECT_EQ(boots, 1);
+    EXPECT_EQ(failure("boot"), "the Test app is already running");
+    EXPECT_EQ(failure("screen 390x844@3"), "the screen is set before boot");
+    EXPECT_FALSE(driver.setBooter(ScenarioDriver::settingsAppBooter()));
+    EXPECT_FALSE(driver.setBooter({ "nothing", nullptr, nullptr }));
+    EXPECT_EQ(driver.hostName(), "the Test app");
+}
+
 }  // namespace

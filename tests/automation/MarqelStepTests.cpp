@@ -253,16 +253,24 @@ TEST_F(MarqelSteps, TheReadmeDocumentsEveryRegisteredStep)
 }
 
 // Every expectation has a scenario that must fail, so a comparison that
-// stops comparing turns the suite red.
+// stops comparing turns the suite red. One played in the Settings app
+// ("settings-expect-NAME.scn") counts as well as one in SpringBoard.
 TEST_F(MarqelSteps, EveryExpectationHasAScenarioThatMustFail)
 {
+    std::string folder = std::string(MARQEL_SOURCE_DIR) + "/tests/scenarios/must-fail/";
     for (const auto& [name, entry] : driver.expectations()) {
-        std::ifstream in(std::string(MARQEL_SOURCE_DIR) + "/tests/scenarios/must-fail/expect-" + name + ".scn");
-        std::stringstream text;
-        text << in.rdbuf();
-        EXPECT_TRUE(in.is_open()) << "no must-fail scenario for expect " << name;
-        EXPECT_NE(text.str().find("# fails with: "), std::string::npos) << name;
-        EXPECT_NE(text.str().find("expect " + name + " "), std::string::npos) << name;
+        bool found = false;
+        for (const char* prefix : { "expect-", "settings-expect-" }) {
+            std::ifstream in(folder + prefix + name + ".scn");
+            if (!in.is_open())
+                continue;
+            found = true;
+            std::stringstream text;
+            text << in.rdbuf();
+            EXPECT_NE(text.str().find("# fails with: "), std::string::npos) << prefix << name;
+            EXPECT_NE(text.str().find("expect " + name + " "), std::string::npos) << prefix << name;
+        }
+        EXPECT_TRUE(found) << "no must-fail scenario for expect " << name;
     }
 }
 

@@ -40,4 +40,6 @@ void TestDevice::resetSingletons()
     render::Compositor::shared().invalidate();
     // Opened on the old root; the next use opens the current one.
     PHPhotoLibrary::resetShared();
+    // Bundles are known by device path: the old root's are not this one's.
+    NSBundle::resetAll();
 }

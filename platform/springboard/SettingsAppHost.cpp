@@ -1,0 +1,81 @@
+#include "platform/springboard/SettingsAppHost.h"
+
+#include "platform/foundation/Foundation.h"
+#include "platform/springboard/SpringBoardHost.h"
+#include "platform/uikit/UIKit.h"
+
+#include <filesystem>
+
+using foundation::Error;
+using foundation::ErrorCode;
+
+namespace {
+constexpr const char* reinstall = "run `marqel install --force` to put the built bundle back";
+}
+
+SettingsAppHost& SettingsAppHost::shared()
+{
+    static auto* instance = new SettingsAppHost;
+    return *instance;
+}
+
+foundation::Result<std::shared_ptr<UIViewController>> SettingsAppHost::instantiatePrincipalController(const std::string& bundleDevicePath)
+{
+    auto bundle = NSBundle::bundleWithPath(bundleDevicePath);
+    if (!bundle)
+        return Error { ErrorCode::NotFound,
+            "the settings bundle is not installed: nothing at " + bundleDevicePath + " (build MarqelPrefs, then run `marqel install`)" };
+    const std::string& path = bundle->bundlePath();
+    auto info = bundle->readInfoDictionary();
+    if (!info) {
+        if (info.code() == ErrorCode::NotFound)
+            return Error { ErrorCode::NotFound, path + "/Info.plist is missing (" + reinstall + ")" };
+        return Error { ErrorCode::UnreadableInput, path + "/Info.plist cannot be read: " + info.message() + " (" + reinstall + ")" };
+    }
+    auto* className = info.value().find("NSPrincipalClass") ? info.value().find("NSPrincipalClass")->get<std::string>() : nullptr;
+    if (!className || className->empty())
+        return Error { ErrorCode::NotFound,
+            path + "/Info.plist names no NSPrincipalClass: the Settings app does not know which screen to show (" + reinstall + ")" };
+    if (auto loaded = bundle->loadAndReturnError(); !loaded)
+        return Error { loaded.code(), loaded.message() + " (" + reinstall + ", or rebuild MarqelPrefs)" };
+    Class cls = objc_getClass(*className);
+    if (!cls)
+        return Error { ErrorCode::NotFound,
+            "the principal class " + *className + " named by " + path + "/Info.plist is not in the runtime after loading the bundle "
+                                                                        "(the bundle must register it when it loads)" };
+    if (!class_isSubclassOf(cls, UIViewController::classObject()))
+        return Error { ErrorCode::InvalidArgument,
+            "the principal class " + *className + " of " + path + " is not a view controller, so the Settings app cannot show it" };
+    auto controller = objc_cast<UIViewController>(class_createInstance(cls));
+    if (!controller)
+        return Error { ErrorCode::Failed, "the principal class " + *className + " of " + path + " cannot be instantiated" };
+    return controller;
+}
+
+foundation::Result<host::BootReport> SettingsAppHost::boot()
+{
+    if (m_booted)
+        return Error { ErrorCode::InvalidState, "the Settings app is already running" };
+    if (!m_started) {
+        m_started = true;
+        auto loaded = host::startProcess(executablePath, bundleIdentifier);
+        for (const auto& tweak : loaded.loaded)
+            m_startReport.loadedTweaks.push_back(tweak.name);
+        m_startReport.loaderErrors = loaded.errors;
+    }
+    auto root = TRY(instantiatePrincipalController(preferenceBundlePath));
+
+    m_root = root;
+    m_navigationController = alloc<UINavigationController>(root);
+    m_window = alloc<UIWindow>(UIScreen::mainScreen()->bounds());
+    m_window->setRootViewController(m_navigationController);
+    m_window->makeKeyAndVisible();
+    m_booted = true;
+    // Loading, then the layout pass that the first turn of the loop runs.
+    RunLoop::main().drain();
+
+    host::BootReport report = m_startReport;
+    report.changes = host::methodChanges(SpringBoardHost::privateClassNames());
+    NSLog("Preferences: finished launching with %@", std::string(root->className()));
+    return report;
+}

@@ -1,0 +1,81 @@
+#include "tools/Command.h"
+
+#include "platform/foundation/Foundation.h"
+#include "platform/render/Window.h"
+#include "platform/springboard/SettingsAppHost.h"
+#include "platform/uikit/UIKit.h"
+#include "tools/ScenarioRunner.h"
+
+#include <csignal>
+#include <iostream>
+
+namespace tools {
+
+namespace {
+void showWindow(double zoom)
+{
+    auto opened = render::Window::open({ zoom, "Marqel — Settings" });
+    if (!opened)
+        throw CommandError("cannot open a window: " + opened.message() + " (is there a display? try without --window)");
+    auto window = opened.release();
+    window->setKeyHandler([&window](const render::Window::KeyPress& key) {
+        if (key.name == "Escape" || key.name == "Q")
+            window->close();
+    });
+    std::cout << "window open: the mouse is a finger; Escape quits\n"
+              << std::flush;
+    window->run();
+}
+}  // namespace
+
+void addSettingsCommand(CLI::App& app, GlobalOptions& options)
+{
+    auto* command = app.add_subcommand("settings",
+        "Start the Settings app showing the preference bundle (installed in the root, as MarqelPrefs.bundle) and run its main loop");
+    static double seconds = -1;
+    static bool virtualClock = false;
+    command->add_option("--for", seconds, "Run for this many seconds, then exit (default: until Ctrl-C)");
+    command->add_flag("--virtual-clock", virtualClock, "Run on the virtual clock (time jumps when idle)");
+    static bool window = false;
+    static double zoom = 1.0 / 3;
+    command->add_flag("--window", window,
+        "Show the phone's screen in a desktop window (real clock): the mouse is a finger, Escape quits");
+    command->add_option("--zoom", zoom, "Window pixels per screen pixel with --window")->capture_default_str();
+    static std::string script;
+    command->add_option("--script", script,
+               "Play a scenario file as a simulated user (on the virtual clock; its `boot` step starts the Settings app), then exit")
+        ->check(CLI::ExistingFile);
+    command->callback([&options] {
+        bool stopsOnSignals = script.empty() && !window;
+        if (stopsOnSignals)
+            RunLoop::stopOnSignals({ SIGINT, SIGTERM });
+        prepareDevice(options);
+        ensureInstalled();
+        if (!script.empty()) {
+            runScenario(script, false, ScenarioHost::SettingsApp);
+            return;
+        }
+        RunLoop::main().reset(virtualClock && !window ? ClockKind::Virtual : ClockKind::Real);
+        auto report = SettingsAppHost::shared().boot();
+        if (!report)
+            throw CommandError(report.error());
+        std::cout << host::describe(report.value());
+        std::cout << "showing " << SettingsAppHost::shared().rootViewController()->className() << '\n'
+                  << std::flush;
+        if (window) {
+            showWindow(zoom);
+            NSDistributedNotificationCenter::defaultCenter()->shutdown();
+            return;
+        }
+        if (seconds >= 0) {
+            RunLoop::main().runFor(seconds);
+        } else {
+            while (!RunLoop::stopRequestedBySignal())
+                RunLoop::main().runFor(3600);
+        }
+        NSDistributedNotificationCenter::defaultCenter()->shutdown();
+        std::cout << "Settings stopped\n";
+    });
+}
+
+}  // namespace tools
