@@ -199,52 +199,53 @@ std::string NSBundle::pathForResource(const std::string& name, const std::string
     if (!host || !std::filesystem::is_regular_file(host.value(), ec))
         return "";
     return devicePath;
+}
 
-    foundation::Result<PlistDict> NSBundle::readInfoDictionary() const
-    {
-        auto host = TRY(DevicePath::toHost(m_path + "/Info.plist"));
-        auto value = TRY(plist::readFile(host));
-        auto* dictionary = value.get<PlistDict>();
-        if (!dictionary)
-            return foundation::Error { foundation::ErrorCode::UnreadableInput, m_path + "/Info.plist is not a dictionary" };
-        return std::move(*dictionary);
-    }
+foundation::Result<PlistDict> NSBundle::readInfoDictionary() const
+{
+    auto host = TRY(DevicePath::toHost(m_path + "/Info.plist"));
+    auto value = TRY(plist::readFile(host));
+    auto* dictionary = value.get<PlistDict>();
+    if (!dictionary)
+        return foundation::Error { foundation::ErrorCode::UnreadableInput, m_path + "/Info.plist is not a dictionary" };
+    return std::move(*dictionary);
+}
 
-    std::shared_ptr<NSDictionary> NSBundle::infoDictionary()
+std::shared_ptr<NSDictionary> NSBundle::infoDictionary()
+{
     {
-        {
-            std::lock_guard lock(m_mutex);
-            if (m_infoDictionary)
-                return m_infoDictionary;
-        }
-        auto read = readInfoDictionary();
-        if (!read && read.error().code != foundation::ErrorCode::NotFound)
-            NSLog("NSBundle: the Info.plist of %@ cannot be read: %@", m_path, read.message());
-        auto dictionary = alloc<NSDictionary>(read ? read.release() : PlistDict {});
         std::lock_guard lock(m_mutex);
-        if (!m_infoDictionary)
-            m_infoDictionary = dictionary;
-        return m_infoDictionary;
+        if (m_infoDictionary)
+            return m_infoDictionary;
     }
+    auto read = readInfoDictionary();
+    if (!read && read.error().code != foundation::ErrorCode::NotFound)
+        NSLog("NSBundle: the Info.plist of %@ cannot be read: %@", m_path, read.message());
+    auto dictionary = alloc<NSDictionary>(read ? read.release() : PlistDict {});
+    std::lock_guard lock(m_mutex);
+    if (!m_infoDictionary)
+        m_infoDictionary = dictionary;
+    return m_infoDictionary;
+}
 
-    PlistValue NSBundle::objectForInfoDictionaryKey(const std::string& key)
-    {
-        auto* value = infoDictionary()->objectForKey(key);
-        return value ? *value : PlistValue();
-    }
+PlistValue NSBundle::objectForInfoDictionaryKey(const std::string& key)
+{
+    auto* value = infoDictionary()->objectForKey(key);
+    return value ? *value : PlistValue();
+}
 
-    Class NSBundle::principalClass()
-    {
-        auto name = objectForInfoDictionaryKey("NSPrincipalClass");
-        auto* className = name.get<std::string>();
-        if (!className || className->empty()) {
-            NSLog("NSBundle: %@ names no NSPrincipalClass in its Info.plist", m_path);
-            return nullptr;
-        }
-        if (!load())
-            return nullptr;
-        Class cls = objc_getClass(*className);
-        if (!cls)
-            NSLog("NSBundle: the principal class %@ of %@ is not in the runtime after loading", *className, m_path);
-        return cls;
+Class NSBundle::principalClass()
+{
+    auto name = objectForInfoDictionaryKey("NSPrincipalClass");
+    auto* className = name.get<std::string>();
+    if (!className || className->empty()) {
+        NSLog("NSBundle: %@ names no NSPrincipalClass in its Info.plist", m_path);
+        return nullptr;
     }
+    if (!load())
+        return nullptr;
+    Class cls = objc_getClass(*className);
+    if (!cls)
+        NSLog("NSBundle: the principal class %@ of %@ is not in the runtime after loading", *className, m_path);
+    return cls;
+}
