@@ -133,6 +133,11 @@ void UIButton::layoutSubviews()
     m_imageView->setFrame(CGRectMake(x, midY - imageSize.height / 2, imageSize.width, imageSize.height));
     m_titleLabel->setFrame(
         CGRectMake(x + imageSize.width, midY - titleSize.height / 2, titleSize.width, titleSize.height));
+    // The width above is an estimate of the drawn text; a title alone gets
+    // the whole button, centred, so a short title wider than the estimate
+    // ("OK") is drawn whole instead of cut to an ellipsis.
+    if (!m_imageView->image() && m_titleLabel->textAlignment() == NSTextAlignmentCenter)
+        m_titleLabel->setFrame(CGRectMake(b.origin.x, midY - titleSize.height / 2, b.size.width, titleSize.height));
 }
 
 CGSize UIButton::sizeThatFits(CGSize size) const

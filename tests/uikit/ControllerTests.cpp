@@ -318,3 +318,17 @@ TEST_F(Controllers, ALargeTitleBarPresentedFullScreenWithACancelButton)
     EXPECT_EQ(editor->presentedViewController(), nullptr);
     EXPECT_EQ(navigation->view()->superview(), nullptr);
 }
+
+TEST_F(Controllers, ALoneActionShowsItsWholeTitle)
+{
+    auto alert = UIAlertController::alertControllerWithTitle("Marqel", "A hint that takes a few lines of text to say what it has to say.",
+        UIAlertControllerStyleAlert);
+    alert->addAction(UIAlertAction::actionWithTitle("OK", UIAlertActionStyleDefault, nullptr));
+    editor->presentViewController(alert, true, nullptr);
+    RunLoop::main().runFor(0.5);
+    auto ok = alert->buttonForAction(alert->actions()[0]);
+    ASSERT_TRUE(ok);
+    // The title's room is the button's, not an estimate of the text.
+    EXPECT_EQ(ok->titleLabel()->frame().size.width, ok->frame().size.width) << NSStringFromCGRect(ok->titleLabel()->frame());
+    EXPECT_GT(ok->frame().size.width, 200) << NSStringFromCGRect(ok->frame());
+}
