@@ -10,7 +10,14 @@ namespace scenario {
 // looked up by name, as any code outside the tweak would.
 std::shared_ptr<UIWindow> overlayWindow() { return automation::findWindowOfClass(objc_getClass("MarqelWindow")); }
 
-std::shared_ptr<UIView> findBox() { return automation::findViewOfClass(objc_getClass("ResizableBox")); }
+// The overlay's box in SpringBoard, or its twin in the Settings app's
+// default-area editor.
+std::shared_ptr<UIView> findBox()
+{
+    if (auto box = automation::findViewOfClass(objc_getClass("ResizableBox")))
+        return box;
+    return automation::findViewOfClass(objc_getClass("DefaultResizableBox"));
+}
 
 namespace {
 
@@ -52,7 +59,9 @@ std::shared_ptr<UILabel> boxReadout()
 
 std::shared_ptr<UIView> dimmingView()
 {
-    auto content = overlayContent();
+    // The editor's view holds the dimming beside the box, in either app.
+    auto box = findBox();
+    auto content = box ? box->superview() : overlayContent();
     for (const auto& view : content ? automation::viewsUnder(content) : std::vector<std::shared_ptr<UIView>> {})
         if (std::dynamic_pointer_cast<CAShapeLayer>(view->layer()->mask()))
             return view;

@@ -56,6 +56,23 @@ Status expectToggle(StepContext& c)
     return {};
 }
 
+// A finger on the visible card, as the user turns the tweak on or off.
+Status tapToggle(StepContext& c)
+{
+    TRY(c.driver().requireBooted("tap-toggle"));
+    auto toggle = toggleOnScreen();
+    if (!toggle)
+        return StepContext::failure("no enable switch on screen");
+    auto enabled = msgSend<std::shared_ptr<UIView>>(toggle, "enabledView");
+    auto disabled = msgSend<std::shared_ptr<UIView>>(toggle, "disabledView");
+    auto card = enabled && enabled->alpha() > 0 ? enabled : disabled;
+    if (!card)
+        return StepContext::failure("the enable switch has no card to tap");
+    CGRect bounds = card->bounds();
+    CGPoint centre = card->convertPointToScreen(CGPointMake(CGRectGetMidX(bounds), CGRectGetMidY(bounds)));
+    return c.driver().tap(centre);
+}
+
 std::shared_ptr<ZRTutorialViewController> tutorialOnScreen()
 {
     for (const auto& view : automation::visibleViews()) {
@@ -103,6 +120,7 @@ Status expectPage(StepContext& c)
 
 Status registerSettingsSteps(automation::ScenarioDriver& d)
 {
+    TRY(d.registerStep("tap-toggle", "tap-toggle", tapToggle));
     TRY(d.registerExpectation("toggle", "expect toggle enabled|disabled", expectToggle));
     TRY(d.registerExpectation("pages", "expect pages N", expectPages));
     TRY(d.registerExpectation("page", "expect page I SYMBOL TEXT", expectPage));
