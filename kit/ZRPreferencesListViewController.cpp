@@ -201,7 +201,7 @@ void ZRPreferencesListViewController::buildRows()
         CGFloat height = row.kind == RowKind::Choice ? choiceRowHeight : rowHeight;
         row.view = m_scrollView->add<UIView>(CGRectMake(sideInset, y, cardWidth, height));
         row.view->setTag(static_cast<std::int64_t>(i));
-        row.view->setBackgroundColor(zr::secondaryColour());
+        row.view->setBackgroundColor(UIColor::secondarySystemGroupedBackgroundColor());
         row.view->layer()->setCornerRadius(12);
         row.view->setAutoresizingMask(flexibleWidth);
         row.titleLabel = row.view->add<UILabel>(CGRectMake(16, 0, cardWidth - 140, rowHeight));

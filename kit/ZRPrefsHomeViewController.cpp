@@ -106,7 +106,7 @@ std::shared_ptr<UIView> ZRPrefsHomeViewController::makeRow(UIView& parent, const
     const CGFloat width = parent.bounds().size.width - 2 * sideInset;
     auto row = parent.add<UIView>(CGRectMake(sideInset, y, width, rowHeight));
     row->setTag(tag);
-    row->setBackgroundColor(zr::secondaryColour());
+    row->setBackgroundColor(UIColor::secondarySystemGroupedBackgroundColor());
     row->layer()->setCornerRadius(12);
     row->setAutoresizingMask(flexibleWidth);
     auto label = row->add<UILabel>(CGRectMake(16, 0, width - 48, rowHeight));

@@ -12,8 +12,13 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <iostream>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 namespace tools {
 
@@ -73,13 +78,68 @@ void writeSavedAreas(automation::ScenarioDriver& driver, const std::string& fold
     check(driver.tapTitle("Cancel"));
     check(driver.wait(0.3));
 }
+// The settings bundle's screens, light and dark, taken by the Settings app
+// in a process of its own on the same scratch device: the home with its
+// first-run hint, the home, the tutorial, the settings page and the
+// default-area editor.
+void writeSettingsScreens(const std::string& folder, const std::string& scratch)
+{
+    std::string script;
+    auto shoot = [&](const std::string& name) {
+        std::string path = (std::filesystem::path(folder) / name).string();
+        script += "snapshot " + path + ".png\nappearance dark\nwait 0.1\nsnapshot " + path + "-dark.png\nappearance light\nwait 0.1\n";
+    };
+    script += "boot\nwait 0.5\n";
+    shoot("settings-home-hint");
+    script += "tap-title OK\nwait 0.5\n";
+    shoot("settings-home");
+    script += "tap-title Tutorial\nwait 0.5\n";
+    shoot("settings-tutorial");
+    script += "tap-symbol xmark\nwait 0.5\ntap-title Settings\nwait 0.5\n";
+    shoot("settings-list");
+    script += "tap-title Default Area\nwait 1\n";
+    shoot("settings-default-area");
+
+    std::string scriptPath = (std::filesystem::path(scratch) / "settings-snapshots.scn").string();
+    if (FILE* out = std::fopen(scriptPath.c_str(), "w")) {
+        bool written = std::fputs(script.c_str(), out) >= 0;
+        if (std::fclose(out) != 0 || !written)
+            throw CommandError("cannot write " + scriptPath);
+    } else {
+        throw CommandError("cannot write " + scriptPath + ": " + std::strerror(errno));
+    }
+    std::error_code ec;
+    std::string self = std::filesystem::read_symlink("/proc/self/exe", ec).string();
+    std::vector<std::string> arguments { self, "--root", scratch, "settings", "--script", scriptPath };
+    std::vector<char*> argv;
+    for (auto& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    // The steps it prints are ours to summarise; its errors go through.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t child = 0;
+    int spawned = posix_spawn(&child, self.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        throw CommandError("cannot start the Settings app: " + std::string(std::strerror(spawned)));
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) { }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw CommandError("the Settings app's pictures could not be taken (see the message above)");
+    for (const char* name : { "settings-home-hint", "settings-home", "settings-tutorial", "settings-list", "settings-default-area" })
+        for (const char* suffix : { "", "-dark" })
+            std::cout << "wrote " << (std::filesystem::path(folder) / (std::string(name) + suffix + ".png")).string() << '\n';
+}
 }  // namespace
 
 void addSnapshotCommand(CLI::App& app, GlobalOptions& options)
 {
     auto* command = app.add_subcommand("snapshot",
         "Write pictures of the overlay (just opened, during a drag, expanded, microphone on and off) and of the "
-        "saved areas (the name alert, the list of three, a row's menu, the empty list; light and dark) into a folder. "
+        "saved areas (the name alert, the list of three, a row's menu, the empty list), and of the settings app (the home "
+        "with its first-run hint, the home, the tutorial, the settings page, the default-area editor), light and dark, into a folder. "
         "They are taken on a scratch device with the default preferences, so the device root is not touched");
     static std::string folder = "snapshots";
     command->add_option("FOLDER", folder, "Where the PNG files go (created if missing)")->capture_default_str();
@@ -125,6 +185,7 @@ void addSnapshotCommand(CLI::App& app, GlobalOptions& options)
             write(folder, "overlay-microphone-off");
             writeSavedAreas(driver, folder);
             NSDistributedNotificationCenter::defaultCenter()->shutdown();
+            writeSettingsScreens(folder, scratch);
         } catch (...) {
             std::filesystem::remove_all(scratch, ec);
             throw;

@@ -86,6 +86,7 @@ NAMED_COLOR(placeholderTextColor, dynamic(rgb255(60, 60, 67, 0.3), rgb255(235, 2
 NAMED_COLOR(systemBackgroundColor, dynamic(rgb255(255, 255, 255), rgb255(0, 0, 0)))
 NAMED_COLOR(secondarySystemBackgroundColor, dynamic(rgb255(242, 242, 247), rgb255(28, 28, 30)))
 NAMED_COLOR(systemGroupedBackgroundColor, dynamic(rgb255(242, 242, 247), rgb255(0, 0, 0)))
+NAMED_COLOR(secondarySystemGroupedBackgroundColor, dynamic(rgb255(255, 255, 255), rgb255(28, 28, 30)))
 NAMED_COLOR(separatorColor, dynamic(rgb255(60, 60, 67, 0.29), rgb255(84, 84, 88, 0.6)))
 
 #undef NAMED_COLOR

@@ -50,6 +50,8 @@ public:
     static std::shared_ptr<UIColor> systemBackgroundColor();
     static std::shared_ptr<UIColor> secondarySystemBackgroundColor();
     static std::shared_ptr<UIColor> systemGroupedBackgroundColor();
+    // A row on a grouped background.
+    static std::shared_ptr<UIColor> secondarySystemGroupedBackgroundColor();
     static std::shared_ptr<UIColor> separatorColor();
 
     // The same colour (both appearances) with another alpha.

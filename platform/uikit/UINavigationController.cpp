@@ -197,7 +197,11 @@ void UINavigationController::refreshBar()
     auto item = top->navigationItem();
     m_titleLabel->setText(item->title().empty() ? top->title() : item->title());
     m_largeTitleLabel->setText(m_titleLabel->text());
-    m_titleWidth->setConstant(m_titleLabel->sizeThatFits(CGSizeZero).width);
+    // The width is an estimate of the drawn title; centred text has room to
+    // spare on both sides, short of the bar items' places at the edges.
+    CGFloat estimate = m_titleLabel->sizeThatFits(CGSizeZero).width;
+    CGFloat room = std::max<CGFloat>(UIScreen::mainScreen()->bounds().size.width - 2 * 80, estimate);
+    m_titleWidth->setConstant(std::min(std::max(estimate * 1.4, estimate + 16), room));
 
     auto place = [&](const std::shared_ptr<UIView>& view, bool right, const std::shared_ptr<UIView>& previous) {
         CGSize size = view->bounds().size;
