@@ -221,10 +221,15 @@ CaseOutcome run(const Options& options)
         if (!WIFSIGNALED(status) || WTERMSIG(status) != SIGKILL)
             outcome.fault(outcome.crashes, "the writer ended by itself, status " + std::to_string(status));
         check(outcome, model, pending);
-        outcome.leftovers = temporariesIn(preferencesFolder) + temporariesIn(areasFolder);
     }
+    // The next start after the last kill: one write to each file, after
+    // which no writer's temporary may be left.
+    ZRPrefsManager::sharedInstance()->setFloat(1, P::defaultX.name, P::domain);
+    auto contents = SavedAreaStore::load();
+    (void)SavedAreaStore::add(contents, "after", CGRectMake(0, 0, 100, 100));
+    outcome.leftovers = temporariesIn(preferencesFolder) + temporariesIn(areasFolder);
     if (outcome.leftovers)
-        outcome.faults.push_back(std::to_string(outcome.leftovers) + " temporaries in the preference folders after the last trial");
+        outcome.faults.push_back(std::to_string(outcome.leftovers) + " temporaries in the preference folders after the next write");
     outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return outcome;
 }
