@@ -93,7 +93,7 @@ std::vector<CaseOutcome> run(const Options& options)
     // A small tmpfs stands for a full disk, when this machine lets us mount.
     std::string fullDisk = scratch.file("full");
     fs::create_directories(fullDisk);
-    bool mounted = ::mount("tmpfs", fullDisk.c_str(), "tmpfs", 0, "size=256k") == 0;
+    bool mounted = ::mount("tmpfs", fullDisk.c_str(), "tmpfs", 0, "size=32k") == 0;
     int randomTrials = std::max(1, options.commandTrials / 5);
 
     std::vector<Case> cases {

@@ -1,11 +1,11 @@
 #include "bench/reliability/PreferenceCrashes.h"
 
 #include "bench/reliability/ChildProcess.h"
-#include "tests/support/TempDir.h"
 #include "kit/ZRPrefsManager.h"
 #include "platform/foundation/DevicePath.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/RunLoop.h"
+#include "tests/support/TempDir.h"
 #include "tweak/core/MarqelPreferences.h"
 #include "tweak/savedareas/SavedAreaStore.h"
 

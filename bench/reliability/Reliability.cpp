@@ -7,6 +7,7 @@
 #include "bench/reliability/CommandCrashes.h"
 #include "bench/reliability/CropFailures.h"
 #include "bench/reliability/Options.h"
+#include "bench/reliability/PathSafety.h"
 #include "bench/reliability/PreferenceCrashes.h"
 #include "bench/reliability/PreferenceRaces.h"
 
@@ -102,8 +103,9 @@ int main(int argc, char** argv)
         [&] { return std::vector { CommandCrashes::cropKills(options) }; },
         [&] { return std::vector { PreferenceRaces::run(options) }; },
         [&] { return CropFailures::run(options); },
+        [&] { return std::vector { PathSafety::run(options) }; },
     };
-    std::vector<std::string> names { "writer", "run", "crop", "race", "failure" };
+    std::vector<std::string> names { "writer", "run", "crop", "race", "failure", "paths" };
     std::vector<CaseOutcome> outcomes;
     auto started = std::chrono::steady_clock::now();
     for (std::size_t i = 0; i < cases.size(); ++i) {
