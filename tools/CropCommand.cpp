@@ -1,6 +1,7 @@
 #include "tools/Command.h"
 #include "tools/ProgressBar.h"
 
+#include "platform/av/AtomicOutputFile.h"
 #include "platform/av/CompositionExporter.h"
 #include "platform/av/MovieProbe.h"
 #include "tweak/crop/CropGeometry.h"
@@ -80,6 +81,10 @@ void addCropCommand(CLI::App& app, GlobalOptions&)
         if (screen[0] <= 0 || screen[1] <= 0)
             throw CommandError("the screen must have a positive size", 2);
         refuseUnusableFiles(input, output, force);
+        // A crop killed mid-export left its half movie hidden beside OUT;
+        // the next crop into that folder clears those whose owner is gone.
+        std::string outputFolder = std::filesystem::path(output).parent_path().string();
+        av::AtomicOutputFile::removeStaleTemporaries(outputFolder.empty() ? "." : outputFolder);
 
         auto info = av::probeMovie(input);
         if (!info)

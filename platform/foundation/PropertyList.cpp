@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <plist/plist.h>
+#include <signal.h>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -428,6 +429,40 @@ std::string toXML(const PlistValue& value)
     return out;
 }
 
+std::string temporaryPrefix(const std::string& hostPath, int pid)
+{
+    return "." + std::filesystem::path(hostPath).filename().string() + "." + std::to_string(pid) + ".";
+}
+
+std::vector<std::string> removeAbandonedTemporaries(const std::string& hostPath)
+{
+    namespace fs = std::filesystem;
+    std::vector<std::string> removed;
+    fs::path target(hostPath);
+    std::string stem = "." + target.filename().string() + ".";
+    std::error_code ec;
+    for (fs::directory_iterator it(target.parent_path(), ec), end; !ec && it != end; it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        if (!name.starts_with(stem) || name.size() <= stem.size() + 7)
+            continue;
+        // ".<name>.<pid>.<six random characters>"
+        std::string_view owner(name);
+        owner = owner.substr(stem.size(), owner.size() - stem.size() - 7);
+        if (name[name.size() - 7] != '.' || owner.empty() || owner.size() > 9
+            || owner.find_first_not_of("0123456789") != std::string_view::npos)
+            continue;
+        int pid = 0;
+        std::from_chars(owner.data(), owner.data() + owner.size(), pid);
+        // Only a writer that is gone; EPERM is a live process of another user.
+        if (pid <= 0 || ::kill(pid, 0) == 0 || errno != ESRCH)
+            continue;
+        struct stat st;
+        if (::lstat(it->path().c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::unlink(it->path().c_str()) == 0)
+            removed.push_back(it->path().string());
+    }
+    return removed;
+}
+
 foundation::Status writeFileAtomically(const PlistValue& value, const std::string& hostPath)
 {
     namespace fs = std::filesystem;
@@ -438,7 +473,8 @@ foundation::Status writeFileAtomically(const PlistValue& value, const std::strin
     fs::path target(hostPath);
     std::error_code ec;
     fs::create_directories(target.parent_path(), ec);
-    std::string temp = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    removeAbandonedTemporaries(hostPath);
+    std::string temp = (target.parent_path() / temporaryPrefix(hostPath, ::getpid())).string() + "XXXXXX";
     int fd = mkstemp(temp.data());
     if (fd < 0)
         return failure("cannot create a temporary file for", errno);

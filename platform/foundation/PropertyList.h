@@ -122,5 +122,12 @@ foundation::Result<PlistValue> parse(const std::string& bytes);
 std::string toXML(const PlistValue& value);
 // Writes a temporary file beside the target, syncs it and renames it over
 // the target, so a reader sees the old or the new file, never a torn one.
+// The temporary's name carries the writer's pid, and each write first
+// removes the ones whose writer is gone: a writer killed between the two
+// steps leaves its temporary behind only until the next write.
 foundation::Status writeFileAtomically(const PlistValue& value, const std::string& hostPath);
+// ".<file name>.<pid>." : the start of a writer's temporary for hostPath.
+std::string temporaryPrefix(const std::string& hostPath, int pid);
+// Removes the temporaries for hostPath whose writer is gone; says which.
+std::vector<std::string> removeAbandonedTemporaries(const std::string& hostPath);
 }  // namespace plist

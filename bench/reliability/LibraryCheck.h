@@ -1,0 +1,33 @@
+#pragma once
+
+// What a photo library must be after any crash: a sound database whose rows
+// and files match, no half-written file left once the next process has
+// started, and every original recording either in the library or in
+// Recently Deleted beside the cropped movie that replaced it.
+
+#include "bench/reliability/CaseOutcome.h"
+
+#include <set>
+#include <string>
+
+namespace reliability {
+
+class LibraryCheck {
+public:
+    // The device root's media folder; checks open their own store.
+    explicit LibraryCheck(std::string root);
+
+    // The database alone, before any process has opened it since the crash.
+    void checkDatabase(CaseOutcome&) const;
+    // Rows, files and originals; remembers the originals it has seen, so a
+    // later check notices one that went away.
+    void checkContents(CaseOutcome&);
+    // Temporaries anywhere the product writes them.
+    int temporaries() const;
+
+private:
+    std::string m_root;
+    std::set<std::string> m_originals;
+};
+
+}  // namespace reliability
