@@ -3,6 +3,7 @@
 #include "platform/foundation/DevicePath.h"
 #include "platform/springboard/ProcessHost.h"
 #include "platform/springboard/SettingsAppHost.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -21,9 +22,16 @@ void install(const PlistDict* info, const std::string& executableName)
 {
     std::string folder = DevicePath::host(SettingsAppHost::preferenceBundlePath);
     std::filesystem::create_directories(folder);
-    // A symbolic link: the loader knows the file it already loaded, so its
-    // classes are registered once per process, as one bundle's would be.
-    std::filesystem::create_symlink(MARQEL_TEST_BUNDLE_EXECUTABLE, folder + "/" + executableName);
+    // A hard link to one copy per process: the loader knows the file it
+    // already loaded, so its classes are registered once per process, as
+    // one bundle's would be. (A symbolic link out of the device root would
+    // be refused, as it should.)
+    static const struct Staged {
+        testsupport::TempDir folder { "marqel-test-bundle" };
+        std::string path = folder.file("TestPrefs.so");
+        Staged() { std::filesystem::copy_file(MARQEL_TEST_BUNDLE_EXECUTABLE, path); }
+    } staged;
+    std::filesystem::create_hard_link(staged.path, folder + "/" + executableName);
     if (info)
         ASSERT_TRUE(plist::writeFileAtomically(PlistValue(*info), folder + "/Info.plist"));
 }
