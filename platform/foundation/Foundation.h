@@ -9,10 +9,10 @@
 #include "platform/foundation/NSDictionary.h"
 #include "platform/foundation/NSDistributedNotificationCenter.h"
 #include "platform/foundation/NSLog.h"
-#include "platform/foundation/NSString.h"
 #include "platform/foundation/NSNotificationCenter.h"
 #include "platform/foundation/NSObjects.h"
 #include "platform/foundation/NSProcessInfo.h"
+#include "platform/foundation/NSString.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/RunLoop.h"
 
