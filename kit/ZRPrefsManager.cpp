@@ -150,25 +150,31 @@ std::string ZRPrefsManager::colourHexForKey(const std::string& key, const std::s
 
 bool ZRPrefsManager::setValue(const PlistValue& value, const std::string& key, const std::string& ID) const
 {
+    return writeValue(value, key, ID).ok();
+}
+
+foundation::Status ZRPrefsManager::writeValue(const PlistValue& value, const std::string& key, const std::string& ID) const
+{
+    using foundation::Error;
+    using foundation::ErrorCode;
     std::string devicePath = devicePathForDomain(ID);
-    auto host = DevicePath::toHost(devicePath);
-    if (!host || !DevicePath::makeParents(devicePath))
-        return false;
-    DomainLock lock(host.value());
+    auto host = TRY(DevicePath::toHost(devicePath));
+    TRY(DevicePath::makeParents(devicePath));
+    DomainLock lock(host);
     if (!lock.held())
-        return false;
+        return Error { ErrorCode::WriteFailed, "cannot lock " + host + " for writing" };
     PlistDict contents;
-    auto root = plist::readFile(host.value());
+    auto root = plist::readFile(host);
     if (root && root.value().is<PlistDict>())
         contents = *root.value().get<PlistDict>();
-    else if (root || root.code() == foundation::ErrorCode::UnreadableInput) {
+    else if (root || root.code() == ErrorCode::UnreadableInput) {
         // Damaged content: set it aside rather than write one key over it.
-        if (!keepUnreadable(host.value(), root ? "the top is not a dictionary" : root.message()))
-            return false;
-    } else if (root.code() != foundation::ErrorCode::NotFound)
-        return false;  // a folder or a file we may not read: never write over it
+        if (!keepUnreadable(host, root ? "the top is not a dictionary" : root.message()))
+            return Error { ErrorCode::WriteFailed, "cannot keep the unreadable " + host + " aside" };
+    } else if (root.code() != ErrorCode::NotFound)
+        return root.error();  // a folder or a file we may not read: never write over it
     contents.set(key, value);
-    return plist::writeFileAtomically(PlistValue(std::move(contents)), host.value()).ok();
+    return plist::writeFileAtomically(PlistValue(std::move(contents)), host);
 }
 
 std::optional<std::string> ZRPrefsManager::unreadableReason(const std::string& ID) const

@@ -10,6 +10,7 @@
 // (and says so in the system log) instead of writing over it.
 
 #include "platform/foundation/Forward.h"
+#include "platform/foundation/Result.h"
 #include "platform/runtime/ClassBuilder.h"
 #include "platform/uikit/Forward.h"
 
@@ -36,6 +37,8 @@ public:
     // The raw stored value, for tools; nullopt when the key is not set.
     std::optional<PlistValue> valueForKey(const std::string& key, const std::string& ID) const;
     bool setValue(const PlistValue& value, const std::string& key, const std::string& ID) const;
+    // The same, saying why a write failed.
+    foundation::Status writeValue(const PlistValue& value, const std::string& key, const std::string& ID) const;
     // Why the domain file cannot be read, when it is there and cannot.
     std::optional<std::string> unreadableReason(const std::string& ID) const;
     // The unreadable domain files set aside by earlier writes, oldest first.

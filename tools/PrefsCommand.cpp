@@ -54,8 +54,8 @@ void addPrefsCommand(CLI::App& app, GlobalOptions& options)
                 std::cerr << "marqel: warning: " << info.name << " is 0 (soft), 1 (light) or 2 (medium); " << strength
                           << " is stored and gives no haptic feedback\n";
         }
-        if (!MarqelPreferences::manager()->setValue(value, info.name, MarqelPreferences::domain))
-            throw CommandError("could not write the preference file under " + DevicePath::root());
+        if (auto written = MarqelPreferences::manager()->writeValue(value, info.name, MarqelPreferences::domain); !written)
+            throw CommandError("could not write the preference file under " + DevicePath::root() + ": " + written.message());
         std::cout << info.name << " = " << MarqelPreferences::readText(info) << '\n';
     });
 }

@@ -24,8 +24,8 @@ scenario::RecordingSteps prepareDriver(automation::ScenarioDriver& driver)
         [](const std::string& key, const std::string& text) -> foundation::Status {
             try {
                 const auto& info = findKey(key);
-                if (!MarqelPreferences::manager()->setValue(parseValue(info, text), info.name, MarqelPreferences::domain))
-                    return foundation::Error { foundation::ErrorCode::WriteFailed, "could not write the preference file" };
+                if (auto written = MarqelPreferences::manager()->writeValue(parseValue(info, text), info.name, MarqelPreferences::domain); !written)
+                    return foundation::Error { foundation::ErrorCode::WriteFailed, "could not write the preference file: " + written.message() };
                 return {};
             } catch (const CommandError& e) {
                 return foundation::Error { foundation::ErrorCode::InvalidArgument, e.what() };
