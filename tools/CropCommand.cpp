@@ -3,6 +3,7 @@
 
 #include "platform/av/AtomicOutputFile.h"
 #include "platform/av/CompositionExporter.h"
+#include "platform/av/InputMovie.h"
 #include "platform/av/MovieProbe.h"
 #include "tweak/crop/CropGeometry.h"
 
@@ -86,10 +87,12 @@ void addCropCommand(CLI::App& app, GlobalOptions&)
         std::string outputFolder = std::filesystem::path(output).parent_path().string();
         av::AtomicOutputFile::removeStaleTemporaries(outputFolder.empty() ? "." : outputFolder);
 
-        auto info = av::probeMovie(input);
-        if (!info)
-            throw CommandError(info.error().message);
-        const auto& movie = info.value();
+        // Opened once: the exporter reads on from this probe rather than
+        // reading the streams' information again.
+        auto opened = av::InputMovie::open(input);
+        if (!opened)
+            throw CommandError(opened.error().message);
+        const av::MovieInfo movie = opened.value().info();
         CGRect crop = CropGeometry::cropRectInMovie(CGSizeMake(movie.width, movie.height), CGSizeMake(screen[0], screen[1]),
             CGRectMake(rect[0], rect[1], rect[2], rect[3]));
         CGSize render = CropGeometry::renderSize(crop);
@@ -110,7 +113,7 @@ void addCropCommand(CLI::App& app, GlobalOptions&)
         request.transform = { transform.a, transform.b, transform.c, transform.d, transform.tx, transform.ty };
         ProgressBar bar("exporting");
         request.progress = [&bar](double f) { bar.update(f); };
-        auto status = av::CompositionExporter::run(request);
+        auto status = av::CompositionExporter::run(opened.release(), request);
         if (!status)
             throw CommandError("export failed: " + status.error().message);
         bar.finish();

@@ -147,8 +147,13 @@ PacketCounts countPackets(const std::string& path)
 bool ensureSource(const std::string& path, int durationSeconds, bool rotated = false)
 {
     if (fs::exists(path)) {
-        std::cout << "source: reusing " << path << '\n';
-        return true;
+        // Sources made by an earlier build of this bench carry no turn.
+        auto info = av::probeMovie(path);
+        if (info && (!rotated || info.value().rotationDegrees != 0)) {
+            std::cout << "source: reusing " << path << '\n';
+            return true;
+        }
+        fs::remove(path);
     }
     const std::string partial = path + ".partial.mov";
     std::vector<std::string> args = {
@@ -159,8 +164,6 @@ bool ensureSource(const std::string& path, int durationSeconds, bool rotated = f
         "-c:v", "libx264", "-preset", "ultrafast", "-pix_fmt", "yuv420p",
         "-c:a", "aac"
     };
-    if (rotated)
-        args.insert(args.end(), { "-metadata:s:v:0", "rotate=90" });
     args.insert(args.end(), { "-f", "mov", partial });
     std::cout << "source: generating " << path << " ...\n"
               << std::flush;
@@ -168,6 +171,22 @@ bool ensureSource(const std::string& path, int durationSeconds, bool rotated = f
     if (!runProgram(args, s)) {
         fs::remove(partial);
         return false;
+    }
+    // This ffmpeg writes the display matrix from the rotate tag only when
+    // copying streams, not when encoding them; without the second pass the
+    // "rotated" source would be plain landscape pixels.
+    if (rotated) {
+        const std::string turned = path + ".turned.mov";
+        Sample remux;
+        const bool ok = runProgram({ "ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y", "-i", partial,
+                                       "-map", "0", "-c", "copy", "-metadata:s:v:0", "rotate=90", "-f", "mov", turned },
+            remux);
+        fs::remove(partial);
+        if (!ok) {
+            fs::remove(turned);
+            return false;
+        }
+        fs::rename(turned, partial);
     }
     fs::rename(partial, path);
     std::cout << "source: generated in " << s.wall << " s\n";
@@ -371,7 +390,8 @@ int main(int argc, char** argv)
     rotatedRequest.transform = { rt.a, rt.b, rt.c, rt.d, rt.tx, rt.ty };
     const std::string rect = std::to_string(static_cast<int>(kRectX)) + "," + std::to_string(static_cast<int>(kRectY)) + "," + std::to_string(static_cast<int>(kRectW)) + "," + std::to_string(static_cast<int>(kRectH));
     const std::string screen = std::to_string(static_cast<int>(kScreenWidth)) + "x" + std::to_string(static_cast<int>(kScreenHeight));
-    const std::vector<std::string> marqelCrop = { MARQEL_BIN, "crop", source, marqelOut, "--screen", screen, "--rect", rect };
+    // --force: the previous run's output is still there from the second run on.
+    const std::vector<std::string> marqelCrop = { MARQEL_BIN, "crop", source, marqelOut, "--force", "--screen", screen, "--rect", rect };
     std::vector<std::string> rotatedFfmpeg = ffmpegCrop;
     std::replace(rotatedFfmpeg.begin(), rotatedFfmpeg.end(), source, rotatedSource);
     std::replace(rotatedFfmpeg.begin(), rotatedFfmpeg.end(), ffmpegOut, rotatedFfmpegOut);

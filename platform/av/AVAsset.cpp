@@ -1,6 +1,6 @@
 #include "platform/av/AVAsset.h"
 
-#include "platform/av/MovieProbe.h"
+#include "platform/av/InputMovie.h"
 
 MARQEL_DEFINE_CLASS(AVAssetTrack,
     method<&AVAssetTrack::naturalSize>("naturalSize"),
@@ -18,12 +18,13 @@ std::shared_ptr<AVAsset> AVAsset::assetWithURL(const std::shared_ptr<NSURL>& url
         asset->m_loadError = "no URL";
         return asset;
     }
-    auto info = av::probeMovie(url->hostPath());
-    if (!info) {
-        asset->m_loadError = info.error().message;
+    auto opened = av::InputMovie::open(url->hostPath());
+    if (!opened) {
+        asset->m_loadError = opened.error().message;
         return asset;
     }
-    const auto& movie = info.value();
+    const av::MovieInfo movie = opened.value().info();
+    asset->m_opened = std::make_unique<av::InputMovie>(opened.release());
     asset->m_playable = true;
     asset->m_duration = CMTimeMakeWithSeconds(movie.durationSeconds, 600);
     const auto& t = movie.preferredTransform;
@@ -32,6 +33,15 @@ std::shared_ptr<AVAsset> AVAsset::assetWithURL(const std::shared_ptr<NSURL>& url
     if (movie.hasAudio)
         asset->m_tracks.push_back(alloc<AVAssetTrack>(AVMediaTypeAudio, CGSizeZero, CGAffineTransformIdentity, 2));
     return asset;
+}
+
+AVAsset::AVAsset() = default;
+AVAsset::~AVAsset() = default;
+
+std::unique_ptr<av::InputMovie> AVAsset::takeOpenedMovie()
+{
+    std::lock_guard lock(m_openedMutex);
+    return std::move(m_opened);
 }
 
 std::shared_ptr<AVURLAsset> AVURLAsset::URLAssetWithURL(const std::shared_ptr<NSURL>& url)

@@ -1,10 +1,13 @@
 #pragma once
 
 #include "platform/av/CMTime.h"
+#include "platform/av/Forward.h"
 #include "platform/foundation/CGGeometry.h"
 #include "platform/foundation/NSObjects.h"
 #include "platform/runtime/ClassBuilder.h"
 
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -48,7 +51,17 @@ public:
     bool isPlayable() const { return m_playable; }
     const std::string& loadError() const { return m_loadError; }
 
+    // The movie as opened to read its tracks, handed to the first export
+    // so the file's streams are not probed again; null once taken (a later
+    // export opens the file afresh) or when the asset could not be read.
+    std::unique_ptr<av::InputMovie> takeOpenedMovie();
+
+    AVAsset();
+    ~AVAsset() override;
+
 protected:
+    std::mutex m_openedMutex;
+    std::unique_ptr<av::InputMovie> m_opened;
     std::shared_ptr<NSURL> m_url;
     CMTime m_duration = kCMTimeZero;
     std::vector<std::shared_ptr<AVAssetTrack>> m_tracks;

@@ -1,6 +1,7 @@
 #include "platform/av/AVAssetExportSession.h"
 
 #include "platform/av/CompositionExporter.h"
+#include "platform/av/InputMovie.h"
 
 #include <cmath>
 
@@ -134,7 +135,8 @@ void AVAssetExportSession::run(std::function<void()> handler)
         if (request.renderWidth <= 0 || request.renderHeight <= 0) {
             fail(errorInvalidVideoComposition, "The video composition's render size " + std::to_string(request.renderWidth) + " x " + std::to_string(request.renderHeight) + " is empty: nothing can be exported.");
         } else {
-            auto status = av::CompositionExporter::run(request);
+            auto opened = m_asset->takeOpenedMovie();
+            auto status = opened ? av::CompositionExporter::run(std::move(*opened), request) : av::CompositionExporter::run(request);
             if (status) {
                 m_progress = 1;
                 m_status = AVAssetExportSessionStatusCompleted;

@@ -62,12 +62,8 @@ public:
     {
     }
 
-    Status run()
+    Status run(InputMovie& in)
     {
-        auto movie = InputMovie::open(m_request.inputPath);
-        if (!movie)
-            return movie.error();
-        InputMovie& in = movie.value();
         AVStream* video = in.videoStream();
 
         const double movieDuration = in.durationSeconds();
@@ -273,7 +269,17 @@ Status CompositionExporter::run(const ExportRequest& request)
         return st;
     if (request.cancel && request.cancel->load())
         return Error { ErrorCode::Cancelled, "export cancelled" };
-    return ExportJob(request).run();
+    auto movie = TRY(InputMovie::open(request.inputPath));
+    return ExportJob(request).run(movie);
+}
+
+Status CompositionExporter::run(InputMovie movie, const ExportRequest& request)
+{
+    if (Status st = validate(request); !st)
+        return st;
+    if (request.cancel && request.cancel->load())
+        return Error { ErrorCode::Cancelled, "export cancelled" };
+    return ExportJob(request).run(movie);
 }
 
 }  // namespace av

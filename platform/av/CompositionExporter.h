@@ -16,6 +16,10 @@ namespace av {
 class CompositionExporter {
 public:
     [[nodiscard]] static Status run(const ExportRequest& request);
+    // The same export from a movie the caller already opened to look at
+    // (its size and transform decide the request), so the file's streams
+    // are not probed a second time. `movie` must not have been read from.
+    [[nodiscard]] static Status run(InputMovie movie, const ExportRequest& request);
 
     // x264 "veryfast" is about twice as fast as "medium" for a few percent
     // more bits; CRF 18 keeps screen text and flat UI colours clean.

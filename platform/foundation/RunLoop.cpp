@@ -66,8 +66,15 @@ void RunLoop::endWork()
     {
         std::lock_guard lock(m_mutex);
         --m_inFlight;
+        ++m_workEnded;
     }
     m_wake.notify_all();
+}
+
+std::uint64_t RunLoop::workEndedCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_workEnded;
 }
 
 int RunLoop::workInFlight() const
@@ -135,7 +142,7 @@ void RunLoop::stopOnSignals(std::initializer_list<int> signals)
         ::sigaction(signal, &action, nullptr);
 }
 
-RunLoop::Step RunLoop::step(double deadline, bool advanceTime)
+RunLoop::Step RunLoop::step(double deadline, bool advanceTime, std::uint64_t& workSeen)
 {
     std::unique_lock lock(m_mutex);
     if (stopRequestedBySignal())
@@ -184,7 +191,11 @@ RunLoop::Step RunLoop::step(double deadline, bool advanceTime)
         return Step::Finished;
     double next = m_timers.empty() ? deadline : std::min(deadline, m_timers.begin()->first.first);
     auto wait = std::chrono::duration<double>(std::max(0.0, next - now));
-    m_wake.wait_for(lock, wait, [&] { return !m_tasks.empty() || shouldStop(); });
+    // Work that ended on another thread may have made a run's condition
+    // true without posting anything here (a notice from the bulletin
+    // server's queue), so its end wakes the loop to look again.
+    m_wake.wait_for(lock, wait, [&] { return !m_tasks.empty() || shouldStop() || m_workEnded != workSeen; });
+    workSeen = m_workEnded;
     return Step::Waited;
 }
 
@@ -206,16 +217,20 @@ void RunLoop::runFor(double seconds)
 {
     endTurn();
     double deadline = now() + seconds;
-    while (step(deadline, true) != Step::Finished) { }
+    std::uint64_t workSeen = workEndedCount();
+    while (step(deadline, true, workSeen) != Step::Finished) { }
 }
 
 bool RunLoop::runUntil(const std::function<bool()>& done, double timeout)
 {
     endTurn();
     double deadline = now() + timeout;
+    // Read before the first look at `done`, so work that ends between that
+    // look and the wait still wakes the wait.
+    std::uint64_t workSeen = workEndedCount();
     if (done())
         return true;
-    while (step(deadline, true) != Step::Finished) {
+    while (step(deadline, true, workSeen) != Step::Finished) {
         if (done())
             return true;
     }
@@ -226,5 +241,6 @@ void RunLoop::drain()
 {
     endTurn();
     double deadline = now();
-    while (step(deadline, false) != Step::Finished) { }
+    std::uint64_t workSeen = workEndedCount();
+    while (step(deadline, false, workSeen) != Step::Finished) { }
 }

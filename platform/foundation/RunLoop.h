@@ -78,7 +78,10 @@ private:
     enum class Step { RanTask,
         Waited,
         Finished };
-    Step step(double deadline, bool advanceTime);
+    // On the real clock a wait also ends once work ends that `workSeen`
+    // (an earlier workEndedCount()) had not counted; it is brought up to date.
+    Step step(double deadline, bool advanceTime, std::uint64_t& workSeen);
+    std::uint64_t workEndedCount() const;
     bool shouldStop() const { return m_stopped || stopRequestedBySignal(); }
     static void startSignalWaker();
 
@@ -98,6 +101,7 @@ private:
     std::multimap<std::pair<double, std::uint64_t>, Timer> m_timers;
     std::uint64_t m_sequence = 0;
     int m_inFlight = 0;
+    std::uint64_t m_workEnded = 0;  // counts endWork() calls, to wake a waiting real-clock run
     bool m_stopped = false;
     std::thread::id m_mainThread;
     std::vector<Task> m_turnObservers;  // main thread only

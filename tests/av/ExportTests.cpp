@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/av/CompositionExporter.h"
+#include "platform/av/InputMovie.h"
 #include "platform/av/MovieWriter.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/Files.h"
@@ -113,6 +114,39 @@ TEST(CompositionExporter, QuarterTurnRotatesPicture)
         for (int x = 0; x < 320; ++x)
             std::copy_n(src.at(x, y), 3, &expected.pixels[(static_cast<size_t>(x) * 240 + (239 - y)) * 3]);
     expectPlacedAt(testsupport::decodeFrame(out), expected, 0, 0);
+}
+
+TEST(CompositionExporter, MovieOpenedByTheCallerExportsAsFromItsPath)
+{
+    const std::string source = testsupport::patternMovie(320, 240, true);
+    TempDir dir;
+    const std::string byPath = dir.file("by-path.mov");
+    const std::string byMovie = dir.file("by-movie.mov");
+    ASSERT_TRUE(CompositionExporter::run(request(source, byPath, 160, 120, AffineTransform::translation(-80, -60))));
+    auto opened = av::InputMovie::open(source);
+    ASSERT_TRUE(opened) << opened.error().message;
+    const av::Status st = CompositionExporter::run(opened.release(), request(source, byMovie, 160, 120, AffineTransform::translation(-80, -60)));
+    ASSERT_TRUE(st) << st.error().message;
+    // Nothing the caller's look at the file took is missing: every packet
+    // of both tracks, the same as when the exporter opens it itself.
+    const char* packets = "packet=stream_index,pts,size";
+    for (const char* track : { "v:0", "a:0" }) {
+        const std::string expected = testsupport::probe(byPath, packets, track);
+        EXPECT_FALSE(expected.empty()) << track;
+        EXPECT_EQ(testsupport::probe(byMovie, packets, track), expected) << track;
+    }
+    EXPECT_EQ(testsupport::probeSize(byMovie), "160x120");
+}
+
+TEST(CompositionExporter, MovieOpenedByTheCallerIsStillCheckedFirst)
+{
+    TempDir dir;
+    auto opened = av::InputMovie::open(testsupport::countingMovie());
+    ASSERT_TRUE(opened);
+    const av::Status st = CompositionExporter::run(opened.release(), request(testsupport::countingMovie(), dir.file("z.mov"), 0, 64));
+    ASSERT_FALSE(st);
+    EXPECT_EQ(st.error().code, ErrorCode::InvalidArgument);
+    expectNoFilesIn(dir);
 }
 
 TEST(CompositionExporter, OutsideTheSourceIsBlack)

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <future>
 #include <pthread.h>
 #include <string>
 #include <thread>
@@ -135,6 +136,39 @@ TEST(RunLoop, ASignalWakesARealClockLoopThatIsWaiting)
     EXPECT_LT(RunLoop::main().now(), 3600);
     RunLoop::clearSignalledStop();
     std::signal(SIGUSR1, SIG_DFL);
+}
+
+TEST(RunLoop, WorkEndingOnAnotherQueueWakesARealClockRunUntil)
+{
+    TestDevice device;
+    RunLoop::main().reset(ClockKind::Real);
+    // Nothing is posted to the main queue: the condition comes true on the
+    // other queue alone, as a notice posted from the bulletin server's
+    // queue. Should the loop not look again when that work ends, the run
+    // sleeps to its hour-long timeout and the suite's timeout reports it.
+    auto queue = dispatch_queue_create("com.example.elsewhere");
+    std::atomic<bool> posted { false };
+    std::promise<void> go;
+    std::shared_future<void> started = go.get_future().share();
+    bool looked = false;
+    // The work starts only once the run has looked at the condition, so it
+    // ends while the run waits (or is about to).
+    dispatch_async(queue, [&posted, started] {
+        started.wait();
+        posted = true;
+    });
+    const double before = RunLoop::main().now();
+    const bool done = RunLoop::main().runUntil(
+        [&] {
+            if (!looked) {
+                looked = true;
+                go.set_value();
+            }
+            return posted.load();
+        },
+        3600);
+    EXPECT_TRUE(done);
+    EXPECT_LT(RunLoop::main().now() - before, 3600);
 }
 
 TEST(RunLoop, TurnObserversRunWhenARunBeginsAndAfterEveryMainTask)
