@@ -87,11 +87,15 @@ foundation::Result<PlistValue> fromNode(plist_t node, int depth)
         return PlistValue(v);
     }
     case PLIST_STRING: {
-        char* v = nullptr;
-        plist_get_string_val(node, &v);
-        std::string s = v ? v : "";
-        free(v);
-        return PlistValue(std::move(s));
+        // A binary list may store a NUL inside a string: libplist's copying
+        // getter asserts on it, and no XML file could hold it anyway.
+        uint64_t length = 0;
+        const char* v = plist_get_string_ptr(node, &length);
+        if (!v)
+            return PlistValue(std::string());
+        if (std::memchr(v, '\0', length))
+            return foundation::Error { foundation::ErrorCode::UnreadableInput, "a string holds a NUL byte" };
+        return PlistValue(std::string(v, length));
     }
     case PLIST_DATE: {
         int32_t sec = 0, usec = 0;
