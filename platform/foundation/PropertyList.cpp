@@ -255,6 +255,54 @@ foundation::Result<std::string> prepareXML(const std::string& bytes)
 // without recursion: each object's depth once (shared objects are not walked
 // twice), a cycle counting as too deep. Malformed tables are left for
 // libplist to refuse.
+// Strings and dictionary keys holding a NUL: libplist's getters assert on
+// them (its copy stops at the NUL, its length does not), which would take
+// the process down, and no XML file could hold one anyway.
+foundation::Status checkBinaryStrings(const std::string& bytes)
+{
+    auto byteAt = [&](std::uint64_t at) { return static_cast<std::uint8_t>(bytes[at]); };
+    auto number = [&](std::uint64_t at, unsigned size) {
+        std::uint64_t v = 0;
+        for (unsigned k = 0; k < size; ++k)
+            v = (v << 8) | byteAt(at + k);
+        return v;
+    };
+    if (bytes.size() < 8 + 32)
+        return {};
+    const std::uint64_t trailer = bytes.size() - 32;
+    const unsigned offsetSize = byteAt(trailer + 6);
+    const std::uint64_t count = number(trailer + 8, 8), table = number(trailer + 24, 8);
+    if (offsetSize < 1 || offsetSize > 8 || count > bytes.size() || table >= trailer || (trailer - table) / offsetSize < count)
+        return {};
+    for (std::uint64_t object = 0; object < count; ++object) {
+        std::uint64_t at = number(table + object * offsetSize, offsetSize);
+        if (at >= trailer)
+            continue;
+        const unsigned kind = byteAt(at) >> 4;
+        if (kind != 0x5 && kind != 0x6)
+            continue;
+        std::uint64_t length = byteAt(at) & 0xF;
+        at += 1;
+        if (length == 0xF) {
+            if (at >= trailer || (byteAt(at) >> 4) != 0x1)
+                continue;
+            const unsigned size = 1u << (byteAt(at) & 0xF);
+            if (size > 8 || at + 1 + size > trailer)
+                continue;
+            length = number(at + 1, size);
+            at += 1 + size;
+        }
+        const unsigned unit = kind == 0x6 ? 2 : 1;
+        if (length > (trailer - at) / unit)
+            continue;
+        for (std::uint64_t i = 0; i < length; ++i) {
+            if (byteAt(at + i * unit) == 0 && (unit == 1 || byteAt(at + i * unit + 1) == 0))
+                return foundation::Error { foundation::ErrorCode::UnreadableInput, "a string holds a NUL byte" };
+        }
+    }
+    return {};
+}
+
 foundation::Status checkBinaryDepth(const std::string& bytes)
 {
     auto byteAt = [&](std::uint64_t at) { return static_cast<std::uint8_t>(bytes[at]); };
@@ -363,6 +411,7 @@ foundation::Result<PlistValue> parse(const std::string& bytes)
     plist_t root = nullptr;
     if (bytes.starts_with("bplist00")) {
         TRY(checkBinaryDepth(bytes));
+        TRY(checkBinaryStrings(bytes));
         plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
     } else {
         std::string xml = TRY(prepareXML(bytes));
