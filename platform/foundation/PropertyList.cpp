@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -157,9 +158,16 @@ plist_t toNode(const PlistValue& value)
     if (auto* v = value.get<std::string>())
         return plist_new_string(v->c_str());
     if (auto* v = value.get<PlistDate>()) {
+        // libplist holds whole seconds since 2001 in 32 bits: a date past
+        // that (a corrupt file's, read back and saved) is written as the
+        // nearest one it can hold, not converted out of range.
         double t = v->secondsSince1970 - appleEpochOffset;
-        auto sec = static_cast<int32_t>(t);
-        return plist_new_date(sec, static_cast<int32_t>((t - sec) * 1e6));
+        if (!(t >= INT32_MIN))
+            t = INT32_MIN;
+        if (t > INT32_MAX)
+            t = INT32_MAX;
+        const double whole = std::floor(t);
+        return plist_new_date(static_cast<int32_t>(whole), static_cast<int32_t>((t - whole) * 1e6));
     }
     if (auto* v = value.get<PlistData>())
         return plist_new_data(reinterpret_cast<const char*>(v->bytes.data()), v->bytes.size());

@@ -210,3 +210,18 @@ TEST(PropertyListLimits, BinaryKeyHoldingANulIsRefusedNotACrash)
     EXPECT_EQ(read.error().code, foundation::ErrorCode::UnreadableInput);
     EXPECT_NE(read.error().message.find("NUL"), std::string::npos) << read.error().message;
 }
+
+// A date past what libplist holds (32-bit seconds from 2001) is written as
+// the nearest it can hold instead of being converted out of range.
+TEST(PropertyListLimits, DatesPastThirtyTwoBitSecondsAreWrittenAtTheLimit)
+{
+    const double from2001 = 978307200;
+    PlistArray dates { PlistDate { from2001 - 3e9 }, PlistDate { from2001 + 3e9 }, PlistDate { from2001 + 1 } };
+    const auto read = plist::parse(plist::toXML(PlistValue(dates)));
+    ASSERT_TRUE(read) << read.error().message;
+    const auto& back = *read.value().get<PlistArray>();
+    ASSERT_EQ(back.size(), 3u);
+    EXPECT_DOUBLE_EQ(back[0].get<PlistDate>()->secondsSince1970, from2001 + INT32_MIN);
+    EXPECT_DOUBLE_EQ(back[1].get<PlistDate>()->secondsSince1970, from2001 + INT32_MAX);
+    EXPECT_DOUBLE_EQ(back[2].get<PlistDate>()->secondsSince1970, from2001 + 1);
+}
