@@ -11,6 +11,7 @@ packages=(
   libx264-dev ffmpeg
   libcairo2-dev libpango1.0-dev fonts-dejavu-core libsdl2-dev
   libarchive-dev dpkg-dev lintian
+  clang libclang-rt-dev
 )
 
 missing=()

@@ -30,6 +30,17 @@ std::string firstWord(const std::string& line, std::size_t index)
     return word;
 }
 
+// A size as a whole number; past what an integer holds (a screen of 1e300
+// points is a line away) it is printed as it came.
+std::string pixelCount(double pixels)
+{
+    if (pixels < 1e15)
+        return std::to_string(static_cast<long long>(pixels));
+    std::ostringstream out;
+    out << pixels;
+    return out.str();
+}
+
 }  // namespace
 
 ScenarioDriver::Booter ScenarioDriver::settingsAppBooter()
@@ -133,8 +144,8 @@ Status ScenarioDriver::screen(double width, double height, double scale)
     constexpr double largestSide = 16384;
     if (width * scale > largestSide || height * scale > largestSide)
         return Error { ErrorCode::InvalidArgument,
-            "a screen of " + std::to_string(static_cast<long long>(width * scale)) + "x" + std::to_string(static_cast<long long>(height * scale))
-                + " pixels is larger than the recorder can encode (at most " + std::to_string(static_cast<int>(largestSide)) + " a side)" };
+            "a screen of " + pixelCount(width * scale) + "x" + pixelCount(height * scale) + " pixels is larger than the recorder can encode (at most "
+                + std::to_string(static_cast<int>(largestSide)) + " a side)" };
     if (!UIScreen::mainScreen()->setSize(CGSizeMake(width, height)) || !UIScreen::mainScreen()->setScale(scale))
         return Error { ErrorCode::InvalidArgument, "a screen needs a positive size and scale" };
     return {};

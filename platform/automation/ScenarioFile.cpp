@@ -3,6 +3,7 @@
 #include "platform/automation/ScenarioDriver.h"
 
 #include <fstream>
+#include <istream>
 
 namespace automation {
 
@@ -12,6 +13,12 @@ foundation::Status runScenarioFile(ScenarioDriver& driver, const std::string& pa
     std::ifstream in(path);
     if (!in)
         return foundation::Error { foundation::ErrorCode::UnreadableInput, "cannot read the scenario file " + path };
+    return runScenario(driver, in, path, onStep);
+}
+
+foundation::Status runScenario(ScenarioDriver& driver, std::istream& in, const std::string& path,
+    const std::function<void(int, const std::string&)>& onStep)
+{
     std::string line;
     int number = 0;
     while (std::getline(in, line)) {

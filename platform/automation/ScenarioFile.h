@@ -8,6 +8,7 @@
 #include "platform/foundation/Result.h"
 
 #include <functional>
+#include <iosfwd>
 #include <string>
 
 namespace automation {
@@ -16,6 +17,10 @@ namespace automation {
 // reads "FILE:LINE: STEP: what went wrong". `onStep` sees each step before
 // it runs (line number and text).
 foundation::Status runScenarioFile(ScenarioDriver& driver, const std::string& path,
+    const std::function<void(int, const std::string&)>& onStep = nullptr);
+
+// The same for text already at hand: `name` stands for the file in messages.
+foundation::Status runScenario(ScenarioDriver& driver, std::istream& in, const std::string& name,
     const std::function<void(int, const std::string&)>& onStep = nullptr);
 
 }  // namespace automation

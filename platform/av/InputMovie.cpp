@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <set>
 
 #include "platform/av/FFmpegError.h"
 
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/display.h>
+#include <libavutil/opt.h>
 }
 
 namespace av {
@@ -47,6 +50,66 @@ AffineTransform transformFromDisplayMatrix(const int32_t* m, int width, int heig
     return t;
 }
 
+// Demuxers whose files name other files or addresses and read them: a
+// playlist or a session description inside the device root would otherwise
+// pull in a movie from anywhere, or open a socket.
+bool readsOtherInputs(const char* name)
+{
+    static const std::set<std::string> others { "concat", "dash", "hls", "imf", "rtp", "rtsp", "sap", "sdp",
+        "webm_dash_manifest" };
+    return others.count(name) != 0;
+}
+
+// Every demuxer but those, as FFmpeg's format_whitelist wants them.
+const std::string& selfContainedDemuxers()
+{
+    static const std::string list = [] {
+        std::string names;
+        void* state = nullptr;
+        while (const AVInputFormat* format = av_demuxer_iterate(&state)) {
+            if (readsOtherInputs(format->name))
+                continue;
+            names += (names.empty() ? "" : ",") + std::string(format->name);
+        }
+        return names;
+    }();
+    return list;
+}
+
+// The demuxer FFmpeg would pick for the file from its first bytes, or null.
+const AVInputFormat* probedFormat(const std::string& path)
+{
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    AVIOContext* pb = nullptr;
+    const int ret = avio_open2(&pb, path.c_str(), AVIO_FLAG_READ, nullptr, &options);
+    av_dict_free(&options);
+    if (ret < 0)
+        return nullptr;
+    const AVInputFormat* format = nullptr;
+    if (av_probe_input_buffer2(pb, &format, path.c_str(), nullptr, 0, 0) < 0)
+        format = nullptr;
+    avio_closep(&pb);
+    return format;
+}
+
+using IoOpen = int (*)(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**);
+
+IoOpen& defaultIoOpen()
+{
+    static IoOpen open = nullptr;
+    return open;
+}
+
+// The demuxers left may still open a file by name (an image sequence reads
+// its neighbours); only the file asked for is let through.
+int openOnlyTheInput(AVFormatContext* s, AVIOContext** pb, const char* url, int flags, AVDictionary** options)
+{
+    if (!s->url || !url || std::strcmp(s->url, url) != 0 || (flags & AVIO_FLAG_WRITE))
+        return AVERROR(EPERM);
+    return defaultIoOpen()(s, pb, url, flags, options);
+}
+
 }  // namespace
 
 void InputMovie::Closer::operator()(AVFormatContext* p) const
@@ -74,8 +137,25 @@ InputMovie::~InputMovie() = default;
 
 Result<InputMovie> InputMovie::open(const std::string& path)
 {
-    AVFormatContext* raw = nullptr;
-    int ret = avformat_open_input(&raw, path.c_str(), nullptr, nullptr);
+    // Refused here with a plain message; the whitelist below still stops a
+    // file that changes in between.
+    if (const AVInputFormat* format = probedFormat(path); format && readsOtherInputs(format->name))
+        return Error { ErrorCode::UnreadableInput,
+            "not a movie: " + path + ": a list of other files or streams (" + format->name + "), which is never followed" };
+    AVFormatContext* raw = avformat_alloc_context();
+    if (!raw)
+        return Error { ErrorCode::UnreadableInput, "not a movie: " + path + ": out of memory" };
+    if (!defaultIoOpen())
+        defaultIoOpen() = raw->io_open;
+    raw->io_open = openOnlyTheInput;
+    // A local file only: a relative name like "http:x" or "pipe:0" would
+    // otherwise be read as an address.
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    av_dict_set(&options, "format_whitelist", selfContainedDemuxers().c_str(), 0);
+    // On failure avformat_open_input frees the context itself.
+    int ret = avformat_open_input(&raw, path.c_str(), nullptr, &options);
+    av_dict_free(&options);
     if (ret < 0)
         return Error { ErrorCode::UnreadableInput, "not a movie: " + path + ": " + ffmpegErrorString(ret) };
     std::unique_ptr<AVFormatContext, Closer> format(raw);

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <charconv>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -87,11 +88,15 @@ foundation::Result<PlistValue> fromNode(plist_t node, int depth)
         return PlistValue(v);
     }
     case PLIST_STRING: {
-        char* v = nullptr;
-        plist_get_string_val(node, &v);
-        std::string s = v ? v : "";
-        free(v);
-        return PlistValue(std::move(s));
+        // A binary list may store a NUL inside a string: libplist's copying
+        // getter asserts on it, and no XML file could hold it anyway.
+        uint64_t length = 0;
+        const char* v = plist_get_string_ptr(node, &length);
+        if (!v)
+            return PlistValue(std::string());
+        if (std::memchr(v, '\0', length))
+            return foundation::Error { foundation::ErrorCode::UnreadableInput, "a string holds a NUL byte" };
+        return PlistValue(std::string(v, length));
     }
     case PLIST_DATE: {
         int32_t sec = 0, usec = 0;
@@ -153,9 +158,16 @@ plist_t toNode(const PlistValue& value)
     if (auto* v = value.get<std::string>())
         return plist_new_string(v->c_str());
     if (auto* v = value.get<PlistDate>()) {
+        // libplist holds whole seconds since 2001 in 32 bits: a date past
+        // that (a corrupt file's, read back and saved) is written as the
+        // nearest one it can hold, not converted out of range.
         double t = v->secondsSince1970 - appleEpochOffset;
-        auto sec = static_cast<int32_t>(t);
-        return plist_new_date(sec, static_cast<int32_t>((t - sec) * 1e6));
+        if (!(t >= INT32_MIN))
+            t = INT32_MIN;
+        if (t > INT32_MAX)
+            t = INT32_MAX;
+        const double whole = std::floor(t);
+        return plist_new_date(static_cast<int32_t>(whole), static_cast<int32_t>((t - whole) * 1e6));
     }
     if (auto* v = value.get<PlistData>())
         return plist_new_data(reinterpret_cast<const char*>(v->bytes.data()), v->bytes.size());
@@ -251,6 +263,54 @@ foundation::Result<std::string> prepareXML(const std::string& bytes)
 // without recursion: each object's depth once (shared objects are not walked
 // twice), a cycle counting as too deep. Malformed tables are left for
 // libplist to refuse.
+// Strings and dictionary keys holding a NUL: libplist's getters assert on
+// them (its copy stops at the NUL, its length does not), which would take
+// the process down, and no XML file could hold one anyway.
+foundation::Status checkBinaryStrings(const std::string& bytes)
+{
+    auto byteAt = [&](std::uint64_t at) { return static_cast<std::uint8_t>(bytes[at]); };
+    auto number = [&](std::uint64_t at, unsigned size) {
+        std::uint64_t v = 0;
+        for (unsigned k = 0; k < size; ++k)
+            v = (v << 8) | byteAt(at + k);
+        return v;
+    };
+    if (bytes.size() < 8 + 32)
+        return {};
+    const std::uint64_t trailer = bytes.size() - 32;
+    const unsigned offsetSize = byteAt(trailer + 6);
+    const std::uint64_t count = number(trailer + 8, 8), table = number(trailer + 24, 8);
+    if (offsetSize < 1 || offsetSize > 8 || count > bytes.size() || table >= trailer || (trailer - table) / offsetSize < count)
+        return {};
+    for (std::uint64_t object = 0; object < count; ++object) {
+        std::uint64_t at = number(table + object * offsetSize, offsetSize);
+        if (at >= trailer)
+            continue;
+        const unsigned kind = byteAt(at) >> 4;
+        if (kind != 0x5 && kind != 0x6)
+            continue;
+        std::uint64_t length = byteAt(at) & 0xF;
+        at += 1;
+        if (length == 0xF) {
+            if (at >= trailer || (byteAt(at) >> 4) != 0x1)
+                continue;
+            const unsigned size = 1u << (byteAt(at) & 0xF);
+            if (size > 8 || at + 1 + size > trailer)
+                continue;
+            length = number(at + 1, size);
+            at += 1 + size;
+        }
+        const unsigned unit = kind == 0x6 ? 2 : 1;
+        if (length > (trailer - at) / unit)
+            continue;
+        for (std::uint64_t i = 0; i < length; ++i) {
+            if (byteAt(at + i * unit) == 0 && (unit == 1 || byteAt(at + i * unit + 1) == 0))
+                return foundation::Error { foundation::ErrorCode::UnreadableInput, "a string holds a NUL byte" };
+        }
+    }
+    return {};
+}
+
 foundation::Status checkBinaryDepth(const std::string& bytes)
 {
     auto byteAt = [&](std::uint64_t at) { return static_cast<std::uint8_t>(bytes[at]); };
@@ -359,6 +419,7 @@ foundation::Result<PlistValue> parse(const std::string& bytes)
     plist_t root = nullptr;
     if (bytes.starts_with("bplist00")) {
         TRY(checkBinaryDepth(bytes));
+        TRY(checkBinaryStrings(bytes));
         plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
     } else {
         std::string xml = TRY(prepareXML(bytes));

@@ -32,8 +32,10 @@ public:
     void set(const std::string& key, PlistValue value);
     bool remove(const std::string& key);
     bool contains(const std::string& key) const { return find(key) != nullptr; }
-    std::size_t size() const { return m_entries.size(); }
-    bool empty() const { return m_entries.empty(); }
+    // Defined below PlistValue: clang instantiates the entry type when the
+    // bodies sit here, before PlistValue is complete.
+    std::size_t size() const;
+    bool empty() const;
     auto begin() const { return m_entries.begin(); }
     auto end() const { return m_entries.end(); }
     bool operator==(const PlistDict&) const;
@@ -111,6 +113,9 @@ public:
 private:
     Storage m_value;
 };
+
+inline std::size_t PlistDict::size() const { return m_entries.size(); }
+inline bool PlistDict::empty() const { return m_entries.empty(); }
 
 namespace plist {
 constexpr int maxNestingDepth = 512;

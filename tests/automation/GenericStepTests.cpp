@@ -296,3 +296,16 @@ TEST_F(GenericSteps, TheBootedProcessIsTheRunnersChoice)
 }
 
 }  // namespace
+
+namespace {
+
+// A size past what an integer holds is still refused with its size, not
+// converted out of range on the way to the message.
+TEST_F(GenericSteps, ScreenFarTooLargeIsRefusedWithItsSize)
+{
+    EXPECT_EQ(failure("screen 1e300x844@3"), "a screen of 3e+300x2532 pixels is larger than the recorder can encode (at most 16384 a side)");
+    EXPECT_EQ(failure("screen 390x1e20@1"), "a screen of 390x1e+20 pixels is larger than the recorder can encode (at most 16384 a side)");
+    EXPECT_EQ(failure("screen 1e200x1e200@1e200"), "a screen of infxinf pixels is larger than the recorder can encode (at most 16384 a side)");
+}
+
+}  // namespace

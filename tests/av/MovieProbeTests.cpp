@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/av/MovieCheck.h"
 #include "platform/av/MovieProbe.h"
 #include "platform/av/MovieWriter.h"
 #include "tests/support/Files.h"
@@ -135,4 +136,64 @@ TEST(MovieProbe, AudioOnlyFileHasNoVideoTrack)
     ASSERT_FALSE(info);
     EXPECT_EQ(info.error().code, ErrorCode::NoVideoTrack);
     EXPECT_EQ(info.error().message, "no video track in " + path);
+}
+
+// A playlist inside the device root that names a movie elsewhere must not
+// open that movie: importing or cropping it would read a file from outside.
+TEST(MovieProbe, PlaylistNamingAnotherMovieIsRefused)
+{
+    TempDir dir;
+    const std::string outside = dir.file("outside.mov");
+    ASSERT_TRUE(std::filesystem::copy_file(testsupport::patternMovie(320, 240, false), outside));
+    const std::string playlist = dir.file("playlist.mov");
+    testsupport::writeFile(playlist,
+        "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1,\nfile:" + outside + "\n#EXTINF:1,\n" + outside + "\n#EXT-X-ENDLIST\n");
+    const auto info = av::probeMovie(playlist);
+    ASSERT_FALSE(info) << "opened " << info.value().width << "x" << info.value().height << " through the playlist";
+    EXPECT_EQ(info.error().code, ErrorCode::UnreadableInput);
+    EXPECT_EQ(info.error().message, "not a movie: " + playlist + ": a list of other files or streams (hls), which is never followed");
+    EXPECT_FALSE(av::MovieCheck::decodesWhole(playlist));
+    // The movie it names still opens on its own.
+    EXPECT_TRUE(av::probeMovie(outside));
+}
+
+TEST(MovieProbe, ConcatenationListIsRefused)
+{
+    TempDir dir;
+    ASSERT_TRUE(std::filesystem::copy_file(testsupport::patternMovie(320, 240, false), dir.file("part.mov")));
+    const std::string list = dir.file("list.mov");
+    testsupport::writeFile(list, "ffconcat version 1.0\nfile part.mov\nfile part.mov\n");
+    const auto info = av::probeMovie(list);
+    ASSERT_FALSE(info);
+    EXPECT_EQ(info.error().code, ErrorCode::UnreadableInput);
+    EXPECT_FALSE(av::MovieCheck::decodesWhole(list));
+}
+
+// A session description would have the demuxer listen on a socket.
+TEST(MovieProbe, SessionDescriptionIsRefused)
+{
+    TempDir dir;
+    const std::string sdp = dir.file("stream.sdp");
+    testsupport::writeFile(sdp, "v=0\no=- 0 0 IN IP4 127.0.0.1\ns=x\nc=IN IP4 127.0.0.1\nt=0 0\nm=video 5004 RTP/AVP 96\na=rtpmap:96 H264/90000\n");
+    const auto info = av::probeMovie(sdp);
+    ASSERT_FALSE(info);
+    EXPECT_EQ(info.error().code, ErrorCode::UnreadableInput);
+}
+
+// Pictures numbered in sequence read as one stream of several files; a name
+// with a number pattern opens that file alone.
+TEST(MovieProbe, NumberPatternInTheNameOpensOnlyThatFile)
+{
+    TempDir dir;
+    const std::string picture = dir.file("frame.ppm");
+    testsupport::writePpm(picture, testsupport::makePattern(16, 16));
+    for (const char* name : { "img%d.ppm", "img0.ppm", "img1.ppm", "img2.ppm" })
+        ASSERT_TRUE(std::filesystem::copy_file(picture, dir.file(name)));
+    const auto info = av::probeMovie(dir.file("img%d.ppm"));
+    if (info) {
+        // Whatever opened it read the one file asked for.
+        EXPECT_EQ(info.value().width, 16);
+        EXPECT_LE(info.value().durationSeconds, 0.1);
+    }
+    EXPECT_FALSE(av::MovieCheck::decodesWhole(dir.file("img%d.ppm")));
 }
