@@ -7,6 +7,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -39,6 +40,10 @@ private:
 void prepareDevice(const GlobalOptions& options);
 // Installs the product into the root when it is missing or out of date.
 void ensureInstalled();
+// The phone's screen in a desktop window until Escape or Q (or the window is
+// closed); `onKey` sees every other key. `help` is printed once it is open.
+void showDesktopWindow(double zoom, const std::string& title, const std::string& help,
+    const std::function<void(const std::string& key)>& onKey = {});
 
 void addInstallCommand(CLI::App& app, GlobalOptions& options);
 void addPrefsCommand(CLI::App& app, GlobalOptions& options);

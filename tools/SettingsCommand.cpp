@@ -14,17 +14,7 @@ namespace tools {
 namespace {
 void showWindow(double zoom)
 {
-    auto opened = render::Window::open({ zoom, "Marqel — Settings" });
-    if (!opened)
-        throw CommandError("cannot open a window: " + opened.message() + " (is there a display? try without --window)");
-    auto window = opened.release();
-    window->setKeyHandler([&window](const render::Window::KeyPress& key) {
-        if (key.name == "Escape" || key.name == "Q")
-            window->close();
-    });
-    std::cout << "window open: the mouse is a finger; Escape quits\n"
-              << std::flush;
-    window->run();
+    showDesktopWindow(zoom, "Marqel — Settings", "window open: the mouse is a finger; Escape quits");
 }
 }  // namespace
 

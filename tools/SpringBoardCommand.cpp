@@ -16,24 +16,16 @@ namespace tools {
 namespace {
 void showWindow(double zoom)
 {
-    auto opened = render::Window::open({ zoom, "Marqel — SpringBoard" });
-    if (!opened)
-        throw CommandError("cannot open a window: " + opened.message() + " (is there a display? try without --window)");
-    auto window = opened.release();
-    window->setKeyHandler([&window](const render::Window::KeyPress& key) {
-        if (key.name == "Escape" || key.name == "Q")
-            window->close();
-        else if (key.name == "I")
-            NSDistributedNotificationCenter::defaultCenter()->postNotificationName("com.zorvelin.marqeltoggle/invokemarqel", nullptr);
-        else if (key.name == "S")
-            msgSend<void>(RPScreenRecorder::sharedRecorder(), "stopSystemRecording");
-        else if (key.name == "C")
-            msgSend<void>(msgSendClass<id>(objc_getClass("RPControlCenterModule"), "sharedModule"), "didStopRecordingOrBroadcast");
-    });
-    std::cout << "window open: the mouse is a finger; I invokes the overlay, S stops a recording "
-                 "(C: from Control Center), Escape quits\n"
-              << std::flush;
-    window->run();
+    showDesktopWindow(zoom, "Marqel — SpringBoard",
+        "window open: the mouse is a finger; I invokes the overlay, S stops a recording (C: from Control Center), Escape quits",
+        [](const std::string& key) {
+            if (key == "I")
+                NSDistributedNotificationCenter::defaultCenter()->postNotificationName("com.zorvelin.marqeltoggle/invokemarqel", nullptr);
+            else if (key == "S")
+                msgSend<void>(RPScreenRecorder::sharedRecorder(), "stopSystemRecording");
+            else if (key == "C")
+                msgSend<void>(msgSendClass<id>(objc_getClass("RPControlCenterModule"), "sharedModule"), "didStopRecordingOrBroadcast");
+        });
 }
 }  // namespace
 

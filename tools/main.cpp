@@ -5,6 +5,8 @@
 #include "platform/foundation/Foundation.h"
 #include "platform/springboard/SpringBoardHost.h"
 #include "tools/Command.h"
+
+#include "platform/render/Window.h"
 #include "tools/Installer.h"
 
 #include <iostream>
@@ -38,6 +40,24 @@ void ensureInstalled()
         return;
     if (auto installed = Installer::forThisExecutable().install(); !installed)
         throw CommandError(installed.error());
+}
+
+void showDesktopWindow(double zoom, const std::string& title, const std::string& help,
+    const std::function<void(const std::string& key)>& onKey)
+{
+    auto opened = render::Window::open({ zoom, title });
+    if (!opened)
+        throw CommandError("cannot open a window: " + opened.message() + " (is there a display? try without --window)");
+    auto window = opened.release();
+    window->setKeyHandler([&window, &onKey](const render::Window::KeyPress& key) {
+        if (key.name == "Escape" || key.name == "Q")
+            window->close();
+        else if (onKey)
+            onKey(key.name);
+    });
+    std::cout << help << '\n'
+              << std::flush;
+    window->run();
 }
 
 }  // namespace tools
