@@ -13,9 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The system recorder records the whole screen; anything smaller is a crop.
-bool isOriginal(const photos::AssetRecord& record) { return record.pixelWidth == 1170 && record.pixelHeight == 2532; }
-
 int hiddenFilesIn(const fs::path& folder, bool (*isTemporary)(const std::string&))
 {
     int count = 0;
@@ -27,6 +24,8 @@ int hiddenFilesIn(const fs::path& folder, bool (*isTemporary)(const std::string&
 }
 
 }  // namespace
+
+bool LibraryCheck::isOriginal(const photos::AssetRecord& record) { return record.pixelWidth == 1170 && record.pixelHeight == 2532; }
 
 LibraryCheck::LibraryCheck(std::string root)
     : m_root(std::move(root))
@@ -79,7 +78,7 @@ void LibraryCheck::checkContents(CaseOutcome& outcome)
         listedFiles.insert(fs::path(record.relativePath).filename().string());
         if (!store.value()->hasFile(record))
             outcome.fault(outcome.corruptFiles, "the row " + record.relativePath + " has no file");
-        if (!isOriginal(record))
+        if (!isOriginal(record) && !m_imported.count(record.localIdentifier))
             newestCrop = std::max(newestCrop, record.creationDate);
     }
     std::error_code ec;

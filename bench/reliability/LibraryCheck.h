@@ -6,6 +6,7 @@
 // Recently Deleted beside the cropped movie that replaced it.
 
 #include "bench/reliability/CaseOutcome.h"
+#include "platform/photos/Forward.h"
 
 #include <set>
 #include <string>
@@ -24,10 +25,15 @@ public:
     void checkContents(CaseOutcome&);
     // Temporaries anywhere the product writes them.
     int temporaries() const;
+    // A movie the user imported: neither a recording nor the crop of one.
+    void noteImported(const std::string& identifier) { m_imported.insert(identifier); }
+    // The system recorder records the whole screen; anything smaller is a crop.
+    static bool isOriginal(const photos::AssetRecord&);
 
 private:
     std::string m_root;
     std::set<std::string> m_originals;
+    std::set<std::string> m_imported;
 };
 
 }  // namespace reliability

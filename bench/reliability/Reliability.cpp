@@ -6,6 +6,7 @@
 #include "bench/reliability/CaseOutcome.h"
 #include "bench/reliability/CommandCrashes.h"
 #include "bench/reliability/CropFailures.h"
+#include "bench/reliability/LibraryBesideSpringBoard.h"
 #include "bench/reliability/Options.h"
 #include "bench/reliability/PathSafety.h"
 #include "bench/reliability/PreferenceCrashes.h"
@@ -102,10 +103,11 @@ int main(int argc, char** argv)
         [&] { return std::vector { CommandCrashes::runKills(options) }; },
         [&] { return std::vector { CommandCrashes::cropKills(options) }; },
         [&] { return std::vector { PreferenceRaces::run(options) }; },
+        [&] { return std::vector { LibraryBesideSpringBoard::run(options) }; },
         [&] { return CropFailures::run(options); },
         [&] { return std::vector { PathSafety::run(options) }; },
     };
-    std::vector<std::string> names { "writer", "run", "crop", "race", "failure", "paths" };
+    std::vector<std::string> names { "writer", "run", "crop", "race", "library", "failure", "paths" };
     std::vector<CaseOutcome> outcomes;
     auto started = std::chrono::steady_clock::now();
     for (std::size_t i = 0; i < cases.size(); ++i) {

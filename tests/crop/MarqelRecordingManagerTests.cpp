@@ -153,6 +153,39 @@ TEST_F(CropEngine, AVideoSavedDuringTheCropIsNeverDeleted)
     EXPECT_NE(std::find(kept.begin(), kept.end(), arrivedMeanwhile), kept.end());
 }
 
+TEST_F(CropEngine, AVideoAddedBetweenTheNoticeAndTheCropIsNotTakenForTheRecording)
+{
+    std::string original = addRecording();
+    manager->noteSavedRecording();  // the system's notice: its recording is the newest now
+    std::string imported = addRecording(390, 844);
+    crop();
+    EXPECT_EQ(delegate->calls, 1);
+    EXPECT_EQ(libraryIdentifiers(true), std::vector<std::string> { original });
+    auto kept = libraryIdentifiers(false);
+    EXPECT_NE(std::find(kept.begin(), kept.end(), imported), kept.end()) << "the user's movie stays";
+    EXPECT_EQ(testsupport::probeSize(device.host(MarqelRecordingManager::outputPath)), "736x736") << "cut from the recording";
+}
+
+TEST_F(CropEngine, ANotedRecordingGoneBeforeTheCropLeavesEverythingElseAlone)
+{
+    std::string original = addRecording();
+    manager->noteSavedRecording();
+    PHPhotoLibrary::sharedPhotoLibrary()->performChanges(
+        [&] { PHAssetChangeRequest::deleteAssets({ PHAsset::fetchAssetsWithLocalIdentifiers({ original }, nullptr)->firstObject() }); },
+        nullptr);
+    RunLoop::main().drain();
+    std::string other = addRecording();
+    std::size_t mark = SystemLog::shared().lineCount();
+    crop();
+    EXPECT_EQ(delegate->calls, 0);
+    EXPECT_EQ(libraryIdentifiers(false), std::vector<std::string> { other });
+    EXPECT_FALSE(manager->isCropping());
+    bool logged = false;
+    for (const auto& line : SystemLog::shared().lines(mark))
+        logged = logged || line.find("marqel: the saved recording left the library before its crop") != std::string::npos;
+    EXPECT_TRUE(logged);
+}
+
 TEST_F(CropEngine, ACropUnderSixteenPixelsFailsAndTouchesNothing)
 {
     config->setCropFrame(CGRectMake(20, 100, 5, 250));

@@ -52,6 +52,9 @@ void requestFinishedPost(const id& sender)
             return;
         }
         finishPostPending = true;
+        // The system saved the recording before telling us: the newest
+        // video is it now, but may not be half a second later.
+        msgSend<void>(recordingManager, "noteSavedRecording");
         scheduleFinishedPost(sender);
     };
     if (RunLoop::main().isMainThread())

@@ -11,6 +11,7 @@
 MARQEL_DEFINE_CLASS_LAZY(MarqelRecordingManager,
     method<&MarqelRecordingManager::initWithConfig>("initWithConfig:"),
     method<&MarqelRecordingManager::prepareCropVideo>("prepareCropVideo"),
+    method<&MarqelRecordingManager::noteSavedRecording>("noteSavedRecording"),
     method<&MarqelRecordingManager::beginCropTheVideoFromURL>("beginCropTheVideoFromURL:"),
     method<&MarqelRecordingManager::deleteDefaultVideo>("deleteDefaultVideo"),
     method<&MarqelRecordingManager::exportDidFinish>("exportDidFinish:"),
@@ -52,7 +53,20 @@ void MarqelRecordingManager::prepareCropVideo()
         NSLog("marqel: a crop is already running; this one is not started");
         return;
     }
-    auto asset = newestFirstVideos()->lastObject();
+    // A video imported or saved by anyone else in the half second before
+    // the crop would otherwise be cropped and deleted in the recording's
+    // place.
+    std::shared_ptr<PHAsset> asset;
+    if (!m_savedRecording.empty()) {
+        asset = PHAsset::fetchAssetsWithLocalIdentifiers({ m_savedRecording }, nullptr)->firstObject();
+        m_savedRecording.clear();
+        if (!asset || asset->isTrashed()) {
+            NSLog("marqel: the saved recording left the library before its crop; nothing is cropped");
+            return;
+        }
+    } else {
+        asset = newestFirstVideos()->lastObject();
+    }
     if (!asset) {
         NSLog("marqel: no video in the photo library, nothing to crop");
         return;
@@ -117,6 +131,12 @@ void MarqelRecordingManager::beginCropTheVideoFromURL(const std::shared_ptr<NSUR
             self->exportDidFinish(self->m_currentExport);
         });
     });
+}
+
+void MarqelRecordingManager::noteSavedRecording()
+{
+    if (auto newest = newestFirstVideos()->lastObject())
+        m_savedRecording = newest->localIdentifier();
 }
 
 void MarqelRecordingManager::deleteDefaultVideo()

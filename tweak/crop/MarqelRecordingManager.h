@@ -18,6 +18,10 @@ public:
 
     std::shared_ptr<MarqelRecordingManager> initWithConfig(const std::shared_ptr<MarqelConfig>& config);
     void prepareCropVideo();
+    // The system's notice that it saved a recording arrived: the newest
+    // video now is that recording, and the next crop takes it even if
+    // another video reaches the library before the crop starts.
+    void noteSavedRecording();
     void beginCropTheVideoFromURL(const std::shared_ptr<NSURL>& url);
     void deleteDefaultVideo();
     void exportDidFinish(const std::shared_ptr<AVAssetExportSession>& session);
@@ -44,6 +48,8 @@ private:
     // The recording this run crops: the one deleted afterwards, even if
     // another video reached the library meanwhile.
     std::string m_sourceIdentifier;
+    // The recording named by noteSavedRecording, until a crop takes it.
+    std::string m_savedRecording;
     bool m_keepOriginal = false;
     bool m_cropping = false;
     std::shared_ptr<AVAssetExportSession> m_currentExport;
