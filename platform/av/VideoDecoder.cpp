@@ -8,8 +8,10 @@ extern "C" {
 
 namespace av {
 
-VideoDecoder::VideoDecoder(CodecContextPtr context, AVRational timeBase, int64_t origin, double frameInterval)
-    : m_context(std::move(context))
+VideoDecoder::VideoDecoder(std::unique_ptr<DecodedFramePool> pool, CodecContextPtr context, AVRational timeBase,
+    int64_t origin, double frameInterval)
+    : m_pool(std::move(pool))
+    , m_context(std::move(context))
     , m_frame(makeFrame())
     , m_timeBase(timeBase)
     , m_origin(origin)
@@ -27,10 +29,12 @@ Result<VideoDecoder> VideoDecoder::open(const AVStream* stream)
     CodecContextPtr ctx(avcodec_alloc_context3(codec));
     if (!ctx)
         return Error { ErrorCode::CodecFailed, "out of memory creating the video decoder" };
+    auto pool = std::make_unique<DecodedFramePool>();
     int ret = avcodec_parameters_to_context(ctx.get(), par);
     if (ret >= 0) {
         ctx->pkt_timebase = stream->time_base;
         ctx->thread_count = 0;
+        pool->attach(ctx.get());
         ret = avcodec_open2(ctx.get(), codec, nullptr);
     }
     if (ret < 0)
@@ -40,7 +44,7 @@ Result<VideoDecoder> VideoDecoder::open(const AVStream* stream)
     if (rate.num <= 0 || rate.den <= 0)
         rate = stream->r_frame_rate;
     const double interval = (rate.num > 0 && rate.den > 0) ? av_q2d(av_inv_q(rate)) : 1.0 / 30.0;
-    return VideoDecoder(std::move(ctx), stream->time_base, origin, interval);
+    return VideoDecoder(std::move(pool), std::move(ctx), stream->time_base, origin, interval);
 }
 
 Status VideoDecoder::send(const AVPacket* packet, const FrameSink& sink)

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 
+#include "platform/av/DecodedFramePool.h"
 #include "platform/av/FFmpegPtr.h"
 #include "platform/av/Forward.h"
 #include "platform/foundation/Result.h"
@@ -22,9 +24,12 @@ public:
     [[nodiscard]] Status flush(const FrameSink& sink) { return send(nullptr, sink); }
 
 private:
-    VideoDecoder(CodecContextPtr context, AVRational timeBase, int64_t origin, double frameInterval);
+    VideoDecoder(std::unique_ptr<DecodedFramePool> pool, CodecContextPtr context, AVRational timeBase, int64_t origin,
+        double frameInterval);
     [[nodiscard]] Result<FramePtr> toYuv420(FramePtr frame);
 
+    // Before the context, so that the context goes first.
+    std::unique_ptr<DecodedFramePool> m_pool;
     CodecContextPtr m_context;
     FramePtr m_frame;
     SwsPtr m_converter;
