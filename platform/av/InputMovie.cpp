@@ -93,6 +93,68 @@ const AVInputFormat* probedFormat(const std::string& path)
     return format;
 }
 
+// A QuickTime or MPEG-4 header names every stream's size, rate, timing and
+// codec set-up, which is all anything here reads before decoding. FFmpeg's
+// stream analysis would decode the first seven pictures on one core to learn
+// the rest (for a phone-sized movie, a twentieth of a second before an
+// export can start), so it runs only for other files or incomplete headers.
+// Samples per packet of plain AAC (AAC-LC, 1024-sample frames, no SBR)
+// from its AudioSpecificConfig; 0 for anything else, which the stream
+// analysis then works out by decoding.
+int plainAacFrameSize(const AVCodecParameters* par)
+{
+    if (par->codec_id != AV_CODEC_ID_AAC || par->extradata_size < 2)
+        return 0;
+    const std::uint8_t* d = par->extradata;
+    auto bits = [d](int from, int count) {
+        unsigned value = 0;
+        for (int i = from; i < from + count; ++i)
+            value = (value << 1) | ((d[i / 8] >> (7 - i % 8)) & 1u);
+        return value;
+    };
+    // Object type 2, a rate from the table, frameLengthFlag 0.
+    if (bits(0, 5) != 2 || bits(5, 4) == 15 || bits(13, 1) != 0)
+        return 0;
+    if (par->extradata_size == 2)
+        return 1024;
+    // Only the backward-compatible signalling that says there is no SBR.
+    if (par->extradata_size >= 5 && bits(16, 11) == 0x2b7 && bits(27, 5) == 5 && bits(32, 1) == 0)
+        return 1024;
+    return 0;
+}
+
+bool headerSaysEnough(AVFormatContext* format)
+{
+    if (!format->iformat || std::strncmp(format->iformat->name, "mov,", 4) != 0 || format->duration <= 0)
+        return false;
+    bool video = false;
+    for (unsigned i = 0; i < format->nb_streams; ++i) {
+        const AVStream* st = format->streams[i];
+        const AVCodecParameters* par = st->codecpar;
+        if (par->codec_id == AV_CODEC_ID_NONE)
+            return false;
+        if (par->codec_type == AVMEDIA_TYPE_VIDEO) {
+            const bool needsSetUp = par->codec_id == AV_CODEC_ID_H264 || par->codec_id == AV_CODEC_ID_HEVC;
+            if (par->width <= 0 || par->height <= 0 || (needsSetUp && par->extradata_size <= 0)
+                || st->avg_frame_rate.num <= 0 || st->avg_frame_rate.den <= 0)
+                return false;
+            video = video || !isAttachedPicture(st);
+        } else if (par->codec_type == AVMEDIA_TYPE_AUDIO) {
+            // A copied sound track's header repeats its packet length.
+            if (par->sample_rate <= 0 || par->ch_layout.nb_channels <= 0 || (par->frame_size <= 0 && !plainAacFrameSize(par)))
+                return false;
+        }
+    }
+    if (!video)
+        return false;
+    for (unsigned i = 0; i < format->nb_streams; ++i) {
+        AVCodecParameters* par = format->streams[i]->codecpar;
+        if (par->codec_type == AVMEDIA_TYPE_AUDIO && par->frame_size <= 0)
+            par->frame_size = plainAacFrameSize(par);
+    }
+    return true;
+}
+
 using IoOpen = int (*)(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**);
 
 IoOpen& defaultIoOpen()
@@ -159,9 +221,11 @@ Result<InputMovie> InputMovie::open(const std::string& path)
     if (ret < 0)
         return Error { ErrorCode::UnreadableInput, "not a movie: " + path + ": " + ffmpegErrorString(ret) };
     std::unique_ptr<AVFormatContext, Closer> format(raw);
-    ret = avformat_find_stream_info(format.get(), nullptr);
-    if (ret < 0)
-        return Error { ErrorCode::UnreadableInput, "not a movie: " + path + ": " + ffmpegErrorString(ret) };
+    if (!headerSaysEnough(format.get())) {
+        ret = avformat_find_stream_info(format.get(), nullptr);
+        if (ret < 0)
+            return Error { ErrorCode::UnreadableInput, "not a movie: " + path + ": " + ffmpegErrorString(ret) };
+    }
     InputMovie movie(std::move(format), path);
     if (movie.m_videoIndex < 0)
         return Error { ErrorCode::NoVideoTrack, "no video track in " + path };

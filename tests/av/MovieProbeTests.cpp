@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/av/InputMovie.h"
 #include "platform/av/MovieCheck.h"
 #include "platform/av/MovieProbe.h"
 #include "platform/av/MovieWriter.h"
@@ -12,6 +13,10 @@
 #include "tests/support/Media.h"
 #include "tests/support/Program.h"
 #include "tests/support/TempDir.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
 
 using av::ErrorCode;
 using testsupport::TempDir;
@@ -196,4 +201,70 @@ TEST(MovieProbe, NumberPatternInTheNameOpensOnlyThatFile)
         EXPECT_LE(info.value().durationSeconds, 0.1);
     }
     EXPECT_FALSE(av::MovieCheck::decodesWhole(dir.file("img%d.ppm")));
+}
+
+namespace {
+
+// What FFmpeg's full stream analysis says of a file, for comparison.
+struct Analysed {
+    int width = 0, height = 0, audioFrameSize = 0, sampleRate = 0, channels = 0;
+    AVRational rate {};
+    int64_t duration = 0;
+};
+
+Analysed analyse(AVFormatContext* f)
+{
+    Analysed a;
+    a.duration = f->duration;
+    for (unsigned i = 0; i < f->nb_streams; ++i) {
+        const AVCodecParameters* p = f->streams[i]->codecpar;
+        if (p->codec_type == AVMEDIA_TYPE_VIDEO) {
+            a.width = p->width;
+            a.height = p->height;
+            a.rate = f->streams[i]->avg_frame_rate;
+        } else if (p->codec_type == AVMEDIA_TYPE_AUDIO) {
+            a.audioFrameSize = p->frame_size;
+            a.sampleRate = p->sample_rate;
+            a.channels = p->ch_layout.nb_channels;
+        }
+    }
+    return a;
+}
+
+}  // namespace
+
+// Movies whose header says everything are opened without decoding ahead;
+// what the rest of the system reads must be what the full analysis finds,
+// down to the sound track's packet length that a copy writes out again.
+TEST(InputMovie, OpeningFromTheHeaderAloneFindsWhatTheFullAnalysisFinds)
+{
+    TempDir dir("marqel-input-movie");
+    std::string withSound = dir.file("sound.mov");
+    std::string silent = dir.file("silent.mov");
+    std::string matroska = dir.file("other.mkv");
+    ASSERT_TRUE(testsupport::makeMovie(withSound, 320, 240, 1.0, true));
+    ASSERT_TRUE(testsupport::makeMovie(silent, 320, 240, 1.0));
+    ASSERT_EQ(testsupport::runProgram({ "ffmpeg", "-v", "error", "-y", "-i", withSound, "-c", "copy", matroska }).exitCode, 0);
+    for (const auto& path : { withSound, silent, matroska }) {
+        AVFormatContext* full = nullptr;
+        ASSERT_EQ(avformat_open_input(&full, path.c_str(), nullptr, nullptr), 0);
+        ASSERT_GE(avformat_find_stream_info(full, nullptr), 0);
+        Analysed expected = analyse(full);
+        avformat_close_input(&full);
+
+        auto opened = av::InputMovie::open(path);
+        ASSERT_TRUE(opened.ok()) << path;
+        Analysed got = analyse(opened.value().format());
+        EXPECT_EQ(got.width, expected.width) << path;
+        EXPECT_EQ(got.height, expected.height) << path;
+        EXPECT_EQ(av_cmp_q(got.rate, expected.rate), 0) << path;
+        EXPECT_EQ(got.duration, expected.duration) << path;
+        EXPECT_EQ(got.audioFrameSize, expected.audioFrameSize) << path;
+        EXPECT_EQ(got.sampleRate, expected.sampleRate) << path;
+        EXPECT_EQ(got.channels, expected.channels) << path;
+    }
+    // The QuickTime files skipped the analysis: it would have named the
+    // video's pixel format.
+    auto opened = av::InputMovie::open(withSound);
+    EXPECT_EQ(opened.value().videoStream()->codecpar->format, -1);
 }
