@@ -156,13 +156,17 @@ TEST_F(CropEngine, AVideoSavedDuringTheCropIsNeverDeleted)
 TEST_F(CropEngine, AVideoAddedBetweenTheNoticeAndTheCropIsNotTakenForTheRecording)
 {
     std::string original = addRecording();
-    manager->noteSavedRecording();  // the system's notice: its recording is the newest now
+    // Another process's movie lands after the save, before the notice
+    // reaches us, and another before the crop starts.
     std::string imported = addRecording(390, 844);
+    manager->noteSavedRecording();
+    std::string later = addRecording(640, 480);
     crop();
     EXPECT_EQ(delegate->calls, 1);
     EXPECT_EQ(libraryIdentifiers(true), std::vector<std::string> { original });
     auto kept = libraryIdentifiers(false);
     EXPECT_NE(std::find(kept.begin(), kept.end(), imported), kept.end()) << "the user's movie stays";
+    EXPECT_NE(std::find(kept.begin(), kept.end(), later), kept.end()) << "the user's movie stays";
     EXPECT_EQ(testsupport::probeSize(device.host(MarqelRecordingManager::outputPath)), "736x736") << "cut from the recording";
 }
 

@@ -337,8 +337,9 @@ TEST_F(KitScreenTest, TheTutorialShowsItsPagesInOrderAndScrolls)
         EXPECT_EQ(page.textLabel->numberOfLines(), 0);
         // Long texts wrap onto several lines.
         EXPECT_GT(page.textLabel->frame().size.height, 2 * page.textLabel->font()->lineHeight());
-        if (i > 0)
+        if (i > 0) {
             EXPECT_GT(page.row->frame().origin.y, tutorial->pages()[i - 1].row->frame().origin.y);
+        }
     }
     auto shown = tutorial->visiblePageIndexes();
     ASSERT_FALSE(shown.empty());

@@ -32,8 +32,9 @@ void install(const PlistDict* info, const std::string& executableName)
         Staged() { std::filesystem::copy_file(MARQEL_TEST_BUNDLE_EXECUTABLE, path); }
     } staged;
     std::filesystem::create_hard_link(staged.path, folder + "/" + executableName);
-    if (info)
+    if (info) {
         ASSERT_TRUE(plist::writeFileAtomically(PlistValue(*info), folder + "/Info.plist"));
+    }
 }
 
 void installTweak()

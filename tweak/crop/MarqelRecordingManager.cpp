@@ -1,5 +1,7 @@
 #include "tweak/crop/MarqelRecordingManager.h"
 
+#include <algorithm>
+
 #include "platform/av/AVFoundation.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/photos/Photos.h"
@@ -135,8 +137,20 @@ void MarqelRecordingManager::beginCropTheVideoFromURL(const std::shared_ptr<NSUR
 
 void MarqelRecordingManager::noteSavedRecording()
 {
-    if (auto newest = newestFirstVideos()->lastObject())
-        m_savedRecording = newest->localIdentifier();
+    // The notice reaches us a queue hop or two after the save, and a movie
+    // another process adds in between is newer still; the system's
+    // recording is the newest of the screen's own size.
+    auto videos = newestFirstVideos()->assets();
+    const CGSize screen = UIScreen::mainScreen()->nativeBounds().size;
+    auto isScreenSized = [screen](const std::shared_ptr<PHAsset>& video) {
+        const auto w = static_cast<CGFloat>(video->pixelWidth()), h = static_cast<CGFloat>(video->pixelHeight());
+        return (w == screen.width && h == screen.height) || (w == screen.height && h == screen.width);
+    };
+    auto found = std::find_if(videos.rbegin(), videos.rend(), isScreenSized);
+    if (found == videos.rend())
+        found = videos.rbegin();
+    if (found != videos.rend())
+        m_savedRecording = (*found)->localIdentifier();
 }
 
 void MarqelRecordingManager::deleteDefaultVideo()
