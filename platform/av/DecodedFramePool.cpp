@@ -1,6 +1,7 @@
 #include "platform/av/DecodedFramePool.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -24,10 +25,12 @@ std::size_t roundUp(std::size_t value, std::size_t step) { return (value + step 
 void unmapBlock(void* mapped, std::uint8_t* data) { ::munmap(data, reinterpret_cast<std::size_t>(mapped)); }
 
 // One block, its start on a huge-page boundary so that the kernel can back
-// all of it with huge pages when it is told it may.
+// it with huge pages when it is told it may. Its length is not rounded up
+// to a whole huge page: a huge page touched at all is resident whole, and
+// the tail of every block would be memory never used.
 AVBufferRef* mapBlock(void* owner, std::size_t size)
 {
-    const std::size_t length = roundUp(size, kHugePage);
+    const std::size_t length = roundUp(size, static_cast<std::size_t>(::sysconf(_SC_PAGESIZE)));
     void* raw = ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (raw == MAP_FAILED)
         return nullptr;
