@@ -1,5 +1,6 @@
 #include "kit/ZRPrefsManager.h"
 #include "platform/foundation/Foundation.h"
+#include "tests/support/Program.h"
 #include "tests/support/TestDevice.h"
 #include "tweak/core/MarqelPreferences.h"
 
@@ -65,43 +66,18 @@ TEST(Preferences, WrongTypesAndMalformedColoursReadAsTheDefault)
     EXPECT_EQ(P::read(P::defaultWidth), 120.0) << "a fractional stored number is truncated";
 }
 
-// Another process writing: this test program started afresh in the role
-// below. A forked copy of this process without exec could inherit a lock
-// another of its threads held at the fork (the sanitizers' allocator's,
-// now and then) and wait on it for ever.
+// Another process writing: this test program started afresh in the
+// writer role below.
 constexpr const char* writerRoot = "MARQEL_TEST_WRITER_ROOT";
 constexpr const char* writerAction = "MARQEL_TEST_WRITER_ACTION";
 
 pid_t startWriter(const std::string& root, const std::string& action)
 {
-    // Everything the child needs is made before the fork: between fork and
-    // exec it may not allocate.
-    std::vector<std::string> variables;
-    for (char** e = environ; *e; ++e)
-        variables.emplace_back(*e);
-    variables.push_back(std::string(writerRoot) + "=" + root);
-    variables.push_back(std::string(writerAction) + "=" + action);
-    std::vector<char*> envp;
-    for (auto& v : variables)
-        envp.push_back(v.data());
-    envp.push_back(nullptr);
-    std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    std::string filter = "--gtest_filter=Preferences.DISABLED_WriterProcess";
-    std::string disabled = "--gtest_also_run_disabled_tests";
-    char* argv[] = { self.data(), filter.data(), disabled.data(), nullptr };
-    pid_t child = fork();
-    if (child == 0) {
-        execve(self.c_str(), argv, envp.data());
-        _exit(127);
-    }
-    return child;
+    return testsupport::startThisTest("Preferences.DISABLED_WriterProcess",
+        { std::string(writerRoot) + "=" + root, std::string(writerAction) + "=" + action });
 }
 
-bool finishedWell(pid_t child)
-{
-    int status = 0;
-    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
+using testsupport::finishedWell;
 
 TEST(Preferences, DISABLED_WriterProcess)
 {

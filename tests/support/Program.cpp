@@ -52,4 +52,32 @@ ProgramResult runProgram(const std::vector<std::string>& argv, bool quiet)
     return result;
 }
 
+pid_t startThisTest(const std::string& test, const std::vector<std::string>& environment)
+{
+    std::vector<std::string> variables;
+    for (char** e = environ; *e; ++e)
+        variables.emplace_back(*e);
+    variables.insert(variables.end(), environment.begin(), environment.end());
+    std::vector<char*> envp;
+    for (auto& v : variables)
+        envp.push_back(v.data());
+    envp.push_back(nullptr);
+    char self[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0)
+        return -1;
+    self[length] = '\0';
+    std::string filter = "--gtest_filter=" + test;
+    std::string disabled = "--gtest_also_run_disabled_tests";
+    char* argv[] = { self, filter.data(), disabled.data(), nullptr };
+    pid_t pid = -1;
+    return ::posix_spawn(&pid, self, nullptr, nullptr, argv, envp.data()) == 0 ? pid : -1;
+}
+
+bool finishedWell(pid_t child)
+{
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 }  // namespace testsupport
