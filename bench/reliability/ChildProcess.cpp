@@ -164,4 +164,11 @@ int runToEnd(const ChildProcess::Setup& setup, std::string* output, std::chrono:
     return 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
 }
 
+ChildProcess::Setup marqelCommand(const std::string& marqel, const std::string& root, std::vector<std::string> words,
+    const std::string& errorLog)
+{
+    words.insert(words.begin(), { marqel, "--root", root });
+    return { words, errorLog };
+}
+
 }  // namespace reliability

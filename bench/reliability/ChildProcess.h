@@ -55,6 +55,10 @@ private:
     int m_status = 0;
 };
 
+// `marqel --root ROOT WORDS...`, its standard error going to `errorLog`.
+ChildProcess::Setup marqelCommand(const std::string& marqel, const std::string& root, std::vector<std::string> words,
+    const std::string& errorLog);
+
 // Runs a command to its end and returns its exit status (128 + signal for a
 // signal), its output in `output`.
 int runToEnd(const ChildProcess::Setup& setup, std::string* output = nullptr,

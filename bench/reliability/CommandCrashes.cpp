@@ -48,10 +48,7 @@ CaseOutcome runKills(const Options& options)
     std::mt19937_64 random(options.seed ^ 0x72756e);
     LibraryCheck library(root.path());
     std::string log = root.file("commands.log");
-    auto marqel = [&](std::vector<std::string> words) {
-        words.insert(words.begin(), { options.marqel, "--root", root.path() });
-        return ChildProcess::Setup { words, log };
-    };
+    auto marqel = [&](std::vector<std::string> words) { return marqelCommand(options.marqel, root.path(), std::move(words), log); };
     auto started = Clock::now();
     // An unkilled run first: it shows the command works here and sets the
     // window the kills are spread over.

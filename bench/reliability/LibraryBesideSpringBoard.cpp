@@ -38,10 +38,7 @@ CaseOutcome run(const Options& options)
     outcome.name = "`marqel library` beside SpringBoard saving recordings";
     testsupport::TempDir root("marqel-reliability-library");
     std::string log = root.file("commands.log");
-    auto marqel = [&](std::vector<std::string> words) {
-        words.insert(words.begin(), { options.marqel, "--root", root.path() });
-        return ChildProcess::Setup { words, log };
-    };
+    auto marqel = [&](std::vector<std::string> words) { return marqelCommand(options.marqel, root.path(), std::move(words), log); };
     std::string movie = root.file("imported.mov");
     if (!Movies::make(movie, "320x240", 1.0)) {
         outcome.fault(outcome.crashes, "ffmpeg could not make the movie to import");

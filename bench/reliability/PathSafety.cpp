@@ -54,8 +54,7 @@ CaseOutcome run(const Options& options)
     fs::copy_file(movie, outside + "/secret.mov");
     std::ofstream(outside + "/victim.txt") << "outside the root";
     auto marqel = [&](std::vector<std::string> words, std::string* output = nullptr) {
-        words.insert(words.begin(), { options.marqel, "--root", root });
-        return runToEnd({ words, log }, output);
+        return runToEnd(marqelCommand(options.marqel, root, std::move(words), log), output);
     };
     auto before = listing(outside);
     auto unchanged = [&](const std::string& what) {

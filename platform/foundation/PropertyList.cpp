@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <plist/plist.h>
 #include <signal.h>
 #include <string_view>
@@ -259,96 +260,111 @@ foundation::Result<std::string> prepareXML(const std::string& bytes)
     return out;
 }
 
-// The nesting depth of a binary property list, from its object table,
-// without recursion: each object's depth once (shared objects are not walked
-// twice), a cycle counting as too deep. Malformed tables are left for
-// libplist to refuse.
+// A binary property list's object table as its trailer describes it, read
+// without trusting it: the two checks below walk it before libplist does.
+struct BinaryTable {
+    const std::string& bytes;
+    std::uint64_t trailer = 0, count = 0, top = 0, table = 0;
+    unsigned offsetSize = 0, refSize = 0;
+
+    // Nothing when the trailer is too malformed to walk; libplist refuses
+    // such a file itself.
+    static std::optional<BinaryTable> read(const std::string& bytes)
+    {
+        if (bytes.size() < 8 + 32)
+            return std::nullopt;
+        BinaryTable t { bytes };
+        t.trailer = bytes.size() - 32;
+        t.offsetSize = t.byteAt(t.trailer + 6);
+        t.refSize = t.byteAt(t.trailer + 7);
+        t.count = t.number(t.trailer + 8, 8);
+        t.top = t.number(t.trailer + 16, 8);
+        t.table = t.number(t.trailer + 24, 8);
+        if (t.offsetSize < 1 || t.offsetSize > 8 || t.count > bytes.size() || t.table >= t.trailer
+            || (t.trailer - t.table) / t.offsetSize < t.count)
+            return std::nullopt;
+        return t;
+    }
+    std::uint8_t byteAt(std::uint64_t at) const { return static_cast<std::uint8_t>(bytes[at]); }
+    std::uint64_t number(std::uint64_t at, unsigned size) const
+    {
+        std::uint64_t v = 0;
+        for (unsigned k = 0; k < size; ++k)
+            v = (v << 8) | byteAt(at + k);
+        return v;
+    }
+    std::uint64_t offsetOf(std::uint64_t object) const { return number(table + object * offsetSize, offsetSize); }
+    // The length in the marker at `at` (its low nibble, or the integer after
+    // it when that is 0xF); `at` moves on to the contents. False when the
+    // length runs past the table.
+    bool length(std::uint64_t& at, std::uint64_t& length) const
+    {
+        length = byteAt(at) & 0xF;
+        at += 1;
+        if (length != 0xF)
+            return true;
+        if (at >= trailer || (byteAt(at) >> 4) != 0x1)
+            return false;
+        const unsigned size = 1u << (byteAt(at) & 0xF);
+        if (size > 8 || at + 1 + size > trailer)
+            return false;
+        length = number(at + 1, size);
+        at += 1 + size;
+        return true;
+    }
+};
+
 // Strings and dictionary keys holding a NUL: libplist's getters assert on
 // them (its copy stops at the NUL, its length does not), which would take
 // the process down, and no XML file could hold one anyway.
 foundation::Status checkBinaryStrings(const std::string& bytes)
 {
-    auto byteAt = [&](std::uint64_t at) { return static_cast<std::uint8_t>(bytes[at]); };
-    auto number = [&](std::uint64_t at, unsigned size) {
-        std::uint64_t v = 0;
-        for (unsigned k = 0; k < size; ++k)
-            v = (v << 8) | byteAt(at + k);
-        return v;
-    };
-    if (bytes.size() < 8 + 32)
+    const auto table = BinaryTable::read(bytes);
+    if (!table)
         return {};
-    const std::uint64_t trailer = bytes.size() - 32;
-    const unsigned offsetSize = byteAt(trailer + 6);
-    const std::uint64_t count = number(trailer + 8, 8), table = number(trailer + 24, 8);
-    if (offsetSize < 1 || offsetSize > 8 || count > bytes.size() || table >= trailer || (trailer - table) / offsetSize < count)
-        return {};
-    for (std::uint64_t object = 0; object < count; ++object) {
-        std::uint64_t at = number(table + object * offsetSize, offsetSize);
-        if (at >= trailer)
+    const BinaryTable& t = *table;
+    for (std::uint64_t object = 0; object < t.count; ++object) {
+        std::uint64_t at = t.offsetOf(object);
+        if (at >= t.trailer)
             continue;
-        const unsigned kind = byteAt(at) >> 4;
-        if (kind != 0x5 && kind != 0x6)
+        const unsigned kind = t.byteAt(at) >> 4;
+        std::uint64_t length = 0;
+        if ((kind != 0x5 && kind != 0x6) || !t.length(at, length))
             continue;
-        std::uint64_t length = byteAt(at) & 0xF;
-        at += 1;
-        if (length == 0xF) {
-            if (at >= trailer || (byteAt(at) >> 4) != 0x1)
-                continue;
-            const unsigned size = 1u << (byteAt(at) & 0xF);
-            if (size > 8 || at + 1 + size > trailer)
-                continue;
-            length = number(at + 1, size);
-            at += 1 + size;
-        }
         const unsigned unit = kind == 0x6 ? 2 : 1;
-        if (length > (trailer - at) / unit)
+        if (length > (t.trailer - at) / unit)
             continue;
         for (std::uint64_t i = 0; i < length; ++i) {
-            if (byteAt(at + i * unit) == 0 && (unit == 1 || byteAt(at + i * unit + 1) == 0))
+            if (t.byteAt(at + i * unit) == 0 && (unit == 1 || t.byteAt(at + i * unit + 1) == 0))
                 return foundation::Error { foundation::ErrorCode::UnreadableInput, "a string holds a NUL byte" };
         }
     }
     return {};
 }
 
+// The nesting depth of a binary property list, from its object table,
+// without recursion: each object's depth once (shared objects are not walked
+// twice), a cycle counting as too deep. Malformed tables are left for
+// libplist to refuse.
 foundation::Status checkBinaryDepth(const std::string& bytes)
 {
-    auto byteAt = [&](std::uint64_t at) { return static_cast<std::uint8_t>(bytes[at]); };
-    auto number = [&](std::uint64_t at, unsigned size) {
-        std::uint64_t v = 0;
-        for (unsigned k = 0; k < size; ++k)
-            v = (v << 8) | byteAt(at + k);
-        return v;
-    };
-    if (bytes.size() < 8 + 32)
+    const auto table = BinaryTable::read(bytes);
+    if (!table || table->refSize < 1 || table->refSize > 8 || table->top >= table->count)
         return {};
-    const std::uint64_t trailer = bytes.size() - 32;
-    const unsigned offsetSize = byteAt(trailer + 6), refSize = byteAt(trailer + 7);
-    const std::uint64_t count = number(trailer + 8, 8), top = number(trailer + 16, 8), table = number(trailer + 24, 8);
-    if (offsetSize < 1 || offsetSize > 8 || refSize < 1 || refSize > 8 || top >= count || count > bytes.size()
-        || table >= trailer || (trailer - table) / offsetSize < count)
-        return {};
-    auto offsetOf = [&](std::uint64_t object) { return number(table + object * offsetSize, offsetSize); };
+    const BinaryTable& t = *table;
+    const std::uint64_t trailer = t.trailer, count = t.count, top = t.top;
+    const unsigned refSize = t.refSize;
     // The references an array or dictionary holds: where they start, how many.
     auto children = [&](std::uint64_t object, std::uint64_t& first, std::uint64_t& n) {
-        std::uint64_t at = offsetOf(object);
+        std::uint64_t at = t.offsetOf(object);
         if (at >= trailer)
             return false;
-        std::uint8_t marker = byteAt(at);
+        std::uint8_t marker = t.byteAt(at);
         unsigned kind = marker >> 4;
         if (kind != 0xA && kind != 0xC && kind != 0xD)
             return false;
-        n = marker & 0xF;
-        at += 1;
-        if (n == 0xF) {
-            if (at >= trailer || (byteAt(at) >> 4) != 0x1)
-                return false;
-            unsigned size = 1u << (byteAt(at) & 0xF);
-            if (size > 8 || at + 1 + size > trailer)
-                return false;
-            n = number(at + 1, size);
-            at += 1 + size;
-        }
+        if (!t.length(at, n))
+            return false;
         if (kind == 0xD)
             n *= 2;
         if (n > (trailer - at) / refSize)
@@ -395,7 +411,7 @@ foundation::Status checkBinaryDepth(const std::string& bytes)
             stack.pop_back();
             continue;
         }
-        std::uint64_t child = number(frame.first + frame.next * refSize, refSize);
+        std::uint64_t child = t.number(frame.first + frame.next * refSize, refSize);
         ++frame.next;
         std::size_t before = stack.size();
         TRY(enter(child));
