@@ -25,7 +25,6 @@ enum RowTag : std::int64_t {
     SettingsRowTag = 1,
     TutorialRowTag = 2,
 };
-constexpr UIViewAutoresizing flexibleWidth = UIViewAutoresizingFlexibleWidth;
 }  // namespace
 
 void ZRPrefsHomeViewController::viewDidLoad()
@@ -41,7 +40,7 @@ const std::shared_ptr<UIView>& ZRPrefsHomeViewController::toggleContainerView()
 {
     if (!m_toggleContainer) {
         m_toggleContainer = alloc<UIView>();
-        m_toggleContainer->setAutoresizingMask(flexibleWidth);
+        m_toggleContainer->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
     }
     return m_toggleContainer;
 }
@@ -65,7 +64,7 @@ void ZRPrefsHomeViewController::updateWithPrefsConfig(const std::shared_ptr<ZRPr
     m_coverView->setContentMode(UIViewContentModeScaleAspectFill);
     m_coverView->setClipsToBounds(true);
     m_coverView->setBackgroundColor(zr::primaryColour());
-    m_coverView->setAutoresizingMask(flexibleWidth);
+    m_coverView->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
 
     m_iconView = content.add<UIImageView>(CGRectMake((width - iconSize) / 2, coverHeight - iconSize / 2, iconSize, iconSize));
     m_iconView->setImage(m_config->heroIcon());
@@ -80,14 +79,14 @@ void ZRPrefsHomeViewController::updateWithPrefsConfig(const std::shared_ptr<ZRPr
     m_nameLabel->setText(m_config->tweakName());
     m_nameLabel->setFont(UIFont::systemFontOfSize(28, UIFontWeightBold));
     m_nameLabel->setTextAlignment(NSTextAlignmentCenter);
-    m_nameLabel->setAutoresizingMask(flexibleWidth);
+    m_nameLabel->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
     y += 36;
     m_versionLabel = content.add<UILabel>(CGRectMake(sideInset, y, width - 2 * sideInset, 20));
     m_versionLabel->setText(m_config->tweakVersion());
     m_versionLabel->setFont(UIFont::systemFontOfSize(15));
     m_versionLabel->setTextColor(UIColor::secondaryLabelColor());
     m_versionLabel->setTextAlignment(NSTextAlignmentCenter);
-    m_versionLabel->setAutoresizingMask(flexibleWidth);
+    m_versionLabel->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
     y += 20 + 16;
 
     keptToggle->setFrame(CGRectMake(0, y, width, toggleContainerHeight));
@@ -108,11 +107,11 @@ std::shared_ptr<UIView> ZRPrefsHomeViewController::makeRow(UIView& parent, const
     row->setTag(tag);
     row->setBackgroundColor(UIColor::secondarySystemGroupedBackgroundColor());
     row->layer()->setCornerRadius(12);
-    row->setAutoresizingMask(flexibleWidth);
+    row->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
     auto label = row->add<UILabel>(CGRectMake(16, 0, width - 48, rowHeight));
     label->setText(title);
     label->setFont(UIFont::systemFontOfSize(17, UIFontWeightMedium));
-    label->setAutoresizingMask(flexibleWidth);
+    label->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
     auto mark = row->add<UILabel>(CGRectMake(width - 28, 0, 16, rowHeight));
     mark->setText("\u203A");  // a disclosure mark
     mark->setFont(UIFont::systemFontOfSize(24));

@@ -18,8 +18,6 @@ MARQEL_DEFINE_CLASS(ZRTutorialViewController,
 
 namespace {
 
-constexpr UIViewAutoresizing flexibleWidth = UIViewAutoresizingFlexibleWidth;
-
 // A label wrapping to `width`, as tall as its lines need.
 std::shared_ptr<UILabel> wrappingLabel(UIView& parent, const std::string& text, std::shared_ptr<UIFont> font,
     std::shared_ptr<UIColor> colour, CGPoint origin, CGFloat width)
@@ -31,7 +29,7 @@ std::shared_ptr<UILabel> wrappingLabel(UIView& parent, const std::string& text, 
     label->setNumberOfLines(0);
     CGSize fits = label->sizeThatFits({ width, 0 });
     label->setFrame(CGRectMake(origin.x, origin.y, width, fits.height));
-    label->setAutoresizingMask(flexibleWidth);
+    label->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
     return label;
 }
 
@@ -72,7 +70,7 @@ void ZRTutorialViewController::viewDidLoad()
         if (!data)
             continue;
         auto row = content.add<UIView>(CGRectMake(sideInset, y, textWidth, iconSize));
-        row->setAutoresizingMask(flexibleWidth);
+        row->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
         auto icon = row->add<UIImageView>(CGRectMake(0, 0, iconSize, iconSize));
         icon->setImage(UIImage::systemImageNamed(data->icon()));
         icon->setContentMode(UIViewContentModeScaleAspectFit);

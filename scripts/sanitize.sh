@@ -12,13 +12,15 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 filter=()
+target=all
 if [ "${1:-}" = "--unit" ]; then
   filter=(-E '^(cli|scenario|reliability|package)\.')
+  target=unit_tests
   shift
 fi
 [ -f build-asan/CMakeCache.txt ] || cmake --preset asan >/dev/null
 start=$(date +%s)
-cmake --build --preset asan -j"${JOBS:-2}" >/dev/null
+cmake --build --preset asan --target "$target" -j"${JOBS:-2}" >/dev/null
 built=$(date +%s)
 status=0
 ctest --preset asan "${filter[@]}" "$@" || status=$?

@@ -12,6 +12,7 @@ packages=(
   libcairo2-dev libpango1.0-dev fonts-dejavu-core libsdl2-dev
   libarchive-dev dpkg-dev lintian
   clang libclang-rt-dev
+  ccache python3
 )
 
 missing=()

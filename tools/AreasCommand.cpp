@@ -3,6 +3,7 @@
 #include "platform/foundation/DevicePath.h"
 #include "tweak/savedareas/SavedAreaStore.h"
 
+#include <CLI/CLI.hpp>
 #include <charconv>
 #include <cmath>
 #include <iostream>

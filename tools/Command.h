@@ -1,39 +1,23 @@
 #pragma once
 
-// What every subcommand shares: the global options, and the error that
-// ends a command with a message and a non-zero status.
+// What every subcommand shares: the global options and the device set-up.
 
-#include "platform/foundation/Result.h"
-
-#include <CLI/CLI.hpp>
+#include "tools/CommandError.h"
 
 #include <functional>
-#include <stdexcept>
 #include <string>
+
+// Only the files that declare options parse CLI11; the rest need only the
+// error and the shared set-up.
+namespace CLI {
+class App;
+}
 
 namespace tools {
 
 struct GlobalOptions {
     std::string root;
     bool verbose = false;
-};
-
-class CommandError : public std::runtime_error {
-public:
-    explicit CommandError(const std::string& message, int status = 1)
-        : std::runtime_error(message)
-        , m_status(status)
-    {
-    }
-    // A platform failure ends the command with its message.
-    explicit CommandError(const foundation::Error& error, int status = 1)
-        : CommandError(error.message, status)
-    {
-    }
-    int status() const { return m_status; }
-
-private:
-    int m_status;
 };
 
 // Applies the global options: device root, verbose log echo.

@@ -7,6 +7,7 @@
 #include "platform/av/MovieProbe.h"
 #include "tweak/crop/CropGeometry.h"
 
+#include <CLI/CLI.hpp>
 #include <charconv>
 #include <cmath>
 #include <cstdio>

@@ -5,6 +5,7 @@
 
 #include "platform/foundation/DevicePath.h"
 
+#include <CLI/CLI.hpp>
 #include <filesystem>
 #include <iostream>
 

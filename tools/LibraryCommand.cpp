@@ -6,6 +6,7 @@
 #include "platform/foundation/Foundation.h"
 #include "platform/photos/PHPhotoLibrary.h"
 
+#include <CLI/CLI.hpp>
 #include <cmath>
 #include <ctime>
 #include <filesystem>

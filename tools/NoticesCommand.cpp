@@ -4,6 +4,7 @@
 #include "platform/foundation/Foundation.h"
 #include "platform/springboard/NoticeCenter.h"
 
+#include <CLI/CLI.hpp>
 #include <iostream>
 
 namespace tools {

@@ -1,6 +1,6 @@
 #include "tools/PreferenceText.h"
 
-#include "tools/Command.h"
+#include "tools/CommandError.h"
 
 #include <algorithm>
 #include <cctype>

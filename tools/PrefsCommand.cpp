@@ -5,6 +5,7 @@
 #include "platform/foundation/PropertyList.h"
 #include "tweak/core/MarqelPreferences.h"
 
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cctype>
 #include <charconv>

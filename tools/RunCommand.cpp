@@ -16,6 +16,7 @@
 #include "tweak/core/MarqelPreferences.h"
 #include "tweak/crop/CropGeometry.h"
 
+#include <CLI/CLI.hpp>
 #include <iomanip>
 #include <iostream>
 

@@ -4,7 +4,7 @@
 #include "platform/foundation/Foundation.h"
 #include "platform/render/Compositor.h"
 #include "scenario/MarqelSteps.h"
-#include "tools/Command.h"
+#include "tools/CommandError.h"
 #include "tools/PreferenceText.h"
 
 #include <iomanip>

@@ -6,13 +6,14 @@
 #include "platform/uikit/UIKit.h"
 #include "tools/ScenarioRunner.h"
 
+#include <CLI/CLI.hpp>
 #include <csignal>
 #include <iostream>
 
 namespace tools {
 
 namespace {
-void showWindow(double zoom)
+void showSettingsWindow(double zoom)
 {
     showDesktopWindow(zoom, "Marqel — Settings", "window open: the mouse is a finger; Escape quits");
 }
@@ -53,7 +54,7 @@ void addSettingsCommand(CLI::App& app, GlobalOptions& options)
         std::cout << "showing " << SettingsAppHost::shared().rootViewController()->className() << '\n'
                   << std::flush;
         if (window) {
-            showWindow(zoom);
+            showSettingsWindow(zoom);
             NSDistributedNotificationCenter::defaultCenter()->shutdown();
             return;
         }

@@ -9,6 +9,7 @@
 #include "platform/uikit/UIKit.h"
 #include "tweak/core/MarqelPreferences.h"
 
+#include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>

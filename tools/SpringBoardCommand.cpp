@@ -8,13 +8,14 @@
 #include "tools/ProcessLock.h"
 #include "tools/ScenarioRunner.h"
 
+#include <CLI/CLI.hpp>
 #include <csignal>
 #include <iostream>
 
 namespace tools {
 
 namespace {
-void showWindow(double zoom)
+void showSpringBoardWindow(double zoom)
 {
     showDesktopWindow(zoom, "Marqel — SpringBoard",
         "window open: the mouse is a finger; I invokes the overlay, S stops a recording (C: from Control Center), Escape quits",
@@ -64,7 +65,7 @@ void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
         auto report = SpringBoardHost::shared().boot();
         std::cout << host::describe(report) << std::flush;
         if (window) {
-            showWindow(zoom);
+            showSpringBoardWindow(zoom);
             NSDistributedNotificationCenter::defaultCenter()->shutdown();
             return;
         }

@@ -9,6 +9,7 @@
 #include "platform/render/Window.h"
 #include "tools/Installer.h"
 
+#include <CLI/CLI.hpp>
 #include <iostream>
 #include <string_view>
 

@@ -1,3 +1,4 @@
+#include "bench/common/ScreenSize.h"
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -16,8 +17,8 @@ extern "C" {
 
 namespace {
 
-constexpr int kWidth = 1170;
-constexpr int kHeight = 2532;
+using bench::kHeight;
+using bench::kWidth;
 constexpr int kFrames = 60;  // 1 s at 60 fps, exported at 30 fps
 
 std::string makeSource()

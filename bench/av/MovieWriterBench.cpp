@@ -1,3 +1,4 @@
+#include "bench/common/ScreenSize.h"
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -15,8 +16,8 @@ extern "C" {
 
 namespace {
 
-constexpr int kWidth = 1170;
-constexpr int kHeight = 2532;
+using bench::kHeight;
+using bench::kWidth;
 constexpr int kFramesPerRecording = 60;
 
 // A screen-like picture: flat panels with a moving band, so the encoder

@@ -18,13 +18,6 @@
 
 namespace render {
 
-namespace {
-
-// Windows below this alpha do not show (and take no touches).
-constexpr double invisibleOpacity = 1.0 / 512;
-
-}  // namespace
-
 struct Compositor::State {
     ImageCache images;
     TextPainter text;

@@ -24,8 +24,6 @@ namespace render {
 
 namespace {
 
-// Below half a step of 8-bit alpha nothing can show.
-constexpr double invisibleOpacity = 1.0 / 512;
 // Geometry beyond this many points is not a screen any more; Cairo's fixed
 // point coordinates would wrap around.
 constexpr double maxCoordinate = 1e6;

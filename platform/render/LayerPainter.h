@@ -15,6 +15,10 @@
 
 namespace render {
 
+// Below half a step of 8-bit alpha nothing can show: a layer or window this
+// faint is skipped rather than drawn.
+constexpr double invisibleOpacity = 1.0 / 512;
+
 class LayerPainter {
 public:
     static constexpr int maxDepth = 256;
