@@ -1,10 +1,10 @@
 #include "prefs/DefaultMarqelViewController.h"
 
-#include "cropbox/CentringRule.h"
+#include "common/CentringRule.h"
+#include "common/MarqelPreferences.h"
 #include "kit/UIView+ZRLayout.h"
 #include "platform/foundation/NSLog.h"
 #include "prefs/DefaultResizableBox.h"
-#include "tweak/core/MarqelPreferences.h"
 
 MARQEL_DEFINE_CLASS(DefaultMarqelViewController,
     method<&DefaultMarqelViewController::layoutMarqelView>("layoutMarqelView"),

@@ -1,10 +1,10 @@
 #include "prefs/DefaultResizableBox.h"
 
-#include "cropbox/BoxGeometry.h"
-#include "cropbox/BoxHandles.h"
+#include "common/BoxGeometry.h"
+#include "common/BoxHandles.h"
+#include "common/MarqelPreferences.h"
 #include "kit/UIView+ZRLayout.h"
 #include "prefs/DefaultMarqelAreaProtocol.h"
-#include "tweak/core/MarqelPreferences.h"
 
 MARQEL_DEFINE_CLASS(DefaultResizableBox,
     method<&DefaultResizableBox::initWithFrame>("initWithFrame:"),

@@ -1,7 +1,7 @@
 #include "tools/Command.h"
 
+#include "common/SavedAreaStore.h"
 #include "platform/foundation/DevicePath.h"
-#include "tweak/savedareas/SavedAreaStore.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,9 +1,9 @@
 #include "tools/Command.h"
 #include "tools/PreferenceText.h"
 
+#include "common/MarqelPreferences.h"
 #include "platform/foundation/DevicePath.h"
 #include "platform/foundation/PropertyList.h"
-#include "tweak/core/MarqelPreferences.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,13 +1,13 @@
 #include "bench/reliability/PreferenceCrashes.h"
 
 #include "bench/reliability/ChildProcess.h"
+#include "common/MarqelPreferences.h"
+#include "common/SavedAreaStore.h"
 #include "kit/ZRPrefsManager.h"
 #include "platform/foundation/DevicePath.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/RunLoop.h"
 #include "tests/support/TempDir.h"
-#include "tweak/core/MarqelPreferences.h"
-#include "tweak/savedareas/SavedAreaStore.h"
 
 #include <array>
 #include <chrono>

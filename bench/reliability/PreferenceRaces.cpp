@@ -1,11 +1,11 @@
 #include "bench/reliability/PreferenceRaces.h"
 
 #include "bench/reliability/ChildProcess.h"
+#include "common/MarqelPreferences.h"
 #include "kit/ZRPrefsManager.h"
 #include "platform/foundation/DevicePath.h"
 #include "platform/foundation/PropertyList.h"
 #include "tests/support/TempDir.h"
-#include "tweak/core/MarqelPreferences.h"
 
 #include <atomic>
 #include <chrono>

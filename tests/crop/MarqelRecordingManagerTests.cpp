@@ -1,3 +1,4 @@
+#include "common/MarqelPreferences.h"
 #include "platform/av/AVFoundation.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/photos/Photos.h"
@@ -5,7 +6,6 @@
 #include "tests/support/Media.h"
 #include "tests/support/TestDevice.h"
 #include "tweak/core/MarqelConfig.h"
-#include "tweak/core/MarqelPreferences.h"
 #include "tweak/crop/CropGeometry.h"
 #include "tweak/crop/MarqelRecordingManager.h"
 

@@ -1,5 +1,5 @@
-#include "cropbox/BoxGeometry.h"
-#include "cropbox/CentringRule.h"
+#include "common/BoxGeometry.h"
+#include "common/CentringRule.h"
 
 #include <gtest/gtest.h>
 

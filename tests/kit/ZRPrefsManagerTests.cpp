@@ -1,8 +1,8 @@
+#include "common/MarqelPreferences.h"
 #include "kit/ZRPrefsManager.h"
 #include "platform/foundation/Foundation.h"
 #include "tests/support/Program.h"
 #include "tests/support/TestDevice.h"
-#include "tweak/core/MarqelPreferences.h"
 
 #include <gtest/gtest.h>
 

@@ -2,12 +2,12 @@
 // program defines none): the completion notice is dropped with a log line,
 // never handed to a null queue.
 
+#include "common/MarqelPreferences.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/springboard/NoticeCenter.h"
 #include "platform/springboard/ProcessHost.h"
 #include "platform/springboard/SpringBoardHost.h"
 #include "tests/support/TestDevice.h"
-#include "tweak/core/MarqelPreferences.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
+#include "common/MarqelPreferences.h"
 #include "platform/render/Surface.h"
 #include "tests/prefs/EditorFixture.h"
-#include "tweak/core/MarqelPreferences.h"
 
 #include <filesystem>
 

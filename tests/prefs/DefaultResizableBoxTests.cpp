@@ -1,5 +1,5 @@
+#include "common/MarqelPreferences.h"
 #include "tests/prefs/EditorFixture.h"
-#include "tweak/core/MarqelPreferences.h"
 
 namespace {
 

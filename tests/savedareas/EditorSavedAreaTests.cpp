@@ -1,5 +1,6 @@
 #include "tests/savedareas/OverlayFixture.h"
 
+#include "common/SavedAreaStore.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/uikit/HapticsLog.h"
 #include "platform/uikit/UIKit.h"
@@ -8,7 +9,6 @@
 #include "tweak/editor/MarqelToolButton.h"
 #include "tweak/editor/MarqelViewController.h"
 #include "tweak/editor/ResizableBox.h"
-#include "tweak/savedareas/SavedAreaStore.h"
 
 #include <gtest/gtest.h>
 

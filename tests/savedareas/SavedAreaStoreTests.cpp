@@ -1,7 +1,7 @@
+#include "common/MarqelPreferences.h"
+#include "common/SavedAreaStore.h"
 #include "platform/foundation/Foundation.h"
 #include "tests/support/TestDevice.h"
-#include "tweak/core/MarqelPreferences.h"
-#include "tweak/savedareas/SavedAreaStore.h"
 
 #include <gtest/gtest.h>
 

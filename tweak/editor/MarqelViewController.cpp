@@ -1,14 +1,14 @@
 #include "tweak/editor/MarqelViewController.h"
 
-#include "cropbox/CentringRule.h"
+#include "common/CentringRule.h"
+#include "common/MarqelPreferences.h"
+#include "common/SavedAreaStore.h"
 #include "kit/UIView+ZRLayout.h"
 #include "platform/foundation/NSLog.h"
 #include "tweak/core/MarqelConfig.h"
-#include "tweak/core/MarqelPreferences.h"
 #include "tweak/editor/MarqelToolButton.h"
 #include "tweak/editor/ResizableBox.h"
 #include "tweak/savedareas/MarqelSavedAreaViewController.h"
-#include "tweak/savedareas/SavedAreaStore.h"
 
 MARQEL_DEFINE_CLASS_LAZY(MarqelViewController,
     method<&MarqelViewController::layoutMarqelView>("layoutMarqelView"),

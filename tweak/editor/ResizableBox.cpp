@@ -1,9 +1,9 @@
 #include "tweak/editor/ResizableBox.h"
 
-#include "cropbox/BoxGeometry.h"
-#include "cropbox/BoxHandles.h"
+#include "common/BoxGeometry.h"
+#include "common/BoxHandles.h"
+#include "common/MarqelPreferences.h"
 #include "kit/UIView+ZRLayout.h"
-#include "tweak/core/MarqelPreferences.h"
 #include "tweak/editor/MarqelAreaProtocol.h"
 
 MARQEL_DEFINE_CLASS_LAZY(ResizableBox,

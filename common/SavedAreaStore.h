@@ -6,9 +6,9 @@
 // makes a record the default; the `marqel areas` command does all of it
 // through the same calls.
 
+#include "common/SavedAreaFormat.h"
 #include "platform/foundation/NSDictionary.h"
 #include "platform/foundation/Result.h"
-#include "tweak/savedareas/SavedAreaFormat.h"
 
 #include <memory>
 #include <string>

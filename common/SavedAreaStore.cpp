@@ -1,9 +1,9 @@
-#include "tweak/savedareas/SavedAreaStore.h"
+#include "common/SavedAreaStore.h"
 
+#include "common/MarqelPreferences.h"
 #include "platform/foundation/DevicePath.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSObjects.h"
-#include "tweak/core/MarqelPreferences.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "cropbox/BoxGeometry.h"
+#include "common/BoxGeometry.h"
 
 #include <algorithm>
 #include <cstdio>
