@@ -90,7 +90,10 @@ int main(int argc, char** argv)
         std::cerr << installed.message() << '\n';
         return 1;
     }
-    MarqelPreferences::write(MarqelPreferences::toggleMarqel, true);
+    if (auto switched = MarqelPreferences::write(MarqelPreferences::toggleMarqel, true); !switched) {
+        std::cerr << switched.message() << '\n';
+        return 1;
+    }
 
     RunLoop::main().reset(ClockKind::Real);
     automation::ScenarioDriver driver;

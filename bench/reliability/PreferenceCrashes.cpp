@@ -94,8 +94,8 @@ int temporariesIn(const std::string& folder)
 void check(CaseOutcome& outcome, Model& model, const std::optional<Pending>& pending)
 {
     auto manager = ZRPrefsManager::sharedInstance();
-    if (auto why = manager->unreadableReason(P::domain))
-        outcome.fault(outcome.corruptFiles, "the preference file cannot be read: " + *why);
+    if (auto readable = manager->readable(P::domain); !readable)
+        outcome.fault(outcome.corruptFiles, "the preference file cannot be read: " + readable.message());
     if (!manager->keptUnreadableFiles(P::domain).empty())
         outcome.fault(outcome.corruptFiles, "a write found the preference file damaged and kept it aside");
     for (auto& [key, value] : model.preferences) {

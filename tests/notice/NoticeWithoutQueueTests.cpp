@@ -33,7 +33,7 @@ TEST(CompletionNotice, WithoutTheServersQueueTheNoticeIsDroppedAndLogged)
     bundles.set("Bundles", PlistValue(PlistArray { PlistValue("com.apple.springboard") }));
     filter.set("Filter", PlistValue(bundles));
     ASSERT_TRUE(plist::writeFileAtomically(PlistValue(filter), folder + "/Marqel.plist"));
-    MarqelPreferences::write(MarqelPreferences::toggleMarqel, true);
+    ASSERT_TRUE(MarqelPreferences::write(MarqelPreferences::toggleMarqel, true));
 
     std::size_t mark = SystemLog::shared().lineCount();
     auto report = SpringBoardHost::shared().boot();
