@@ -1,21 +1,14 @@
 #include "kit/UIColor+ZRColours.h"
 
+#include "kit/ZRColourText.h"
+
+#include <charconv>
+
 namespace zr {
 
 namespace {
 
 UIColor::RGBA rgb(int r, int g, int b, CGFloat alpha = 1) { return { r / 255.0, g / 255.0, b / 255.0, alpha }; }
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 }  // namespace
 
@@ -32,18 +25,13 @@ std::shared_ptr<UIColor> secondaryColour() { return UIColor::colorWithLightColor
 
 std::shared_ptr<UIColor> colourFromHex(std::string_view hex)
 {
-    if (!hex.empty() && hex.front() == '#')
-        hex.remove_prefix(1);
-    if (hex.size() != 6)
+    auto text = colourText(hex);
+    if (!text)
         return nullptr;
-    int channel[3];
-    for (int i = 0; i < 3; ++i) {
-        int high = hexDigit(hex[2 * i]);
-        int low = hexDigit(hex[2 * i + 1]);
-        if (high < 0 || low < 0)
-            return nullptr;
-        channel[i] = high * 16 + low;
-    }
+    const std::string& digits = text.value();
+    int channel[3] = {};
+    for (int i = 0; i < 3; ++i)
+        std::from_chars(digits.data() + 2 * i, digits.data() + 2 * i + 2, channel[i], 16);
     return UIColor::colorWithRed(channel[0] / 255.0, channel[1] / 255.0, channel[2] / 255.0, 1);
 }
 

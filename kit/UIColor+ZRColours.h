@@ -20,8 +20,8 @@ std::shared_ptr<UIColor> disabledBorderColour();
 std::shared_ptr<UIColor> primaryColour();
 std::shared_ptr<UIColor> secondaryColour();
 
-// "RRGGBB" (optionally after a '#'), either case, opaque. Null for anything
-// else: wrong length, a non-hex digit, a sign or spaces.
+// An opaque colour from colour text as zr::colourText accepts it. Null for
+// anything else: wrong length, a non-hex digit, a sign or spaces.
 std::shared_ptr<UIColor> colourFromHex(std::string_view hex);
 
 }  // namespace zr

@@ -9,9 +9,9 @@
 //     "cell"     "group"  : a section heading ("label")
 //                "switch" : a switch; "key", "default" (bool); writes a bool
 //                "colour" : a swatch and the "RRGGBB" text; "key",
-//                           "default" (six hex digits); a tap opens an alert
-//                           titled by the label that takes six hexadecimal
-//                           digits and writes them as a string
+//                           "default" (colour text); a tap opens an alert
+//                           titled by the label that takes colour text and
+//                           writes it as the six digits (zr::colourText)
 //                "choice" : a segmented control; "key", "default" (integer),
 //                           "options" (array of titles, values 0...n-1);
 //                           writes an integer
@@ -28,6 +28,7 @@
 
 #include "kit/ZRPrefsConfig.h"
 #include "platform/foundation/PropertyList.h"
+#include "platform/foundation/Result.h"
 #include "platform/uikit/UIViewController.h"
 
 #include <string>
@@ -65,12 +66,21 @@ public:
         std::shared_ptr<UILabel> valueLabel;  // colour rows: the hex
         std::shared_ptr<UISegmentedControl> choice;  // choice rows
     };
+    // A rows resource as read, before any view is built.
+    struct Rows {
+        std::string domain;
+        std::vector<Row> rows;
+        // Why each item that cannot be a row was left out, in order.
+        std::vector<std::string> leftOut;
+    };
+
+    // Reads the contents of a rows resource (see the top of this file).
+    // Fails, saying why, without a domain or an item array; an item that
+    // cannot be a row is left out and named in `leftOut`.
+    static foundation::Result<Rows> parseRows(const PlistValue& resource);
 
     void viewDidLoad() override;
     void updateWithPrefsConfig(const std::shared_ptr<ZRPrefsConfig>& config);
-
-    // "RRGGBB": exactly six hexadecimal digits, either case.
-    static bool isColourText(const std::string& text);
 
     const std::vector<Row>& rows() const { return m_rows; }
     // The row titled `label`, or null.
@@ -84,13 +94,24 @@ public:
     void choiceChanged(const std::shared_ptr<UISegmentedControl>& sender);
     // Opens the colour editor of the row at `index`.
     void editColourAtIndex(std::int64_t index);
-    // What the colour editor's Save does with the typed text: writes it when
-    // it is a colour, otherwise says what is wanted and writes nothing.
+    // What the colour editor's Save does with the typed text: writes it in
+    // its kept form when it is a colour (see zr::colourText), otherwise
+    // says what is wanted and writes nothing.
     bool saveColourText(std::int64_t index, const std::string& text);
 
 private:
     void loadRows(const std::shared_ptr<ZRPrefsConfig>& config);
     void buildRows();
+    CGFloat addHeading(Row& row, CGFloat y, CGFloat cardWidth);
+    CGFloat addCard(Row& row, std::size_t index, CGFloat y, CGFloat cardWidth);
+    void addSwitch(Row& row, std::size_t index, CGFloat cardWidth);
+    void addColourValue(Row& row, CGFloat cardWidth);
+    void addChoice(Row& row, std::size_t index, CGFloat cardWidth);
+    void addButtonMark(Row& row, CGFloat cardWidth);
+    // The row at `index` (a card's or a control's tag) when it is one of
+    // `kind`, else null.
+    Row* rowAt(std::int64_t index, RowKind kind);
+    Row* rowAt(std::int64_t index);
     void refreshColourRow(Row& row);
     void fireButton(const Row& row);
 

@@ -1,11 +1,11 @@
 #include "kit/ZRPrefsManager.h"
 
+#include "kit/ZRColourText.h"
 #include "platform/foundation/DevicePath.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/SystemLog.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <ctime>
@@ -84,16 +84,6 @@ std::optional<std::string> keepUnreadable(const std::string& hostPath, const std
     return std::nullopt;
 }
 
-bool isHexColour(const std::string& text)
-{
-    if (text.size() != 6)
-        return false;
-    for (char c : text)
-        if (!std::isxdigit(static_cast<unsigned char>(c)))
-            return false;
-    return true;
-}
-
 }  // namespace
 
 std::shared_ptr<ZRPrefsManager> ZRPrefsManager::sharedInstance()
@@ -139,18 +129,10 @@ std::string ZRPrefsManager::colourHexForKey(const std::string& key, const std::s
 {
     auto value = read(key, ID);
     if (value && value->is<std::string>()) {
-        std::string text = *value->get<std::string>();
-        if (!text.empty() && text.front() == '#')
-            text.erase(0, 1);
-        if (isHexColour(text))
-            return text;
+        if (auto text = zr::colourText(*value->get<std::string>()))
+            return text.release();
     }
     return defaultColour;
-}
-
-bool ZRPrefsManager::setValue(const PlistValue& value, const std::string& key, const std::string& ID) const
-{
-    return writeValue(value, key, ID).ok();
 }
 
 foundation::Status ZRPrefsManager::writeValue(const PlistValue& value, const std::string& key, const std::string& ID) const
@@ -177,17 +159,19 @@ foundation::Status ZRPrefsManager::writeValue(const PlistValue& value, const std
     return plist::writeFileAtomically(PlistValue(std::move(contents)), host);
 }
 
-std::optional<std::string> ZRPrefsManager::unreadableReason(const std::string& ID) const
+foundation::Status ZRPrefsManager::readable(const std::string& ID) const
 {
+    using foundation::Error;
+    using foundation::ErrorCode;
     auto host = DevicePath::toHost(devicePathForDomain(ID));
     if (!host)
-        return std::nullopt;
+        return {};
     auto root = plist::readFile(host.value());
-    if (root)
-        return root.value().is<PlistDict>() ? std::nullopt : std::optional<std::string>("the top is not a dictionary");
-    if (root.code() == foundation::ErrorCode::NotFound)
-        return std::nullopt;
-    return root.message();
+    if (root && !root.value().is<PlistDict>())
+        return Error { ErrorCode::UnreadableInput, "the top is not a dictionary" };
+    if (!root && root.code() != ErrorCode::NotFound)
+        return root.error();
+    return {};
 }
 
 std::vector<std::string> ZRPrefsManager::keptUnreadableFiles(const std::string& ID) const
@@ -207,9 +191,12 @@ std::vector<std::string> ZRPrefsManager::keptUnreadableFiles(const std::string& 
     return kept;
 }
 
-bool ZRPrefsManager::setBool(bool value, const std::string& key, const std::string& ID) const { return setValue(PlistValue(value), key, ID); }
+bool ZRPrefsManager::setBool(bool value, const std::string& key, const std::string& ID) const
+{
+    return writeValue(PlistValue(value), key, ID).ok();
+}
 
 bool ZRPrefsManager::setFloat(std::int64_t value, const std::string& key, const std::string& ID) const
 {
-    return setValue(PlistValue(value), key, ID);
+    return writeValue(PlistValue(value), key, ID).ok();
 }

@@ -31,18 +31,21 @@ public:
     // truncated toward zero.
     std::int64_t floatForKey(const std::string& key, std::int64_t defaultValue, const std::string& ID) const;
     std::shared_ptr<UIColor> colourForKey(const std::string& key, const std::string& defaultColour, const std::string& ID) const;
+    // The kit's published setters answer only whether the write took, as
+    // their selectors always have; code of ours writes through writeValue.
     bool setBool(bool value, const std::string& key, const std::string& ID) const;
     bool setFloat(std::int64_t value, const std::string& key, const std::string& ID) const;
 
     // The raw stored value, for tools; nullopt when the key is not set.
     std::optional<PlistValue> valueForKey(const std::string& key, const std::string& ID) const;
-    bool setValue(const PlistValue& value, const std::string& key, const std::string& ID) const;
-    // The same, saying why a write failed.
+    // Stores one value, saying why when it cannot.
     foundation::Status writeValue(const PlistValue& value, const std::string& key, const std::string& ID) const;
-    // Why the domain file cannot be read, when it is there and cannot.
-    std::optional<std::string> unreadableReason(const std::string& ID) const;
+    // Fails, saying why, when the domain file is there and cannot be read
+    // as a dictionary; a missing file is readable (all defaults).
+    foundation::Status readable(const std::string& ID) const;
     // The unreadable domain files set aside by earlier writes, oldest first.
     std::vector<std::string> keptUnreadableFiles(const std::string& ID) const;
-    // The stored colour text when it is a valid "RRGGBB", else the default.
+    // The stored colour in its kept form (see zr::colourText), else the
+    // default as given.
     std::string colourHexForKey(const std::string& key, const std::string& defaultColour, const std::string& ID) const;
 };

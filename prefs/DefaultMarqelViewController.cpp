@@ -1,10 +1,9 @@
 #include "prefs/DefaultMarqelViewController.h"
 
-#include "cropbox/CentringRule.h"
+#include "common/EditorViews.h"
+#include "common/MarqelPreferences.h"
 #include "kit/UIView+ZRLayout.h"
-#include "platform/foundation/NSLog.h"
 #include "prefs/DefaultResizableBox.h"
-#include "tweak/core/MarqelPreferences.h"
 
 MARQEL_DEFINE_CLASS(DefaultMarqelViewController,
     method<&DefaultMarqelViewController::layoutMarqelView>("layoutMarqelView"),
@@ -52,10 +51,11 @@ void DefaultMarqelViewController::viewDidLoad()
     UIViewController::viewDidLoad();
     auto root = view();
     root->setBackgroundColor(UIColor::blackColor());
-    m_defaultX = P::read(P::defaultX);
-    m_defaultY = P::read(P::defaultY);
-    m_defaultWidth = P::read(P::defaultWidth);
-    m_defaultHeight = P::read(P::defaultHeight);
+    CGRect stored = EditorViews::storedRectangle();
+    m_defaultX = stored.origin.x;
+    m_defaultY = stored.origin.y;
+    m_defaultWidth = stored.size.width;
+    m_defaultHeight = stored.size.height;
 
     // A missing picture leaves the view empty and the black shows through.
     auto wallpaper = alloc<UIImageView>(CGRectMake(0, 0, root->frame().size.width, root->frame().size.height));
@@ -70,32 +70,15 @@ void DefaultMarqelViewController::viewDidLoad()
 void DefaultMarqelViewController::layoutMarqelView()
 {
     auto root = view();
-    CGRect own = CGRectMake(0, 0, root->frame().size.width, root->frame().size.height);
-    m_dimmingView = alloc<UIView>(own);
-    m_dimmingView->setBackgroundColor(UIColor::blackColor()->colorWithAlphaComponent(0.7));
-    root->addSubview(m_dimmingView);
-
-    m_marqelView = alloc<DefaultResizableBox>()->initWithFrame(CGRectMake(m_defaultX, m_defaultY, m_defaultWidth, m_defaultHeight));
-    if (CentringRule::centresBox(m_defaultX, m_defaultY, m_defaultWidth, m_defaultHeight))
-        m_marqelView->setCenter(root->center());
+    m_dimmingView = EditorViews::addDimmingView(*root);
+    CGRect stored = CGRectMake(m_defaultX, m_defaultY, m_defaultWidth, m_defaultHeight);
+    m_marqelView = alloc<DefaultResizableBox>()->initWithFrame(stored);
     m_marqelView->setDelegate(retained());
-    root->addSubview(m_marqelView);
+    EditorViews::placeBox(*root, m_marqelView, stored);
     updateMarqelArea();
 }
 
-void DefaultMarqelViewController::updateMarqelArea()
-{
-    CGRect box = m_marqelView->frame();
-    NSLog("x:%f ,y:%f ,width:%f ,height:%f", box.origin.x, box.origin.y, box.size.width, box.size.height);
-    auto mask = CAShapeLayer::layer();
-    auto path = CGPathCreateMutable();
-    CGPathAddRect(path, nullptr, box);
-    CGPathAddRect(path, nullptr, m_dimmingView->bounds());
-    mask->setPath(path);
-    mask->setFillRule(kCAFillRuleEvenOdd);
-    CGPathRelease(path);
-    m_dimmingView->layer()->setMask(mask);
-}
+void DefaultMarqelViewController::updateMarqelArea() { EditorViews::cutOut(*m_dimmingView, m_marqelView->frame()); }
 
 void DefaultMarqelViewController::layoutToolView()
 {
@@ -146,20 +129,15 @@ void DefaultMarqelViewController::didFinishedResizeArea()
 
 void DefaultMarqelViewController::hideToolView(bool hide)
 {
-    auto bottom = m_bottomView;
-    UIView::animateWithDuration(0.2, [bottom, hide] { bottom->setAlpha(hide ? 0 : 1); });
+    EditorViews::fadeBars({ m_bottomView }, hide);
 }
 
 void DefaultMarqelViewController::saveChange()
 {
-    CGRect box = m_marqelView->frame();
     // Each write fetches the shared manager afresh and stores the value
     // truncated toward zero; a failed write is not reported, and the editor
     // closes either way.
-    (void)P::write(P::defaultX, box.origin.x);
-    (void)P::write(P::defaultY, box.origin.y);
-    (void)P::write(P::defaultWidth, box.size.width);
-    (void)P::write(P::defaultHeight, box.size.height);
+    (void)P::writeDefaultRectangle(m_marqelView->frame());
     dismissVC();
 }
 

@@ -1,5 +1,6 @@
 #include "prefs/MRQHomeViewController.h"
 
+#include "common/MarqelPreferences.h"
 #include "kit/UIView+ZRLayout.h"
 #include "kit/ZRPrefsConfig.h"
 #include "kit/ZRTutorialData.h"
@@ -9,7 +10,6 @@
 #include "platform/foundation/NSString.h"
 #include "prefs/MRQToggleView.h"
 #include "prefs/TutorialPages.h"
-#include "tweak/core/MarqelPreferences.h"
 
 namespace P = MarqelPreferences;
 

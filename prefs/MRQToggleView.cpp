@@ -1,8 +1,8 @@
 #include "prefs/MRQToggleView.h"
 
+#include "common/MarqelPreferences.h"
 #include "kit/UIColor+ZRColours.h"
 #include "kit/UIView+ZRLayout.h"
-#include "tweak/core/MarqelPreferences.h"
 
 namespace P = MarqelPreferences;
 

@@ -1,13 +1,11 @@
 #include "tools/Command.h"
 
+#include "common/SavedAreaStore.h"
 #include "platform/foundation/DevicePath.h"
-#include "tweak/savedareas/SavedAreaStore.h"
 
 #include <CLI/CLI.hpp>
 #include <charconv>
-#include <cmath>
 #include <iostream>
-#include <limits>
 
 namespace tools {
 
@@ -20,39 +18,14 @@ void print(const SavedArea& area)
     std::cout << area.name << '\t' << SavedAreaFormat::frameText(area) << '\t' << area.key << '\n';
 }
 
-// A number of points that survives being stored as a float.
+// A number of points as typed; whether it can be stored is the store's rule.
 double parsePoints(const std::string& what, const std::string& text)
 {
     double value = 0;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+    if (ec != std::errc() || end != text.data() + text.size())
         throw CommandError(what + " \"" + text + "\" is not a number of points", 2);
-    if (std::fabs(value) > std::numeric_limits<float>::max())
-        throw CommandError(what + " \"" + text + "\" is too large to store", 2);
     return value;
-}
-
-// XML property lists cannot hold control characters, and other readers
-// refuse text that is not UTF-8; such a name would make the file unreadable
-// to them.
-bool storableName(const std::string& name)
-{
-    for (std::size_t i = 0; i < name.size();) {
-        auto c = static_cast<unsigned char>(name[i]);
-        if (c < 0x20 || c == 0x7F)
-            return false;
-        std::size_t length = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2
-            : (c & 0xF0) == 0xE0                               ? 3
-            : (c & 0xF8) == 0xF0                               ? 4
-                                                               : 0;
-        if (length == 0 || i + length > name.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(name[i + k]) & 0xC0) != 0x80)
-                return false;
-        i += length;
-    }
-    return true;
 }
 
 SavedAreaStore::Contents loadReadable()
@@ -99,19 +72,18 @@ void addAreasCommand(CLI::App& app, GlobalOptions& options)
     add->add_option("W", widthText, "Width in points, above 0")->required();
     add->add_option("H", heightText, "Height in points, above 0")->required();
     add->callback([&options] {
-        if (name.empty())
-            throw CommandError("an area needs a name", 2);
-        if (!storableName(name))
-            throw CommandError("an area name must be UTF-8 text without control characters", 2);
+        if (auto named = SavedAreaStore::checkName(name); !named)
+            throw CommandError(named.message(), 2);
         double x = parsePoints("X", xText);
         double y = parsePoints("Y", yText);
         double width = parsePoints("W", widthText);
         double height = parsePoints("H", heightText);
-        if (width <= 0 || height <= 0)
-            throw CommandError("the width and height must be above 0", 2);
+        CGRect frame = CGRectMake(x, y, width, height);
+        if (auto fits = SavedAreaStore::checkFrame(frame); !fits)
+            throw CommandError(fits.message(), 2);
         prepareDevice(options);
         auto contents = SavedAreaStore::load();
-        auto added = SavedAreaStore::add(contents, name, CGRectMake(x, y, width, height));
+        auto added = SavedAreaStore::add(contents, name, frame);
         if (!added)
             throw CommandError("could not save the areas: " + added.message());
         print(added.value());

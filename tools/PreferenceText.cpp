@@ -1,5 +1,6 @@
 #include "tools/PreferenceText.h"
 
+#include "kit/ZRColourText.h"
 #include "tools/CommandError.h"
 
 #include <algorithm>
@@ -71,14 +72,10 @@ PlistValue parseValue(const MarqelPreferences::KeyInfo& info, const std::string&
         return PlistValue(static_cast<std::int64_t>(std::trunc(value)));
     }
     case Kind::Colour: {
-        std::string t = text;
-        if (!t.empty() && t.front() == '#')
-            t.erase(0, 1);
-        bool ok = t.size() == 6 && std::all_of(t.begin(), t.end(), [](unsigned char c) { return std::isxdigit(c); });
-        if (!ok)
+        auto colour = zr::colourText(text);
+        if (!colour)
             throw wrong("six hexadecimal digits such as FF8800");
-        std::transform(t.begin(), t.end(), t.begin(), [](unsigned char c) { return std::toupper(c); });
-        return PlistValue(t);
+        return PlistValue(colour.release());
     }
     }
     throw wrong("a value");

@@ -2,8 +2,8 @@
 
 // Preference values as people type them, typed by the domain's key table.
 
+#include "common/MarqelPreferences.h"
 #include "platform/foundation/PropertyList.h"
-#include "tweak/core/MarqelPreferences.h"
 
 #include <string>
 

@@ -1,9 +1,9 @@
 #include "tools/Command.h"
 #include "tools/PreferenceText.h"
 
+#include "common/MarqelPreferences.h"
 #include "platform/foundation/DevicePath.h"
 #include "platform/foundation/PropertyList.h"
-#include "tweak/core/MarqelPreferences.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
@@ -26,8 +26,8 @@ void addPrefsCommand(CLI::App& app, GlobalOptions& options)
             std::cout << key.name << " = " << MarqelPreferences::readText(key) << "    # " << kindName(key.kind) << ": " << key.meaning << '\n';
         auto manager = MarqelPreferences::manager();
         std::string file = DevicePath::host(ZRPrefsManager::devicePathForDomain(MarqelPreferences::domain));
-        if (auto why = manager->unreadableReason(MarqelPreferences::domain))
-            std::cout << "# " << file << " is unreadable (" << *why << "): every key shows its default; the next `prefs set` keeps it beside the new file\n";
+        if (auto readable = manager->readable(MarqelPreferences::domain); !readable)
+            std::cout << "# " << file << " is unreadable (" << readable.message() << "): every key shows its default; the next `prefs set` keeps it beside the new file\n";
         for (const auto& kept : manager->keptUnreadableFiles(MarqelPreferences::domain))
             std::cout << "# an earlier domain file was unreadable; it was kept as " << kept << '\n';
     });

@@ -6,6 +6,7 @@
 #include "scenario/OverlayQueries.h"
 #include "scenario/OverlaySteps.h"
 
+#include "common/MarqelPreferences.h"
 #include "platform/av/MovieProbe.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/photos/Photos.h"
@@ -13,7 +14,6 @@
 #include "platform/springboard/NoticeCenter.h"
 #include "platform/springboard/SpringBoardHost.h"
 #include "platform/uikit/UIKit.h"
-#include "tweak/core/MarqelPreferences.h"
 #include "tweak/crop/CropGeometry.h"
 
 #include <CLI/CLI.hpp>

@@ -4,10 +4,10 @@
 
 #include "scenario/OverlaySteps.h"
 
+#include "common/MarqelPreferences.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/render/Compositor.h"
 #include "platform/uikit/UIKit.h"
-#include "tweak/core/MarqelPreferences.h"
 
 #include <CLI/CLI.hpp>
 #include <cerrno>

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "bench/common/Machine.h"
+#include "common/MarqelPreferences.h"
 #include "platform/automation/ScenarioDriver.h"
 #include "platform/av/MovieProbe.h"
 #include "platform/foundation/Foundation.h"
@@ -26,7 +27,6 @@
 #include "scenario/OverlaySteps.h"
 #include "scenario/RecordingQueries.h"
 #include "tools/Installer.h"
-#include "tweak/core/MarqelPreferences.h"
 
 extern "C" {
 #include <libavutil/log.h>
@@ -90,7 +90,10 @@ int main(int argc, char** argv)
         std::cerr << installed.message() << '\n';
         return 1;
     }
-    MarqelPreferences::write(MarqelPreferences::toggleMarqel, true);
+    if (auto switched = MarqelPreferences::write(MarqelPreferences::toggleMarqel, true); !switched) {
+        std::cerr << switched.message() << '\n';
+        return 1;
+    }
 
     RunLoop::main().reset(ClockKind::Real);
     automation::ScenarioDriver driver;

@@ -1,13 +1,13 @@
 #include "bench/reliability/PreferenceCrashes.h"
 
 #include "bench/reliability/ChildProcess.h"
+#include "common/MarqelPreferences.h"
+#include "common/SavedAreaStore.h"
 #include "kit/ZRPrefsManager.h"
 #include "platform/foundation/DevicePath.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/RunLoop.h"
 #include "tests/support/TempDir.h"
-#include "tweak/core/MarqelPreferences.h"
-#include "tweak/savedareas/SavedAreaStore.h"
 
 #include <array>
 #include <chrono>
@@ -94,8 +94,8 @@ int temporariesIn(const std::string& folder)
 void check(CaseOutcome& outcome, Model& model, const std::optional<Pending>& pending)
 {
     auto manager = ZRPrefsManager::sharedInstance();
-    if (auto why = manager->unreadableReason(P::domain))
-        outcome.fault(outcome.corruptFiles, "the preference file cannot be read: " + *why);
+    if (auto readable = manager->readable(P::domain); !readable)
+        outcome.fault(outcome.corruptFiles, "the preference file cannot be read: " + readable.message());
     if (!manager->keptUnreadableFiles(P::domain).empty())
         outcome.fault(outcome.corruptFiles, "a write found the preference file damaged and kept it aside");
     for (auto& [key, value] : model.preferences) {

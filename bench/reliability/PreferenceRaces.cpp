@@ -1,11 +1,11 @@
 #include "bench/reliability/PreferenceRaces.h"
 
 #include "bench/reliability/ChildProcess.h"
+#include "common/MarqelPreferences.h"
 #include "kit/ZRPrefsManager.h"
 #include "platform/foundation/DevicePath.h"
 #include "platform/foundation/PropertyList.h"
 #include "tests/support/TempDir.h"
-#include "tweak/core/MarqelPreferences.h"
 
 #include <atomic>
 #include <chrono>
@@ -53,8 +53,8 @@ CaseOutcome run(const Options& options)
         for (bool more = true; more;) {
             more = writing.load();
             auto manager = ZRPrefsManager::sharedInstance();
-            if (auto why = manager->unreadableReason(domain)) {
-                outcome.fault(outcome.tornReads, "a read found the file unreadable: " + *why);
+            if (auto readable = manager->readable(domain); !readable) {
+                outcome.fault(outcome.tornReads, "a read found the file unreadable: " + readable.message());
                 continue;
             }
             auto read = plist::readFile(host);

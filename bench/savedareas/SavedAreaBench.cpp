@@ -1,9 +1,9 @@
 // Listing and adding with 1,000 saved areas in the file: each loads the
 // whole file, and an add rewrites it whole. The aim is at most 20 ms each.
 
+#include "common/SavedAreaStore.h"
 #include "platform/foundation/Foundation.h"
 #include "tests/support/TestDevice.h"
-#include "tweak/savedareas/SavedAreaStore.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,3 +1,4 @@
+#include "common/MarqelPreferences.h"
 #include "platform/av/AVFoundation.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/photos/Photos.h"
@@ -5,7 +6,6 @@
 #include "tests/support/Media.h"
 #include "tests/support/TestDevice.h"
 #include "tweak/core/MarqelConfig.h"
-#include "tweak/core/MarqelPreferences.h"
 #include "tweak/crop/CropGeometry.h"
 #include "tweak/crop/MarqelRecordingManager.h"
 
@@ -130,7 +130,7 @@ TEST_F(CropEngine, CropsTheNewestVideoSavesItAndDeletesTheOriginal)
 
 TEST_F(CropEngine, KeepingTheOriginalLeavesBothTheCroppedOneNewest)
 {
-    MarqelPreferences::write(MarqelPreferences::toggleKeepOriginalVideo, true);
+    ASSERT_TRUE(MarqelPreferences::write(MarqelPreferences::toggleKeepOriginalVideo, true));
     std::string original = addRecording();
     crop();
     auto kept = libraryIdentifiers(false);
@@ -291,7 +291,7 @@ TEST_F(CropEngine, TwoManagersEachFinishTheirOwnExport)
     std::string original = addRecording();
     auto url = NSURL::fileURLWithPath(PHPhotoLibrary::mediaDevicePath + std::string("/")
         + PHAsset::fetchAssetsWithLocalIdentifiers({ original }, nullptr)->firstObject()->record().relativePath);
-    MarqelPreferences::write(MarqelPreferences::toggleKeepOriginalVideo, true);
+    ASSERT_TRUE(MarqelPreferences::write(MarqelPreferences::toggleKeepOriginalVideo, true));
 
     auto otherConfig = alloc<MarqelConfig>();
     otherConfig->setCropFrame(CGRectMake(0, 0, 130, 130));

@@ -1,11 +1,12 @@
-#include "cropbox/BoxGeometry.h"
-#include "cropbox/CentringRule.h"
+#include "common/BoxGeometry.h"
+#include "common/CentringRule.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 using namespace BoxGeometry;
+using enum BoxGeometry::Region;
 
 constexpr CGSize screen { 390, 844 };
 
@@ -14,7 +15,7 @@ constexpr CGSize screen { 390, 844 };
 CGRect drag(CGRect frame, CGPoint from, CGPoint to, CGSize parent = screen)
 {
     TouchStart start { { from.x - frame.origin.x, from.y - frame.origin.y }, from, frame };
-    std::int32_t region = regionAt(start.inBox, frame.size);
+    Region region = regionAt(start.inBox, frame.size);
     TouchNow now { { to.x - frame.origin.x, to.y - frame.origin.y }, to };
     return frameAfterMove(region, start, now, frame, parent);
 }
@@ -24,7 +25,7 @@ CGRect drag(CGRect frame, CGPoint from, CGPoint to, CGSize parent = screen)
 CGRect dragInSteps(CGRect frame, CGPoint from, CGPoint to, int steps, CGSize parent)
 {
     TouchStart start { { from.x - frame.origin.x, from.y - frame.origin.y }, from, frame };
-    std::int32_t region = regionAt(start.inBox, frame.size);
+    Region region = regionAt(start.inBox, frame.size);
     CGRect current = frame;
     for (int i = 1; i <= steps; ++i) {
         double t = static_cast<double>(i) / steps;

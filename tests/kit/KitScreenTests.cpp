@@ -1,3 +1,5 @@
+#include "kit/UIColor+ZRColours.h"
+#include "kit/ZRColourText.h"
 #include "kit/ZRPreferencesListViewController.h"
 #include "kit/ZRPrefsHomeViewController.h"
 #include "kit/ZRPrefsManager.h"
@@ -176,11 +178,30 @@ TEST_F(KitScreenTest, AColourRowTakesSixHexDigitsThroughAnAlertTitledByItsLabel)
     EXPECT_FALSE(alert());
 }
 
+TEST_F(KitScreenTest, AColourRowTakesTheFormsEveryOtherPathTakesAndStoresTheSixDigits)
+{
+    writeRows(rowsResource);
+    auto page = shownList();
+    for (auto [typed, kept] : { std::pair { "#FF9500", "FF9500" }, std::pair { "#a1b2c3", "A1B2C3" }, std::pair { "0a0B0c", "0A0B0C" } }) {
+        tapTitle("Border Colour");
+        ASSERT_TRUE(alert()) << typed;
+        alert()->textFields().front()->setText(typed);
+        ASSERT_TRUE(alert()->tapActionWithTitle("Save"));
+        EXPECT_FALSE(alert()) << typed << " was refused";
+        ASSERT_TRUE(stored("border"));
+        EXPECT_EQ(*stored("border"), PlistValue(kept)) << typed;
+        EXPECT_EQ(page->rowWithLabel("Border Colour")->valueLabel->text(), std::string("#") + kept);
+    }
+    // The editor opens on the kept form.
+    tapTitle("Border Colour");
+    EXPECT_EQ(alert()->textFields().front()->text(), "0A0B0C");
+}
+
 TEST_F(KitScreenTest, AColourRowRefusesAnythingButSixHexDigitsAndWritesNothing)
 {
     writeRows(rowsResource);
     auto page = shownList();
-    for (const char* wrong : { "12345G", "FFF", "", "#FF9500", " FF950", "FF95001" }) {
+    for (const char* wrong : { "12345G", "FFF", "", "##FF9500", "#", " FF950", "FF9500 ", "FF95001", "0xFF95" }) {
         tapTitle("Border Colour");
         ASSERT_TRUE(alert()) << wrong;
         alert()->textFields().front()->setText(wrong);
@@ -235,12 +256,120 @@ TEST_F(KitScreenTest, ARowWithAWronglyTypedDefaultIsLeftOut)
     EXPECT_EQ(page->rows().front().label, "E");
 }
 
-TEST_F(KitScreenTest, TheColourTextRuleIsExactlySixHexDigits)
+TEST(ColourText, SixHexDigitsAfterAtMostOneHashInAnyCaseAreKeptInUpperCaseWithoutTheHash)
 {
-    EXPECT_TRUE(ZRPreferencesListViewController::isColourText("00ff9A"));
-    EXPECT_FALSE(ZRPreferencesListViewController::isColourText("00ff9"));
-    EXPECT_FALSE(ZRPreferencesListViewController::isColourText("-0ff9A"));
-    EXPECT_FALSE(ZRPreferencesListViewController::isColourText("00ff9A "));
+    for (auto [typed, kept] : { std::pair { "00ff9A", "00FF9A" }, std::pair { "#00ff9A", "00FF9A" }, std::pair { "FFFFFF", "FFFFFF" },
+             std::pair { "#abcdef", "ABCDEF" } }) {
+        auto text = zr::colourText(typed);
+        ASSERT_TRUE(text) << typed;
+        EXPECT_EQ(text.value(), kept);
+    }
+    for (const char* wrong : { "00ff9", "-0ff9A", "00ff9A ", " 00ff9A", "##00ff9A", "#", "", "00ff9A0", "0x00ff", "+0ff9A" }) {
+        auto text = zr::colourText(wrong);
+        ASSERT_FALSE(text) << wrong;
+        EXPECT_NE(text.message().find("six hexadecimal digits"), std::string::npos) << text.message();
+    }
+    EXPECT_FALSE(zr::colourText(std::string_view("00ff\0"
+                                                 "9A",
+        7)))
+        << "a NUL inside is no digit";
+}
+
+TEST(ColourText, TheManagerReadsAStoredColourInItsKeptFormAndTheSwatchFollowsTheSameRule)
+{
+    TestDevice device;
+    auto manager = ZRPrefsManager::sharedInstance();
+    ASSERT_TRUE(manager->writeValue(PlistValue("#ff9500"), "hand", domain));
+    EXPECT_EQ(manager->colourHexForKey("hand", "FFFFFF", domain), "FF9500") << "a hand-written '#' and lower case read as the kept form";
+    ASSERT_TRUE(manager->writeValue(PlistValue("ff95"), "hand", domain));
+    EXPECT_EQ(manager->colourHexForKey("hand", "FFFFFF", domain), "FFFFFF");
+    EXPECT_TRUE(zr::colourFromHex("#FF9500")->isEqual(zr::colourFromHex("ff9500")));
+    EXPECT_EQ(zr::colourFromHex("##FF9500"), nullptr);
+}
+
+// ---------------------------------------------------------------- the rows resource, without views
+
+PlistValue resource(const std::string& text)
+{
+    auto parsed = plist::parse(text);
+    EXPECT_TRUE(parsed) << parsed.message();
+    return parsed ? parsed.release() : PlistValue();
+}
+
+TEST(RowsResource, EachItemBecomesARowInOrderWithItsKindKeyAndDefault)
+{
+    auto rows = ZRPreferencesListViewController::parseRows(resource(rowsResource));
+    ASSERT_TRUE(rows) << rows.message();
+    EXPECT_EQ(rows.value().domain, domain);
+    using Kind = ZRPreferencesListViewController::RowKind;
+    const auto& list = rows.value().rows;
+    ASSERT_EQ(list.size(), 7u);
+    EXPECT_EQ(list[0].kind, Kind::Group);
+    EXPECT_EQ(list[0].label, "Crop Box");
+    EXPECT_EQ(list[1].kind, Kind::Switch);
+    EXPECT_EQ(list[1].key, "dashes");
+    EXPECT_EQ(list[1].defaultValue, PlistValue(false));
+    EXPECT_EQ(list[2].defaultValue, PlistValue(true));
+    EXPECT_EQ(list[3].kind, Kind::Colour);
+    EXPECT_EQ(list[3].defaultValue, PlistValue("FFFFFF"));
+    EXPECT_EQ(list[4].kind, Kind::Choice);
+    EXPECT_EQ(list[4].options, (std::vector<std::string> { "Soft", "Light", "Medium" }));
+    EXPECT_EQ(list[4].defaultValue, PlistValue(std::int64_t(0)));
+    EXPECT_EQ(list[5].kind, Kind::Button);
+    EXPECT_EQ(list[5].action, "presentDefaultAreaVC");
+    EXPECT_EQ(list[6].action, "noSuchAction");
+    EXPECT_FALSE(list[1].view) << "no view is built while reading";
+    ASSERT_EQ(rows.value().leftOut.size(), 1u);
+    EXPECT_NE(rows.value().leftOut[0].find("unknown kind \"slider\""), std::string::npos) << rows.value().leftOut[0];
+}
+
+TEST(RowsResource, AColourDefaultIsKeptInTheSameFormAsAStoredColour)
+{
+    auto rows = ZRPreferencesListViewController::parseRows(resource(R"(<plist><dict><key>domain</key><string>d</string><key>items</key><array>
+        <dict><key>cell</key><string>colour</string><key>label</key><string>A</string><key>key</key><string>a</string><key>default</key><string>#ff9500</string></dict>
+        <dict><key>cell</key><string>colour</string><key>label</key><string>B</string><key>key</key><string>b</string></dict>
+        </array></dict></plist>)"));
+    ASSERT_TRUE(rows) << rows.message();
+    ASSERT_EQ(rows.value().rows.size(), 2u);
+    EXPECT_EQ(rows.value().rows[0].defaultValue, PlistValue("FF9500"));
+    EXPECT_EQ(rows.value().rows[1].defaultValue, PlistValue("FFFFFF"));
+}
+
+TEST(RowsResource, EveryItemLeftOutSaysWhy)
+{
+    auto rows = ZRPreferencesListViewController::parseRows(resource(R"(<plist><dict><key>domain</key><string>d</string><key>items</key><array>
+        <string>not a row</string>
+        <dict><key>label</key><string>No Kind</string></dict>
+        <dict><key>cell</key><string>button</string><key>label</key><string>Idle</string></dict>
+        <dict><key>cell</key><string>switch</string><key>label</key><string>Keyless</string></dict>
+        <dict><key>cell</key><string>choice</string><key>label</key><string>Empty</string><key>key</key><string>c</string><key>options</key><array/></dict>
+        <dict><key>cell</key><string>choice</string><key>label</key><string>Mixed</string><key>key</key><string>c</string><key>options</key><array><integer>1</integer></array></dict>
+        <dict><key>cell</key><string>colour</string><key>label</key><string>Named</string><key>key</key><string>k</string><key>default</key><string>white</string></dict>
+        </array></dict></plist>)"));
+    ASSERT_TRUE(rows) << rows.message();
+    EXPECT_TRUE(rows.value().rows.empty());
+    std::vector<std::string> expected { "not a dictionary", "no \"cell\" kind", "the button \"Idle\" has no action", "the row \"Keyless\" has no key",
+        "the choice \"Empty\" has no options", "the choice \"Mixed\" has an option that is not a string",
+        "the colour \"Named\" has a default that is not six hexadecimal digits" };
+    ASSERT_EQ(rows.value().leftOut.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_NE(rows.value().leftOut[i].find(expected[i]), std::string::npos) << rows.value().leftOut[i];
+}
+
+TEST(RowsResource, WithoutADomainOrAnItemArrayThereAreNoRowsAndTheReasonIsGiven)
+{
+    struct Case {
+        const char* text;
+        const char* why;
+    };
+    for (auto [text, why] : { Case { "<plist><array/></plist>", "not a dictionary" },
+             Case { "<plist><dict><key>items</key><array/></dict></plist>", "no preference domain" },
+             Case { "<plist><dict><key>domain</key><string></string><key>items</key><array/></dict></plist>", "no preference domain" },
+             Case { "<plist><dict><key>domain</key><string>d</string><key>items</key><string>x</string></dict></plist>", "no item array" } }) {
+        auto rows = ZRPreferencesListViewController::parseRows(resource(text));
+        ASSERT_FALSE(rows) << text;
+        EXPECT_NE(rows.message().find(why), std::string::npos) << rows.message();
+    }
 }
 
 // ---------------------------------------------------------------- the home

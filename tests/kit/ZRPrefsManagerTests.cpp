@@ -1,8 +1,8 @@
+#include "common/MarqelPreferences.h"
 #include "kit/ZRPrefsManager.h"
 #include "platform/foundation/Foundation.h"
 #include "tests/support/Program.h"
 #include "tests/support/TestDevice.h"
-#include "tweak/core/MarqelPreferences.h"
 
 #include <gtest/gtest.h>
 
@@ -40,10 +40,10 @@ TEST(Preferences, AFreshDomainReadsTheDefaults)
 TEST(Preferences, RectangleNumbersAreWholePointsTruncatedTowardZero)
 {
     TestDevice device;
-    P::write(P::defaultX, 10.9);
-    P::write(P::defaultY, -0.5);
-    P::write(P::defaultWidth, 249.7);
-    P::write(P::defaultHeight, -12.99);
+    ASSERT_TRUE(P::write(P::defaultX, 10.9));
+    ASSERT_TRUE(P::write(P::defaultY, -0.5));
+    ASSERT_TRUE(P::write(P::defaultWidth, 249.7));
+    ASSERT_TRUE(P::write(P::defaultHeight, -12.99));
     EXPECT_EQ(P::read(P::defaultX), 10.0);
     EXPECT_EQ(P::read(P::defaultY), 0.0);
     EXPECT_EQ(P::read(P::defaultWidth), 249.0);
@@ -54,11 +54,11 @@ TEST(Preferences, WrongTypesAndMalformedColoursReadAsTheDefault)
 {
     TestDevice device;
     auto manager = ZRPrefsManager::sharedInstance();
-    ASSERT_TRUE(manager->setValue(PlistValue("yes"), "toggleHaptic", P::domain));
-    ASSERT_TRUE(manager->setValue(PlistValue(true), "marqelHapticStrength", P::domain));
-    ASSERT_TRUE(manager->setValue(PlistValue("12GG34"), "areaHandlerColour", P::domain));
-    ASSERT_TRUE(manager->setValue(PlistValue(std::int64_t(0xFF)), "areaBorderColour", P::domain));
-    ASSERT_TRUE(manager->setValue(PlistValue(120.75), "defaultWidth", P::domain));
+    ASSERT_TRUE(manager->writeValue(PlistValue("yes"), "toggleHaptic", P::domain));
+    ASSERT_TRUE(manager->writeValue(PlistValue(true), "marqelHapticStrength", P::domain));
+    ASSERT_TRUE(manager->writeValue(PlistValue("12GG34"), "areaHandlerColour", P::domain));
+    ASSERT_TRUE(manager->writeValue(PlistValue(std::int64_t(0xFF)), "areaBorderColour", P::domain));
+    ASSERT_TRUE(manager->writeValue(PlistValue(120.75), "defaultWidth", P::domain));
     EXPECT_TRUE(P::read(P::toggleHaptic));
     EXPECT_EQ(P::read(P::marqelHapticStrength), 0);
     EXPECT_EQ(P::readHex(P::areaHandlerColour), "FFFFFF");
@@ -97,7 +97,7 @@ TEST(Preferences, DISABLED_WriterProcess)
     const std::string prefix = what.substr(0, colon);
     const int count = std::stoi(what.substr(colon + 1));
     for (int i = 0; i < count; ++i)
-        ZRPrefsManager::sharedInstance()->setValue(PlistValue(std::int64_t(i)), prefix + std::to_string(i), P::domain);
+        ASSERT_TRUE(ZRPrefsManager::sharedInstance()->writeValue(PlistValue(std::int64_t(i)), prefix + std::to_string(i), P::domain));
 }
 
 TEST(Preferences, EveryReadSeesAnotherProcessesLatestWrite)
@@ -144,13 +144,13 @@ TEST(Preferences, ADamagedDomainFileIsKeptAsideNotWrittenOver)
         std::ofstream(file, std::ios::binary) << damaged;
 
         EXPECT_EQ(P::read(P::defaultWidth), 250.0) << "a damaged file reads as the defaults";
-        ASSERT_TRUE(manager->unreadableReason(P::domain).has_value());
+        ASSERT_FALSE(manager->readable(P::domain));
         EXPECT_TRUE(manager->keptUnreadableFiles(P::domain).empty());
 
         std::size_t mark = SystemLog::shared().lineCount();
         ASSERT_TRUE(P::write(P::toggleMicrophone, true));
         EXPECT_TRUE(P::read(P::toggleMicrophone));
-        EXPECT_FALSE(manager->unreadableReason(P::domain).has_value());
+        EXPECT_TRUE(manager->readable(P::domain));
         auto kept = manager->keptUnreadableFiles(P::domain);
         ASSERT_EQ(kept.size(), 1u);
         EXPECT_EQ(contentsOf(kept.front()), damaged) << "the damaged file is kept byte for byte";

@@ -2,12 +2,12 @@
 // program defines none): the completion notice is dropped with a log line,
 // never handed to a null queue.
 
+#include "common/MarqelPreferences.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/springboard/NoticeCenter.h"
 #include "platform/springboard/ProcessHost.h"
 #include "platform/springboard/SpringBoardHost.h"
 #include "tests/support/TestDevice.h"
-#include "tweak/core/MarqelPreferences.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +33,7 @@ TEST(CompletionNotice, WithoutTheServersQueueTheNoticeIsDroppedAndLogged)
     bundles.set("Bundles", PlistValue(PlistArray { PlistValue("com.apple.springboard") }));
     filter.set("Filter", PlistValue(bundles));
     ASSERT_TRUE(plist::writeFileAtomically(PlistValue(filter), folder + "/Marqel.plist"));
-    MarqelPreferences::write(MarqelPreferences::toggleMarqel, true);
+    ASSERT_TRUE(MarqelPreferences::write(MarqelPreferences::toggleMarqel, true));
 
     std::size_t mark = SystemLog::shared().lineCount();
     auto report = SpringBoardHost::shared().boot();

@@ -1,6 +1,6 @@
+#include "common/MarqelPreferences.h"
 #include "platform/render/Surface.h"
 #include "tests/prefs/EditorFixture.h"
-#include "tweak/core/MarqelPreferences.h"
 
 #include <filesystem>
 
@@ -220,18 +220,28 @@ TEST_F(DefaultAreaEditor, ResizingKeepsTheBoxAtLeast150PointsWide)
     EXPECT_EQ(editor->marqelView()->frame(), CGRectMake(62.5, 281, 150, 250));
 }
 
-TEST_F(DefaultAreaEditor, TheClassesAreFoundByName)
+// The settings list reaches the editor only through the runtime: its class
+// by name, and every message of its box and its buttons by selector. An
+// editor made that way must work as one made directly.
+TEST_F(DefaultAreaEditor, AnEditorMadeFromItsClassNameWorksThroughItsSelectors)
 {
-    Class controller = objc_getClass("DefaultMarqelViewController");
-    ASSERT_TRUE(controller);
-    EXPECT_TRUE(class_isSubclassOf(controller, objc_getClass("UIViewController")));
-    for (const char* selector : { "layoutMarqelView", "layoutToolView", "updateMarqelArea", "beginResizeArea", "resizeAreaFrameChanged",
-             "didFinishedResizeArea", "hideToolView:", "saveChange", "dismissVC" })
-        EXPECT_TRUE(class_respondsToSelector(controller, sel_registerName(selector))) << selector;
-    Class box = objc_getClass("DefaultResizableBox");
-    ASSERT_TRUE(box);
-    EXPECT_TRUE(class_isSubclassOf(box, objc_getClass("UIView")));
-    EXPECT_FALSE(class_respondsToSelector(box, sel_registerName("updateDashFrame"))) << "nothing resizes this box from outside";
+    Class named = objc_getClass("DefaultMarqelViewController");
+    ASSERT_TRUE(named);
+    auto editor = objc_cast<DefaultMarqelViewController>(class_createInstance(named));
+    ASSERT_TRUE(editor);
+    editor->setModalPresentationStyle(UIModalPresentationFullScreen);
+    settings->presentViewController(editor, true, nullptr);
+    RunLoop::main().runFor(1);
+    UIApplication::sharedApplication()->layoutWindows();
+    ASSERT_TRUE(objc_cast<DefaultResizableBox>(editor->marqelView()));
+
+    std::size_t from = SystemLog::shared().lineCount();
+    drag({ 187.5, 406 }, { 197.5, 426 });
+    EXPECT_EQ(updateLines(from).size(), 4u) << "each of the box's messages reached the controller";
+    tap(button(editor, "Save"));
+    RunLoop::main().runFor(1);
+    EXPECT_EQ(storedRectangle(), CGRectMake(72, 301, 250, 250));
+    EXPECT_EQ(settings->presentedViewController(), nullptr);
 }
 
 }  // namespace

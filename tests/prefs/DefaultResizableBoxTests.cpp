@@ -1,5 +1,5 @@
+#include "common/MarqelPreferences.h"
 #include "tests/prefs/EditorFixture.h"
-#include "tweak/core/MarqelPreferences.h"
 
 namespace {
 
@@ -71,12 +71,13 @@ TEST_F(DefaultBox, TheReadOutIsShownAndFilledBeforeTheControllerHearsOfTheTouch)
 TEST_F(DefaultBox, TheFirstTouchChoosesTheRegion)
 {
     auto box = place(CGRectMake(50, 100, 250, 250));
+    using enum BoxGeometry::Region;
     struct Case {
         CGPoint inBox;
-        std::int32_t region;
+        BoxGeometry::Region region;
     };
-    for (auto [inBox, region] : { Case { { 30, 30 }, 0 }, Case { { 125, 30 }, 7 }, Case { { 125, 125 }, 8 }, Case { { 60, 30 }, 8 },
-             Case { { 230, 125 }, 5 }, Case { { 30, 230 }, 2 } }) {
+    for (auto [inBox, region] : { Case { { 30, 30 }, TopLeft }, Case { { 125, 30 }, Top }, Case { { 125, 125 }, Move }, Case { { 60, 30 }, Move },
+             Case { { 230, 125 }, Right }, Case { { 30, 230 }, BottomLeft } }) {
         CGPoint screen = CGPointMake(50 + inBox.x, 100 + inBox.y);
         touch(UITouchPhaseBegan, screen);
         EXPECT_EQ(box->touchedRegion(), region) << inBox.x << "," << inBox.y;
@@ -103,8 +104,8 @@ TEST_F(DefaultBox, ColoursAndLineStyleComeFromThePreferencesAtConstruction)
     EXPECT_TRUE(UIColorEqual(plain->handlerColour(), UIColor::whiteColor()));
     EXPECT_EQ(plain->handles().size(), 12u);
 
-    ASSERT_TRUE(P::manager()->setValue(PlistValue("FF0000"), "areaHandlerColour", P::domain));
-    ASSERT_TRUE(P::manager()->setValue(PlistValue("00FF00"), "areaBorderColour", P::domain));
+    ASSERT_TRUE(P::manager()->writeValue(PlistValue("FF0000"), "areaHandlerColour", P::domain));
+    ASSERT_TRUE(P::manager()->writeValue(PlistValue("00FF00"), "areaBorderColour", P::domain));
     ASSERT_TRUE(P::write(P::toggleDashLine, true));
     auto styled = place(CGRectMake(50, 100, 250, 250));
     EXPECT_EQ(styled->dashBorder()->lineDashPattern(), (std::vector<int> { 6, 8 }));

@@ -2,6 +2,7 @@
 // driven as the Settings app shows them: inside a navigation controller in
 // a window, on the virtual clock.
 
+#include "common/MarqelPreferences.h"
 #include "kit/UIColor+ZRColours.h"
 #include "kit/ZRPreferencesListViewController.h"
 #include "kit/ZRTutorialViewController.h"
@@ -14,7 +15,6 @@
 #include "prefs/MRQToggleView.h"
 #include "prefs/TutorialPages.h"
 #include "tests/support/TestDevice.h"
-#include "tweak/core/MarqelPreferences.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -3,11 +3,11 @@
 
 #include "tests/savedareas/OverlayFixture.h"
 
+#include "common/SavedAreaStore.h"
 #include "platform/render/Compositor.h"
 #include "tests/render/ReferenceImage.h"
 #include "tweak/editor/MarqelToolButton.h"
 #include "tweak/savedareas/MarqelSavedAreaViewController.h"
-#include "tweak/savedareas/SavedAreaStore.h"
 
 namespace {
 

@@ -4,19 +4,19 @@
 
 #include "tests/savedareas/OverlayFixture.h"
 
+#include "common/MarqelPreferences.h"
+#include "common/SavedAreaStore.h"
 #include "kit/UIColor+ZRColours.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/uikit/HapticsLog.h"
 #include "platform/uikit/UIKit.h"
 #include "tests/support/TestDevice.h"
-#include "tweak/core/MarqelPreferences.h"
 #include "tweak/core/MarqelWindow.h"
 #include "tweak/editor/MarqelToolButton.h"
 #include "tweak/editor/MarqelViewController.h"
 #include "tweak/editor/ResizableBox.h"
 #include "tweak/savedareas/MarqelSavedAreaViewController.h"
 #include "tweak/savedareas/SavedAreaCell.h"
-#include "tweak/savedareas/SavedAreaStore.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 #include "tests/savedareas/OverlayFixture.h"
 
+#include "common/SavedAreaStore.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/uikit/HapticsLog.h"
 #include "platform/uikit/UIKit.h"
@@ -8,7 +9,6 @@
 #include "tweak/editor/MarqelToolButton.h"
 #include "tweak/editor/MarqelViewController.h"
 #include "tweak/editor/ResizableBox.h"
-#include "tweak/savedareas/SavedAreaStore.h"
 
 #include <gtest/gtest.h>
 
@@ -114,6 +114,36 @@ TEST_F(EditorSavedAreas, ANameOfSpacesIsStoredAsTyped)
     auto list = listed();
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list[0].name, "  ");
+}
+
+// The store refuses a name the file cannot keep for every reader. The
+// user meant to save, so the same question comes back, empty, with no
+// other message; nothing is written and the haptic is not repeated.
+TEST_F(EditorSavedAreas, ANameTheFileCannotKeepAsksAgainAndWritesNothing)
+{
+    saveWithName("Home");
+    std::string before = bytes();
+    std::size_t mark = SystemLog::shared().lineCount();
+    saveWithName("Line\nbreak");
+    EXPECT_EQ(bytes(), before);
+    auto again = std::dynamic_pointer_cast<UIAlertController>(editor->presentedViewController());
+    ASSERT_NE(again, nullptr) << "the name is asked for again";
+    EXPECT_EQ(again->title(), "Marqel");
+    EXPECT_EQ(again->message(), "Enter the name you want to save the custom area so you can restore the area");
+    ASSERT_EQ(again->textFields().size(), 1u);
+    EXPECT_EQ(again->textFields()[0]->text(), "");
+    EXPECT_EQ(HapticsLog::shared().count(), 2u) << "one tap for each press of the button, none for the question again";
+    bool logged = false;
+    for (const auto& line : SystemLog::shared().lines(mark))
+        logged = logged || line.find("marqel: could not save the area: an area name must be UTF-8 text without control characters") != std::string::npos;
+    EXPECT_TRUE(logged);
+
+    again->textFields().front()->insertText("Work");
+    ASSERT_TRUE(again->tapActionWithTitle("Save Custom Area"));
+    RunLoop::main().runFor(0.5);
+    auto list = listed();
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[1].name, "Work");
 }
 
 TEST_F(EditorSavedAreas, CancelSavesNothing)

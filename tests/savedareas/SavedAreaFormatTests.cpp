@@ -1,4 +1,4 @@
-#include "tweak/savedareas/SavedAreaFormat.h"
+#include "common/SavedAreaFormat.h"
 
 #include <gtest/gtest.h>
 

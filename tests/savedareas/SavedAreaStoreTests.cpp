@@ -1,7 +1,7 @@
+#include "common/MarqelPreferences.h"
+#include "common/SavedAreaStore.h"
 #include "platform/foundation/Foundation.h"
 #include "tests/support/TestDevice.h"
-#include "tweak/core/MarqelPreferences.h"
-#include "tweak/savedareas/SavedAreaStore.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <sys/resource.h>
 
@@ -44,10 +45,12 @@ protected:
     }
     std::vector<SavedArea> listed() const { return SavedAreaStore::list(*SavedAreaStore::load().dictionary); }
     std::string nowIdentifier() const { return SavedAreaFormat::identifierFor(RunLoop::main().clock().epochSeconds()); }
-    bool logged(const std::string& text, std::size_t from) const
+    bool logged(const std::string& text, std::size_t from) const { return logged(text, "", from); }
+    // One line that says both.
+    bool logged(const std::string& text, const std::string& reason, std::size_t from) const
     {
         for (const auto& line : SystemLog::shared().lines(from))
-            if (line.find(text) != std::string::npos)
+            if (line.find(text) != std::string::npos && line.find(reason) != std::string::npos)
                 return true;
         return false;
     }
@@ -86,19 +89,40 @@ TEST_F(SavedAreaStoreTest, WithNoFileTheListIsEmptyAndAnAddCreatesTheFile)
 TEST_F(SavedAreaStoreTest, TheFileIsATopLevelDictionaryOfRecordsKeyedByTheirId)
 {
     auto home = add("Home", CGRectMake(1, 2, 3, 4));
-    auto work = add("Work", CGRectMake(5, 6, 7, 8));
+    auto work = add("Work", CGRectMake(5, 6, 7.25, 8));
     auto root = plist::readFile(file());
     ASSERT_TRUE(root && root.value().is<PlistDict>());
     const auto& top = *root.value().get<PlistDict>();
     std::vector<std::string> keys;
-    for (const auto& [key, value] : top) {
+    for (const auto& [key, value] : top)
         keys.push_back(key);
-        const auto* record = value.get<PlistDict>();
-        ASSERT_NE(record, nullptr);
-        EXPECT_EQ(*record->find("id")->get<std::string>(), key);
-        EXPECT_EQ(*record, SavedAreaFormat::makeRecord(key, key == home.key ? "Home" : "Work", key == home.key ? CGRectMake(1, 2, 3, 4) : CGRectMake(5, 6, 7, 8)));
-    }
     EXPECT_EQ(keys, (std::vector<std::string> { home.key, work.key })) << "records keep the order they were added in";
+
+    // Each record as the file holds it: exactly the six entries, the name as
+    // a string and the numbers as reals.
+    auto expectRecord = [&](const std::string& key, const std::string& name, std::vector<double> numbers) {
+        const PlistValue* value = top.find(key);
+        ASSERT_NE(value, nullptr) << key;
+        const auto* record = value->get<PlistDict>();
+        ASSERT_NE(record, nullptr) << key;
+        std::vector<std::string> entries;
+        for (const auto& [entry, ignored] : *record)
+            entries.push_back(entry);
+        ASSERT_EQ(entries, (std::vector<std::string> { "id", "areaName", "areaX", "areaY", "areaWidth", "areaHeight" }));
+        ASSERT_TRUE(record->find("id")->get<std::string>());
+        EXPECT_EQ(*record->find("id")->get<std::string>(), key);
+        ASSERT_TRUE(record->find("areaName")->get<std::string>());
+        EXPECT_EQ(*record->find("areaName")->get<std::string>(), name);
+        std::vector<double> stored;
+        for (const char* number : { "areaX", "areaY", "areaWidth", "areaHeight" }) {
+            const auto* real = record->find(number)->get<double>();
+            ASSERT_TRUE(real) << number << " is not a real";
+            stored.push_back(*real);
+        }
+        EXPECT_EQ(stored, numbers);
+    };
+    expectRecord(home.key, "Home", { 1, 2, 3, 4 });
+    expectRecord(work.key, "Work", { 5, 6, 7.25, 8 });
     std::string xml = bytes(file());
     EXPECT_NE(xml.find("<?xml"), std::string::npos) << "an XML property list";
     EXPECT_NE(xml.find("<real>"), std::string::npos);
@@ -135,6 +159,38 @@ TEST_F(SavedAreaStoreTest, AnEmptyNameWritesNothing)
     EXPECT_EQ(added.code(), foundation::ErrorCode::InvalidArgument);
     EXPECT_EQ(bytes(file()), before);
     EXPECT_EQ(contents.dictionary->count(), 1u);
+}
+
+// What every path that adds (the overlay, the command) is held to: a name
+// and numbers the file keeps for every reader of property lists.
+TEST_F(SavedAreaStoreTest, ANameOrRectangleTheFileCannotKeepIsRefusedAndWritesNothing)
+{
+    add("Home", CGRectMake(1, 2, 150, 150));
+    std::string before = bytes(file());
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        const char* name;
+        CGRect frame;
+    };
+    for (auto [name, frame] : { Case { "tab\tname", CGRectMake(1, 2, 150, 150) }, Case { "line\nbreak", CGRectMake(1, 2, 150, 150) },
+             Case { "\x7f", CGRectMake(1, 2, 150, 150) }, Case { "\xff\xfe", CGRectMake(1, 2, 150, 150) },
+             Case { "cut \xe2\x9c", CGRectMake(1, 2, 150, 150) }, Case { "Nan", CGRectMake(nan, 2, 150, 150) },
+             Case { "Inf", CGRectMake(1, inf, 150, 150) }, Case { "Huge", CGRectMake(1, 2, 1e39, 150) },
+             Case { "Flat", CGRectMake(1, 2, 150, 0) }, Case { "Inside out", CGRectMake(1, 2, -5, 150) } }) {
+        auto contents = SavedAreaStore::load();
+        auto added = SavedAreaStore::add(contents, name, frame);
+        ASSERT_FALSE(added.ok()) << name;
+        EXPECT_EQ(added.code(), foundation::ErrorCode::InvalidArgument) << name;
+        EXPECT_EQ(contents.dictionary->count(), 1u) << name << ": the loaded copy is not changed either";
+    }
+    EXPECT_EQ(bytes(file()), before);
+
+    // What a person may type, and a box partly off screen, are kept.
+    add("Caf\xc3\xa9 \xe2\x9c\x82 \xf0\x9f\x8e\xac", CGRectMake(-40, -10.5, 150, 150));
+    auto list = listed();
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[1].name, "Caf\xc3\xa9 \xe2\x9c\x82 \xf0\x9f\x8e\xac");
+    EXPECT_EQ(list[1].x, -40);
 }
 
 TEST_F(SavedAreaStoreTest, TwoAddsInOneMillisecondKeepTheLater)
@@ -193,6 +249,20 @@ TEST_F(SavedAreaStoreTest, SetAsDefaultWritesWholePointsAndLeavesTheAreasAlone)
     EXPECT_EQ(P::read(P::defaultHeight), 300);
     EXPECT_EQ(bytes(file()), before);
     EXPECT_EQ(listed(), list);
+}
+
+TEST_F(SavedAreaStoreTest, SetAsDefaultThatCannotWriteSaysWhichKeysAndWhy)
+{
+    namespace P = MarqelPreferences;
+    auto area = add("Default", CGRectMake(12.9, 1, 200.7, 300.2));
+    // A folder where the domain's file belongs: no write may replace it.
+    fs::create_directories(device.host(ZRPrefsManager::devicePathForDomain(P::domain)));
+    auto written = SavedAreaStore::setAsDefault(area);
+    ASSERT_FALSE(written.ok());
+    for (const char* key : { "defaultX", "defaultY", "defaultWidth", "defaultHeight" })
+        EXPECT_NE(written.message().find(key), std::string::npos) << written.message();
+    EXPECT_NE(written.message().find("com.zorvelin.MarqelPrefs.plist"), std::string::npos) << "each write's own reason: " << written.message();
+    EXPECT_TRUE(fs::is_directory(device.host(ZRPrefsManager::devicePathForDomain(P::domain))));
 }
 
 // What hand edits leave behind is listed, never a crash.
@@ -302,7 +372,7 @@ TEST_F(SavedAreaStoreTest, AWriteWithoutItsFolderIsLoggedAndReported)
     auto added = SavedAreaStore::add(contents, "Home", CGRectMake(1, 2, 150, 150));
     ASSERT_FALSE(added.ok());
     EXPECT_EQ(added.code(), foundation::ErrorCode::WriteFailed);
-    EXPECT_TRUE(logged("marqel: could not save the areas: Not a directory", mark));
+    EXPECT_TRUE(logged("marqel: could not save the areas: ", "Not a directory", mark));
     EXPECT_EQ(bytes(fs::path(file()).parent_path().string()), "not a folder");
 }
 
@@ -327,7 +397,7 @@ TEST_F(SavedAreaStoreTest, AFailedWriteLeavesTheOldFileWhole)
     std::signal(SIGXFSZ, oldHandler);
 
     ASSERT_FALSE(added.ok());
-    EXPECT_TRUE(logged("marqel: could not save the areas: File too large", mark));
+    EXPECT_TRUE(logged("marqel: could not save the areas: ", "File too large", mark));
     EXPECT_EQ(bytes(file()), before);
     EXPECT_EQ(folder(), std::vector<std::string> { "MarqelSavedArea.plist" }) << "no temporary file is left behind";
 }

@@ -1,10 +1,10 @@
 // The tweak's entry point: one static constructor that decides whether the
 // tweak acts in this process, reads the master switch and installs the hooks.
 
+#include "common/MarqelPreferences.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/runtime/Substrate.h"
 #include "tweak/core/CompletionNotice.h"
-#include "tweak/core/MarqelPreferences.h"
 #include "tweak/core/RecordingFlow.h"
 
 namespace {

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
+#include "common/MarqelPreferences.h"
 #include "platform/av/AVFoundation.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/photos/Photos.h"
 #include "platform/uikit/UIScreen.h"
 #include "tweak/core/MarqelConfig.h"
-#include "tweak/core/MarqelPreferences.h"
 #include "tweak/crop/CropGeometry.h"
 
 MARQEL_DEFINE_CLASS_LAZY(MarqelRecordingManager,

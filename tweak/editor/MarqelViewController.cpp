@@ -1,14 +1,14 @@
 #include "tweak/editor/MarqelViewController.h"
 
-#include "cropbox/CentringRule.h"
+#include "common/EditorViews.h"
+#include "common/MarqelPreferences.h"
+#include "common/SavedAreaStore.h"
 #include "kit/UIView+ZRLayout.h"
 #include "platform/foundation/NSLog.h"
 #include "tweak/core/MarqelConfig.h"
-#include "tweak/core/MarqelPreferences.h"
 #include "tweak/editor/MarqelToolButton.h"
 #include "tweak/editor/ResizableBox.h"
 #include "tweak/savedareas/MarqelSavedAreaViewController.h"
-#include "tweak/savedareas/SavedAreaStore.h"
 
 MARQEL_DEFINE_CLASS_LAZY(MarqelViewController,
     method<&MarqelViewController::layoutMarqelView>("layoutMarqelView"),
@@ -46,10 +46,11 @@ void MarqelViewController::viewDidLoad()
     m_config = alloc<MarqelConfig>();
     m_toggleExpand = false;
     m_toggleMicrophone = P::read(P::toggleMicrophone);
-    m_defaultX = P::read(P::defaultX);
-    m_defaultY = P::read(P::defaultY);
-    m_defaultWidth = P::read(P::defaultWidth);
-    m_defaultHeight = P::read(P::defaultHeight);
+    CGRect stored = EditorViews::storedRectangle();
+    m_defaultX = stored.origin.x;
+    m_defaultY = stored.origin.y;
+    m_defaultWidth = stored.size.width;
+    m_defaultHeight = stored.size.height;
     layoutMarqelView();
     layoutToolView();
 }
@@ -57,32 +58,15 @@ void MarqelViewController::viewDidLoad()
 void MarqelViewController::layoutMarqelView()
 {
     auto root = view();
-    CGRect own = CGRectMake(0, 0, root->frame().size.width, root->frame().size.height);
-    m_dimmingView = alloc<UIView>(own);
-    m_dimmingView->setBackgroundColor(UIColor::blackColor()->colorWithAlphaComponent(0.7));
-    root->addSubview(m_dimmingView);
-
-    m_marqelView = alloc<ResizableBox>()->initWithFrame(CGRectMake(m_defaultX, m_defaultY, m_defaultWidth, m_defaultHeight));
-    if (CentringRule::centresBox(m_defaultX, m_defaultY, m_defaultWidth, m_defaultHeight))
-        m_marqelView->setCenter(root->center());
+    m_dimmingView = EditorViews::addDimmingView(*root);
+    CGRect stored = CGRectMake(m_defaultX, m_defaultY, m_defaultWidth, m_defaultHeight);
+    m_marqelView = alloc<ResizableBox>()->initWithFrame(stored);
     m_marqelView->setDelegate(retained());
-    root->addSubview(m_marqelView);
+    EditorViews::placeBox(*root, m_marqelView, stored);
     updateMarqelArea();
 }
 
-void MarqelViewController::updateMarqelArea()
-{
-    CGRect box = m_marqelView->frame();
-    NSLog("x:%f ,y:%f ,width:%f ,height:%f", box.origin.x, box.origin.y, box.size.width, box.size.height);
-    auto mask = CAShapeLayer::layer();
-    auto path = CGPathCreateMutable();
-    CGPathAddRect(path, nullptr, box);
-    CGPathAddRect(path, nullptr, m_dimmingView->bounds());
-    mask->setPath(path);
-    mask->setFillRule(kCAFillRuleEvenOdd);
-    CGPathRelease(path);
-    m_dimmingView->layer()->setMask(mask);
-}
+void MarqelViewController::updateMarqelArea() { EditorViews::cutOut(*m_dimmingView, m_marqelView->frame()); }
 
 void MarqelViewController::layoutToolView()
 {
@@ -149,11 +133,7 @@ void MarqelViewController::didFinishedResizeArea()
 
 void MarqelViewController::hideToolView(bool hide)
 {
-    auto top = m_topView, bottom = m_bottomView;
-    UIView::animateWithDuration(0.2, [top, bottom, hide] {
-        top->setAlpha(hide ? 0 : 1);
-        bottom->setAlpha(hide ? 0 : 1);
-    });
+    EditorViews::fadeBars({ m_topView, m_bottomView }, hide);
 }
 
 void MarqelViewController::invokeHaptic()
@@ -176,7 +156,8 @@ void MarqelViewController::microphonePressed()
 {
     invokeHaptic();
     m_toggleMicrophone = !m_toggleMicrophone;
-    P::write(P::toggleMicrophone, m_toggleMicrophone);
+    // The button shows the new state whether or not the write took.
+    (void)P::write(P::toggleMicrophone, m_toggleMicrophone);
     m_micButton->icon()->setImage(UIImage::systemImageNamed(m_toggleMicrophone ? "mic.fill" : "mic.slash.fill"));
 }
 
@@ -209,6 +190,11 @@ void MarqelViewController::favouritePressed()
 void MarqelViewController::addFavouritePressed()
 {
     invokeHaptic();
+    presentSaveAreaAlert();
+}
+
+void MarqelViewController::presentSaveAreaAlert()
+{
     auto alert = UIAlertController::alertControllerWithTitle("Marqel",
         "Enter the name you want to save the custom area so you can restore the area", UIAlertControllerStyleAlert);
     alert->addTextFieldWithConfigurationHandler([](std::shared_ptr<UITextField> field) { field->setPlaceholder("Enter area name..."); });
@@ -229,11 +215,22 @@ void MarqelViewController::saveCustomArea(const std::string& name)
 {
     if (name.empty())
         return;
+    if (auto named = SavedAreaStore::checkName(name); !named) {
+        // A name the file cannot keep (a pasted control character, say):
+        // the user meant to save, so the same question comes back, empty,
+        // rather than the area being dropped without a word.
+        NSLog("marqel: could not save the area: %@", named.message());
+        presentSaveAreaAlert();
+        return;
+    }
     CGRect frame = m_marqelView->frame();
     auto contents = SavedAreaStore::load();
     m_mutableDict = contents.dictionary;
-    // The store logs a failed write; the user is told nothing.
-    (void)SavedAreaStore::add(contents, name, frame);
+    // A failed write is logged by the store, a refused rectangle (from a
+    // hand-edited record put back in the box) here; the user is told nothing.
+    auto added = SavedAreaStore::add(contents, name, frame);
+    if (!added && added.code() == foundation::ErrorCode::InvalidArgument)
+        NSLog("marqel: could not save the area: %@", added.message());
 }
 
 void MarqelViewController::didSelectedSavedArea(CGRect area)

@@ -52,6 +52,7 @@ public:
     std::shared_ptr<MarqelConfig> config() const { return m_config; }
 
 private:
+    void presentSaveAreaAlert();
     void saveCustomArea(const std::string& name);
 
     bool m_toggleMicrophone = false;

@@ -1,9 +1,5 @@
 #include "tweak/editor/ResizableBox.h"
 
-#include "cropbox/BoxGeometry.h"
-#include "cropbox/BoxHandles.h"
-#include "kit/UIView+ZRLayout.h"
-#include "tweak/core/MarqelPreferences.h"
 #include "tweak/editor/MarqelAreaProtocol.h"
 
 MARQEL_DEFINE_CLASS_LAZY(ResizableBox,
@@ -16,114 +12,17 @@ MARQEL_DEFINE_CLASS_LAZY(ResizableBox,
     method<&ResizableBox::handlerColour>("handlerColour"),
     method<&ResizableBox::borderColour>("borderColour"))
 
-namespace {
-namespace P = MarqelPreferences;
-namespace H = BoxHandles;
-}  // namespace
+ResizableBox::ResizableBox()
+    : CropBoxView({ MarqelAreaProtocol::beginResizeArea, MarqelAreaProtocol::resizeAreaFrameChanged,
+                      MarqelAreaProtocol::didFinishedResizeArea },
+        ReadoutAtBegin::AfterTheMessage)
+{
+}
 
 std::shared_ptr<ResizableBox> ResizableBox::initWithFrame(CGRect frame)
 {
-    setFrame(frame);
-    setMultipleTouchEnabled(true);
-
-    m_handlerColour = P::read(P::areaHandlerColour);
-    m_borderColour = P::read(P::areaBorderColour);
-
-    m_dashBorder = CAShapeLayer::layer();
-    m_dashBorder->setStrokeColor(m_borderColour->CGColor());
-    m_dashBorder->setLineWidth(2);
-    m_dashBorder->setFillColor(nullptr);
-    if (P::read(P::toggleDashLine))
-        m_dashBorder->setLineDashPattern({ 6, 8 });
-    CGRect own = CGRectMake(0, 0, frame.size.width, frame.size.height);
-    m_dashBorder->setFrame(own);
-    m_dashBorder->setPath(UIBezierPath::bezierPathWithRect(own)->CGPath());
-    layer()->addSublayer(m_dashBorder);
-
-    for (const auto& handle : H::table) {
-        auto bar = add<UIView>();
-        bar->setBackgroundColor(m_handlerColour);
-        bar->layer()->setCornerRadius(H::cornerRadius);
-        bar->layer()->setCornerCurve(kCACornerCurveContinuous);
-        // Decoration: a touch on a bar is the box's touch.
-        bar->setUserInteractionEnabled(false);
-        zr::size(*bar, handle.width, handle.height);
-        switch (handle.across) {
-        case H::Across::Leading: zr::leading(*bar, leadingAnchor(), -H::overhang); break;
-        case H::Across::Centre: zr::x(*bar, centerXAnchor()); break;
-        case H::Across::Trailing: zr::trailing(*bar, trailingAnchor(), H::overhang); break;
-        }
-        switch (handle.down) {
-        case H::Down::Top: zr::top(*bar, topAnchor(), -H::overhang); break;
-        case H::Down::Centre: zr::y(*bar, centerYAnchor()); break;
-        case H::Down::Bottom: zr::bottom(*bar, bottomAnchor(), H::overhang); break;
-        }
-        m_handles.push_back(bar);
-    }
-
-    m_rectLabel = add<UILabel>();
-    m_rectLabel->setBackgroundColor(UIColor::blackColor()->colorWithAlphaComponent(0.4));
-    m_rectLabel->setTextColor(UIColor::whiteColor());
-    m_rectLabel->setTextAlignment(NSTextAlignmentCenter);
-    m_rectLabel->setFont(UIFont::systemFontOfSize(14));
-    m_rectLabel->layer()->setCornerRadius(4);
-    m_rectLabel->layer()->setCornerCurve(kCACornerCurveContinuous);
-    m_rectLabel->setClipsToBounds(true);
-    m_rectLabel->setAlpha(0);
-    m_rectLabel->setUserInteractionEnabled(false);
-    zr::size(*m_rectLabel, 100, 18);
-    zr::x(*m_rectLabel, centerXAnchor());
-    zr::bottom(*m_rectLabel, bottomAnchor(), -10);
+    buildBox(frame);
     return retained<ResizableBox>();
 }
 
-void ResizableBox::touchesBegan(const UITouchSet& touches, const std::shared_ptr<UIEvent>&)
-{
-    auto touch = touches.anyObject();
-    if (!touch)
-        return;
-    auto parent = superview();
-    m_startTL = touch->locationInView(this);
-    m_startParentTL = touch->locationInView(parent.get());
-    m_startFrame = frame();
-    m_startCenter = center();
-    m_tl = BoxGeometry::regionAt(m_startTL, frame().size);
-    updateDashFrame();
-    msgSend<void>(delegate(), MarqelAreaProtocol::beginResizeArea);
-    m_rectLabel->setAlpha(1);
-    m_rectLabel->setText(BoxGeometry::readout(frame().size));
-}
-
-void ResizableBox::touchesMoved(const UITouchSet& touches, const std::shared_ptr<UIEvent>&)
-{
-    auto touch = touches.anyObject();
-    auto parent = superview();
-    if (!touch || !parent)
-        return;
-    m_currentTL = touch->locationInView(this);
-    m_currentParentTL = touch->locationInView(parent.get());
-    CGRect next = BoxGeometry::frameAfterMove(m_tl, { m_startTL, m_startParentTL, m_startFrame }, { m_currentTL, m_currentParentTL },
-        frame(), parent->frame().size);
-    setFrame(next);
-    updateDashFrame();
-    m_rectLabel->setAlpha(1);
-    m_rectLabel->setText(BoxGeometry::readout(next.size));
-    msgSend<void>(delegate(), MarqelAreaProtocol::resizeAreaFrameChanged);
-}
-
-void ResizableBox::finishTouch()
-{
-    m_rectLabel->setAlpha(0);
-    m_rectLabel->setText(BoxGeometry::readout(frame().size));
-    msgSend<void>(delegate(), MarqelAreaProtocol::didFinishedResizeArea);
-}
-
-void ResizableBox::touchesEnded(const UITouchSet&, const std::shared_ptr<UIEvent>&) { finishTouch(); }
-void ResizableBox::touchesCancelled(const UITouchSet&, const std::shared_ptr<UIEvent>&) { finishTouch(); }
-
-void ResizableBox::updateDashFrame()
-{
-    CGRect own = CGRectMake(0, 0, frame().size.width, frame().size.height);
-    m_dashBorder->setFrame(own);
-    m_dashBorder->setPath(UIBezierPath::bezierPathWithRect(own)->CGPath());
-}
+void ResizableBox::updateDashFrame() { refitOutline(); }

@@ -1,10 +1,10 @@
 #include "tweak/savedareas/MarqelSavedAreaViewController.h"
 
+#include "common/SavedAreaStore.h"
 #include "kit/UIColor+ZRColours.h"
 #include "kit/UIView+ZRLayout.h"
 #include "platform/uikit/UIKit.h"
 #include "tweak/savedareas/SavedAreaCell.h"
-#include "tweak/savedareas/SavedAreaStore.h"
 
 MARQEL_DEFINE_CLASS_LAZY(MarqelSavedAreaViewController,
     method<&MarqelSavedAreaViewController::layoutCollectionView>("layoutCollectionView"),

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "common/SavedAreaFormat.h"
 #include "platform/uikit/UICollectionViewDataSource.h"
 #include "platform/uikit/UICollectionViewDelegateFlowLayout.h"
 #include "platform/uikit/UIViewController.h"
-#include "tweak/savedareas/SavedAreaFormat.h"
 
 #include <vector>
 

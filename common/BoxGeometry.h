@@ -15,7 +15,8 @@
 namespace BoxGeometry {
 
 // Numbered anticlockwise from the top-left corner; 8 moves the whole box.
-enum Region : std::int32_t {
+// The numbers are the box's 32-bit region codes.
+enum class Region : std::int32_t {
     TopLeft = 0,
     Left = 1,
     BottomLeft = 2,
@@ -32,7 +33,7 @@ inline constexpr float minimumSide = 150;
 
 // The region of a touch at `p` (box coordinates) in a box of `size`.
 // Strict comparisons: a point exactly on a limit moves the box.
-std::int32_t regionAt(CGPoint p, CGSize size);
+Region regionAt(CGPoint p, CGSize size);
 
 struct TouchStart {
     CGPoint inBox;  // m_startTL
@@ -47,7 +48,7 @@ struct TouchNow {
 
 // The frame after one move event. `current` is the box's frame before the
 // event, `parent` the parent view's size.
-CGRect frameAfterMove(std::int32_t region, const TouchStart& start, const TouchNow& now, CGRect current, CGSize parent);
+CGRect frameAfterMove(Region region, const TouchStart& start, const TouchNow& now, CGRect current, CGSize parent);
 
 // "W:%.f H:%.f"
 std::string readout(CGSize size);

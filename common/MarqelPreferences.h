@@ -5,6 +5,9 @@
 // through these, so a key's name and default are written once.
 
 #include "kit/ZRPrefsManager.h"
+#include "platform/foundation/CGGeometry.h"
+#include "platform/foundation/PropertyList.h"
+#include "platform/foundation/Result.h"
 
 #include <algorithm>
 #include <array>
@@ -125,14 +128,32 @@ inline std::string readText(const KeyInfo& key)
     return "";
 }
 
-// False when the domain could not be written.
-inline bool write(const BoolKey& key, bool value) { return manager()->setBool(value, key.name, domain); }
+// Says why, when the domain could not be written.
+inline foundation::Status write(const BoolKey& key, bool value) { return manager()->writeValue(PlistValue(value), key.name, domain); }
 // Writers truncate toward zero: 249.7 is stored as 249, -0.5 as 0.
-inline bool write(const NumberKey& key, double value)
+inline foundation::Status write(const NumberKey& key, double value)
 {
     // Out-of-range values are clamped rather than wrapped by the conversion.
     double truncated = std::isfinite(value) ? std::clamp(std::trunc(value), -9.0e18, 9.0e18) : 0.0;
-    return manager()->setFloat(static_cast<std::int64_t>(truncated), key.name, domain);
+    return manager()->writeValue(PlistValue(static_cast<std::int64_t>(truncated)), key.name, domain);
+}
+
+// The default crop rectangle: four writes in order, x, y, width, height.
+// A failed write does not stop the others; the failures are told together.
+inline foundation::Status writeDefaultRectangle(CGRect rectangle)
+{
+    std::string failures;
+    auto note = [&failures](const NumberKey& key, const foundation::Status& written) {
+        if (!written)
+            failures += (failures.empty() ? "" : "; ") + std::string(key.name) + ": " + written.message();
+    };
+    note(defaultX, write(defaultX, rectangle.origin.x));
+    note(defaultY, write(defaultY, rectangle.origin.y));
+    note(defaultWidth, write(defaultWidth, rectangle.size.width));
+    note(defaultHeight, write(defaultHeight, rectangle.size.height));
+    if (!failures.empty())
+        return foundation::Error { foundation::ErrorCode::WriteFailed, "could not write the default rectangle (" + failures + ")" };
+    return {};
 }
 
 }  // namespace MarqelPreferences

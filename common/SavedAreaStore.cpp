@@ -1,13 +1,13 @@
-#include "tweak/savedareas/SavedAreaStore.h"
+#include "common/SavedAreaStore.h"
 
+#include "common/MarqelPreferences.h"
 #include "platform/foundation/DevicePath.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSObjects.h"
-#include "tweak/core/MarqelPreferences.h"
 
-#include <cerrno>
-#include <cstring>
+#include <cmath>
 #include <filesystem>
+#include <limits>
 
 namespace SavedAreaStore {
 
@@ -47,7 +47,48 @@ foundation::Status keepAside(const std::string& stamp)
     return {};
 }
 
+bool isUTF8WithoutControls(const std::string& text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 || c == 0x7F)
+            return false;
+        std::size_t length = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2
+            : (c & 0xF0) == 0xE0                               ? 3
+            : (c & 0xF8) == 0xF0                               ? 4
+                                                               : 0;
+        if (length == 0 || i + length > text.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += length;
+    }
+    return true;
+}
+
+bool storableNumber(double value) { return std::isfinite(value) && std::fabs(value) <= std::numeric_limits<float>::max(); }
+
 }  // namespace
+
+foundation::Status checkName(const std::string& name)
+{
+    if (name.empty())
+        return Error { ErrorCode::InvalidArgument, "an area needs a name" };
+    if (!isUTF8WithoutControls(name))
+        return Error { ErrorCode::InvalidArgument, "an area name must be UTF-8 text without control characters" };
+    return {};
+}
+
+foundation::Status checkFrame(CGRect frame)
+{
+    for (double value : { frame.origin.x, frame.origin.y, frame.size.width, frame.size.height })
+        if (!storableNumber(value))
+            return Error { ErrorCode::InvalidArgument, "the rectangle's numbers must be finite and small enough to store as single precision" };
+    if (frame.size.width <= 0 || frame.size.height <= 0)
+        return Error { ErrorCode::InvalidArgument, "the width and height must be above 0" };
+    return {};
+}
 
 Contents load()
 {
@@ -65,8 +106,8 @@ std::vector<SavedArea> list(const NSDictionary& dictionary) { return SavedAreaFo
 
 foundation::Result<SavedArea> add(Contents& contents, const std::string& name, CGRect frame)
 {
-    if (name.empty())
-        return Error { ErrorCode::InvalidArgument, "an area needs a name" };
+    TRY(checkName(name));
+    TRY(checkFrame(frame));
     std::string identifier = currentIdentifier();
     // A second add in the same millisecond replaces the first record.
     PlistValue record = SavedAreaFormat::makeRecord(identifier, name, frame);
@@ -90,16 +131,9 @@ foundation::Status remove(Contents& contents, const std::string& key)
 
 foundation::Status setAsDefault(const SavedArea& area)
 {
-    namespace P = MarqelPreferences;
     auto whole = SavedAreaFormat::defaultRectangle(area);
-    auto manager = P::manager();
-    bool written = manager->setFloat(whole.x, P::defaultX.name, P::domain);
-    written = manager->setFloat(whole.y, P::defaultY.name, P::domain) && written;
-    written = manager->setFloat(whole.width, P::defaultWidth.name, P::domain) && written;
-    written = manager->setFloat(whole.height, P::defaultHeight.name, P::domain) && written;
-    if (!written)
-        return Error { ErrorCode::WriteFailed, "could not write the default rectangle preferences" };
-    return {};
+    return MarqelPreferences::writeDefaultRectangle(CGRectMake(static_cast<double>(whole.x), static_cast<double>(whole.y),
+        static_cast<double>(whole.width), static_cast<double>(whole.height)));
 }
 
 foundation::Status save(Contents& contents, const std::string& stamp)
@@ -107,11 +141,10 @@ foundation::Status save(Contents& contents, const std::string& stamp)
     if (contents.unreadable && NSFileManager::defaultManager()->fileExistsAtPath(devicePath))
         TRY(keepAside(stamp));
     contents.unreadable = false;
-    errno = 0;
-    if (!contents.dictionary->writeToFile(devicePath, true)) {
-        int cause = errno;
-        return logged(ErrorCode::WriteFailed, cause ? std::strerror(cause) : "the file could not be written");
-    }
+    // The writer's own failure says what went wrong; errno after it may
+    // belong to any later call.
+    if (auto written = contents.dictionary->write(devicePath); !written)
+        return logged(ErrorCode::WriteFailed, written.message());
     return {};
 }
 
