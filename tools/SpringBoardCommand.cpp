@@ -10,6 +10,7 @@
 
 #include <CLI/CLI.hpp>
 #include <csignal>
+#include <cstdio>
 #include <iostream>
 
 namespace tools {
@@ -79,9 +80,14 @@ void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
         std::cout << "SpringBoard stopped\n"
                   << host::describe({ {}, {}, host::methodChanges(SpringBoardHost::privateClassNames()) });
         // What is on the screen as SpringBoard stops.
-        for (const auto& window : UIApplication::sharedApplication()->windows())
-            std::cout << "window " << window->className() << " level " << window->windowLevel() << " alpha " << window->presentationAlpha()
+        // Alpha to two places: a fade that has barely begun would otherwise
+        // print in scientific notation.
+        for (const auto& window : UIApplication::sharedApplication()->windows()) {
+            char alpha[32];
+            std::snprintf(alpha, sizeof alpha, "%.2f", window->presentationAlpha());
+            std::cout << "window " << window->className() << " level " << window->windowLevel() << " alpha " << alpha
                       << (window->isHidden() ? " hidden" : " visible") << (window->isKeyWindow() ? " key" : "") << '\n';
+        }
     });
 }
 
