@@ -13,7 +13,9 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace MarqelPreferences {
 
@@ -138,22 +140,75 @@ inline foundation::Status write(const NumberKey& key, double value)
     return manager()->writeValue(PlistValue(static_cast<std::int64_t>(truncated)), key.name, domain);
 }
 
-// The default crop rectangle: four writes in order, x, y, width, height.
-// A failed write does not stop the others; the failures are told together.
-inline foundation::Status writeDefaultRectangle(CGRect rectangle)
+// Whole points, as a rectangle number is stored: truncated toward zero.
+// Refused rather than clamped or wrapped: a number that is not finite or lies
+// beyond 1e15 either way (far past any screen, and still exact as a double),
+// and a width or height that truncates below 1 point (a box of nothing, or
+// one turned inside out). `prefs set`, the saved areas' "Set Area As
+// Default" and the default-area editor all store through this rule.
+inline foundation::Result<std::int64_t> wholePoints(const NumberKey& key, double value)
 {
-    std::string failures;
-    auto note = [&failures](const NumberKey& key, const foundation::Status& written) {
-        if (!written)
-            failures += (failures.empty() ? "" : "; ") + std::string(key.name) + ": " + written.message();
+    using foundation::Error;
+    using foundation::ErrorCode;
+    if (!std::isfinite(value) || std::fabs(value) > 1e15)
+        return Error { ErrorCode::InvalidArgument, "expected a finite number of points within 1e15 either way" };
+    auto whole = static_cast<std::int64_t>(std::trunc(value));
+    std::string_view name = key.name;
+    if ((name == defaultWidth.name || name == defaultHeight.name) && whole < 1)
+        return Error { ErrorCode::InvalidArgument, "expected a width or height of at least 1 whole point" };
+    return whole;
+}
+
+// The default crop rectangle as its four keys hold it.
+struct WholeRectangle {
+    std::int64_t x = 0;
+    std::int64_t y = 0;
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    bool operator==(const WholeRectangle&) const = default;
+};
+
+// What the four keys would hold for `rectangle`, or why it cannot be the
+// default, naming each number that is refused.
+inline foundation::Result<WholeRectangle> wholeRectangle(CGRect rectangle)
+{
+    WholeRectangle whole;
+    std::string refusals;
+    auto take = [&refusals](const NumberKey& key, double value, std::int64_t& into) {
+        auto checked = wholePoints(key, value);
+        if (checked)
+            into = checked.value();
+        else {
+            char number[32];
+            std::snprintf(number, sizeof number, "%g", value);
+            refusals += (refusals.empty() ? "" : "; ") + std::string(key.name) + " " + number + ": " + checked.message();
+        }
     };
-    note(defaultX, write(defaultX, rectangle.origin.x));
-    note(defaultY, write(defaultY, rectangle.origin.y));
-    note(defaultWidth, write(defaultWidth, rectangle.size.width));
-    note(defaultHeight, write(defaultHeight, rectangle.size.height));
-    if (!failures.empty())
-        return foundation::Error { foundation::ErrorCode::WriteFailed, "could not write the default rectangle (" + failures + ")" };
-    return {};
+    take(defaultX, rectangle.origin.x, whole.x);
+    take(defaultY, rectangle.origin.y, whole.y);
+    take(defaultWidth, rectangle.size.width, whole.width);
+    take(defaultHeight, rectangle.size.height, whole.height);
+    if (!refusals.empty())
+        return foundation::Error { foundation::ErrorCode::InvalidArgument, "this rectangle cannot be the default (" + refusals + "); nothing was written" };
+    return whole;
+}
+
+// The default crop rectangle, in whole points truncated toward zero, in one
+// write of the domain: a reader never sees half of one rectangle and half of
+// another, and two of these at once leave one rectangle or the other. A
+// rectangle wholeRectangle refuses writes nothing.
+inline foundation::Result<WholeRectangle> writeDefaultRectangle(CGRect rectangle)
+{
+    auto whole = TRY(wholeRectangle(rectangle));
+    PlistDict values;
+    values.set(defaultX.name, PlistValue(whole.x));
+    values.set(defaultY.name, PlistValue(whole.y));
+    values.set(defaultWidth.name, PlistValue(whole.width));
+    values.set(defaultHeight.name, PlistValue(whole.height));
+    if (auto written = manager()->writeValues(values, domain); !written)
+        return foundation::Error { foundation::ErrorCode::WriteFailed,
+            "could not write the default rectangle (defaultX, defaultY, defaultWidth, defaultHeight): " + written.message() };
+    return whole;
 }
 
 }  // namespace MarqelPreferences

@@ -118,9 +118,75 @@ std::string iconLetter(const std::string& name)
     return name.substr(0, length);
 }
 
-DefaultRectangle defaultRectangle(const SavedArea& area)
+namespace {
+
+// The length of the character starting at `at` when it is one isPlainText
+// keeps; 0 otherwise.
+std::size_t plainCharacterAt(std::string_view text, std::size_t at)
 {
-    return { truncatedToWhole(area.x), truncatedToWhole(area.y), truncatedToWhole(area.width), truncatedToWhole(area.height) };
+    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    unsigned char lead = byte(at);
+    if (lead < 0x80)
+        return lead >= 0x20 && lead != 0x7F ? 1 : 0;
+    std::size_t length = 0;
+    char32_t scalar = 0;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2, scalar = lead & 0x1F;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3, scalar = lead & 0x0F;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        length = 4, scalar = lead & 0x07;
+    else
+        return 0;  // a continuation byte, an overlong lead (C0, C1) or beyond U+10FFFF (F5 up)
+    if (at + length > text.size())
+        return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(at + k) & 0xC0) != 0x80)
+            return 0;
+        scalar = (scalar << 6) | (byte(at + k) & 0x3F);
+    }
+    constexpr char32_t smallest[] = { 0, 0, 0x80, 0x800, 0x10000 };
+    if (scalar < smallest[length] || scalar > 0x10FFFF)
+        return 0;  // overlong, or beyond Unicode
+    if ((scalar >= 0xD800 && scalar <= 0xDFFF) || scalar == 0xFFFE || scalar == 0xFFFF)
+        return 0;  // a surrogate, or a noncharacter XML refuses
+    if (scalar >= 0x80 && scalar <= 0x9F)
+        return 0;  // C1 controls
+    return length;
+}
+
+}  // namespace
+
+bool isPlainText(std::string_view text)
+{
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t length = plainCharacterAt(text, at);
+        if (length == 0)
+            return false;
+        at += length;
+    }
+    return true;
+}
+
+std::string listedText(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        if (text[at] == '\\') {
+            out += "\\\\";
+            ++at;
+        } else if (std::size_t length = plainCharacterAt(text, at)) {
+            out.append(text, at, length);
+            at += length;
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(text[at]));
+            out += escaped;
+            ++at;
+        }
+    }
+    return out;
 }
 
 }  // namespace SavedAreaFormat

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace SavedAreaFormat {
@@ -59,14 +60,16 @@ std::string frameText(const SavedArea& area);
 // symbol name starts with any other letter.
 std::string iconLetter(const std::string& name);
 
-// The default rectangle a record gives: whole points, truncated toward zero.
-struct DefaultRectangle {
-    std::int64_t x = 0;
-    std::int64_t y = 0;
-    std::int64_t width = 0;
-    std::int64_t height = 0;
-    bool operator==(const DefaultRectangle&) const = default;
-};
-DefaultRectangle defaultRectangle(const SavedArea& area);
+// Whether `text` is text every reader of an XML property list takes back:
+// strict UTF-8 (no stray or missing continuation byte, no overlong form, no
+// surrogate, nothing above U+10FFFF), without the noncharacters U+FFFE and
+// U+FFFF that XML refuses, and without control characters (C0, DEL, C1),
+// which no one types into a name and which a terminal would act on.
+bool isPlainText(std::string_view text);
+// `text` for a line of a listing: what isPlainText refuses is shown as
+// "\xNN" per byte, a backslash as "\\"; everything else as it stands, so a
+// hand-edited file can neither break a line's columns nor drive the
+// terminal. Plain text without a backslash comes back unchanged.
+std::string listedText(std::string_view text);
 
 }  // namespace SavedAreaFormat

@@ -1,6 +1,7 @@
 #include "common/SavedAreaStore.h"
 
 #include "common/MarqelPreferences.h"
+#include "kit/ZRFileLock.h"
 #include "platform/foundation/DevicePath.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSObjects.h"
@@ -47,24 +48,44 @@ foundation::Status keepAside(const std::string& stamp)
     return {};
 }
 
-bool isUTF8WithoutControls(const std::string& text)
+// Every writer of the file holds its lock from its load to its write (the
+// kit's lock, as the preference domain's writers take it).
+foundation::Result<ZRFileLock> lockFile()
 {
-    for (std::size_t i = 0; i < text.size();) {
-        auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x20 || c == 0x7F)
-            return false;
-        std::size_t length = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2
-            : (c & 0xF0) == 0xE0                               ? 3
-            : (c & 0xF8) == 0xF0                               ? 4
-                                                               : 0;
-        if (length == 0 || i + length > text.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-                return false;
-        i += length;
-    }
-    return true;
+    auto host = DevicePath::toHost(devicePath);
+    if (!host)
+        return logged(ErrorCode::WriteFailed, host.message());
+    if (auto made = DevicePath::makeParents(devicePath); !made)
+        return logged(ErrorCode::WriteFailed, made.message());
+    auto lock = ZRFileLock::acquire(host.value());
+    if (!lock)
+        return logged(ErrorCode::WriteFailed, lock.message());
+    return lock;
+}
+
+// The file as it is now, under the lock, into the caller's own dictionary
+// object (the editor keeps it as its mutableDict).
+void reload(Contents& contents)
+{
+    Contents fresh = load();
+    contents.unreadable = fresh.unreadable;
+    if (contents.dictionary)
+        contents.dictionary->contents() = std::move(fresh.dictionary->contents());
+    else
+        contents.dictionary = std::move(fresh.dictionary);
+}
+
+// Writes the whole dictionary; the caller holds the lock.
+foundation::Status write(Contents& contents, const std::string& stamp)
+{
+    if (contents.unreadable && NSFileManager::defaultManager()->fileExistsAtPath(devicePath))
+        TRY(keepAside(stamp));
+    contents.unreadable = false;
+    // The writer's own failure says what went wrong; errno after it may
+    // belong to any later call.
+    if (auto written = contents.dictionary->write(devicePath); !written)
+        return logged(ErrorCode::WriteFailed, written.message());
+    return {};
 }
 
 bool storableNumber(double value) { return std::isfinite(value) && std::fabs(value) <= std::numeric_limits<float>::max(); }
@@ -75,7 +96,7 @@ foundation::Status checkName(const std::string& name)
 {
     if (name.empty())
         return Error { ErrorCode::InvalidArgument, "an area needs a name" };
-    if (!isUTF8WithoutControls(name))
+    if (!SavedAreaFormat::isPlainText(name))
         return Error { ErrorCode::InvalidArgument, "an area name must be UTF-8 text without control characters" };
     return {};
 }
@@ -87,6 +108,9 @@ foundation::Status checkFrame(CGRect frame)
             return Error { ErrorCode::InvalidArgument, "the rectangle's numbers must be finite and small enough to store as single precision" };
     if (frame.size.width <= 0 || frame.size.height <= 0)
         return Error { ErrorCode::InvalidArgument, "the width and height must be above 0" };
+    // 1e-50 is above 0, but single precision keeps it as 0: a box of nothing.
+    if (SavedAreaFormat::narrowed(frame.size.width) <= 0 || SavedAreaFormat::narrowed(frame.size.height) <= 0)
+        return Error { ErrorCode::InvalidArgument, "the width and height must stay above 0 in single precision (at least about 1.4e-45)" };
     return {};
 }
 
@@ -108,17 +132,28 @@ foundation::Result<SavedArea> add(Contents& contents, const std::string& name, C
 {
     TRY(checkName(name));
     TRY(checkFrame(frame));
+    auto lock = TRY(lockFile());
+    reload(contents);
+    // The creation time, or the first millisecond after it that no record
+    // holds: an add in the same millisecond as another (the other process
+    // of two, say) would otherwise replace a record that was reported saved.
     std::string identifier = currentIdentifier();
-    // A second add in the same millisecond replaces the first record.
+    while (contents.dictionary->objectForKey(identifier))
+        identifier = std::to_string(std::stoll(identifier) + 1);
     PlistValue record = SavedAreaFormat::makeRecord(identifier, name, frame);
     SavedArea area = SavedAreaFormat::readRecord(identifier, record);
     contents.dictionary->setObject(std::move(record), identifier);
-    TRY(save(contents, identifier));
+    TRY(write(contents, identifier));
     return area;
 }
 
 foundation::Status remove(Contents& contents, const std::string& key)
 {
+    // No file, no record; and no lock file is made where there is no folder.
+    if (!NSFileManager::defaultManager()->fileExistsAtPath(devicePath))
+        return Error { ErrorCode::NotFound, "no saved area has the id " + key };
+    auto lock = TRY(lockFile());
+    reload(contents);
     if (contents.unreadable)
         return Error { ErrorCode::UnreadableInput, std::string(devicePath) + " is not a saved-area file" };
     // By the key it is listed under, not by its "id" field: a hand-edited
@@ -126,26 +161,18 @@ foundation::Status remove(Contents& contents, const std::string& key)
     if (!contents.dictionary->objectForKey(key))
         return Error { ErrorCode::NotFound, "no saved area has the id " + key };
     contents.dictionary->removeObjectForKey(key);
-    return save(contents, currentIdentifier());
+    return write(contents, currentIdentifier());
 }
 
-foundation::Status setAsDefault(const SavedArea& area)
+foundation::Result<MarqelPreferences::WholeRectangle> setAsDefault(const SavedArea& area)
 {
-    auto whole = SavedAreaFormat::defaultRectangle(area);
-    return MarqelPreferences::writeDefaultRectangle(CGRectMake(static_cast<double>(whole.x), static_cast<double>(whole.y),
-        static_cast<double>(whole.width), static_cast<double>(whole.height)));
+    return MarqelPreferences::writeDefaultRectangle(SavedAreaFormat::rectangle(area));
 }
 
 foundation::Status save(Contents& contents, const std::string& stamp)
 {
-    if (contents.unreadable && NSFileManager::defaultManager()->fileExistsAtPath(devicePath))
-        TRY(keepAside(stamp));
-    contents.unreadable = false;
-    // The writer's own failure says what went wrong; errno after it may
-    // belong to any later call.
-    if (auto written = contents.dictionary->write(devicePath); !written)
-        return logged(ErrorCode::WriteFailed, written.message());
-    return {};
+    auto lock = TRY(lockFile());
+    return write(contents, stamp);
 }
 
 }  // namespace SavedAreaStore

@@ -5,7 +5,11 @@
 // atomically. The editor adds; the browser lists, removes, restores and
 // makes a record the default; the `marqel areas` command does all of it
 // through the same calls, so the rules on what may be stored hold for both.
+// Every change holds the file's lock (the kit's ZRFileLock) from its load
+// to its write, so the overlay and any number of commands may change the
+// file at once and none loses another's change.
 
+#include "common/MarqelPreferences.h"
 #include "common/SavedAreaFormat.h"
 #include "platform/foundation/NSDictionary.h"
 #include "platform/foundation/Result.h"
@@ -33,30 +37,39 @@ Contents load();
 // The records in the dictionary's own order: the indexes the browser shows.
 std::vector<SavedArea> list(const NSDictionary& dictionary);
 
-// Why `name` cannot name an area, if it cannot: it is empty, or it holds
-// text the file cannot keep for every reader (a control character, which
-// an XML property list cannot hold, or bytes that are not UTF-8). Any other
-// name is stored as typed, spaces and all.
+// Why `name` cannot name an area, if it cannot: it is empty, or it is not
+// text the file can keep for every reader (see SavedAreaFormat::isPlainText:
+// strict UTF-8 without control characters or the noncharacters an XML
+// property list cannot hold). Any other name is stored as typed, spaces
+// and all.
 foundation::Status checkName(const std::string& name);
 // Why `frame` cannot be stored, if it cannot: a number that is not finite
 // or too large for single precision, or a width or height that is not
-// above 0. The origin may be negative (a box partly off screen).
+// above 0 once kept to single precision. The origin may be negative (a box
+// partly off screen).
 foundation::Status checkFrame(CGRect frame);
 
-// Adds a record named `name` with `frame` to loaded contents, under an
-// identifier from the run loop's clock, and writes the whole file. A name or
-// frame the checks above refuse adds and writes nothing (InvalidArgument).
+// Adds a record named `name` with `frame` and writes the whole file. Under
+// the lock, `contents` is loaded afresh (into the same dictionary object)
+// and ends holding what was written. The identifier is the run loop's
+// clock in milliseconds, or the next millisecond no record holds, so an add
+// never replaces a record. A name or frame the checks above refuse adds and
+// writes nothing (InvalidArgument).
 foundation::Result<SavedArea> add(Contents& contents, const std::string& name, CGRect frame);
-// Removes the record listed under `key` and writes the whole file. An
-// unknown key, or a file that cannot be read, writes nothing.
+// Removes the record listed under `key` and writes the whole file; under
+// the lock, as add. An unknown key, or a file that cannot be read, writes
+// nothing.
 foundation::Status remove(Contents& contents, const std::string& key);
 // Writes the record's rectangle, in whole points truncated toward zero, to
-// the four default-rectangle preferences. The file is not touched. Every
-// write is tried; the failure names each key that was not written and why.
-foundation::Status setAsDefault(const SavedArea& area);
+// the four default-rectangle preferences in one write of the domain
+// (MarqelPreferences::writeDefaultRectangle, which also says what it
+// refuses). The file is not touched.
+foundation::Result<MarqelPreferences::WholeRectangle> setAsDefault(const SavedArea& area);
 
-// Writes the whole dictionary. `stamp` names the kept-aside copy of an
-// unreadable file. A failure is logged and leaves the old file whole.
+// Writes `contents` as the whole file, under the lock, replacing whatever
+// another writer put there since it was loaded. `stamp` names the kept-aside
+// copy of an unreadable file. A failure is logged and leaves the old file
+// whole.
 foundation::Status save(Contents& contents, const std::string& stamp);
 
 }  // namespace SavedAreaStore

@@ -1,6 +1,7 @@
 #include "kit/ZRPrefsManager.h"
 
 #include "kit/ZRColourText.h"
+#include "kit/ZRFileLock.h"
 #include "platform/foundation/DevicePath.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/SystemLog.h"
@@ -9,9 +10,7 @@
 #include <cerrno>
 #include <cmath>
 #include <ctime>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/file.h>
 #include <unistd.h>
 
 MARQEL_DEFINE_CLASS(ZRPrefsManager,
@@ -22,28 +21,6 @@ MARQEL_DEFINE_CLASS(ZRPrefsManager,
     method<&ZRPrefsManager::setFloat>("setFloat:forKey:ID:"))
 
 namespace {
-
-// Holds the domain's lock file exclusively for a read-modify-write.
-class DomainLock {
-public:
-    explicit DomainLock(const std::string& hostPath)
-    {
-        m_fd = ::open((hostPath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
-        if (m_fd >= 0)
-            ::flock(m_fd, LOCK_EX);
-    }
-    ~DomainLock()
-    {
-        if (m_fd >= 0) {
-            ::flock(m_fd, LOCK_UN);
-            ::close(m_fd);
-        }
-    }
-    bool held() const { return m_fd >= 0; }
-
-private:
-    int m_fd = -1;
-};
 
 std::optional<PlistValue> read(const std::string& key, const std::string& domain)
 {
@@ -137,14 +114,19 @@ std::string ZRPrefsManager::colourHexForKey(const std::string& key, const std::s
 
 foundation::Status ZRPrefsManager::writeValue(const PlistValue& value, const std::string& key, const std::string& ID) const
 {
+    PlistDict one;
+    one.set(key, value);
+    return writeValues(one, ID);
+}
+
+foundation::Status ZRPrefsManager::writeValues(const PlistDict& values, const std::string& ID) const
+{
     using foundation::Error;
     using foundation::ErrorCode;
     std::string devicePath = devicePathForDomain(ID);
     auto host = TRY(DevicePath::toHost(devicePath));
     TRY(DevicePath::makeParents(devicePath));
-    DomainLock lock(host);
-    if (!lock.held())
-        return Error { ErrorCode::WriteFailed, "cannot lock " + host + " for writing" };
+    auto lock = TRY(ZRFileLock::acquire(host));
     PlistDict contents;
     auto root = plist::readFile(host);
     if (root && root.value().is<PlistDict>())
@@ -155,7 +137,8 @@ foundation::Status ZRPrefsManager::writeValue(const PlistValue& value, const std
             return Error { ErrorCode::WriteFailed, "cannot keep the unreadable " + host + " aside" };
     } else if (root.code() != ErrorCode::NotFound)
         return root.error();  // a folder or a file we may not read: never write over it
-    contents.set(key, value);
+    for (const auto& [key, value] : values)
+        contents.set(key, value);
     return plist::writeFileAtomically(PlistValue(std::move(contents)), host);
 }
 

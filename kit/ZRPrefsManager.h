@@ -40,6 +40,10 @@ public:
     std::optional<PlistValue> valueForKey(const std::string& key, const std::string& ID) const;
     // Stores one value, saying why when it cannot.
     foundation::Status writeValue(const PlistValue& value, const std::string& key, const std::string& ID) const;
+    // Stores every entry of `values` in one write of the domain, so a reader
+    // of the file sees all of them or none, and a writer of the same keys in
+    // another process lands wholly before or after.
+    foundation::Status writeValues(const PlistDict& values, const std::string& ID) const;
     // Fails, saying why, when the domain file is there and cannot be read
     // as a dictionary; a missing file is readable (all defaults).
     foundation::Status readable(const std::string& ID) const;

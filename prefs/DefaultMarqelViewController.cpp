@@ -134,9 +134,8 @@ void DefaultMarqelViewController::hideToolView(bool hide)
 
 void DefaultMarqelViewController::saveChange()
 {
-    // Each write fetches the shared manager afresh and stores the value
-    // truncated toward zero; a failed write is not reported, and the editor
-    // closes either way.
+    // One write of the four numbers, truncated toward zero; a failed write
+    // is not reported, and the editor closes either way.
     (void)P::writeDefaultRectangle(m_marqelView->frame());
     dismissVC();
 }

@@ -13,9 +13,13 @@ namespace {
 
 using SavedAreaFormat::SavedArea;
 
+// Whatever a hand edit left in a name or a key is shown escaped, never
+// raw: a tab would break the columns, a control byte would reach the
+// terminal.
 void print(const SavedArea& area)
 {
-    std::cout << area.name << '\t' << SavedAreaFormat::frameText(area) << '\t' << area.key << '\n';
+    std::cout << SavedAreaFormat::listedText(area.name) << '\t' << SavedAreaFormat::frameText(area) << '\t'
+              << SavedAreaFormat::listedText(area.key) << '\n';
 }
 
 // A number of points as typed; whether it can be stored is the store's rule.
@@ -36,10 +40,14 @@ SavedAreaStore::Contents loadReadable()
     return contents;
 }
 
+// By the key as stored, or as the list shows it (escaped).
 SavedArea findArea(const SavedAreaStore::Contents& contents, const std::string& id)
 {
     for (const auto& area : SavedAreaStore::list(*contents.dictionary))
         if (area.key == id)
+            return area;
+    for (const auto& area : SavedAreaStore::list(*contents.dictionary))
+        if (SavedAreaFormat::listedText(area.key) == id)
             return area;
     throw CommandError("no saved area has the id \"" + id + "\" (see `marqel areas list`)", 2);
 }
@@ -95,14 +103,16 @@ void addAreasCommand(CLI::App& app, GlobalOptions& options)
     rm->callback([&options] {
         prepareDevice(options);
         auto contents = loadReadable();
-        findArea(contents, rmId);
-        auto removed = SavedAreaStore::remove(contents, rmId);
+        auto area = findArea(contents, rmId);
+        auto removed = SavedAreaStore::remove(contents, area.key);
+        if (removed.code() == foundation::ErrorCode::NotFound)
+            throw CommandError("no saved area has the id \"" + rmId + "\" any more: another change removed it (see `marqel areas list`)", 2);
         if (!removed)
             throw CommandError("could not save the areas: " + removed.message());
         std::cout << "removed " << rmId << '\n';
     });
 
-    auto* makeDefault = areas->add_subcommand("default", "Make a saved area the default rectangle (preferences defaultX, defaultY, defaultWidth, defaultHeight, in whole points truncated toward zero); the saved areas are not changed");
+    auto* makeDefault = areas->add_subcommand("default", "Make a saved area the default rectangle (preferences defaultX, defaultY, defaultWidth, defaultHeight, in whole points truncated toward zero, all four in one write, by the rule of `marqel prefs set`); the saved areas are not changed");
     static std::string defaultId;
     makeDefault->add_option("ID", defaultId, "The id `marqel areas list` shows")->required();
     makeDefault->callback([&options] {
@@ -110,8 +120,8 @@ void addAreasCommand(CLI::App& app, GlobalOptions& options)
         auto area = findArea(loadReadable(), defaultId);
         auto written = SavedAreaStore::setAsDefault(area);
         if (!written)
-            throw CommandError(written.message());
-        auto whole = SavedAreaFormat::defaultRectangle(area);
+            throw CommandError("the saved area " + defaultId + ": " + written.message());
+        auto whole = written.value();
         std::cout << "defaultX = " << whole.x << "\ndefaultY = " << whole.y << "\ndefaultWidth = " << whole.width
                   << "\ndefaultHeight = " << whole.height << '\n';
     });

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <cmath>
 
 namespace tools {
 
@@ -66,10 +65,12 @@ PlistValue parseValue(const MarqelPreferences::KeyInfo& info, const std::string&
     case Kind::Number: {
         double value = 0;
         auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-        if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value) || std::fabs(value) > 1e15)
+        if (ec != std::errc() || end != text.data() + text.size())
             throw wrong("a number of points");
-        // Whole points, truncated toward zero, as every writer stores them.
-        return PlistValue(static_cast<std::int64_t>(std::trunc(value)));
+        auto whole = MarqelPreferences::wholePoints({ info.name, info.defaultNumber }, value);
+        if (!whole)
+            throw CommandError("\"" + text + "\" is not a valid value for " + info.name + " (" + kindName(info.kind) + "): " + whole.message(), 2);
+        return PlistValue(whole.value());
     }
     case Kind::Colour: {
         auto colour = zr::colourText(text);

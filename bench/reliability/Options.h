@@ -12,6 +12,8 @@ struct Options {
     int commandTrials = 100;
     // Keys each of the two concurrent preference writers sets.
     int keys = 5000;
+    // Areas each saved-area writer adds, and defaults each defaulter sets.
+    int areaAdds = 25;
     std::uint64_t seed = 1;
     // Each case stops starting trials after this long and says how many ran.
     double caseSeconds = 1800;

@@ -118,10 +118,8 @@ void check(CaseOutcome& outcome, Model& model, const std::optional<Pending>& pen
     for (const auto& [id, name] : model.areas) {
         bool removing = pending && pending->kind == "remove" && pending->key == id;
         auto it = found.find(id);
-        // An add in the same millisecond as an earlier one takes its id and
-        // replaces it, as the file format has it.
-        bool replaced = it != found.end() && pending && pending->kind == "add" && it->second == pending->name;
-        if ((it == found.end() && !removing) || (it != found.end() && it->second != name && !replaced))
+        // An add never replaces a record, not even one of the same millisecond.
+        if ((it == found.end() && !removing) || (it != found.end() && it->second != name))
             outcome.fault(outcome.lostChanges, "the area " + id + " (" + name + ") is gone");
     }
     for (const auto& [id, name] : found) {
@@ -158,11 +156,8 @@ int writerMain(const std::string& root, std::uint64_t seed)
             say("begin " + number + " add " + name);
             auto contents = SavedAreaStore::load();
             auto added = SavedAreaStore::add(contents, name, CGRectMake(step % 300, step % 700, 60 + step % 200, 60 + step % 100));
-            if (added) {
-                // Same-millisecond adds replace the record under that id.
-                std::erase(ids, added.value().key);
+            if (added)
                 ids.push_back(added.value().key);
-            }
             say(added ? "done " + number + " " + added.value().key : "failed " + number);
         } else {
             std::size_t index = random() % ids.size();

@@ -11,6 +11,7 @@
 #include "bench/reliability/PathSafety.h"
 #include "bench/reliability/PreferenceCrashes.h"
 #include "bench/reliability/PreferenceRaces.h"
+#include "bench/reliability/SavedAreaRaces.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -32,7 +33,7 @@ using namespace reliability;
 [[noreturn]] void usage(const char* why)
 {
     std::cerr << "reliability: " << why << "\n"
-              << "usage: reliability --marqel PATH [--trials N] [--command-trials N] [--keys N] [--seed S]\n"
+              << "usage: reliability --marqel PATH [--trials N] [--command-trials N] [--keys N] [--area-adds N] [--seed S]\n"
               << "                   [--case-seconds S] [--only TEXT]\n";
     std::exit(2);
 }
@@ -74,6 +75,8 @@ int main(int argc, char** argv)
             options.commandTrials = static_cast<int>(number(value(), "--command-trials"));
         else if (word == "--keys")
             options.keys = static_cast<int>(number(value(), "--keys"));
+        else if (word == "--area-adds")
+            options.areaAdds = static_cast<int>(number(value(), "--area-adds"));
         else if (word == "--case-seconds")
             options.caseSeconds = static_cast<double>(number(value(), "--case-seconds"));
         else if (word == "--marqel")
@@ -89,6 +92,8 @@ int main(int argc, char** argv)
         return PreferenceCrashes::writerMain(root, seed);
     if (role == "keys")
         return PreferenceRaces::writerMain(root, prefix, options.keys);
+    if (role == "areas")
+        return SavedAreaRaces::adderMain(root, prefix, options.keys);
     if (!role.empty())
         usage("unknown role");
     if (options.marqel.empty())
@@ -96,18 +101,19 @@ int main(int argc, char** argv)
     options.marqel = std::filesystem::absolute(options.marqel).string();
 
     std::cout << "machine: " << bench::machine() << "\nseed " << options.seed << ", " << options.trials << " writer kills, "
-              << options.commandTrials << " command kills, " << options.keys << " keys per racing writer\n"
+              << options.commandTrials << " command kills, " << options.keys << " keys per racing writer, " << options.areaAdds << " areas per saved-area writer\n"
               << std::flush;
     std::vector<std::function<std::vector<CaseOutcome>()>> cases {
         [&] { return std::vector { PreferenceCrashes::run(options) }; },
         [&] { return std::vector { CommandCrashes::runKills(options) }; },
         [&] { return std::vector { CommandCrashes::cropKills(options) }; },
         [&] { return std::vector { PreferenceRaces::run(options) }; },
+        [&] { return std::vector { SavedAreaRaces::run(options) }; },
         [&] { return std::vector { LibraryBesideSpringBoard::run(options) }; },
         [&] { return CropFailures::run(options); },
         [&] { return std::vector { PathSafety::run(options) }; },
     };
-    std::vector<std::string> names { "writer", "run", "crop", "race", "library", "failure", "paths" };
+    std::vector<std::string> names { "writer", "run", "crop", "race", "areas", "library", "failure", "paths" };
     std::vector<CaseOutcome> outcomes;
     auto started = std::chrono::steady_clock::now();
     for (std::size_t i = 0; i < cases.size(); ++i) {

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -48,6 +49,24 @@ TEST(Preferences, RectangleNumbersAreWholePointsTruncatedTowardZero)
     EXPECT_EQ(P::read(P::defaultY), 0.0);
     EXPECT_EQ(P::read(P::defaultWidth), 249.0);
     EXPECT_EQ(P::read(P::defaultHeight), -12.0);
+}
+
+// The rule every writer of the rectangle numbers goes through: refused,
+// never clamped into something else.
+TEST(Preferences, RectangleNumbersBeyondTheRuleAreRefusedNotClamped)
+{
+    EXPECT_EQ(P::wholePoints(P::defaultX, 10.9).value(), 10);
+    EXPECT_EQ(P::wholePoints(P::defaultY, -0.5).value(), 0);
+    EXPECT_EQ(P::wholePoints(P::defaultX, -5).value(), -5) << "an origin may lie off screen";
+    EXPECT_EQ(P::wholePoints(P::defaultY, -1e15).value(), -1000000000000000);
+    EXPECT_EQ(P::wholePoints(P::defaultWidth, 1.99).value(), 1);
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    for (double refused : { nan, inf, -inf, 1.000001e15, 3.4e38 })
+        EXPECT_FALSE(P::wholePoints(P::defaultX, refused).ok()) << refused;
+    for (double refused : { 0.99, 0.0, -5.0 }) {
+        EXPECT_FALSE(P::wholePoints(P::defaultWidth, refused).ok()) << refused;
+        EXPECT_FALSE(P::wholePoints(P::defaultHeight, refused).ok()) << refused;
+    }
 }
 
 TEST(Preferences, WrongTypesAndMalformedColoursReadAsTheDefault)

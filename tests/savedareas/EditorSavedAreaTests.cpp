@@ -146,6 +146,24 @@ TEST_F(EditorSavedAreas, ANameTheFileCannotKeepAsksAgainAndWritesNothing)
     EXPECT_EQ(list[1].name, "Work");
 }
 
+// Pasted text can carry anything; what would make other readers refuse
+// the whole file, or reach a terminal as control bytes, is asked for again.
+TEST_F(EditorSavedAreas, EveryNameTheStoreRefusesIsAskedForAgain)
+{
+    saveWithName("Home");
+    std::string before = bytes();
+    for (const char* name : { "Ho\x01me\x0b", "tab\there", "surrogate \xED\xA0\x80", "overlong \xC0\x80", "beyond \xF4\x90\x80\x80",
+             "nonchar \xEF\xBF\xBE" }) {
+        saveWithName(name);
+        EXPECT_EQ(bytes(), before) << SavedAreaFormat::listedText(name);
+        auto again = std::dynamic_pointer_cast<UIAlertController>(editor->presentedViewController());
+        ASSERT_NE(again, nullptr) << SavedAreaFormat::listedText(name) << " was not asked for again";
+        ASSERT_TRUE(again->tapActionWithTitle("Cancel"));
+        RunLoop::main().runFor(0.5);
+    }
+    ASSERT_EQ(listed().size(), 1u);
+}
+
 TEST_F(EditorSavedAreas, CancelSavesNothing)
 {
     auto alert = openNameAlert();

@@ -118,14 +118,45 @@ TEST(SavedAreaFormat, TheIconLetterIsTheLowerCasedFirstCharacter)
     EXPECT_EQ(iconLetter("\xE2\x82"), "") << "a cut-off sequence";
 }
 
-TEST(SavedAreaFormat, TheDefaultRectangleIsTruncatedTowardZero)
+// Names that XML property-list readers (plistlib, xmllint, libplist) take
+// back, and those after which they refuse the whole file or would hand a
+// terminal a control byte.
+TEST(SavedAreaFormat, PlainTextIsStrictUTF8WithoutControlsOrNoncharacters)
 {
-    SavedArea area { "k", "k", "n", narrowed(12.9), narrowed(-0.5), narrowed(200.7), narrowed(-249.99) };
-    EXPECT_EQ(defaultRectangle(area), (DefaultRectangle { 12, 0, 200, -249 }));
-    area.x = std::nan("");
-    area.width = std::numeric_limits<double>::infinity();
-    EXPECT_EQ(defaultRectangle(area).x, 0);
-    EXPECT_EQ(defaultRectangle(area).width, 9000000000000000000);
+    for (const char* kept : { "Home", "   ", "Caf\xC3\xA9 \xE2\x9C\x82 \xF0\x9F\x8E\xAC", "\xC2\xA0no-break", "\xED\x9F\xBF",
+             "\xEE\x80\x80", "\xEF\xBF\xBD", "\xF4\x8F\xBF\xBF", "<&> \"quoted\" back\\slash" })
+        EXPECT_TRUE(isPlainText(kept)) << listedText(kept);
+    struct Refused {
+        const char* bytes;
+        const char* why;
+    };
+    for (auto [bytes, why] : { Refused { "Ho\x01me\x0b", "C0 controls" }, Refused { "tab\tname", "a tab" },
+             Refused { "\x7f", "DEL" }, Refused { "\xC2\x85", "a C1 control (NEL)" },
+             Refused { "\xED\xA0\x80", "a surrogate" }, Refused { "\xED\xBF\xBF", "the last surrogate" },
+             Refused { "\xC0\x80", "an overlong NUL" }, Refused { "\xC1\xBF", "an overlong ASCII letter" },
+             Refused { "\xE0\x80\xAF", "an overlong slash" }, Refused { "\xF0\x82\x82\xAC", "an overlong euro sign" },
+             Refused { "\xF4\x90\x80\x80", "above U+10FFFF" }, Refused { "\xF5\x80\x80\x80", "a lead byte beyond Unicode" },
+             Refused { "\xEF\xBF\xBE", "U+FFFE" }, Refused { "\xEF\xBF\xBF", "U+FFFF" }, Refused { "\x80", "a stray continuation" },
+             Refused { "cut \xE2\x82", "a cut-off sequence" }, Refused { "\xE2\x28\xA1", "a missing continuation" } })
+        EXPECT_FALSE(isPlainText(bytes)) << why;
+}
+
+TEST(SavedAreaFormat, AListedTextShowsWhatIsNotPlainEscapedByteByByte)
+{
+    EXPECT_EQ(listedText("Home"), "Home");
+    EXPECT_EQ(listedText("Caf\xC3\xA9 \xF0\x9F\x8E\xAC"), "Caf\xC3\xA9 \xF0\x9F\x8E\xAC") << "plain text as it stands";
+    EXPECT_EQ(listedText("Ho\x01me\x0b"), "Ho\\x01me\\x0b");
+    EXPECT_EQ(listedText("a\tb\nc"), "a\\x09b\\x0ac") << "no column or line break survives";
+    EXPECT_EQ(listedText("\xED\xA0\x80!"), "\\xed\\xa0\\x80!");
+    EXPECT_EQ(listedText("\xC2\x9B"
+                         "31m"),
+        "\\xc2\\x9b"
+        "31m")
+        << "a C1 escape never reaches the terminal";
+    EXPECT_EQ(listedText("cut \xE2\x82"), "cut \\xe2\\x82");
+    // The escape itself stays unambiguous: a typed backslash is doubled.
+    EXPECT_EQ(listedText("\\x01"), "\\\\x01");
+    EXPECT_NE(listedText("\\x01"), listedText("\x01"));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "common/MarqelPreferences.h"
 #include "common/SavedAreaStore.h"
 #include "platform/foundation/Foundation.h"
+#include "tests/support/Program.h"
 #include "tests/support/TestDevice.h"
 
 #include <gtest/gtest.h>
@@ -11,8 +12,11 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <optional>
+#include <set>
 #include <sstream>
 #include <sys/resource.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -54,11 +58,14 @@ protected:
                 return true;
         return false;
     }
+    // What the folder holds, but the writers' lock file: it is there from
+    // the first change on, empty, and is no one's data.
     std::vector<std::string> folder() const
     {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(fs::path(file()).parent_path()))
-            names.push_back(entry.path().filename().string());
+            if (entry.path().filename() != "MarqelSavedArea.plist.lock")
+                names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -176,7 +183,13 @@ TEST_F(SavedAreaStoreTest, ANameOrRectangleTheFileCannotKeepIsRefusedAndWritesNo
              Case { "\x7f", CGRectMake(1, 2, 150, 150) }, Case { "\xff\xfe", CGRectMake(1, 2, 150, 150) },
              Case { "cut \xe2\x9c", CGRectMake(1, 2, 150, 150) }, Case { "Nan", CGRectMake(nan, 2, 150, 150) },
              Case { "Inf", CGRectMake(1, inf, 150, 150) }, Case { "Huge", CGRectMake(1, 2, 1e39, 150) },
-             Case { "Flat", CGRectMake(1, 2, 150, 0) }, Case { "Inside out", CGRectMake(1, 2, -5, 150) } }) {
+             Case { "Flat", CGRectMake(1, 2, 150, 0) }, Case { "Inside out", CGRectMake(1, 2, -5, 150) },
+             // Above 0 as typed, 0 once kept to single precision.
+             Case { "Speck", CGRectMake(1, 1, 1e-50, 1) }, Case { "Sliver", CGRectMake(1, 1, 1, 1e-46) },
+             // Bytes after which plistlib and xmllint refuse the whole file.
+             Case { "surrogate \xED\xA0\x80", CGRectMake(1, 2, 150, 150) }, Case { "overlong \xC0\x80", CGRectMake(1, 2, 150, 150) },
+             Case { "beyond \xF4\x90\x80\x80", CGRectMake(1, 2, 150, 150) }, Case { "nonchar \xEF\xBF\xBE", CGRectMake(1, 2, 150, 150) },
+             Case { "Ho\x01me\x0b", CGRectMake(1, 2, 150, 150) } }) {
         auto contents = SavedAreaStore::load();
         auto added = SavedAreaStore::add(contents, name, frame);
         ASSERT_FALSE(added.ok()) << name;
@@ -185,23 +198,50 @@ TEST_F(SavedAreaStoreTest, ANameOrRectangleTheFileCannotKeepIsRefusedAndWritesNo
     }
     EXPECT_EQ(bytes(file()), before);
 
-    // What a person may type, and a box partly off screen, are kept.
+    // What a person may type, and a box partly off screen or tiny, are kept.
     add("Caf\xc3\xa9 \xe2\x9c\x82 \xf0\x9f\x8e\xac", CGRectMake(-40, -10.5, 150, 150));
+    add("Dot", CGRectMake(0, 0, 1e-3, 1e-3));
     auto list = listed();
-    ASSERT_EQ(list.size(), 2u);
+    ASSERT_EQ(list.size(), 3u);
     EXPECT_EQ(list[1].name, "Caf\xc3\xa9 \xe2\x9c\x82 \xf0\x9f\x8e\xac");
     EXPECT_EQ(list[1].x, -40);
+    EXPECT_GT(list[2].width, 0);
 }
 
-TEST_F(SavedAreaStoreTest, TwoAddsInOneMillisecondKeepTheLater)
+// Another writer (another process, or the same clock reading) may have
+// taken this millisecond: the new record takes the next free one rather
+// than replacing a record that was reported saved.
+TEST_F(SavedAreaStoreTest, TwoAddsInOneMillisecondKeepBoth)
 {
+    std::string now = nowIdentifier();
     auto contents = SavedAreaStore::load();
     ASSERT_TRUE(SavedAreaStore::add(contents, "First", CGRectMake(1, 1, 1, 1)).ok());
     contents = SavedAreaStore::load();
-    ASSERT_TRUE(SavedAreaStore::add(contents, "Second", CGRectMake(2, 2, 2, 2)).ok());
+    auto second = SavedAreaStore::add(contents, "Second", CGRectMake(2, 2, 2, 2));
+    ASSERT_TRUE(second.ok());
+    EXPECT_EQ(second.value().key, std::to_string(std::stoll(now) + 1));
+    EXPECT_EQ(second.value().identifier, second.value().key);
     auto list = listed();
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list[0].name, "Second");
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].name, "First");
+    EXPECT_EQ(list[0].key, now);
+    EXPECT_EQ(list[1], second.value());
+}
+
+TEST_F(SavedAreaStoreTest, AnAddWorksOnTheFileAsItIsNotOnAnOldLoad)
+{
+    auto stale = SavedAreaStore::load();
+    auto keptBy = stale.dictionary;
+    add("Elsewhere", CGRectMake(1, 2, 150, 150));
+    RunLoop::main().runFor(0.01);
+    auto added = SavedAreaStore::add(stale, "Mine", CGRectMake(3, 4, 150, 150));
+    ASSERT_TRUE(added.ok());
+    auto list = listed();
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].name, "Elsewhere") << "the other writer's record survives";
+    EXPECT_EQ(list[1].name, "Mine");
+    EXPECT_EQ(stale.dictionary, keptBy) << "the caller's dictionary object is the one filled";
+    EXPECT_EQ(keptBy->count(), 2u) << "and it holds what was written";
 }
 
 TEST_F(SavedAreaStoreTest, DeletingOneRecordLeavesEveryOtherUnchanged)
@@ -263,6 +303,39 @@ TEST_F(SavedAreaStoreTest, SetAsDefaultThatCannotWriteSaysWhichKeysAndWhy)
         EXPECT_NE(written.message().find(key), std::string::npos) << written.message();
     EXPECT_NE(written.message().find("com.zorvelin.MarqelPrefs.plist"), std::string::npos) << "each write's own reason: " << written.message();
     EXPECT_TRUE(fs::is_directory(device.host(ZRPrefsManager::devicePathForDomain(P::domain))));
+}
+
+// A hand-edited record can hold numbers `prefs set` would refuse; the
+// default rectangle is held to the same rule, and a refused one writes
+// none of the four keys.
+TEST_F(SavedAreaStoreTest, SetAsDefaultRefusesWhatPrefsSetRefusesAndWritesNothing)
+{
+    namespace P = MarqelPreferences;
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    std::string domainFile = device.host(ZRPrefsManager::devicePathForDomain(P::domain));
+    struct Case {
+        SavedArea area;
+        const char* refusedKey;
+    };
+    for (const auto& [area, refusedKey] : { Case { { "k", "k", "Huge", 3.4e38, 0, 100, 100 }, "defaultX" },
+             Case { { "k", "k", "Not a number", 0, nan, 100, 100 }, "defaultY" },
+             Case { { "k", "k", "Endless", 0, 0, inf, 100 }, "defaultWidth" },
+             Case { { "k", "k", "Inside out", 0, 0, 100, -5 }, "defaultHeight" },
+             Case { { "k", "k", "Less than a point", 0, 0, 0.5, 100 }, "defaultWidth" } }) {
+        auto written = SavedAreaStore::setAsDefault(area);
+        ASSERT_FALSE(written.ok()) << area.name;
+        EXPECT_EQ(written.code(), foundation::ErrorCode::InvalidArgument) << area.name;
+        EXPECT_NE(written.message().find(refusedKey), std::string::npos) << area.name << ": " << written.message();
+        EXPECT_FALSE(fs::exists(domainFile)) << area.name << " wrote the preferences";
+    }
+
+    ASSERT_TRUE(SavedAreaStore::setAsDefault({ "k", "k", "Fine", -20.5, 30, 150.9, 1 }).ok());
+    std::string before = bytes(domainFile);
+    EXPECT_FALSE(SavedAreaStore::setAsDefault({ "k", "k", "Half bad", 40, 50, 60, -70 }).ok());
+    EXPECT_EQ(bytes(domainFile), before) << "not even the numbers that were fine";
+    EXPECT_EQ(P::read(P::defaultX), -20);
+    EXPECT_EQ(P::read(P::defaultWidth), 150);
+    EXPECT_EQ(P::read(P::defaultHeight), 1);
 }
 
 // What hand edits leave behind is listed, never a crash.
@@ -400,6 +473,116 @@ TEST_F(SavedAreaStoreTest, AFailedWriteLeavesTheOldFileWhole)
     EXPECT_TRUE(logged("marqel: could not save the areas: ", "File too large", mark));
     EXPECT_EQ(bytes(file()), before);
     EXPECT_EQ(folder(), std::vector<std::string> { "MarqelSavedArea.plist" }) << "no temporary file is left behind";
+}
+
+// Other processes changing the file and the preferences at once, as the
+// overlay and any number of `marqel areas` commands may: this test program
+// started afresh in the role below.
+constexpr const char* roleRoot = "MARQEL_TEST_AREAS_ROOT";
+constexpr const char* roleAction = "MARQEL_TEST_AREAS_ACTION";
+
+pid_t startProcess(const std::string& root, const std::string& action)
+{
+    return testsupport::startThisTest("SavedAreaProcesses.DISABLED_Role",
+        { std::string(roleRoot) + "=" + root, std::string(roleAction) + "=" + action });
+}
+
+// "add:PREFIX:COUNT" adds areas named PREFIX-0 ...; "default:KEY:COUNT"
+// makes the area listed under KEY the default COUNT times.
+TEST(SavedAreaProcesses, DISABLED_Role)
+{
+    const char* root = std::getenv(roleRoot);
+    const char* action = std::getenv(roleAction);
+    if (!root || !action)
+        GTEST_SKIP() << "only as another test's process";
+    DevicePath::setRoot(root);
+    // Identifiers from the real clock, as two processes on the phone have.
+    RunLoop::main().reset(ClockKind::Real);
+    std::istringstream words(action);
+    std::string verb, what, count;
+    std::getline(words, verb, ':');
+    std::getline(words, what, ':');
+    std::getline(words, count);
+    for (int i = 0; i < std::stoi(count); ++i) {
+        if (verb == "add") {
+            auto contents = SavedAreaStore::load();
+            auto added = SavedAreaStore::add(contents, what + "-" + std::to_string(i), CGRectMake(i, i, 100 + i, 100 + i));
+            ASSERT_TRUE(added.ok()) << added.message();
+        } else {
+            std::optional<SavedArea> area;
+            for (const auto& listed : SavedAreaStore::list(*SavedAreaStore::load().dictionary))
+                if (listed.key == what)
+                    area = listed;
+            ASSERT_TRUE(area);
+            auto written = SavedAreaStore::setAsDefault(*area);
+            ASSERT_TRUE(written.ok()) << written.message();
+        }
+    }
+}
+
+TEST_F(SavedAreaStoreTest, FourProcessesAddingAtOnceLoseNoArea)
+{
+    constexpr int processes = 4, adds = 25;
+    std::vector<pid_t> children;
+    for (int p = 0; p < processes; ++p)
+        children.push_back(startProcess(device.root(), "add:p" + std::to_string(p) + ":" + std::to_string(adds)));
+    for (pid_t child : children)
+        EXPECT_TRUE(testsupport::finishedWell(child)) << "every add reported success";
+    std::set<std::string> names;
+    for (const auto& area : listed())
+        names.insert(area.name);
+    EXPECT_EQ(names.size(), std::size_t(processes * adds));
+    for (int p = 0; p < processes; ++p)
+        for (int i = 0; i < adds; ++i)
+            EXPECT_TRUE(names.count("p" + std::to_string(p) + "-" + std::to_string(i))) << "p" << p << "-" << i << " is lost";
+}
+
+// The four numbers of the default rectangle, as one read of the domain file
+// finds them; -1 for a key that is not there.
+std::vector<std::int64_t> defaultRectangleIn(const std::string& domainFile)
+{
+    std::vector<std::int64_t> numbers;
+    auto root = plist::readFile(domainFile);
+    const PlistDict* keys = root ? root.value().get<PlistDict>() : nullptr;
+    for (const char* key : { "defaultX", "defaultY", "defaultWidth", "defaultHeight" }) {
+        const PlistValue* value = keys ? keys->find(key) : nullptr;
+        const std::int64_t* whole = value ? value->get<std::int64_t>() : nullptr;
+        numbers.push_back(whole ? *whole : -1);
+    }
+    return numbers;
+}
+
+TEST_F(SavedAreaStoreTest, TwoProcessesSettingDefaultsAtOnceLeaveOneRectangleWholeForEveryReader)
+{
+    auto a = add("A", CGRectMake(11, 12, 113, 114));
+    auto b = add("B", CGRectMake(21, 22, 223, 224));
+    const std::vector<std::int64_t> none { -1, -1, -1, -1 }, wholeA { 11, 12, 113, 114 }, wholeB { 21, 22, 223, 224 };
+    std::string domainFile = device.host(ZRPrefsManager::devicePathForDomain(MarqelPreferences::domain));
+    constexpr int writes = 100;
+    std::vector<pid_t> running { startProcess(device.root(), "default:" + a.key + ":" + std::to_string(writes)),
+        startProcess(device.root(), "default:" + b.key + ":" + std::to_string(writes)) };
+    int reads = 0, torn = 0, failed = 0;
+    std::string example;
+    // Reads all the time until both have finished.
+    while (!running.empty()) {
+        auto seen = defaultRectangleIn(domainFile);
+        ++reads;
+        if (seen != none && seen != wholeA && seen != wholeB) {
+            ++torn;
+            example = testing::PrintToString(seen);
+        }
+        std::erase_if(running, [&](pid_t child) {
+            int status = 0;
+            if (::waitpid(child, &status, WNOHANG) != child)
+                return false;
+            failed += !(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+            return true;
+        });
+    }
+    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(torn, 0) << "of " << reads << " reads, for example " << example;
+    auto last = defaultRectangleIn(domainFile);
+    EXPECT_TRUE(last == wholeA || last == wholeB) << testing::PrintToString(last);
 }
 
 // Other readers of property lists see the same records.

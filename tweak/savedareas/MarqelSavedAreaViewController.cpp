@@ -3,6 +3,7 @@
 #include "common/SavedAreaStore.h"
 #include "kit/UIColor+ZRColours.h"
 #include "kit/UIView+ZRLayout.h"
+#include "platform/foundation/NSLog.h"
 #include "platform/uikit/UIKit.h"
 #include "tweak/savedareas/SavedAreaCell.h"
 
@@ -172,8 +173,13 @@ std::shared_ptr<UIContextMenuConfiguration> MarqelSavedAreaViewController::conte
 
 void MarqelSavedAreaViewController::setAreaAsDefault(NSIndexPath indexPath)
 {
-    if (const SavedArea* area = recordAt(indexPath))
-        (void)SavedAreaStore::setAsDefault(*area);  // failures are logged; the user is told nothing
+    const SavedArea* area = recordAt(indexPath);
+    if (!area)
+        return;
+    // A hand-edited record the preferences refuse, or a failed write: the
+    // system log says which; the user is told nothing.
+    if (auto written = SavedAreaStore::setAsDefault(*area); !written)
+        NSLog("marqel: could not make the area the default: %@", written.message());
 }
 
 void MarqelSavedAreaViewController::deleteArea(NSIndexPath indexPath)
