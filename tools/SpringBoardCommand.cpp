@@ -62,7 +62,9 @@ void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
         }
         RunLoop::main().reset(virtualClock && !window ? ClockKind::Virtual : ClockKind::Real);
         auto report = SpringBoardHost::shared().boot();
-        std::cout << host::describe(report) << std::flush;
+        if (!report)
+            throw CommandError(report.error());
+        std::cout << host::describe(report.value()) << std::flush;
         if (window) {
             showWindow(zoom);
             NSDistributedNotificationCenter::defaultCenter()->shutdown();

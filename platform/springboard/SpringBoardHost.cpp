@@ -48,11 +48,11 @@ void SpringBoardHost::connectScreen(RPScreenRecorder& recorder, HomeScreen::Wall
 
 std::shared_ptr<BBServer> SpringBoardHost::bulletinServer() const { return objc_cast<BBServer>(m_bulletinServer); }
 
-host::BootReport SpringBoardHost::boot()
+foundation::Result<host::BootReport> SpringBoardHost::boot()
 {
-    host::BootReport report;
     if (m_booted)
-        return report;
+        return foundation::Error { foundation::ErrorCode::InvalidState, "SpringBoard is already running in this process; start another process to boot again" };
+    host::BootReport report;
     m_booted = true;
     replaykit::registerControlCenterBundle();
 

@@ -36,8 +36,9 @@ TEST(CompletionNotice, WithoutTheServersQueueTheNoticeIsDroppedAndLogged)
     MarqelPreferences::write(MarqelPreferences::toggleMarqel, true);
 
     std::size_t mark = SystemLog::shared().lineCount();
-    auto report = SpringBoardHost::shared().boot();
-    ASSERT_EQ(report.loadedTweaks, std::vector<std::string> { "Marqel" });
+    auto booted = SpringBoardHost::shared().boot();
+    ASSERT_TRUE(booted) << booted.message();
+    ASSERT_EQ(booted.value().loadedTweaks, std::vector<std::string> { "Marqel" });
     EXPECT_TRUE(logged(mark, "no __BBServerQueue symbol"));
 
     id application = SpringBoardHost::shared().application();
