@@ -34,7 +34,10 @@ substrate::LoadReport startProcess(const std::string& executablePath, const std:
     NSProcessInfo::processInfo()->setArguments({ executablePath });
     NSBundle::mainBundle()->setBundleIdentifier(bundleIdentifier);
     foundation::installSystemLogForSubstrate();
-    return substrate::loadTweaks(DevicePath::host(tweakFolder), bundleIdentifier);
+    auto folder = DevicePath::toHost(tweakFolder);
+    if (!folder)
+        return { {}, { "no tweaks loaded: " + folder.message() } };
+    return substrate::loadTweaks(folder.value(), bundleIdentifier);
 }
 
 std::string describe(const BootReport& report)
