@@ -39,6 +39,9 @@ TEST(CompletionNotice, WithoutTheServersQueueTheNoticeIsDroppedAndLogged)
     auto booted = SpringBoardHost::shared().boot();
     ASSERT_TRUE(booted) << booted.message();
     ASSERT_EQ(booted.value().loadedTweaks, std::vector<std::string> { "Marqel" });
+    auto again = SpringBoardHost::shared().boot();
+    ASSERT_FALSE(again) << "SpringBoard boots once per process";
+    EXPECT_EQ(again.code(), foundation::ErrorCode::InvalidState);
     EXPECT_TRUE(logged(mark, "no __BBServerQueue symbol"));
 
     id application = SpringBoardHost::shared().application();

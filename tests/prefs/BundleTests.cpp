@@ -2,8 +2,8 @@
 #include "platform/render/GradientWallpaper.h"
 #include "platform/render/ScreenFrame.h"
 #include "platform/render/Surface.h"
-#include "platform/uikit/UIScreen.h"
 #include "platform/runtime/Runtime.h"
+#include "platform/uikit/UIScreen.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
