@@ -96,11 +96,7 @@ void addAppCommand(CLI::App& app, GlobalOptions& options)
     command->callback([&options] {
         prepareDevice(options);
         ensureInstalled();
-        auto loaded = host::startProcess(path, bundleID);
-        host::BootReport report;
-        for (const auto& tweak : loaded.loaded)
-            report.loadedTweaks.push_back(tweak.name);
-        report.loaderErrors = loaded.errors;
+        auto report = host::startProcess(path, bundleID);
         report.changes = host::methodChanges(SpringBoardHost::privateClassNames());
         std::cout << host::describe(report);
     });

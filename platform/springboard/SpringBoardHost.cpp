@@ -52,14 +52,10 @@ foundation::Result<host::BootReport> SpringBoardHost::boot()
 {
     if (m_booted)
         return foundation::Error { foundation::ErrorCode::InvalidState, "SpringBoard is already running in this process; start another process to boot again" };
-    host::BootReport report;
     m_booted = true;
     replaykit::registerControlCenterBundle();
 
-    auto loaded = host::startProcess(executablePath, bundleIdentifier);
-    for (const auto& tweak : loaded.loaded)
-        report.loadedTweaks.push_back(tweak.name);
-    report.loaderErrors = loaded.errors;
+    host::BootReport report = host::startProcess(executablePath, bundleIdentifier);
 
     m_application = class_createInstance(objc_getClass("SpringBoard"));
 
