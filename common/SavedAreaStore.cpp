@@ -35,11 +35,14 @@ foundation::Status keepAside(const std::string& stamp)
     std::string aside = base;
     for (int n = 1; NSFileManager::defaultManager()->fileExistsAtPath(aside); ++n)
         aside = base + "." + std::to_string(n);
+    auto from = DevicePath::toHost(devicePath), to = DevicePath::toHost(aside);
+    if (!from || !to)
+        return logged(ErrorCode::InvalidArgument, "the unreadable file could not be kept aside: " + (from ? to : from).message());
     std::error_code error;
-    fs::create_hard_link(DevicePath::host(devicePath), DevicePath::host(aside), error);
+    fs::create_hard_link(from.value(), to.value(), error);
     if (error) {
         error.clear();
-        fs::copy_file(DevicePath::host(devicePath), DevicePath::host(aside), error);
+        fs::copy_file(from.value(), to.value(), error);
     }
     if (error)
         return logged(ErrorCode::FileSystem, "the unreadable file could not be kept aside: " + error.message());

@@ -62,7 +62,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::string host = DevicePath::host(devicePath);
+    auto mapped = DevicePath::toHost(devicePath);
+    if (!mapped)
+        fail(mapped.message());
+    const std::string host = mapped.value();
     {
         std::ofstream out(host, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));

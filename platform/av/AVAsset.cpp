@@ -18,7 +18,12 @@ std::shared_ptr<AVAsset> AVAsset::assetWithURL(const std::shared_ptr<NSURL>& url
         asset->m_loadError = "no URL";
         return asset;
     }
-    auto opened = av::InputMovie::open(url->hostPath());
+    auto hostPath = url->hostPath();
+    if (!hostPath) {
+        asset->m_loadError = hostPath.message();
+        return asset;
+    }
+    auto opened = av::InputMovie::open(hostPath.value());
     if (!opened) {
         asset->m_loadError = opened.error().message;
         return asset;

@@ -58,7 +58,7 @@ foundation::Status NSDistributedNotificationCenter::ensureListening()
     std::lock_guard lock(m_mutex);
     if (m_socket >= 0)
         return {};
-    std::string folder = DevicePath::host(runFolder);
+    std::string folder = TRY(DevicePath::toHost(runFolder));
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     std::string path = folder + "/" + std::to_string(getpid()) + "-" + NSProcessInfo::processInfo()->globallyUniqueString().substr(0, 8) + ".sock";
@@ -119,7 +119,7 @@ foundation::Result<std::size_t> NSDistributedNotificationCenter::post(const std:
         ownSocket = m_socketPath;
     }
     std::string payload = name + std::string(1, '\0') + std::to_string(getpid());
-    std::string folder = DevicePath::host(runFolder);
+    std::string folder = TRY(DevicePath::toHost(runFolder));
     std::error_code ec;
     int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0)

@@ -148,11 +148,14 @@ void SystemLog::write(const std::string& message)
         std::cerr << text << '\n';
     // One write per line on an O_APPEND descriptor keeps lines whole when
     // several processes log at once.
-    std::string path = DevicePath::host(devicePath);
+    auto mapped = DevicePath::toHost(devicePath);
+    // A refused path is remembered by its device path, so that it is
+    // reported once and never opened.
+    std::string path = mapped ? mapped.value() : devicePath;
     if (path != m_fdPath) {
         if (m_fd >= 0)
             ::close(m_fd);
-        auto folder = DevicePath::makeParents(devicePath);
+        auto folder = mapped ? DevicePath::makeParents(devicePath) : foundation::Status(mapped.error());
         m_fd = folder ? ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644) : -1;
         m_fdPath = path;
         // The log cannot report its own failure; the terminal can, once per file.

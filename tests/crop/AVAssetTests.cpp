@@ -2,6 +2,7 @@
 #include "platform/av/InputMovie.h"
 #include "platform/foundation/Foundation.h"
 #include "tests/support/Media.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/TestDevice.h"
 
 #include <gtest/gtest.h>
@@ -78,4 +79,18 @@ TEST(AVAssetExportSession, EverySessionOnOneAssetWritesTheSameMovie)
         EXPECT_FALSE(expected.empty()) << track;
         EXPECT_EQ(testsupport::probe(device.host("/tmp/second.mov"), packets, track), expected) << track;
     }
+}
+
+TEST(AVAssetExportSession, AnOutputTheDeviceRootRefusesFailsWithTheReasonAndWritesNothing)
+{
+    TestDevice device;
+    testsupport::TempDir outside;
+    auto asset = AVAsset::assetWithURL(movieInDevice(device, testsupport::patternMovie(320, 240, true)));
+    fs::create_directory_symlink(outside.path(), device.host("/tmp") + "/elsewhere");
+    auto session = exportHalf(asset, "/tmp/elsewhere/cropped.mov");
+    ASSERT_EQ(session->status(), AVAssetExportSessionStatusFailed);
+    ASSERT_TRUE(session->error());
+    EXPECT_NE(session->error()->localizedDescription().find("leads out of the device root"), std::string::npos)
+        << session->error()->localizedDescription();
+    EXPECT_TRUE(fs::is_empty(outside.path()));
 }
