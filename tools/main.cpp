@@ -1,7 +1,7 @@
 // marqel: the device, the simulated phone's processes and the product's
 // tools, from one command.
 
-#include "platform/av/AtomicOutputFile.h"
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/springboard/SpringBoardHost.h"
 #include "tools/Command.h"
@@ -29,7 +29,7 @@ void prepareDevice(const GlobalOptions& options)
     // A process killed mid-write leaves its half file behind; whoever starts
     // next on this root clears those whose owner is gone.
     for (const char* folder : { "/var/mobile/Library/ReplayKit", "/tmp" })
-        for (const auto& removed : av::AtomicOutputFile::removeStaleTemporaries(DevicePath::host(folder)))
+        for (const auto& removed : foundation::AtomicFile::removeStaleTemporaries(DevicePath::host(folder)))
             SystemLog::shared().write("marqel: removed " + removed + ", left by a process that is gone");
 }
 

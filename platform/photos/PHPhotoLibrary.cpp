@@ -141,10 +141,7 @@ foundation::Result<photos::PhotoLibraryStore*> PHPhotoLibrary::store()
     if (!m_store) {
         photos::StoreOptions options;
         options.now = [] { return RunLoop::main().clock().epochSeconds(); };
-        auto opened = photos::PhotoLibraryStore::open(DevicePath::host(mediaDevicePath), options);
-        if (!opened)
-            return foundation::Error { opened.code(), "cannot open the photo library: " + opened.message() };
-        m_store = opened.release();
+        m_store = TRY(photos::PhotoLibraryStore::open(DevicePath::host(mediaDevicePath), options).withContext("cannot open the photo library"));
     }
     return m_store.get();
 }

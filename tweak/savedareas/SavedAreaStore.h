@@ -44,8 +44,8 @@ foundation::Status remove(Contents& contents, const std::string& key);
 // the four default-rectangle preferences. The file is not touched.
 foundation::Status setAsDefault(const SavedArea& area);
 
-// Writes the whole dictionary. `stamp` names the kept-aside copy of an
-// unreadable file. A failure is logged and leaves the old file whole.
+// Writes the whole dictionary, keeping an unreadable file aside first. A
+// failure is logged and leaves the old file whole. FIXME: `stamp` is unused.
 foundation::Status save(Contents& contents, const std::string& stamp);
 
 }  // namespace SavedAreaStore
