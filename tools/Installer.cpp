@@ -133,8 +133,10 @@ foundation::Status removeRecorded(const std::string& devicePath, std::vector<std
     auto status = fs::symlink_status(host, ec);
     if (!fs::exists(status) || fs::is_directory(status))
         return {};
-    if (!fs::remove(host, ec) || ec)
-        return Error { ErrorCode::FileSystem, "cannot remove " + devicePath + ": " + ec.message() };
+    // A file already gone counts as removed.
+    fs::remove(host, ec);
+    if (ec)
+        return Error::fromErrno("remove", devicePath, ec);
     removed.push_back(devicePath);
     removeEmptyParents(devicePath);
     return {};

@@ -107,8 +107,7 @@ Status AacEncoder::drain(const PacketSink& sink)
             return Error { ErrorCode::CodecFailed, "AAC encoding failed: " + ffmpegErrorString(ret) };
         Status st = sink(m_packet.get());
         av_packet_unref(m_packet.get());
-        if (!st)
-            return st;
+        TRY(std::move(st));
     }
 }
 

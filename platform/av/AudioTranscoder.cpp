@@ -80,8 +80,7 @@ Status AudioTranscoder::receiveFrames(const PacketSink& sink)
             return Error { ErrorCode::CodecFailed, "audio decoding failed: " + ffmpegErrorString(ret) };
         Status st = consume(m_frame.get(), sink);
         av_frame_unref(m_frame.get());
-        if (!st)
-            return st;
+        TRY(std::move(st));
     }
 }
 
