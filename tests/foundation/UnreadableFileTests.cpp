@@ -83,3 +83,14 @@ TEST(UnreadableFile, AFolderThatRefusesTheCopyFailsWithTheReason)
     EXPECT_EQ(kept.code(), foundation::ErrorCode::PermissionDenied);
     EXPECT_NE(kept.message().find(file), std::string::npos) << kept.message();
 }
+
+TEST(UnreadableFile, WhatIsNotAFileIsNotCopiedAndTheFailureNamesIt)
+{
+    TestDevice device;
+    const std::string fifo = device.host("/prefs.plist");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    auto kept = foundation::keepUnreadableAside(fifo, "damaged");
+    ASSERT_FALSE(kept);
+    EXPECT_NE(kept.message().find("cannot keep a copy of the unreadable " + fifo), std::string::npos) << kept.message();
+    EXPECT_TRUE(foundation::unreadableCopiesOf(fifo).empty());
+}
