@@ -4,6 +4,7 @@
 #include "platform/foundation/DevicePath.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSObjects.h"
+#include "platform/foundation/UnreadableFile.h"
 
 #include <cmath>
 #include <filesystem>
@@ -22,32 +23,6 @@ Error logged(ErrorCode code, const std::string& reason)
 {
     NSLog("marqel: could not save the areas: %s", reason);
     return Error { code, reason };
-}
-
-// Keeps an unreadable file as "<name>.unreadable-<stamp>" beside it, so the
-// areas it may still hold survive the write that replaces it. It is linked
-// (or copied) rather than moved, so a write that then fails leaves the file
-// where it was. An earlier copy of the same stamp is kept too.
-foundation::Status keepAside(const std::string& stamp)
-{
-    namespace fs = std::filesystem;
-    std::string base = std::string(devicePath) + ".unreadable-" + stamp;
-    std::string aside = base;
-    for (int n = 1; NSFileManager::defaultManager()->fileExistsAtPath(aside); ++n)
-        aside = base + "." + std::to_string(n);
-    auto from = DevicePath::toHost(devicePath), to = DevicePath::toHost(aside);
-    if (!from || !to)
-        return logged(ErrorCode::InvalidArgument, "the unreadable file could not be kept aside: " + (from ? to : from).message());
-    std::error_code error;
-    fs::create_hard_link(from.value(), to.value(), error);
-    if (error) {
-        error.clear();
-        fs::copy_file(from.value(), to.value(), error);
-    }
-    if (error)
-        return logged(ErrorCode::FileSystem, "the unreadable file could not be kept aside: " + error.message());
-    NSLog("marqel: the saved areas file could not be read, kept it as %s", aside);
-    return {};
 }
 
 bool isUTF8WithoutControls(const std::string& text)
@@ -139,10 +114,15 @@ foundation::Status setAsDefault(const SavedArea& area)
         static_cast<double>(whole.width), static_cast<double>(whole.height)));
 }
 
-foundation::Status save(Contents& contents, const std::string& stamp)
+foundation::Status save(Contents& contents, const std::string& /*stamp*/)
 {
-    if (contents.unreadable && NSFileManager::defaultManager()->fileExistsAtPath(devicePath))
-        TRY(keepAside(stamp));
+    if (contents.unreadable && NSFileManager::defaultManager()->fileExistsAtPath(devicePath)) {
+        auto host = DevicePath::toHost(devicePath);
+        if (!host)
+            return logged(host.code(), host.message());
+        if (auto kept = foundation::keepUnreadableAside(host.value(), "not a saved-area file"); !kept)
+            return logged(kept.code(), kept.message());
+    }
     contents.unreadable = false;
     // The writer's own failure says what went wrong; errno after it may
     // belong to any later call.

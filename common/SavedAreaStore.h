@@ -55,8 +55,8 @@ foundation::Status remove(Contents& contents, const std::string& key);
 // write is tried; the failure names each key that was not written and why.
 foundation::Status setAsDefault(const SavedArea& area);
 
-// Writes the whole dictionary. `stamp` names the kept-aside copy of an
-// unreadable file. A failure is logged and leaves the old file whole.
+// Writes the whole dictionary, keeping an unreadable file aside first. A
+// failure is logged and leaves the old file whole. FIXME: `stamp` is unused.
 foundation::Status save(Contents& contents, const std::string& stamp);
 
 }  // namespace SavedAreaStore

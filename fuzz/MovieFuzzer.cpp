@@ -88,6 +88,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!std::isfinite(movie.durationSeconds) || movie.durationSeconds < 0)
         fail("a movie of duration " + std::to_string(movie.durationSeconds) + " was let in");
     if (!asset->isPlayable() || asset->tracksWithMediaType(AVMediaTypeVideo).size() != 1)
-        fail("the probe lets in what the asset cannot play: " + asset->loadError());
+        fail("the probe lets in what the asset cannot play: " + (asset->loadError() ? asset->loadError()->message : std::string("no reason given")));
     return 0;
 }

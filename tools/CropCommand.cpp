@@ -1,10 +1,10 @@
 #include "tools/Command.h"
 #include "tools/ProgressBar.h"
 
-#include "platform/av/AtomicOutputFile.h"
 #include "platform/av/CompositionExporter.h"
 #include "platform/av/InputMovie.h"
 #include "platform/av/MovieProbe.h"
+#include "platform/foundation/AtomicFile.h"
 #include "tweak/crop/CropGeometry.h"
 
 #include <CLI/CLI.hpp>
@@ -79,7 +79,7 @@ struct CropCommand {
         // A crop killed mid-export left its half movie hidden beside OUT;
         // the next crop into that folder clears those whose owner is gone.
         std::string outputFolder = std::filesystem::path(output).parent_path().string();
-        av::AtomicOutputFile::removeStaleTemporaries(outputFolder.empty() ? "." : outputFolder);
+        foundation::AtomicFile::removeStaleTemporaries(outputFolder.empty() ? "." : outputFolder);
 
         // Opened once: the exporter reads on from this probe rather than
         // reading the streams' information again.

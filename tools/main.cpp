@@ -1,7 +1,7 @@
 // marqel: the device, the simulated phone's processes and the product's
 // tools, from one command.
 
-#include "platform/av/AtomicOutputFile.h"
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/springboard/SpringBoardHost.h"
 #include "tools/Command.h"
@@ -35,7 +35,7 @@ void prepareDevice(const GlobalOptions& options)
             SystemLog::shared().write("marqel: left " + std::string(folder) + " alone: " + mapped.message());
             continue;
         }
-        for (const auto& removed : av::AtomicOutputFile::removeStaleTemporaries(mapped.value()))
+        for (const auto& removed : foundation::AtomicFile::removeStaleTemporaries(mapped.value()))
             SystemLog::shared().write("marqel: removed " + removed + ", left by a process that is gone");
     }
 }

@@ -65,7 +65,7 @@ foundation::Status makeParents(const std::string& devicePath)
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (ec)
-        return foundation::Error { foundation::ErrorCode::FileSystem, "cannot create " + folder.string() + ": " + ec.message() };
+        return foundation::Error::fromErrno("create", folder.string(), ec);
     return {};
 }
 

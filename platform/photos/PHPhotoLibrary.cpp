@@ -144,10 +144,7 @@ foundation::Result<photos::PhotoLibraryStore*> PHPhotoLibrary::store()
         auto media = DevicePath::toHost(mediaDevicePath);
         if (!media)
             return foundation::Error { media.code(), "cannot open the photo library: " + media.message() };
-        auto opened = photos::PhotoLibraryStore::open(media.value(), options);
-        if (!opened)
-            return foundation::Error { opened.code(), "cannot open the photo library: " + opened.message() };
-        m_store = opened.release();
+        m_store = TRY(photos::PhotoLibraryStore::open(media.value(), options).withContext("cannot open the photo library"));
     }
     return m_store.get();
 }

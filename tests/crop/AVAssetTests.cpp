@@ -44,7 +44,8 @@ TEST(AVAsset, TheMovieOpenedToReadTheTracksIsHandedOverOnce)
 {
     TestDevice device;
     auto asset = AVAsset::assetWithURL(movieInDevice(device, testsupport::patternMovie(320, 240, true)));
-    ASSERT_TRUE(asset->isPlayable()) << asset->loadError();
+    ASSERT_TRUE(asset->isPlayable()) << asset->loadError()->message;
+    EXPECT_FALSE(asset->loadError());
     ASSERT_EQ(asset->tracksWithMediaType(AVMediaTypeVideo).size(), 1u);
     auto movie = asset->takeOpenedMovie();
     ASSERT_TRUE(movie);
@@ -59,7 +60,9 @@ TEST(AVAsset, AnUnreadableFileHoldsNothingOpen)
     std::ofstream(device.host("/tmp/junk.mov")) << "not a movie";
     auto asset = AVAsset::assetWithURL(NSURL::fileURLWithPath("/tmp/junk.mov"));
     EXPECT_FALSE(asset->isPlayable());
-    EXPECT_FALSE(asset->loadError().empty());
+    ASSERT_TRUE(asset->loadError());
+    EXPECT_EQ(asset->loadError()->code, foundation::ErrorCode::UnreadableInput);
+    EXPECT_NE(asset->loadError()->message.find("junk.mov"), std::string::npos) << asset->loadError()->message;
     EXPECT_FALSE(asset->takeOpenedMovie());
 }
 
