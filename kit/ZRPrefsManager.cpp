@@ -7,8 +7,8 @@
 #include "platform/foundation/UnreadableFile.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -56,8 +56,6 @@ std::optional<PlistValue> read(const std::string& key, const std::string& domain
     if (const auto* value = root.value().get<PlistDict>()->find(key))
         return *value;
     return std::nullopt;
-}
-
 }
 
 }  // namespace

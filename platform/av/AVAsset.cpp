@@ -20,7 +20,7 @@ std::shared_ptr<AVAsset> AVAsset::assetWithURL(const std::shared_ptr<NSURL>& url
     }
     auto hostPath = url->hostPath();
     if (!hostPath) {
-        asset->m_loadError = hostPath.message();
+        asset->m_loadError = hostPath.error();
         return asset;
     }
     auto opened = av::InputMovie::open(hostPath.value());
