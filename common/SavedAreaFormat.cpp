@@ -4,6 +4,8 @@
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
+#include <unicode/ustring.h>
+#include <unicode/utf8.h>
 
 namespace SavedAreaFormat {
 
@@ -103,19 +105,27 @@ std::string frameText(const SavedArea& area)
 
 std::string iconLetter(const std::string& name)
 {
-    if (name.empty())
+    // The icon is named after the name's first UTF-16 unit made lower case,
+    // by Unicode's rules: "Élan" gives "é", a KELVIN SIGN gives "k".
+    int32_t offset = 0;
+    UChar32 first = 0;
+    U8_NEXT(reinterpret_cast<const uint8_t*>(name.data()), offset, static_cast<int32_t>(name.size()), first);
+    // Nothing, a broken sequence, or a character outside the basic plane,
+    // whose first unit is half a surrogate pair and names no symbol.
+    if (first <= 0 || first > 0xFFFF)
         return {};
-    auto lead = static_cast<unsigned char>(name[0]);
-    if (lead < 0x80)
-        return std::string(1, static_cast<char>(lead >= 'A' && lead <= 'Z' ? lead - 'A' + 'a' : lead));
-    // A UTF-8 sequence of two or three bytes is one unit of the basic plane;
-    // four bytes would be a surrogate pair.
-    std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3
-        : lead >= 0xC0                                   ? 2
-                                                         : 0;
-    if (length == 0 || length == 4 || name.size() < length)
+    UChar unit = static_cast<UChar>(first);
+    UChar lower[8];
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t lowerLength = u_strToLower(lower, 8, &unit, 1, "", &status);
+    if (U_FAILURE(status))
         return {};
-    return name.substr(0, length);
+    char utf8[32];
+    int32_t utf8Length = 0;
+    u_strToUTF8(utf8, sizeof utf8, &utf8Length, lower, lowerLength, &status);
+    if (U_FAILURE(status))
+        return {};
+    return std::string(utf8, static_cast<std::size_t>(utf8Length));
 }
 
 namespace {

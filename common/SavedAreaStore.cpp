@@ -5,6 +5,7 @@
 #include "platform/foundation/DevicePath.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSObjects.h"
+#include "platform/foundation/UnreadableFile.h"
 
 #include <cmath>
 #include <filesystem>
@@ -23,29 +24,6 @@ Error logged(ErrorCode code, const std::string& reason)
 {
     NSLog("marqel: could not save the areas: %s", reason);
     return Error { code, reason };
-}
-
-// Keeps an unreadable file as "<name>.unreadable-<stamp>" beside it, so the
-// areas it may still hold survive the write that replaces it. It is linked
-// (or copied) rather than moved, so a write that then fails leaves the file
-// where it was. An earlier copy of the same stamp is kept too.
-foundation::Status keepAside(const std::string& stamp)
-{
-    namespace fs = std::filesystem;
-    std::string base = std::string(devicePath) + ".unreadable-" + stamp;
-    std::string aside = base;
-    for (int n = 1; NSFileManager::defaultManager()->fileExistsAtPath(aside); ++n)
-        aside = base + "." + std::to_string(n);
-    std::error_code error;
-    fs::create_hard_link(DevicePath::host(devicePath), DevicePath::host(aside), error);
-    if (error) {
-        error.clear();
-        fs::copy_file(DevicePath::host(devicePath), DevicePath::host(aside), error);
-    }
-    if (error)
-        return logged(ErrorCode::FileSystem, "the unreadable file could not be kept aside: " + error.message());
-    NSLog("marqel: the saved areas file could not be read, kept it as %s", aside);
-    return {};
 }
 
 // Every writer of the file holds its lock from its load to its write (the
@@ -75,11 +53,17 @@ void reload(Contents& contents)
         contents.dictionary = std::move(fresh.dictionary);
 }
 
-// Writes the whole dictionary; the caller holds the lock.
-foundation::Status write(Contents& contents, const std::string& stamp)
+// Writes the whole dictionary, keeping an unreadable file aside first;
+// the caller holds the lock.
+foundation::Status write(Contents& contents)
 {
-    if (contents.unreadable && NSFileManager::defaultManager()->fileExistsAtPath(devicePath))
-        TRY(keepAside(stamp));
+    if (contents.unreadable && NSFileManager::defaultManager()->fileExistsAtPath(devicePath)) {
+        auto host = DevicePath::toHost(devicePath);
+        if (!host)
+            return logged(host.code(), host.message());
+        if (auto kept = foundation::keepUnreadableAside(host.value(), "not a saved-area file"); !kept)
+            return logged(kept.code(), kept.message());
+    }
     contents.unreadable = false;
     // The writer's own failure says what went wrong; errno after it may
     // belong to any later call.
@@ -143,7 +127,7 @@ foundation::Result<SavedArea> add(Contents& contents, const std::string& name, C
     PlistValue record = SavedAreaFormat::makeRecord(identifier, name, frame);
     SavedArea area = SavedAreaFormat::readRecord(identifier, record);
     contents.dictionary->setObject(std::move(record), identifier);
-    TRY(write(contents, identifier));
+    TRY(write(contents));
     return area;
 }
 
@@ -161,7 +145,7 @@ foundation::Status remove(Contents& contents, const std::string& key)
     if (!contents.dictionary->objectForKey(key))
         return Error { ErrorCode::NotFound, "no saved area has the id " + key };
     contents.dictionary->removeObjectForKey(key);
-    return write(contents, currentIdentifier());
+    return write(contents);
 }
 
 foundation::Result<MarqelPreferences::WholeRectangle> setAsDefault(const SavedArea& area)
@@ -169,10 +153,10 @@ foundation::Result<MarqelPreferences::WholeRectangle> setAsDefault(const SavedAr
     return MarqelPreferences::writeDefaultRectangle(SavedAreaFormat::rectangle(area));
 }
 
-foundation::Status save(Contents& contents, const std::string& stamp)
+foundation::Status save(Contents& contents, const std::string& /*stamp*/)
 {
     auto lock = TRY(lockFile());
-    return write(contents, stamp);
+    return write(contents);
 }
 
 }  // namespace SavedAreaStore

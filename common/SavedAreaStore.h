@@ -67,9 +67,9 @@ foundation::Status remove(Contents& contents, const std::string& key);
 foundation::Result<MarqelPreferences::WholeRectangle> setAsDefault(const SavedArea& area);
 
 // Writes `contents` as the whole file, under the lock, replacing whatever
-// another writer put there since it was loaded. `stamp` names the kept-aside
-// copy of an unreadable file. A failure is logged and leaves the old file
-// whole.
+// another writer put there since it was loaded, and keeping an unreadable
+// file aside first. A failure is logged and leaves the old file whole.
+// FIXME: `stamp` is unused.
 foundation::Status save(Contents& contents, const std::string& stamp);
 
 }  // namespace SavedAreaStore

@@ -62,7 +62,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::string host = DevicePath::host(devicePath);
+    auto mapped = DevicePath::toHost(devicePath);
+    if (!mapped)
+        fail(mapped.message());
+    const std::string host = mapped.value();
     {
         std::ofstream out(host, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
@@ -85,6 +88,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!std::isfinite(movie.durationSeconds) || movie.durationSeconds < 0)
         fail("a movie of duration " + std::to_string(movie.durationSeconds) + " was let in");
     if (!asset->isPlayable() || asset->tracksWithMediaType(AVMediaTypeVideo).size() != 1)
-        fail("the probe lets in what the asset cannot play: " + asset->loadError());
+        fail("the probe lets in what the asset cannot play: " + (asset->loadError() ? asset->loadError()->message : std::string("no reason given")));
     return 0;
 }

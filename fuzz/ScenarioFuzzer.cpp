@@ -7,7 +7,7 @@
 #include "platform/automation/ScenarioDriver.h"
 #include "platform/automation/ScenarioFile.h"
 #include "platform/foundation/Foundation.h"
-#include "platform/uikit/UIKit.h"
+#include "tests/support/TestDevice.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -17,17 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-void resetProcessState()
-{
-    RunLoop::main().reset(ClockKind::Virtual);
-    SystemLog::shared().setEcho(false);
-    SystemLog::shared().clear();
-    HapticsLog::shared().clear();
-    UIApplication::sharedApplication()->reset();
-    UIScreen::mainScreen()->resetToDefault();
-    UITraitCollection::setSystemUserInterfaceStyle(UIUserInterfaceStyleLight);
-}
 
 std::filesystem::path& scratchRoot()
 {
@@ -56,7 +45,9 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    resetProcessState();
+    // The same reset as between tests, so nothing one input left behind (a
+    // signalled stop, a shown home screen, a cached picture) decides the next.
+    TestDevice::resetSingletons();
     automation::ScenarioDriver driver;
     auto refused = automation::ScenarioDriver::Booter { "no process",
         []() -> foundation::Status { return foundation::Error { foundation::ErrorCode::InvalidState, "nothing boots under the fuzzer" }; },

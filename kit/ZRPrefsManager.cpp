@@ -5,12 +5,12 @@
 #include "platform/foundation/DevicePath.h"
 #include "platform/foundation/PropertyList.h"
 #include "platform/foundation/SystemLog.h"
+#include "platform/foundation/UnreadableFile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cmath>
-#include <ctime>
-#include <filesystem>
 #include <unistd.h>
 
 MARQEL_DEFINE_CLASS(ZRPrefsManager,
@@ -32,32 +32,6 @@ std::optional<PlistValue> read(const std::string& key, const std::string& domain
         return std::nullopt;
     if (const auto* value = root.value().get<PlistDict>()->find(key))
         return *value;
-    return std::nullopt;
-}
-
-constexpr std::string_view unreadableInfix = ".unreadable-";
-
-// Moves a domain file that cannot be read as a dictionary out of the way,
-// under a name that sorts by time, so the next write starts afresh without
-// destroying what the user had.
-std::optional<std::string> keepUnreadable(const std::string& hostPath, const std::string& why)
-{
-    char stamp[32];
-    std::time_t now = std::time(nullptr);
-    std::tm utc {};
-    gmtime_r(&now, &utc);
-    std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &utc);
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        std::string kept = hostPath + std::string(unreadableInfix) + stamp + (attempt ? "-" + std::to_string(attempt) : std::string());
-        // link() refuses an existing name, so an older kept file is never replaced.
-        if (::link(hostPath.c_str(), kept.c_str()) == 0) {
-            ::unlink(hostPath.c_str());
-            SystemLog::shared().write("marqel: " + hostPath + " was unreadable (" + why + "); kept it as " + kept);
-            return kept;
-        }
-        if (errno != EEXIST)
-            return std::nullopt;
-    }
     return std::nullopt;
 }
 
@@ -132,9 +106,8 @@ foundation::Status ZRPrefsManager::writeValues(const PlistDict& values, const st
     if (root && root.value().is<PlistDict>())
         contents = *root.value().get<PlistDict>();
     else if (root || root.code() == ErrorCode::UnreadableInput) {
-        // Damaged content: set it aside rather than write one key over it.
-        if (!keepUnreadable(host, root ? "the top is not a dictionary" : root.message()))
-            return Error { ErrorCode::WriteFailed, "cannot keep the unreadable " + host + " aside" };
+        // Damaged content: keep it aside rather than write one key over it.
+        TRY(foundation::keepUnreadableAside(host, root ? "the top is not a dictionary" : root.message()));
     } else if (root.code() != ErrorCode::NotFound)
         return root.error();  // a folder or a file we may not read: never write over it
     for (const auto& [key, value] : values)
@@ -159,19 +132,10 @@ foundation::Status ZRPrefsManager::readable(const std::string& ID) const
 
 std::vector<std::string> ZRPrefsManager::keptUnreadableFiles(const std::string& ID) const
 {
-    namespace fs = std::filesystem;
-    std::vector<std::string> kept;
     auto host = DevicePath::toHost(devicePathForDomain(ID));
     if (!host)
-        return kept;
-    fs::path file(host.value());
-    std::string prefix = file.filename().string() + std::string(unreadableInfix);
-    std::error_code ec;
-    for (fs::directory_iterator it(file.parent_path(), ec), end; !ec && it != end; it.increment(ec))
-        if (it->path().filename().string().starts_with(prefix))
-            kept.push_back(it->path().string());
-    std::sort(kept.begin(), kept.end());
-    return kept;
+        return {};
+    return foundation::unreadableCopiesOf(host.value());
 }
 
 bool ZRPrefsManager::setBool(bool value, const std::string& key, const std::string& ID) const

@@ -36,7 +36,7 @@ SavedAreaStore::Contents loadReadable()
 {
     auto contents = SavedAreaStore::load();
     if (contents.unreadable)
-        throw CommandError(DevicePath::host(SavedAreaStore::devicePath) + " is not a saved-area file; nothing was changed");
+        throw CommandError(hostPath(SavedAreaStore::devicePath) + " is not a saved-area file; nothing was changed");
     return contents;
 }
 
@@ -64,7 +64,7 @@ void addAreasCommand(CLI::App& app, GlobalOptions& options)
         prepareDevice(options);
         auto contents = SavedAreaStore::load();
         if (contents.unreadable)
-            std::cerr << "marqel: " << DevicePath::host(SavedAreaStore::devicePath) << " cannot be read; the next add keeps it aside\n";
+            std::cerr << "marqel: " << hostPath(SavedAreaStore::devicePath) << " cannot be read; the next add keeps it aside\n";
         auto records = SavedAreaStore::list(*contents.dictionary);
         for (const auto& area : records)
             print(area);

@@ -22,6 +22,9 @@ struct GlobalOptions {
 
 // Applies the global options: device root, verbose log echo.
 void prepareDevice(const GlobalOptions& options);
+// The host path of a device path; a CommandError when the device root
+// refuses it (a path that would lead out of the root).
+std::string hostPath(const std::string& devicePath);
 // Installs the product into the root when it is missing or out of date.
 void ensureInstalled();
 // The phone's screen in a desktop window until Escape or Q (or the window is

@@ -1,10 +1,10 @@
 #include "tools/Command.h"
 #include "tools/ProgressBar.h"
 
-#include "platform/av/AtomicOutputFile.h"
 #include "platform/av/CompositionExporter.h"
 #include "platform/av/InputMovie.h"
 #include "platform/av/MovieProbe.h"
+#include "platform/foundation/AtomicFile.h"
 #include "tweak/crop/CropGeometry.h"
 
 #include <CLI/CLI.hpp>
@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 
 namespace tools {
 
@@ -59,25 +60,17 @@ void refuseUnusableFiles(const std::string& input, const std::string& output, bo
     if (!force)
         throw CommandError(output + " already exists; pass --force to replace it", 2);
 }
-}  // namespace
 
-void addCropCommand(CLI::App& app, GlobalOptions&)
-{
-    auto* command = app.add_subcommand("crop", "Crop a movie file to a rectangle given in screen points, with the engine's arithmetic and export");
-    static std::string input, output, screenText = "390x844", rectText;
-    static bool keep = false;
-    static bool deleteInput = false;
-    static bool force = false;
-    command->add_option("IN", input, "The full-screen movie")->required()->check(CLI::ExistingFile);
-    command->add_option("OUT", output, "Where to write the cropped movie (a QuickTime movie, whatever the extension); an existing file is replaced only with --force")->required();
-    command->add_flag("--force", force, "Replace OUT if it is an existing regular file");
-    command->add_option("--screen", screenText, "The screen in points, WxH")->capture_default_str();
-    command->add_option("--rect", rectText, "The crop rectangle in points, X,Y,W,H")->required();
-    auto* deleteFlag = command->add_flag("--delete-input", deleteInput,
-        "Delete IN once OUT is written, as the engine deletes the uncropped recording (IN is kept otherwise)");
-    // Scripts written when the input went by default still pass --keep.
-    command->add_flag("--keep", keep, "Keep IN (the default; accepted for older scripts)")->excludes(deleteFlag);
-    command->callback([] {
+// The command's arguments and what it does with them; the parsed values
+// live in the object the callback keeps, not in function statics.
+struct CropCommand {
+    std::string input, output, screenText = "390x844", rectText;
+    bool keep = false;
+    bool deleteInput = false;
+    bool force = false;
+
+    void run() const
+    {
         auto screen = numbers(screenText, 'x', 2, "--screen");
         auto rect = numbers(rectText, ',', 4, "--rect");
         if (screen[0] <= 0 || screen[1] <= 0)
@@ -86,7 +79,7 @@ void addCropCommand(CLI::App& app, GlobalOptions&)
         // A crop killed mid-export left its half movie hidden beside OUT;
         // the next crop into that folder clears those whose owner is gone.
         std::string outputFolder = std::filesystem::path(output).parent_path().string();
-        av::AtomicOutputFile::removeStaleTemporaries(outputFolder.empty() ? "." : outputFolder);
+        foundation::AtomicFile::removeStaleTemporaries(outputFolder.empty() ? "." : outputFolder);
 
         // Opened once: the exporter reads on from this probe rather than
         // reading the streams' information again.
@@ -129,7 +122,25 @@ void addCropCommand(CLI::App& app, GlobalOptions&)
                 throw CommandError("wrote " + output + " but could not delete " + input + ": " + ec.message());
             std::cout << "deleted the original " + input << '\n';
         }
-    });
+    }
+};
+
+}  // namespace
+
+void addCropCommand(CLI::App& app, GlobalOptions&)
+{
+    auto* command = app.add_subcommand("crop", "Crop a movie file to a rectangle given in screen points, with the engine's arithmetic and export");
+    auto crop = std::make_shared<CropCommand>();
+    command->add_option("IN", crop->input, "The full-screen movie")->required()->check(CLI::ExistingFile);
+    command->add_option("OUT", crop->output, "Where to write the cropped movie (a QuickTime movie, whatever the extension); an existing file is replaced only with --force")->required();
+    command->add_flag("--force", crop->force, "Replace OUT if it is an existing regular file");
+    command->add_option("--screen", crop->screenText, "The screen in points, WxH")->capture_default_str();
+    command->add_option("--rect", crop->rectText, "The crop rectangle in points, X,Y,W,H")->required();
+    auto* deleteFlag = command->add_flag("--delete-input", crop->deleteInput,
+        "Delete IN once OUT is written, as the engine deletes the uncropped recording (IN is kept otherwise)");
+    // Scripts written when the input went by default still pass --keep.
+    command->add_flag("--keep", crop->keep, "Keep IN (the default; accepted for older scripts)")->excludes(deleteFlag);
+    command->callback([crop] { crop->run(); });
 }
 
 }  // namespace tools

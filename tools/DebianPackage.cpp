@@ -3,6 +3,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <cerrno>
 #include <fstream>
 #include <memory>
 #include <set>
@@ -198,12 +199,14 @@ foundation::Status readMembers(const std::string& bytes, std::vector<DebianPacka
 
 foundation::Result<DebianPackage> DebianPackage::read(const std::string& hostPath)
 {
+    // The stream opens and reads with the system calls, which leave errno.
+    errno = 0;
     std::ifstream in(hostPath, std::ios::binary);
     if (!in)
-        return Error { ErrorCode::NotFound, "cannot open the package " + hostPath };
+        return Error::fromErrno("open the package", hostPath, errno ? errno : ENOENT);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad())
-        return Error { ErrorCode::FileSystem, "cannot read the package " + hostPath };
+        return Error::fromErrno("read the package", hostPath, errno ? errno : EIO);
     return fromBytes(bytes);
 }
 

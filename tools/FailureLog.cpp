@@ -38,7 +38,10 @@ std::string withExplanation(const std::string& message, std::size_t from)
     auto lines = explainingLines(SystemLog::shared().lines(from));
     if (lines.empty())
         return message;
-    std::string text = message + "\nthe system log says (all of it in " + DevicePath::host(SystemLog::devicePath) + "):";
+    // Already explaining a failure: a log path the root refuses is named as
+    // the device knows it rather than ending in a second failure.
+    auto log = DevicePath::toHost(SystemLog::devicePath);
+    std::string text = message + "\nthe system log says (all of it in " + (log ? log.value() : std::string(SystemLog::devicePath) + " in the device root") + "):";
     for (const auto& line : lines)
         text += "\n  " + line;
     return text;

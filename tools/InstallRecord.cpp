@@ -64,7 +64,7 @@ foundation::Status InstallRecord::remove()
     std::error_code ec;
     std::filesystem::remove(TRY(DevicePath::toHost(devicePath)), ec);
     if (ec)
-        return foundation::Error { foundation::ErrorCode::FileSystem, std::string("cannot remove ") + devicePath + ": " + ec.message() };
+        return foundation::Error::fromErrno("remove", devicePath, ec);
     return {};
 }
 

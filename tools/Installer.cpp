@@ -2,13 +2,17 @@
 
 #include "tools/InstallRecord.h"
 
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/DevicePath.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <set>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -16,6 +20,7 @@ namespace fs = std::filesystem;
 namespace tools {
 
 namespace {
+using foundation::AtomicFile;
 using foundation::Error;
 using foundation::ErrorCode;
 
@@ -49,7 +54,7 @@ foundation::Status checkParents(const std::string& devicePath)
     return {};
 }
 
-// Copies through a temporary name, so a running process never loads a
+// Copies through the one writer, so a running process never loads a
 // half-written library. Adds the device path to `installed` when it wrote.
 foundation::Status copyInto(const fs::path& from, const std::string& devicePath, bool force, std::vector<std::string>& installed)
 {
@@ -59,48 +64,49 @@ foundation::Status copyInto(const fs::path& from, const std::string& devicePath,
     TRY(checkParents(devicePath));
     std::error_code ec;
     fs::create_directories(fs::path(to).parent_path(), ec);
-    fs::path temp = to + ".installing";
-    fs::copy_file(from, temp, fs::copy_options::overwrite_existing, ec);
-    if (!ec)
-        fs::rename(temp, to, ec);
-    if (ec) {
-        // A full disk or a path in the way: leave nothing half-copied behind.
-        std::error_code ignored;
-        fs::remove(temp, ignored);
-        return Error { ErrorCode::FileSystem, "cannot install " + devicePath + ": " + ec.message() };
+    int source = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (source < 0)
+        return Error::fromErrno("read", from.string()).withContext("cannot install " + devicePath);
+    struct stat info { };
+    if (::fstat(source, &info) != 0) {
+        Error failure = Error::fromErrno("inspect", from.string());
+        ::close(source);
+        return std::move(failure).withContext("cannot install " + devicePath);
     }
+    auto file = AtomicFile::create(to, info.st_mode & 0777);
+    foundation::Status copied = file ? foundation::Status() : foundation::Status(file.error());
+    char buffer[1 << 16];
+    while (copied) {
+        ssize_t n = ::read(source, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            copied = Error::fromErrno("read", from.string());
+        if (n <= 0)
+            break;
+        copied = file.value().write(std::string_view(buffer, static_cast<std::size_t>(n)));
+    }
+    ::close(source);
+    if (copied)
+        copied = file.value().commit();
+    // On a failure the writer has left nothing half-copied behind.
+    TRY(std::move(copied).withContext("cannot install " + devicePath));
     installed.push_back(devicePath);
     return {};
 }
 
 foundation::Status writeMember(const DebianPackage::Member& member)
 {
-    auto to = fs::path(TRY(DevicePath::toHost(member.devicePath)));
+    auto to = TRY(DevicePath::toHost(member.devicePath));
+    const std::string context = "cannot install " + member.devicePath;
     std::error_code ec;
-    fs::create_directories(member.kind == DebianPackage::Kind::Directory ? to : to.parent_path(), ec);
-    if (!ec && member.kind != DebianPackage::Kind::Directory) {
-        fs::path temp = to.parent_path() / ("." + to.filename().string() + ".installing");
-        fs::remove(temp, ec);
-        if (member.kind == DebianPackage::Kind::Link) {
-            fs::create_symlink(member.linkTarget, temp, ec);
-        } else {
-            std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-            out.write(member.contents.data(), std::streamsize(member.contents.size()));
-            out.close();
-            if (!out)
-                ec = std::make_error_code(std::errc::io_error);
-            else
-                fs::permissions(temp, fs::perms(member.mode & 0777), ec);
-        }
-        if (!ec)
-            fs::rename(temp, to, ec);
-        if (ec) {
-            std::error_code ignored;
-            fs::remove(temp, ignored);
-        }
-    }
+    fs::create_directories(member.kind == DebianPackage::Kind::Directory ? fs::path(to) : fs::path(to).parent_path(), ec);
     if (ec)
-        return Error { ErrorCode::FileSystem, "cannot install " + member.devicePath + ": " + ec.message() };
+        return Error::fromErrno("create the folder for", to, ec).withContext(context);
+    if (member.kind == DebianPackage::Kind::Link)
+        return foundation::replaceWithSymlink(to, member.linkTarget).withContext(context);
+    if (member.kind == DebianPackage::Kind::File)
+        return foundation::writeFileAtomically(to, member.contents, member.mode & 0777).withContext(context);
     return {};
 }
 
@@ -127,8 +133,10 @@ foundation::Status removeRecorded(const std::string& devicePath, std::vector<std
     auto status = fs::symlink_status(host, ec);
     if (!fs::exists(status) || fs::is_directory(status))
         return {};
-    if (!fs::remove(host, ec) || ec)
-        return Error { ErrorCode::FileSystem, "cannot remove " + devicePath + ": " + ec.message() };
+    // A file already gone counts as removed.
+    fs::remove(host, ec);
+    if (ec)
+        return Error::fromErrno("remove", devicePath, ec);
     removed.push_back(devicePath);
     removeEmptyParents(devicePath);
     return {};
@@ -246,6 +254,14 @@ foundation::Result<std::vector<std::string>> Installer::installPackage(const Deb
         if (fs::exists(status) && fs::is_directory(status) != isFolder)
             return Error { ErrorCode::InvalidArgument,
                 "cannot install " + member.devicePath + ": a " + (isFolder ? "file" : "folder") + " is in its place" };
+        // A file replaces only a file, a link a file or a link: what the
+        // writer would refuse is refused here, before anything is laid.
+        bool replaceable = !fs::exists(status) || isFolder || fs::is_regular_file(status)
+            || (member.kind == DebianPackage::Kind::Link && fs::is_symlink(status));
+        if (!replaceable)
+            return Error { ErrorCode::InvalidArgument,
+                "cannot install " + member.devicePath + ": " + (fs::is_symlink(status) ? "a link" : "something that is not a file")
+                    + " is in its place (move it away and install again)" };
     }
     std::vector<std::string> laid;
     for (const auto& member : package.members()) {

@@ -25,7 +25,7 @@ void addPrefsCommand(CLI::App& app, GlobalOptions& options)
         for (const auto& key : MarqelPreferences::allKeys)
             std::cout << key.name << " = " << MarqelPreferences::readText(key) << "    # " << kindName(key.kind) << ": " << key.meaning << '\n';
         auto manager = MarqelPreferences::manager();
-        std::string file = DevicePath::host(ZRPrefsManager::devicePathForDomain(MarqelPreferences::domain));
+        std::string file = hostPath(ZRPrefsManager::devicePathForDomain(MarqelPreferences::domain));
         if (auto readable = manager->readable(MarqelPreferences::domain); !readable)
             std::cout << "# " << file << " is unreadable (" << readable.message() << "): every key shows its default; the next `prefs set` keeps it beside the new file\n";
         for (const auto& kept : manager->keptUnreadableFiles(MarqelPreferences::domain))

@@ -26,24 +26,31 @@ namespace {
 void stage(int n, const std::string& what) { std::cout << "[" << n << "/8] " << what << '\n'
                                                        << std::flush; }
 
-void runMainJob()
+// Stages 1 and 2: the product in the device root, switched on.
+void installAndEnable()
 {
     stage(1, "installing into the device root " + DevicePath::root());
     ensureInstalled();
     stage(2, "enabling the tweak (toggleMarqel = true)");
     if (!MarqelPreferences::write(MarqelPreferences::toggleMarqel, true))
         throw CommandError(std::string("cannot enable the tweak: ") + MarqelPreferences::domain + " cannot be written");
+}
 
-    RunLoop::main().reset(ClockKind::Virtual);
-    automation::ScenarioDriver driver;
-    auto recording = prepareDriver(driver);
+// Stage 3: SpringBoard up with the tweak's hooks in place.
+void bootWithTheTweak(automation::ScenarioDriver& driver)
+{
     stage(3, "booting SpringBoard with the tweak injected");
     check(driver.boot());
     auto changes = host::methodChanges(SpringBoardHost::privateClassNames());
     std::cout << "      " << changes.size() << " methods hooked or added by the tweak\n";
     if (changes.empty())
-        throw CommandError("the tweak did not install its hooks; see " + DevicePath::host(SystemLog::devicePath));
+        throw CommandError("the tweak did not install its hooks; see " + hostPath(SystemLog::devicePath));
+}
 
+// Stages 4 and 5, as a user would: the overlay opened, its box moved and
+// widened. Gives the crop rectangle the box ends at.
+CGRect placeTheBox(automation::ScenarioDriver& driver)
+{
     stage(4, "invoking the overlay, as the Control Center module does");
     scenario::invoke();
     check(driver.wait(0.3));
@@ -60,22 +67,29 @@ void runMainJob()
     CGRect rect = box->frame();
     std::cout << "      crop rectangle " << NSStringFromCGRect(rect) << '\n';
     check(driver.wait(0.2));
+    return rect;
+}
+
+// A picture of the overlay for the user; the job goes on without one.
+void snapshotTheOverlay()
+{
     const std::string snapshotPath = "/var/mobile/Media/Snapshots/overlay.png";
-    if (auto folder = DevicePath::makeParents(snapshotPath); !folder)
-        std::cout << "      no snapshot: " << folder.message() << '\n';
-    else if (auto written = render::writeScreenPNG(DevicePath::host(snapshotPath)); written)
-        std::cout << "      snapshot of the overlay: " << DevicePath::host(snapshotPath) << '\n';
+    auto folder = DevicePath::makeParents(snapshotPath);
+    auto file = DevicePath::toHost(snapshotPath);
+    if (!folder || !file) {
+        std::cout << "      no snapshot: " << (folder ? file.message() : folder.message()) << '\n';
+        return;
+    }
+    if (auto written = render::writeScreenPNG(file.value()); written)
+        std::cout << "      snapshot of the overlay: " << file.value() << '\n';
     else
         std::cout << "      no snapshot: " << written.message() << '\n';
+}
 
-    stage(6, "recording 3 seconds of the screen");
-    check(driver.tapSymbol("record.circle"));
-    check(driver.wait(3.2));
-
-    stage(7, "stopping from the status bar and waiting for the crop");
-    check(recording.stopRecording("status-bar"));
-    check(recording.waitForCrop(120));
-
+// Stage 8: the notice, and the newest movie in the library against the
+// size the crop rectangle predicts.
+void showTheCroppedMovie(CGRect rect)
+{
     stage(8, "the notice");
     auto notices = NoticeCenter::notices();
     if (!notices.empty())
@@ -106,6 +120,27 @@ void runMainJob()
         std::cout << "size: " << info.value().width << " x " << info.value().height << " pixels (the rectangle predicts "
                   << predicted.width << " x " << predicted.height << ")\n"
                   << "duration: " << std::fixed << std::setprecision(2) << info.value().durationSeconds << " s\n";
+}
+
+void runMainJob()
+{
+    installAndEnable();
+    RunLoop::main().reset(ClockKind::Virtual);
+    automation::ScenarioDriver driver;
+    auto recording = prepareDriver(driver);
+    bootWithTheTweak(driver);
+    CGRect rect = placeTheBox(driver);
+    snapshotTheOverlay();
+
+    stage(6, "recording 3 seconds of the screen");
+    check(driver.tapSymbol("record.circle"));
+    check(driver.wait(3.2));
+
+    stage(7, "stopping from the status bar and waiting for the crop");
+    check(recording.stopRecording("status-bar"));
+    check(recording.waitForCrop(120));
+
+    showTheCroppedMovie(rect);
 }
 
 }  // namespace

@@ -64,7 +64,9 @@ void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
         }
         RunLoop::main().reset(virtualClock && !window ? ClockKind::Virtual : ClockKind::Real);
         auto report = SpringBoardHost::shared().boot();
-        std::cout << host::describe(report) << std::flush;
+        if (!report)
+            throw CommandError(report.error());
+        std::cout << host::describe(report.value()) << std::flush;
         if (window) {
             showSpringBoardWindow(zoom);
             NSDistributedNotificationCenter::defaultCenter()->shutdown();
@@ -101,11 +103,7 @@ void addAppCommand(CLI::App& app, GlobalOptions& options)
     command->callback([&options] {
         prepareDevice(options);
         ensureInstalled();
-        auto loaded = host::startProcess(path, bundleID);
-        host::BootReport report;
-        for (const auto& tweak : loaded.loaded)
-            report.loadedTweaks.push_back(tweak.name);
-        report.loaderErrors = loaded.errors;
+        auto report = host::startProcess(path, bundleID);
         report.changes = host::methodChanges(SpringBoardHost::privateClassNames());
         std::cout << host::describe(report);
     });

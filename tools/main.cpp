@@ -1,7 +1,7 @@
 // marqel: the device, the simulated phone's processes and the product's
 // tools, from one command.
 
-#include "platform/av/AtomicOutputFile.h"
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/springboard/SpringBoardHost.h"
 #include "tools/Command.h"
@@ -29,9 +29,23 @@ void prepareDevice(const GlobalOptions& options)
     SystemLog::shared().setEcho(options.verbose);
     // A process killed mid-write leaves its half file behind; whoever starts
     // next on this root clears those whose owner is gone.
-    for (const char* folder : { "/var/mobile/Library/ReplayKit", "/tmp" })
-        for (const auto& removed : av::AtomicOutputFile::removeStaleTemporaries(DevicePath::host(folder)))
+    for (const char* folder : { "/var/mobile/Library/ReplayKit", "/tmp" }) {
+        auto mapped = DevicePath::toHost(folder);
+        if (!mapped) {
+            SystemLog::shared().write("marqel: left " + std::string(folder) + " alone: " + mapped.message());
+            continue;
+        }
+        for (const auto& removed : foundation::AtomicFile::removeStaleTemporaries(mapped.value()))
             SystemLog::shared().write("marqel: removed " + removed + ", left by a process that is gone");
+    }
+}
+
+std::string hostPath(const std::string& devicePath)
+{
+    auto mapped = DevicePath::toHost(devicePath);
+    if (!mapped)
+        throw CommandError(mapped.message() + " (the device root is " + DevicePath::root() + ")");
+    return mapped.release();
 }
 
 void ensureInstalled()

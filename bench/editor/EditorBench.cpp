@@ -27,13 +27,22 @@ void BM_BoxDragMove(benchmark::State& state)
     window->setRootViewController(controller);
     window->makeKeyAndVisible();
     auto app = UIApplication::sharedApplication();
+    const CGRect start = controller->marqelView()->frame();
     app->sendTouch(UITouchPhaseBegan, CGPointMake(195, 422));
+    const std::size_t linesBefore = SystemLog::shared().lineCount();
     bool right = true;
     for (auto _ : state) {
         // A finger wobbling in the middle of the box: every event moves it.
         app->sendTouch(UITouchPhaseMoved, CGPointMake(right ? 196 : 195, 422));
         right = !right;
     }
+    // A fast move that skipped its work would be no measure of one: each
+    // move logs the area it cut out, and the box is where the last put it.
+    const bool lastWentRight = state.iterations() % 2 == 1;
+    if (SystemLog::shared().lineCount() - linesBefore != state.iterations())
+        state.SkipWithError("a move did not update the editor's cut-out");
+    else if (controller->marqelView()->frame().origin.x != start.origin.x + (lastWentRight ? 1 : 0))
+        state.SkipWithError("the box is not where the last move put it");
     app->sendTouch(UITouchPhaseEnded, CGPointMake(195, 422));
     state.SetItemsProcessed(state.iterations());
     RunLoop::main().drain();

@@ -181,8 +181,8 @@ CaseOutcome run(const Options& options)
     std::mt19937_64 random(options.seed);
     Model model;
     auto started = std::chrono::steady_clock::now();
-    std::string preferencesFolder = DevicePath::host("/var/mobile/Library/Preferences");
-    std::string areasFolder = std::filesystem::path(DevicePath::host(SavedAreaStore::devicePath)).parent_path().string();
+    std::string preferencesFolder = DevicePath::toHost("/var/mobile/Library/Preferences").value();
+    std::string areasFolder = std::filesystem::path(DevicePath::toHost(SavedAreaStore::devicePath).value()).parent_path().string();
     for (int trial = 0; trial < options.trials; ++trial) {
         if (std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count() > options.caseSeconds) {
             outcome.note = "stopped at the time limit";

@@ -44,7 +44,7 @@ CaseOutcome run(const Options& options)
             log };
     };
     int reads = 0;
-    std::string host = DevicePath::host(ZRPrefsManager::devicePathForDomain(domain));
+    std::string host = DevicePath::toHost(ZRPrefsManager::devicePathForDomain(domain)).value();
     ChildProcess first(writer("a")), second(writer("b"));
     std::atomic<bool> writing { true };
     std::thread reader([&] {

@@ -8,6 +8,7 @@
 #include "platform/springboard/HomeScreen.h"
 #include "platform/uikit/CAShapeLayer.h"
 #include "platform/uikit/UIButton.h"
+#include "platform/uikit/UIColor.h"
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UIImageView.h"
 #include "platform/uikit/UIScreen.h"

@@ -126,11 +126,18 @@ void registerActions(ScenarioDriver& d)
     add("back", "back", [](StepContext& c) { return c.driver().back(); });
 }
 
-void registerExpectations(ScenarioDriver& d)
+// Adds an expectation to `d`'s table.
+auto expectationAdder(ScenarioDriver& d)
 {
-    auto add = [&d](const char* name, const char* usage, ScenarioDriver::Handler handler) {
+    return [&d](const char* name, const char* usage, ScenarioDriver::Handler handler) {
         mustSucceed(d.registerExpectation(name, usage, std::move(handler)));
     };
+}
+
+// What the run has left behind: preferences, log lines, haptic impacts.
+void registerRecordExpectations(ScenarioDriver& d)
+{
+    auto add = expectationAdder(d);
     add("pref", "expect pref KEY VALUE", [](StepContext& c) -> Status {
         TRY(c.need(2));
         if (!c.driver().hasPreferences())
@@ -174,6 +181,13 @@ void registerExpectations(ScenarioDriver& d)
         TRY(c.count(0));
         return c.expectCount(0, c.driver().takeImpacts().size(), "impacts");
     });
+}
+
+// What is on the screen now: symbols, texts, alerts, presented screens and
+// notices.
+void registerScreenExpectations(ScenarioDriver& d)
+{
+    auto add = expectationAdder(d);
     add("symbol", "expect symbol NAME", [](StepContext& c) -> Status {
         TRY(c.need(1));
         if (!findSymbol(c.argument(0)))
@@ -220,7 +234,8 @@ void registerExpectations(ScenarioDriver& d)
 void registerGenericSteps(ScenarioDriver& driver)
 {
     registerActions(driver);
-    registerExpectations(driver);
+    registerRecordExpectations(driver);
+    registerScreenExpectations(driver);
 }
 
 }  // namespace automation

@@ -60,7 +60,7 @@ ScenarioDriver::ScenarioDriver()
 {
     m_booter = { springBoard,
         [this]() -> Status {
-            auto report = SpringBoardHost::shared().boot();
+            auto report = TRY(SpringBoardHost::shared().boot());
             if (report.loadedTweaks.empty())
                 say("warning: no tweak was injected (is the tweak installed in the device root?)");
             return {};
@@ -146,8 +146,9 @@ Status ScenarioDriver::screen(double width, double height, double scale)
         return Error { ErrorCode::InvalidArgument,
             "a screen of " + pixelCount(width * scale) + "x" + pixelCount(height * scale) + " pixels is larger than the recorder can encode (at most "
                 + std::to_string(static_cast<int>(largestSide)) + " a side)" };
-    if (!UIScreen::mainScreen()->setSize(CGSizeMake(width, height)) || !UIScreen::mainScreen()->setScale(scale))
-        return Error { ErrorCode::InvalidArgument, "a screen needs a positive size and scale" };
+    // Both were checked above, so neither half is left applied alone.
+    TRY(UIScreen::mainScreen()->setSize(CGSizeMake(width, height)));
+    TRY(UIScreen::mainScreen()->setScale(scale));
     return {};
 }
 

@@ -15,12 +15,17 @@ std::shared_ptr<AVAsset> AVAsset::assetWithURL(const std::shared_ptr<NSURL>& url
     auto asset = alloc<AVURLAsset>();
     asset->m_url = url;
     if (!url) {
-        asset->m_loadError = "no URL";
+        asset->m_loadError = foundation::Error { foundation::ErrorCode::InvalidArgument, "no URL to open (give the asset a file URL)" };
         return asset;
     }
-    auto opened = av::InputMovie::open(url->hostPath());
+    auto hostPath = url->hostPath();
+    if (!hostPath) {
+        asset->m_loadError = hostPath.error();
+        return asset;
+    }
+    auto opened = av::InputMovie::open(hostPath.value());
     if (!opened) {
-        asset->m_loadError = opened.error().message;
+        asset->m_loadError = opened.error();
         return asset;
     }
     const av::MovieInfo movie = opened.value().info();

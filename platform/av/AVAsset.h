@@ -4,10 +4,12 @@
 #include "platform/av/Forward.h"
 #include "platform/foundation/CGGeometry.h"
 #include "platform/foundation/NSObjects.h"
+#include "platform/foundation/Result.h"
 #include "platform/runtime/ClassBuilder.h"
 
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,7 +41,7 @@ private:
 
 // A movie file, opened and probed when created. An unreadable file gives an
 // asset with no tracks and a zero duration, as AVFoundation's lazily
-// failing assets do; `loadError()` says why.
+// failing assets do; `loadError()` says why (nothing for a readable one).
 class AVAsset : public Object {
     MARQEL_OBJECT(AVAsset, Object)
 public:
@@ -49,7 +51,7 @@ public:
     CMTime duration() const { return m_duration; }
     std::vector<std::shared_ptr<AVAssetTrack>> tracksWithMediaType(const std::string& mediaType) const;
     bool isPlayable() const { return m_playable; }
-    const std::string& loadError() const { return m_loadError; }
+    const std::optional<foundation::Error>& loadError() const { return m_loadError; }
 
     // The movie as opened to read its tracks, handed to the first export
     // so the file's streams are not probed again; null once taken (a later
@@ -66,7 +68,7 @@ protected:
     CMTime m_duration = kCMTimeZero;
     std::vector<std::shared_ptr<AVAssetTrack>> m_tracks;
     bool m_playable = false;
-    std::string m_loadError;
+    std::optional<foundation::Error> m_loadError;
 };
 
 class AVURLAsset : public AVAsset {

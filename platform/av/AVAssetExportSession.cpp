@@ -105,13 +105,17 @@ void AVAssetExportSession::run(std::function<void()> handler)
     } else if (outputFileType() != AVFileTypeQuickTimeMovie) {
         fail(errorFileFormatNotRecognized, "The output file type \"" + outputFileType() + "\" is not supported; use com.apple.quicktime-movie.");
     } else if (!m_asset || !m_asset->isPlayable()) {
-        fail(errorFileFormatNotRecognized, "The movie could not be opened: " + (m_asset ? m_asset->loadError() : std::string("no asset")) + ".");
+        fail(errorFileFormatNotRecognized, "The movie could not be opened: " + (m_asset && m_asset->loadError() ? m_asset->loadError()->message : std::string("no asset")) + ".");
     } else if (m_asset->tracksWithMediaType(AVMediaTypeVideo).empty()) {
         fail(errorNoDataCaptured, "The movie has no video track.");
+    } else if (auto input = m_asset->URL()->hostPath(); !input) {
+        fail(errorUnknown, "The movie cannot be read: " + input.message() + ".");
+    } else if (auto output = url->hostPath(); !output) {
+        fail(errorUnknown, "The export cannot be written: " + output.message() + ".");
     } else {
         av::ExportRequest request;
-        request.inputPath = m_asset->URL()->hostPath();
-        request.outputPath = url->hostPath();
+        request.inputPath = input.value();
+        request.outputPath = output.value();
         auto track = m_asset->tracksWithMediaType(AVMediaTypeVideo).front();
         CGAffineTransform transform = CGAffineTransformIdentity;
         CGSize renderSize = track->naturalSize();

@@ -65,8 +65,7 @@ Status AacEncoder::push(const float* const* planes, int count, const PacketSink&
 
 Status AacEncoder::flush(const PacketSink& sink)
 {
-    if (Status st = sendFrames(true, sink); !st)
-        return st;
+    TRY(sendFrames(true, sink));
     const int ret = avcodec_send_frame(m_context.get(), nullptr);
     if (ret < 0 && ret != AVERROR_EOF)
         return Error { ErrorCode::CodecFailed, "AAC encoding failed: " + ffmpegErrorString(ret) };
@@ -94,8 +93,7 @@ Status AacEncoder::sendFrames(bool includePartial, const PacketSink& sink)
         const int ret = avcodec_send_frame(m_context.get(), m_frame.get());
         if (ret < 0)
             return Error { ErrorCode::CodecFailed, "AAC encoding failed: " + ffmpegErrorString(ret) };
-        if (Status st = drain(sink); !st)
-            return st;
+        TRY(drain(sink));
     }
 }
 
@@ -109,8 +107,7 @@ Status AacEncoder::drain(const PacketSink& sink)
             return Error { ErrorCode::CodecFailed, "AAC encoding failed: " + ffmpegErrorString(ret) };
         Status st = sink(m_packet.get());
         av_packet_unref(m_packet.get());
-        if (!st)
-            return st;
+        TRY(std::move(st));
     }
 }
 

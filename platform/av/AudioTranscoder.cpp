@@ -63,11 +63,9 @@ Status AudioTranscoder::send(const AVPacket* packet, const PacketSink& sink)
 
 Status AudioTranscoder::finish(const PacketSink& sink)
 {
-    if (Status st = send(nullptr, sink); !st)
-        return st;
+    TRY(send(nullptr, sink));
     if (m_resampler) {
-        if (Status st = convert(nullptr, 0, sink); !st)
-            return st;
+        TRY(convert(nullptr, 0, sink));
     }
     return m_encoder.flush(sink);
 }
@@ -82,8 +80,7 @@ Status AudioTranscoder::receiveFrames(const PacketSink& sink)
             return Error { ErrorCode::CodecFailed, "audio decoding failed: " + ffmpegErrorString(ret) };
         Status st = consume(m_frame.get(), sink);
         av_frame_unref(m_frame.get());
-        if (!st)
-            return st;
+        TRY(std::move(st));
     }
 }
 
@@ -151,8 +148,7 @@ Status AudioTranscoder::convert(const uint8_t* const* input, int count, const Pa
         if (produced < 0)
             return Error { ErrorCode::CodecFailed, "cannot convert the audio track: " + ffmpegErrorString(produced) };
         const float* planes[2] = { m_scratch[0].data(), channels > 1 ? m_scratch[1].data() : nullptr };
-        if (Status st = m_encoder.push(planes, produced, sink); !st)
-            return st;
+        TRY(m_encoder.push(planes, produced, sink));
         // Draining (input == nullptr) may take several rounds; converting
         // real input fits in one by construction of `capacity`.
         if (input != nullptr || produced == 0)

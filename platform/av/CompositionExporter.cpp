@@ -3,7 +3,6 @@
 #include <cmath>
 #include <optional>
 
-#include "platform/av/AtomicOutputFile.h"
 #include "platform/av/AudioCopier.h"
 #include "platform/av/AudioTranscoder.h"
 #include "platform/av/DecodeThread.h"
@@ -15,6 +14,7 @@
 #include "platform/av/PresetFit.h"
 #include "platform/av/VideoDecoder.h"
 #include "platform/av/VideoEncoder.h"
+#include "platform/foundation/AtomicFile.h"
 
 namespace av {
 
@@ -54,7 +54,10 @@ Status validate(const ExportRequest& r)
     return {};
 }
 
-// One export, from opened input to renamed output.
+// One export, from opened input to renamed output: the range to cut, the
+// output opened, the frames pumped through, the file finished. The parts
+// share the streams and coders as members, declared in the order they are
+// opened so they close in the reverse.
 class ExportJob {
 public:
     explicit ExportJob(const ExportRequest& request)
@@ -64,36 +67,48 @@ public:
 
     Status run(InputMovie& in)
     {
-        AVStream* video = in.videoStream();
+        m_video = in.videoStream();
+        m_audio = in.audioStream();
+        TRY(planRange(in.durationSeconds()));
+        TRY(openOutput());
+        seekToStart(in);
+        TRY(pump(in));
+        TRY(finish());
+        report(1.0, true);
+        return {};
+    }
 
-        const double movieDuration = in.durationSeconds();
-        double start = m_request.timeRange ? m_request.timeRange->start : 0.0;
-        double duration = m_request.timeRange ? m_request.timeRange->duration : movieDuration - start;
+private:
+    // The cut, clamped to the movie, and the number of frames it makes.
+    Status planRange(double movieDuration)
+    {
+        m_start = m_request.timeRange ? m_request.timeRange->start : 0.0;
+        double duration = m_request.timeRange ? m_request.timeRange->duration : movieDuration - m_start;
         if (movieDuration > 0) {
-            if (start >= movieDuration)
+            if (m_start >= movieDuration)
                 return invalid("time range starts after the movie ends");
-            duration = std::min(duration, movieDuration - start);
+            duration = std::min(duration, movieDuration - m_start);
         }
         if (!(duration > 0))
             return invalid("nothing to export: the movie has no duration");
         const double fd = m_request.frameDuration.toDouble();
-        const auto frameCount = std::max<int64_t>(1, static_cast<int64_t>(std::ceil(duration / fd - 1e-6)));
-        const double end = start + duration;
+        m_frameCount = std::max<int64_t>(1, static_cast<int64_t>(std::ceil(duration / fd - 1e-6)));
+        m_end = m_start + duration;
+        return {};
+    }
 
+    // Decoder, renderer and the output file with its streams, up to the
+    // written header.
+    Status openOutput()
+    {
         const PixelSize renderSize { m_request.renderWidth, m_request.renderHeight };
         const PixelSize outputSize = PresetFit::fit(renderSize, m_request.presetMaxSize);
 
-        auto decoder = VideoDecoder::open(video);
-        if (!decoder)
-            return decoder.error();
-        auto renderer = TRY(PictureRenderer::create(renderSize, outputSize, *m_request.transform.inverted()));
-
-        auto file = AtomicOutputFile::create(m_request.outputPath);
-        if (!file)
-            return file.error();
-        MovieMuxer muxer(file.value().fd(), m_request.outputPath);
-        if (Status st = muxer.open(); !st)
-            return st;
+        m_decoder.emplace(TRY(VideoDecoder::open(m_video)));
+        m_renderer.emplace(TRY(PictureRenderer::create(renderSize, outputSize, *m_request.transform.inverted())));
+        m_file.emplace(TRY(foundation::AtomicFile::create(m_request.outputPath)));
+        m_muxer.emplace(m_file->fd(), m_request.outputPath);
+        TRY(m_muxer->open());
 
         VideoEncoderSettings vs;
         vs.width = outputSize.width;
@@ -101,146 +116,140 @@ public:
         vs.frameDuration = m_request.frameDuration;
         vs.preset = CompositionExporter::kX264Preset;
         vs.crf = CompositionExporter::kX264Crf;
-        vs.globalHeader = muxer.wantsGlobalHeader();
-        vs.colorSpace = video->codecpar->color_space;
-        vs.colorPrimaries = video->codecpar->color_primaries;
-        vs.colorTransfer = video->codecpar->color_trc;
-        auto encoder = TRY(VideoEncoder::open(vs));
-        auto videoOut = TRY(muxer.addEncodedStream(encoder.context()));
+        vs.globalHeader = m_muxer->wantsGlobalHeader();
+        vs.colorSpace = m_video->codecpar->color_space;
+        vs.colorPrimaries = m_video->codecpar->color_primaries;
+        vs.colorTransfer = m_video->codecpar->color_trc;
+        m_encoder.emplace(TRY(VideoEncoder::open(vs)));
+        m_videoOut = TRY(m_muxer->addEncodedStream(m_encoder->context()));
+        TRY(openAudio());
+        return m_muxer->writeHeader();
+    }
 
-        // Audio times are measured from the video track's start so the two
-        // stay in sync after cutting.
-        AVStream* audio = in.audioStream();
-        std::optional<AudioCopier> copier;
-        std::optional<AudioTranscoder> transcoder;
-        int audioOut = -1;
-        const double videoOrigin = video->start_time == AV_NOPTS_VALUE ? 0.0 : video->start_time * av_q2d(video->time_base);
-        if (audio) {
-            if (AudioCopier::canCopy(audio->codecpar->codec_id)) {
-                const auto origin = static_cast<int64_t>(std::llround(videoOrigin / av_q2d(audio->time_base)));
-                copier.emplace(audio->time_base, origin, start, end);
-                auto idx = muxer.addCopiedStream(audio);
-                if (!idx)
-                    return idx.error();
-                audioOut = idx.value();
-            } else {
-                auto t = TRY(AudioTranscoder::open(audio, videoOrigin + start, videoOrigin + end,
-                    muxer.wantsGlobalHeader()));
-                transcoder.emplace(std::move(t));
-                auto idx = TRY(muxer.addEncodedStream(transcoder->encoderContext()));
-                audioOut = idx;
-            }
-        }
-        if (Status st = muxer.writeHeader(); !st)
-            return st;
-
-        if (start > 0) {
-            const int64_t origin = video->start_time == AV_NOPTS_VALUE ? 0 : video->start_time;
-            const int64_t target = origin + static_cast<int64_t>(start / av_q2d(video->time_base));
-            // Lands on the keyframe at or before the start; frames before
-            // the start are decoded and then passed over.
-            if (av_seek_frame(in.format(), video->index, target, AVSEEK_FLAG_BACKWARD) < 0)
-                av_seek_frame(in.format(), video->index, origin, AVSEEK_FLAG_BACKWARD);
-        }
-
-        FrameRateConverter frc(start, m_request.frameDuration, frameCount);
-        VideoEncoder& enc = encoder;
-        const AVRational encTb = enc.timeBase();
-        auto writeVideo = [&](AVPacket* p) { return muxer.write(p, encTb, videoOut); };
-        auto writeAudio = [&](AVPacket* p) {
-            return muxer.write(p, copier ? copier->timeBase() : transcoder->timeBase(), audioOut);
-        };
-
-        FramePtr current;  // source picture on screen now
-        bool currentRendered = false;
-        AVFrame* picture = nullptr;
-        auto emit = [&](int64_t copies) -> Status {
-            for (int64_t i = 0; i < copies; ++i) {
-                if (cancelled())
-                    return cancelledError();
-                if (!currentRendered) {
-                    auto out = TRY(renderer.render(current.get()));
-                    picture = out;
-                    currentRendered = true;
-                }
-                picture->pts = frc.emitted() - copies + i;
-                if (Status st = enc.encode(picture, writeVideo); !st)
-                    return st;
-                report(static_cast<double>(picture->pts + 1) / static_cast<double>(frameCount));
-            }
+    // The sound is copied when the output can hold its codec, transcoded
+    // otherwise. Its times are measured from the video track's start so the
+    // two stay in sync after cutting.
+    Status openAudio()
+    {
+        m_videoOrigin = m_video->start_time == AV_NOPTS_VALUE ? 0.0 : m_video->start_time * av_q2d(m_video->time_base);
+        if (!m_audio)
             return {};
-        };
-        auto onFrame = [&](FramePtr frame, double seconds) -> Status {
-            if (frc.done())
-                return {};
-            const int64_t copies = frc.arrive(seconds);
-            if (Status st = emit(copies); !st)
-                return st;
-            current = std::move(frame);
-            currentRendered = false;
-            return {};
-        };
+        if (AudioCopier::canCopy(m_audio->codecpar->codec_id)) {
+            const auto origin = static_cast<int64_t>(std::llround(m_videoOrigin / av_q2d(m_audio->time_base)));
+            m_copier.emplace(m_audio->time_base, origin, m_start, m_end);
+            m_audioOut = TRY(m_muxer->addCopiedStream(m_audio));
+        } else {
+            m_transcoder.emplace(TRY(AudioTranscoder::open(m_audio, m_videoOrigin + m_start, m_videoOrigin + m_end,
+                m_muxer->wantsGlobalHeader())));
+            m_audioOut = TRY(m_muxer->addEncodedStream(m_transcoder->encoderContext()));
+        }
+        return {};
+    }
 
-        // Decoding runs ahead on its own thread; the muxer and encoders stay
-        // on this one, fed in the file's order as before.
-        DecodeThread reader(in.format(), decoder.value(), video->index, audio ? audio->index : -1, kQueuedPictures);
-        bool audioDone = audioOut < 0;
+    void seekToStart(InputMovie& in)
+    {
+        if (m_start <= 0)
+            return;
+        const int64_t origin = m_video->start_time == AV_NOPTS_VALUE ? 0 : m_video->start_time;
+        const int64_t target = origin + static_cast<int64_t>(m_start / av_q2d(m_video->time_base));
+        // Lands on the keyframe at or before the start; frames before
+        // the start are decoded and then passed over.
+        if (av_seek_frame(in.format(), m_video->index, target, AVSEEK_FLAG_BACKWARD) < 0)
+            av_seek_frame(in.format(), m_video->index, origin, AVSEEK_FLAG_BACKWARD);
+    }
+
+    Status writeVideo(AVPacket* packet) { return m_muxer->write(packet, m_encoder->timeBase(), m_videoOut); }
+    Status writeAudio(AVPacket* packet)
+    {
+        return m_muxer->write(packet, m_copier ? m_copier->timeBase() : m_transcoder->timeBase(), m_audioOut);
+    }
+
+    // The picture on screen now, rendered once however many frames repeat it.
+    Status emit(int64_t copies)
+    {
+        for (int64_t i = 0; i < copies; ++i) {
+            if (cancelled())
+                return cancelledError();
+            if (!m_currentRendered) {
+                m_picture = TRY(m_renderer->render(m_current.get()));
+                m_currentRendered = true;
+            }
+            m_picture->pts = m_frames->emitted() - copies + i;
+            TRY(m_encoder->encode(m_picture, [this](AVPacket* p) { return writeVideo(p); }));
+            report(static_cast<double>(m_picture->pts + 1) / static_cast<double>(m_frameCount));
+        }
+        return {};
+    }
+
+    Status onFrame(FramePtr frame, double seconds)
+    {
+        if (m_frames->done())
+            return {};
+        TRY(emit(m_frames->arrive(seconds)));
+        m_current = std::move(frame);
+        m_currentRendered = false;
+        return {};
+    }
+
+    // Whether the transcoder has all the sound it will keep.
+    bool pastTheRange(const AVPacket* packet) const
+    {
+        // Past the range by more than any decoder delay.
+        const int64_t pts = packet->pts;
+        return pts != AV_NOPTS_VALUE && pts * av_q2d(m_audio->time_base) - m_videoOrigin > m_end + 0.5;
+    }
+
+    // Decoding runs ahead on its own thread; the muxer and encoders stay
+    // on this one, fed in the file's order.
+    Status pump(InputMovie& in)
+    {
+        m_frames.emplace(m_start, m_request.frameDuration, m_frameCount);
+        auto writeAudio = [this](AVPacket* p) { return this->writeAudio(p); };
+        DecodeThread reader(in.format(), *m_decoder, m_video->index, m_audio ? m_audio->index : -1, kQueuedPictures);
+        bool audioDone = m_audioOut < 0;
         for (;;) {
             if (cancelled())
                 return cancelledError();
             DecodeThread::Item item = reader.next();
             if (item.end)
-                break;
-            if (!item.failure)
-                return item.failure;
-            Status st;
+                return {};
+            TRY(std::move(item.failure));
             if (item.picture) {
-                st = onFrame(std::move(item.picture), item.seconds);
-                if (frc.done())
+                TRY(onFrame(std::move(item.picture), item.seconds));
+                if (m_frames->done())
                     reader.videoDone();
             } else if (item.audio && !audioDone) {
                 AVPacket* packet = item.audio.get();
-                if (copier) {
-                    st = copier->send(packet, writeAudio);
-                    audioDone = copier->done();
+                if (m_copier) {
+                    TRY(m_copier->send(packet, writeAudio));
+                    audioDone = m_copier->done();
                 } else {
-                    const int64_t pts = packet->pts;
-                    // Past the range by more than any decoder delay: the
-                    // transcoder has all it will keep.
-                    if (pts != AV_NOPTS_VALUE && pts * av_q2d(audio->time_base) - videoOrigin > end + 0.5)
-                        audioDone = true;
-                    st = transcoder->send(packet, writeAudio);
+                    audioDone = pastTheRange(packet);
+                    TRY(m_transcoder->send(packet, writeAudio));
                 }
                 if (audioDone)
                     reader.audioDone();
             }
-            if (!st)
-                return st;
         }
-
-        if (!frc.done()) {
-            if (!current)
-                return Error { ErrorCode::CodecFailed, "no picture could be decoded from " + m_request.inputPath };
-            if (Status st = emit(frc.finish()); !st)
-                return st;
-        }
-        if (Status st = enc.flush(writeVideo); !st)
-            return st;
-        if (transcoder) {
-            if (Status st = transcoder->finish(writeAudio); !st)
-                return st;
-        }
-        if (cancelled())
-            return cancelledError();
-        if (Status st = muxer.finish(); !st)
-            return st;
-        if (Status st = file.value().commit(); !st)
-            return st;
-        report(1.0, true);
-        return {};
     }
 
-private:
+    // The last frames, the coders' delayed output, the trailer and the rename.
+    Status finish()
+    {
+        if (!m_frames->done()) {
+            if (!m_current)
+                return Error { ErrorCode::CodecFailed, "no picture could be decoded from " + m_request.inputPath };
+            TRY(emit(m_frames->finish()));
+        }
+        TRY(m_encoder->flush([this](AVPacket* p) { return writeVideo(p); }));
+        if (m_transcoder)
+            TRY(m_transcoder->finish([this](AVPacket* p) { return writeAudio(p); }));
+        if (cancelled())
+            return cancelledError();
+        TRY(m_muxer->finish());
+        return m_file->commit();
+    }
+
     bool cancelled() const { return m_request.cancel && m_request.cancel->load(std::memory_order_relaxed); }
     static Error cancelledError() { return Error { ErrorCode::Cancelled, "export cancelled" }; }
 
@@ -259,14 +268,33 @@ private:
 
     const ExportRequest& m_request;
     double m_lastProgress = -1.0;
+
+    AVStream* m_video = nullptr;
+    AVStream* m_audio = nullptr;
+    double m_start = 0, m_end = 0, m_videoOrigin = 0;
+    int64_t m_frameCount = 0;
+
+    std::optional<VideoDecoder> m_decoder;
+    std::optional<PictureRenderer> m_renderer;
+    std::optional<foundation::AtomicFile> m_file;
+    std::optional<MovieMuxer> m_muxer;
+    std::optional<VideoEncoder> m_encoder;
+    int m_videoOut = -1;
+    std::optional<AudioCopier> m_copier;
+    std::optional<AudioTranscoder> m_transcoder;
+    int m_audioOut = -1;
+    std::optional<FrameRateConverter> m_frames;
+
+    FramePtr m_current;  // source picture on screen now
+    bool m_currentRendered = false;
+    AVFrame* m_picture = nullptr;
 };
 
 }  // namespace
 
 Status CompositionExporter::run(const ExportRequest& request)
 {
-    if (Status st = validate(request); !st)
-        return st;
+    TRY(validate(request));
     if (request.cancel && request.cancel->load())
         return Error { ErrorCode::Cancelled, "export cancelled" };
     auto movie = TRY(InputMovie::open(request.inputPath));
@@ -275,8 +303,7 @@ Status CompositionExporter::run(const ExportRequest& request)
 
 Status CompositionExporter::run(InputMovie movie, const ExportRequest& request)
 {
-    if (Status st = validate(request); !st)
-        return st;
+    TRY(validate(request));
     if (request.cancel && request.cancel->load())
         return Error { ErrorCode::Cancelled, "export cancelled" };
     return ExportJob(request).run(movie);

@@ -28,7 +28,6 @@ class MovieWriter;
 enum class PixelOrder;
 
 class InputMovie;
-class AtomicOutputFile;
 class FileSink;
 class MovieMuxer;
 class VideoEncoder;

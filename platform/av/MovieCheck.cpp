@@ -41,11 +41,9 @@ Status MovieCheck::decodesWhole(const std::string& path)
             return Error { ErrorCode::UnreadableInput, "cannot read " + path + ": " + ffmpegErrorString(ret) };
         Status st = packet->stream_index == video->index ? decoder.send(packet.get(), count) : Status {};
         av_packet_unref(packet.get());
-        if (!st)
-            return Error { st.error().code, path + ": " + st.error().message };
+        TRY(std::move(st).withContext(path));
     }
-    if (Status st = decoder.flush(count); !st)
-        return Error { st.error().code, path + ": " + st.error().message };
+    TRY(decoder.flush(count).withContext(path));
     if (pictures == 0)
         return Error { ErrorCode::CodecFailed, "no picture of " + path + " decodes" };
     return {};

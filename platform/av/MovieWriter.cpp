@@ -5,17 +5,17 @@
 #include <vector>
 
 #include "platform/av/AacEncoder.h"
-#include "platform/av/AtomicOutputFile.h"
 #include "platform/av/FFmpegPtr.h"
 #include "platform/av/MovieMuxer.h"
 #include "platform/av/ToneGenerator.h"
 #include "platform/av/VideoEncoder.h"
+#include "platform/foundation/AtomicFile.h"
 
 namespace av {
 
 class MovieWriter::Recording {
 public:
-    Recording(AtomicOutputFile file, std::string path, int width, int height, int fps, PixelOrder order)
+    Recording(foundation::AtomicFile file, std::string path, int width, int height, int fps, PixelOrder order)
         : m_file(std::move(file))
         , m_muxer(m_file.fd(), path)
         , m_width(width)
@@ -28,8 +28,7 @@ public:
 
     Status start(bool withAudio)
     {
-        if (Status st = m_muxer.open(); !st)
-            return st;
+        TRY(m_muxer.open());
         VideoEncoderSettings vs;
         vs.width = m_width;
         vs.height = m_height;
@@ -74,8 +73,7 @@ public:
         const int srcStride[4] = { stride, 0, 0, 0 };
         sws_scale(m_converter.get(), src, srcStride, 0, m_height, m_picture->data, m_picture->linesize);
         m_picture->pts = m_frames;
-        if (Status st = m_video->encode(m_picture.get(), videoSink()); !st)
-            return st;
+        TRY(m_video->encode(m_picture.get(), videoSink()));
         ++m_frames;
         return writeToneUpTo(m_frames);
     }
@@ -84,16 +82,12 @@ public:
     {
         if (m_frames == 0)
             return Error { ErrorCode::InvalidState, "no frames were recorded" };
-        if (Status st = m_video->flush(videoSink()); !st)
-            return st;
+        TRY(m_video->flush(videoSink()));
         if (m_audio) {
-            if (Status st = writeToneUpTo(m_frames); !st)
-                return st;
-            if (Status st = m_audio->flush(audioSink()); !st)
-                return st;
+            TRY(writeToneUpTo(m_frames));
+            TRY(m_audio->flush(audioSink()));
         }
-        if (Status st = m_muxer.finish(); !st)
-            return st;
+        TRY(m_muxer.finish());
         return m_file.commit();
     }
 
@@ -121,13 +115,12 @@ private:
             m_toneBuffer.resize(static_cast<size_t>(n));
             m_tone.generate(m_toneBuffer.data(), n);
             const float* planes[1] = { m_toneBuffer.data() };
-            if (Status st = m_audio->push(planes, n, audioSink()); !st)
-                return st;
+            TRY(m_audio->push(planes, n, audioSink()));
         }
         return {};
     }
 
-    AtomicOutputFile m_file;
+    foundation::AtomicFile m_file;
     MovieMuxer m_muxer;
     int m_width, m_height, m_fps;
     PixelOrder m_order;
@@ -155,10 +148,9 @@ Status MovieWriter::open(const std::string& path, int width, int height, int fps
         return Error { ErrorCode::InvalidArgument, "picture size must be even and positive, got " + std::to_string(width) + "x" + std::to_string(height) };
     if (fps < 1 || fps > 240)
         return Error { ErrorCode::InvalidArgument, "frame rate must be 1..240" };
-    auto file = TRY(AtomicOutputFile::create(path));
+    auto file = TRY(foundation::AtomicFile::create(path));
     auto rec = std::make_unique<Recording>(std::move(file), path, width, height, fps, order);
-    if (Status st = rec->start(withAudio); !st)
-        return st;
+    TRY(rec->start(withAudio));
     m_recording = std::move(rec);
     m_width = width;
     m_height = height;

@@ -76,8 +76,7 @@ Status VideoDecoder::send(const AVPacket* packet, const FrameSink& sink)
             return Error { ErrorCode::CodecFailed, "out of memory decoding video" };
         av_frame_move_ref(owned.get(), m_frame.get());
         auto converted = TRY(toYuv420(std::move(owned)));
-        if (Status st = sink(std::move(converted), seconds); !st)
-            return st;
+        TRY(sink(std::move(converted), seconds));
     }
 }
 

@@ -64,8 +64,7 @@ Status VideoEncoder::encode(const AVFrame* frame, const PacketSink& sink)
             m_packet->duration = 1;
         Status st = sink(m_packet.get());
         av_packet_unref(m_packet.get());
-        if (!st)
-            return st;
+        TRY(std::move(st));
     }
 }
 

@@ -59,20 +59,13 @@ foundation::Result<std::string> toHost(const std::string& devicePath)
     return out.string();
 }
 
-std::string host(const std::string& devicePath)
-{
-    if (auto mapped = toHost(devicePath))
-        return mapped.release();
-    return (fs::path(root()) / ".refused-path" / "refused").string();
-}
-
 foundation::Status makeParents(const std::string& devicePath)
 {
     auto folder = fs::path(TRY(toHost(devicePath))).parent_path();
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (ec)
-        return foundation::Error { foundation::ErrorCode::FileSystem, "cannot create " + folder.string() + ": " + ec.message() };
+        return foundation::Error::fromErrno("create", folder.string(), ec);
     return {};
 }
 

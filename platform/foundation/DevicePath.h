@@ -17,11 +17,10 @@ const std::string& root();
 std::string defaultRoot();
 
 // The host path for a device path; fails (InvalidArgument) for a relative
-// path or one that would leave the root ("/../etc").
+// path or one that would leave the root ("/../etc"), also through a symbolic
+// link inside the root. Every caller handles the failure: there is no
+// stand-in path.
 foundation::Result<std::string> toHost(const std::string& devicePath);
-// Like toHost, for paths the product itself names; a refused path maps to a
-// place inside the root that never exists, so nothing outside is touched.
-std::string host(const std::string& devicePath);
 // Creates the parent folders of a device path.
 foundation::Status makeParents(const std::string& devicePath);
 

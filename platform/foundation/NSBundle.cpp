@@ -128,9 +128,11 @@ foundation::Status NSBundle::loadAndReturnError()
                     "cannot load " + m_path + ": its Info.plist names the executable \"" + *named + "\", which is not a file name in the bundle" };
             name = *named;
         }
-        std::string executable = DevicePath::host(m_path + "/" + name);
-        void* handle = dlopen(executable.c_str(), RTLD_NOW | RTLD_GLOBAL);
-        if (!handle) {
+        auto executable = DevicePath::toHost(m_path + "/" + name);
+        void* handle = executable ? dlopen(executable.value().c_str(), RTLD_NOW | RTLD_GLOBAL) : nullptr;
+        if (!executable) {
+            loaded = foundation::Error { executable.code(), "cannot load " + m_path + ": " + executable.message() };
+        } else if (!handle) {
             const char* why = dlerror();
             loaded = foundation::Error { foundation::ErrorCode::Failed,
                 "cannot load " + m_path + ": " + (why ? why : "unknown error") };

@@ -58,7 +58,7 @@ foundation::Status NSDistributedNotificationCenter::ensureListening()
     std::lock_guard lock(m_mutex);
     if (m_socket >= 0)
         return {};
-    std::string folder = DevicePath::host(runFolder);
+    std::string folder = TRY(DevicePath::toHost(runFolder));
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     std::string path = folder + "/" + std::to_string(getpid()) + "-" + NSProcessInfo::processInfo()->globallyUniqueString().substr(0, 8) + ".sock";
@@ -67,7 +67,7 @@ foundation::Status NSDistributedNotificationCenter::ensureListening()
         return Error { ErrorCode::InvalidArgument, "socket path too long: " + path };
     int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        Error failure { ErrorCode::FileSystem, "cannot listen at " + path + ": " + std::strerror(errno) };
+        Error failure = Error::fromErrno("listen at", path);
         if (fd >= 0)
             ::close(fd);
         return failure;
@@ -119,15 +119,15 @@ foundation::Result<std::size_t> NSDistributedNotificationCenter::post(const std:
         ownSocket = m_socketPath;
     }
     std::string payload = name + std::string(1, '\0') + std::to_string(getpid());
-    std::string folder = DevicePath::host(runFolder);
+    std::string folder = TRY(DevicePath::toHost(runFolder));
     std::error_code ec;
     int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
-        return foundation::Error { foundation::ErrorCode::Failed, std::string("no socket to post with: ") + std::strerror(errno) };
+        return foundation::Error::fromErrno("open a socket to post", name, errno, foundation::ErrorCode::Failed);
     std::filesystem::directory_iterator entries(folder, ec);
     if (ec && ec != std::errc::no_such_file_or_directory) {
         ::close(fd);
-        return foundation::Error { foundation::ErrorCode::FileSystem, "cannot list " + folder + ": " + ec.message() };
+        return foundation::Error::fromErrno("list", folder, ec);
     }
     // Incremented with an error code: a socket removed meanwhile must not
     // throw out of the post.

@@ -13,6 +13,94 @@
 
 namespace logformat {
 
+namespace {
+
+// Steps over one conversion's flags, width, precision and length from `p`
+// (just past its '%'); returns where its conversion letter is, and its
+// flags, width and precision without the length in `flags`.
+const char* readConversion(const char* start, const char* p, std::string& flags)
+{
+    while (*p && std::string_view("-+ #0").find(*p) != std::string_view::npos)
+        ++p;
+    while (*p >= '0' && *p <= '9')
+        ++p;
+    if (*p == '.') {
+        ++p;
+        while (*p >= '0' && *p <= '9')
+            ++p;
+    }
+    while (*p && std::string_view("hlLqjzt").find(*p) != std::string_view::npos)
+        ++p;
+    for (const char* c = start; c < p; ++c)
+        if (std::string_view("hlLqjzt").find(*c) == std::string_view::npos)
+            flags += *c;
+    return p;
+}
+
+// One argument as its conversion prints it; `asWritten` for a conversion
+// this does not know.
+void appendArgument(std::string& out, char conversion, const std::string& flags, const Arg& arg, std::string_view asWritten)
+{
+    char buffer[512];
+    switch (conversion) {
+    case '@':
+    case 's':
+        if (arg.kind == Arg::Kind::Text)
+            out += arg.s;
+        else if (arg.kind == Arg::Kind::Signed)
+            out += std::to_string(arg.i);
+        else if (arg.kind == Arg::Kind::Unsigned)
+            out += std::to_string(arg.u);
+        else if (arg.kind == Arg::Kind::Real)
+            out += std::to_string(arg.d);
+        else
+            out += "(pointer)";
+        break;
+    case 'd':
+    case 'i':
+    case 'c': {
+        long long v = arg.kind == Arg::Kind::Real ? static_cast<long long>(arg.d)
+            : arg.kind == Arg::Kind::Unsigned     ? static_cast<long long>(arg.u)
+                                                  : arg.i;
+        std::snprintf(buffer, sizeof buffer, (flags + (conversion == 'c' ? "c" : "lld")).c_str(), v);
+        out += buffer;
+        break;
+    }
+    case 'u':
+    case 'x':
+    case 'X':
+    case 'o': {
+        unsigned long long v = arg.kind == Arg::Kind::Unsigned ? arg.u : static_cast<unsigned long long>(arg.i);
+        std::snprintf(buffer, sizeof buffer, (flags + "ll" + conversion).c_str(), v);
+        out += buffer;
+        break;
+    }
+    case 'f':
+    case 'F':
+    case 'e':
+    case 'E':
+    case 'g':
+    case 'G':
+    case 'a':
+    case 'A': {
+        double v = arg.kind == Arg::Kind::Real ? arg.d
+            : arg.kind == Arg::Kind::Unsigned  ? static_cast<double>(arg.u)
+                                               : static_cast<double>(arg.i);
+        std::snprintf(buffer, sizeof buffer, (flags + conversion).c_str(), v);
+        out += buffer;
+        break;
+    }
+    case 'p':
+        std::snprintf(buffer, sizeof buffer, "%p", arg.p);
+        out += buffer;
+        break;
+    default:
+        out += asWritten;
+    }
+}
+
+}  // namespace
+
 std::string format(const char* fmt, std::initializer_list<Arg> args)
 {
     std::string out;
@@ -27,88 +115,16 @@ std::string format(const char* fmt, std::initializer_list<Arg> args)
             ++p;
             continue;
         }
-        // Collect one conversion: flags, width, precision, length, conversion.
-        const char* start = p++;
-        while (*p && std::string_view("-+ #0").find(*p) != std::string_view::npos)
-            ++p;
-        while (*p >= '0' && *p <= '9')
-            ++p;
-        if (*p == '.') {
-            ++p;
-            while (*p >= '0' && *p <= '9')
-                ++p;
-        }
-        while (*p && std::string_view("hlLqjzt").find(*p) != std::string_view::npos)
-            ++p;
+        const char* start = p;
+        std::string flags;
+        p = readConversion(start, p + 1, flags);
         if (!*p)
             break;
-        char conversion = *p;
-        std::string conversionText(start, p);
-        std::string flags;
-        for (char c : conversionText)
-            if (std::string_view("hlLqjzt").find(c) == std::string_view::npos)
-                flags += c;
         if (next == args.end()) {
             out += "(missing)";
             continue;
         }
-        const Arg& arg = *next++;
-        char buffer[512];
-        switch (conversion) {
-        case '@':
-        case 's':
-            if (arg.kind == Arg::Kind::Text)
-                out += arg.s;
-            else if (arg.kind == Arg::Kind::Signed)
-                out += std::to_string(arg.i);
-            else if (arg.kind == Arg::Kind::Unsigned)
-                out += std::to_string(arg.u);
-            else if (arg.kind == Arg::Kind::Real)
-                out += std::to_string(arg.d);
-            else
-                out += "(pointer)";
-            break;
-        case 'd':
-        case 'i':
-        case 'c': {
-            long long v = arg.kind == Arg::Kind::Real ? static_cast<long long>(arg.d)
-                : arg.kind == Arg::Kind::Unsigned     ? static_cast<long long>(arg.u)
-                                                      : arg.i;
-            std::snprintf(buffer, sizeof buffer, (flags + (conversion == 'c' ? "c" : "lld")).c_str(), v);
-            out += buffer;
-            break;
-        }
-        case 'u':
-        case 'x':
-        case 'X':
-        case 'o': {
-            unsigned long long v = arg.kind == Arg::Kind::Unsigned ? arg.u : static_cast<unsigned long long>(arg.i);
-            std::snprintf(buffer, sizeof buffer, (flags + "ll" + conversion).c_str(), v);
-            out += buffer;
-            break;
-        }
-        case 'f':
-        case 'F':
-        case 'e':
-        case 'E':
-        case 'g':
-        case 'G':
-        case 'a':
-        case 'A': {
-            double v = arg.kind == Arg::Kind::Real ? arg.d
-                : arg.kind == Arg::Kind::Unsigned  ? static_cast<double>(arg.u)
-                                                   : static_cast<double>(arg.i);
-            std::snprintf(buffer, sizeof buffer, (flags + conversion).c_str(), v);
-            out += buffer;
-            break;
-        }
-        case 'p':
-            std::snprintf(buffer, sizeof buffer, "%p", arg.p);
-            out += buffer;
-            break;
-        default:
-            out += std::string(start, p + 1);
-        }
+        appendArgument(out, *p, flags, *next++, std::string_view(start, static_cast<std::size_t>(p + 1 - start)));
     }
     return out;
 }
@@ -148,11 +164,14 @@ void SystemLog::write(const std::string& message)
         std::cerr << text << '\n';
     // One write per line on an O_APPEND descriptor keeps lines whole when
     // several processes log at once.
-    std::string path = DevicePath::host(devicePath);
+    auto mapped = DevicePath::toHost(devicePath);
+    // A refused path is remembered by its device path, so that it is
+    // reported once and never opened.
+    std::string path = mapped ? mapped.value() : devicePath;
     if (path != m_fdPath) {
         if (m_fd >= 0)
             ::close(m_fd);
-        auto folder = DevicePath::makeParents(devicePath);
+        auto folder = mapped ? DevicePath::makeParents(devicePath) : foundation::Status(mapped.error());
         m_fd = folder ? ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644) : -1;
         m_fdPath = path;
         // The log cannot report its own failure; the terminal can, once per file.

@@ -27,7 +27,7 @@ std::string NSDate::description() const
 }
 
 std::shared_ptr<NSURL> NSURL::fileURLWithPath(const std::string& devicePath) { return alloc<NSURL>(devicePath); }
-std::string NSURL::hostPath() const { return DevicePath::host(m_path); }
+foundation::Result<std::string> NSURL::hostPath() const { return DevicePath::toHost(m_path); }
 
 std::shared_ptr<NSFileManager> NSFileManager::defaultManager()
 {

@@ -2,6 +2,7 @@
 
 // Small Foundation value objects: dates, file URLs, errors, the file manager.
 
+#include "platform/foundation/Result.h"
 #include "platform/runtime/ClassBuilder.h"
 
 #include <string>
@@ -34,7 +35,9 @@ public:
     static std::shared_ptr<NSURL> fileURLWithPath(const std::string& devicePath);
     // The device path.
     const std::string& path() const { return m_path; }
-    std::string hostPath() const;
+    // Where the file is on this machine; fails for a path the device root
+    // refuses (one that would lead out of it).
+    foundation::Result<std::string> hostPath() const;
     std::string description() const override { return "file://" + m_path; }
 
 private:

@@ -120,19 +120,13 @@ inline bool PlistDict::empty() const { return m_entries.empty(); }
 namespace plist {
 constexpr int maxNestingDepth = 512;
 constexpr std::size_t maxInputBytes = 4 * 1024 * 1024;
-// Fails with NotFound for a missing file, FileSystem for an unreadable one
+// Fails with NotFound for a missing file, PermissionDenied for one we may
+// not read, FileSystem for one unreadable otherwise
 // and UnreadableInput for bytes that are not a property list.
 foundation::Result<PlistValue> readFile(const std::string& hostPath);
 foundation::Result<PlistValue> parse(const std::string& bytes);
 std::string toXML(const PlistValue& value);
-// Writes a temporary file beside the target, syncs it and renames it over
-// the target, so a reader sees the old or the new file, never a torn one.
-// The temporary's name carries the writer's pid, and each write first
-// removes the ones whose writer is gone: a writer killed between the two
-// steps leaves its temporary behind only until the next write.
+// Writes the XML through foundation::AtomicFile (creating the folders on the
+// way), so a reader sees the old or the new file, never a torn one.
 foundation::Status writeFileAtomically(const PlistValue& value, const std::string& hostPath);
-// ".<file name>.<pid>." : the start of a writer's temporary for hostPath.
-std::string temporaryPrefix(const std::string& hostPath, int pid);
-// Removes the temporaries for hostPath whose writer is gone; says which.
-std::vector<std::string> removeAbandonedTemporaries(const std::string& hostPath);
 }  // namespace plist

@@ -43,11 +43,6 @@ private:
     int m_fd;
 };
 
-Error fileFailure(const std::string& what, const std::filesystem::path& path, int error)
-{
-    return Error { ErrorCode::FileSystem, what + " " + path.string() + ": " + FileOperations::describeErrno(error) };
-}
-
 Status copyContents(int from, int to, const std::filesystem::path& source, const std::filesystem::path& target)
 {
     std::vector<char> buffer(1 << 20);
@@ -56,7 +51,7 @@ Status copyContents(int from, int to, const std::filesystem::path& source, const
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            return fileFailure("cannot read", source, errno);
+            return Error::fromErrno("read", source.string(), errno);
         }
         if (got == 0)
             return {};
@@ -67,7 +62,7 @@ Status copyContents(int from, int to, const std::filesystem::path& source, const
             if (put < 0) {
                 if (errno == EINTR)
                     continue;
-                return fileFailure("cannot write", target, errno);
+                return Error::fromErrno("write", target.string(), errno);
             }
             data += put;
             left -= static_cast<std::size_t>(put);
@@ -87,10 +82,10 @@ Result<std::string> AssetFileWriter::copyIn(const std::filesystem::path& source,
 {
     UniqueFd input(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (input.get() < 0)
-        return fileFailure("cannot open", source, errno);
+        return Error::fromErrno("open", source.string(), errno);
     struct stat info { };
     if (::fstat(input.get(), &info) != 0)
-        return fileFailure("cannot inspect", source, errno);
+        return Error::fromErrno("inspect", source.string(), errno);
     if (!S_ISREG(info.st_mode))
         return Error { ErrorCode::InvalidArgument, source.string() + " is not a regular file" };
 
@@ -98,15 +93,15 @@ Result<std::string> AssetFileWriter::copyIn(const std::filesystem::path& source,
     auto temporary = folder / (std::string(temporaryPrefix) + IdentifierGenerator::randomHex(12));
     UniqueFd output(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
     if (output.get() < 0)
-        return fileFailure("cannot create", temporary, errno);
+        return Error::fromErrno("create", temporary.string(), errno);
 
     auto copied = copyContents(input.get(), output.get(), source, temporary);
     // The data must be on disk before the name points at it, or a power cut
     // could leave a named but empty asset.
     if (copied && ::fsync(output.get()) != 0)
-        copied = fileFailure("cannot flush", temporary, errno);
+        copied = Error::fromErrno("flush", temporary.string(), errno);
     if (output.close() != 0 && copied)
-        copied = fileFailure("cannot finish writing", temporary, errno);
+        copied = Error::fromErrno("finish writing", temporary.string(), errno);
     // A temporary that cannot be removed here is swept by a later open
     // (removeTemporariesOlderThan), so the copy's own failure is the one told.
     if (!copied) {
@@ -125,7 +120,7 @@ Result<std::string> AssetFileWriter::copyIn(const std::filesystem::path& source,
         }
         if (error != EEXIST) {
             (void)FileOperations::removeFile(temporary);
-            return fileFailure("cannot name", folder / name, error);
+            return Error::fromErrno("name", (folder / name).string(), error);
         }
     }
     (void)FileOperations::removeFile(temporary);

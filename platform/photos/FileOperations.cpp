@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -35,7 +34,7 @@ void FileOperations::syncDirectory(const std::filesystem::path& folder)
 Status FileOperations::removeFile(const std::filesystem::path& file)
 {
     if (::unlink(file.c_str()) != 0 && errno != ENOENT)
-        return Error { ErrorCode::FileSystem, "cannot remove " + file.string() + ": " + describeErrno(errno) };
+        return Error::fromErrno("remove", file.string());
     return {};
 }
 
@@ -47,11 +46,6 @@ std::vector<std::filesystem::path> FileOperations::listFolder(const std::filesys
     for (; !error && it != std::filesystem::directory_iterator(); it.increment(error))
         entries.push_back(it->path());
     return entries;
-}
-
-std::string FileOperations::describeErrno(int error)
-{
-    return std::strerror(error);
 }
 
 }  // namespace photos

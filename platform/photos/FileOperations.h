@@ -26,8 +26,6 @@ public:
 
     // Entries of a folder; an unreadable folder has none to offer.
     static std::vector<std::filesystem::path> listFolder(const std::filesystem::path& folder);
-
-    static std::string describeErrno(int error);
 };
 
 }  // namespace photos

@@ -75,10 +75,8 @@ Status LibrarySchema::prepare(SqliteConnection& connection)
         return transaction.commit();
     }
 
-    auto tables = countOf(connection, "SELECT count(*) FROM sqlite_master WHERE name NOT LIKE 'sqlite_%'");
-    if (!tables)
-        return tables.error();
-    if (tables.value() > 0)
+    auto tables = TRY(countOf(connection, "SELECT count(*) FROM sqlite_master WHERE name NOT LIKE 'sqlite_%'"));
+    if (tables > 0)
         return Error { ErrorCode::NotALibrary, "Photos.sqlite holds tables but no schema_version; not a photo library" };
 
     TRY(connection.execute(createVersionOne));

@@ -19,7 +19,7 @@ Result<MediaDirectory> MediaDirectory::prepare(const std::filesystem::path& root
     std::error_code error;
     auto absolute = std::filesystem::absolute(root, error);
     if (error)
-        return Error { ErrorCode::FileSystem, "cannot resolve " + root.string() + ": " + error.message() };
+        return Error::fromErrno("resolve", root.string(), error);
     MediaDirectory directory(absolute.lexically_normal());
     for (const auto& folder : { directory.cameraFolder(), directory.databasePath().parent_path() }) {
         // A link planted where the library keeps its files would carry
@@ -29,7 +29,7 @@ Result<MediaDirectory> MediaDirectory::prepare(const std::filesystem::path& root
                 folder.string() + " leads out of the media directory through a symbolic link; remove the link" };
         std::filesystem::create_directories(folder, error);
         if (error)
-            return Error { ErrorCode::FileSystem, "cannot create " + folder.string() + ": " + error.message() };
+            return Error::fromErrno("create", folder.string(), error);
     }
     return directory;
 }

@@ -141,10 +141,10 @@ foundation::Result<photos::PhotoLibraryStore*> PHPhotoLibrary::store()
     if (!m_store) {
         photos::StoreOptions options;
         options.now = [] { return RunLoop::main().clock().epochSeconds(); };
-        auto opened = photos::PhotoLibraryStore::open(DevicePath::host(mediaDevicePath), options);
-        if (!opened)
-            return foundation::Error { opened.code(), "cannot open the photo library: " + opened.message() };
-        m_store = opened.release();
+        auto media = DevicePath::toHost(mediaDevicePath);
+        if (!media)
+            return foundation::Error { media.code(), "cannot open the photo library: " + media.message() };
+        m_store = TRY(photos::PhotoLibraryStore::open(media.value(), options).withContext("cannot open the photo library"));
     }
     return m_store.get();
 }
@@ -179,10 +179,13 @@ void PHPhotoLibrary::performChanges(std::function<void()> changeBlock, Completio
             auto url = request->fileURL();
             if (!url)
                 return finish(false, "A creation request has no file URL.", 3302);
-            auto info = av::probeMovie(url->hostPath());
+            auto hostPath = url->hostPath();
+            if (!hostPath)
+                return finish(false, "The file at " + url->path() + " cannot be reached: " + hostPath.message(), 3302);
+            auto info = av::probeMovie(hostPath.value());
             if (!info)
                 return finish(false, "The file at " + url->path() + " is not a movie the library can take: " + info.error().message, 3302);
-            imports.push_back({ url->hostPath(), info.value() });
+            imports.push_back({ hostPath.value(), info.value() });
         }
         if (!changes.deletions.empty()) {
             auto trashed = store->trash(changes.deletions);

@@ -31,8 +31,7 @@ Result<SetAsideFile> SetAsideFile::setAside(const std::filesystem::path& file)
         return SetAsideFile(file, true);
     if (errno == ENOENT)
         return SetAsideFile(file, false);
-    return Error { ErrorCode::FileSystem,
-        "cannot move " + file.string() + " aside for deletion: " + FileOperations::describeErrno(errno) };
+    return Error::fromErrno("move aside for deletion", file.string());
 }
 
 Status SetAsideFile::putBack()
@@ -40,10 +39,8 @@ Status SetAsideFile::putBack()
     if (!m_held)
         return {};
     int error = FileOperations::renameNoReplace(asideNameFor(m_original), m_original);
-    if (error != 0) {
-        return Error { ErrorCode::FileSystem,
-            "cannot put " + m_original.string() + " back: " + FileOperations::describeErrno(error) };
-    }
+    if (error != 0)
+        return Error::fromErrno("put back", m_original.string(), error);
     m_held = false;
     return {};
 }

@@ -18,6 +18,42 @@
 
 namespace render {
 
+namespace {
+
+// What the screen shows now: its windows, bottom to top, and what each of
+// them and the screen as a whole look like.
+struct ShownWindows {
+    std::vector<std::shared_ptr<UIWindow>> windows;
+    std::vector<TreeSignature> signatures;  // one per window
+    TreeSignature screen;  // screen size, scale, appearance, window order
+};
+
+ShownWindows shownWindows(int width, int height, double scale)
+{
+    ShownWindows shown;
+    for (auto& window : UIApplication::sharedApplication()->windows()) {
+        if (window->isHidden())
+            continue;
+        // Layout is a pass of its own that runs before drawing, as before a
+        // commit on the phone.
+        window->layoutIfNeeded();
+        if (!window->isHidden() && window->presentationAlpha() >= invisibleOpacity)
+            shown.windows.push_back(std::move(window));
+    }
+    shown.screen.addWord(static_cast<std::uint64_t>(width));
+    shown.screen.addWord(static_cast<std::uint64_t>(height));
+    shown.screen.addNumber(scale);
+    shown.screen.addWord(static_cast<std::uint64_t>(UITraitCollection::systemUserInterfaceStyle()));
+    shown.signatures.resize(shown.windows.size());
+    for (std::size_t i = 0; i < shown.windows.size(); ++i) {
+        shown.screen.addWord(shown.windows[i]->creationOrder());
+        shown.signatures[i].addLayer(*shown.windows[i]->layer());
+    }
+    return shown;
+}
+
+}  // namespace
+
 struct Compositor::State {
     ImageCache images;
     TextPainter text;
@@ -38,6 +74,55 @@ struct Compositor::State {
     std::shared_ptr<ScreenFrame> frame;
     std::uint64_t frameGeneration = ~0ull;
     std::shared_ptr<ScreenFrame> spare;
+
+    // The last picture still shows exactly this.
+    bool showsAlready(const ShownWindows& shown) const
+    {
+        if (!hasPicture || !screen.isValid() || !(shown.screen == screenSignature))
+            return false;
+        for (std::size_t i = 0; i < shown.windows.size(); ++i) {
+            auto it = windows.find(shown.windows[i]->creationOrder());
+            if (it == windows.end() || !(it->second.signature == shown.signatures[i]))
+                return false;
+        }
+        return true;
+    }
+
+    // Draws one window over the screen in `cr`: from its kept picture when
+    // it has not changed, otherwise afresh.
+    WindowRecord drawWindow(cairo_t* cr, const UIWindow& window, TreeSignature signature, double scale, Statistics& statistics)
+    {
+        WindowRecord record;
+        auto previous = windows.find(window.creationOrder());
+        bool same = previous != windows.end() && previous->second.signature == signature;
+        if (same && windowCaching && !previous->second.picture.isValid()) {
+            // Still for a second picture in a row: keep it as a picture.
+            Surface picture(screen.width(), screen.height());
+            if (picture.isValid()) {
+                cairo_t* pc = cairo_create(picture.cairoSurface());
+                cairo_scale(pc, scale, scale);
+                painter.paint(pc, *window.layer());
+                cairo_destroy(pc);
+                ++statistics.windowsDrawn;
+                record.picture = std::move(picture);
+            }
+        } else if (same && windowCaching) {
+            record.picture = std::move(previous->second.picture);
+            ++statistics.windowsFromCache;
+        }
+        if (record.picture.isValid()) {
+            cairo_save(cr);
+            cairo_identity_matrix(cr);
+            cairo_set_source_surface(cr, record.picture.cairoSurface(), 0, 0);
+            cairo_paint(cr);
+            cairo_restore(cr);
+        } else {
+            painter.paint(cr, *window.layer());
+            ++statistics.windowsDrawn;
+        }
+        record.signature = std::move(signature);
+        return record;
+    }
 };
 
 Compositor& Compositor::shared()
@@ -81,34 +166,8 @@ const Surface& Compositor::renderSurface()
     const int width = static_cast<int>(std::lround(size.width * scale));
     const int height = static_cast<int>(std::lround(size.height * scale));
 
-    std::vector<std::shared_ptr<UIWindow>> shown;
-    for (auto& window : UIApplication::sharedApplication()->windows()) {
-        if (window->isHidden())
-            continue;
-        // Layout is a pass of its own that runs before drawing, as before a
-        // commit on the phone.
-        window->layoutIfNeeded();
-        if (!window->isHidden() && window->presentationAlpha() >= invisibleOpacity)
-            shown.push_back(std::move(window));
-    }
-
-    TreeSignature screenSignature;
-    screenSignature.addWord(static_cast<std::uint64_t>(width));
-    screenSignature.addWord(static_cast<std::uint64_t>(height));
-    screenSignature.addNumber(scale);
-    screenSignature.addWord(static_cast<std::uint64_t>(UITraitCollection::systemUserInterfaceStyle()));
-    std::vector<TreeSignature> signatures(shown.size());
-    for (std::size_t i = 0; i < shown.size(); ++i) {
-        screenSignature.addWord(shown[i]->creationOrder());
-        signatures[i].addLayer(*shown[i]->layer());
-    }
-
-    bool unchanged = s.hasPicture && s.screen.isValid() && screenSignature == s.screenSignature;
-    for (std::size_t i = 0; unchanged && i < shown.size(); ++i) {
-        auto it = s.windows.find(shown[i]->creationOrder());
-        unchanged = it != s.windows.end() && it->second.signature == signatures[i];
-    }
-    if (unchanged) {
+    ShownWindows shown = shownWindows(width, height, scale);
+    if (s.showsAlready(shown)) {
         ++m_statistics.framesReused;
         return s.screen;
     }
@@ -129,42 +188,13 @@ const Surface& Compositor::renderSurface()
     cairo_scale(cr, scale, scale);
 
     std::map<std::uint64_t, State::WindowRecord> records;
-    for (std::size_t i = 0; i < shown.size(); ++i) {
-        const UIWindow& window = *shown[i];
-        State::WindowRecord record;
-        auto previous = s.windows.find(window.creationOrder());
-        bool same = previous != s.windows.end() && previous->second.signature == signatures[i];
-        if (same && s.windowCaching && !previous->second.picture.isValid()) {
-            // Still for a second picture in a row: keep it as a picture.
-            Surface picture(width, height);
-            if (picture.isValid()) {
-                cairo_t* pc = cairo_create(picture.cairoSurface());
-                cairo_scale(pc, scale, scale);
-                s.painter.paint(pc, *window.layer());
-                cairo_destroy(pc);
-                ++m_statistics.windowsDrawn;
-                record.picture = std::move(picture);
-            }
-        } else if (same && s.windowCaching) {
-            record.picture = std::move(previous->second.picture);
-            ++m_statistics.windowsFromCache;
-        }
-        if (record.picture.isValid()) {
-            cairo_save(cr);
-            cairo_identity_matrix(cr);
-            cairo_set_source_surface(cr, record.picture.cairoSurface(), 0, 0);
-            cairo_paint(cr);
-            cairo_restore(cr);
-        } else {
-            s.painter.paint(cr, *window.layer());
-            ++m_statistics.windowsDrawn;
-        }
-        record.signature = std::move(signatures[i]);
-        records[window.creationOrder()] = std::move(record);
+    for (std::size_t i = 0; i < shown.windows.size(); ++i) {
+        const UIWindow& window = *shown.windows[i];
+        records[window.creationOrder()] = s.drawWindow(cr, window, std::move(shown.signatures[i]), scale, m_statistics);
     }
     cairo_destroy(cr);
     s.windows = std::move(records);
-    s.screenSignature = std::move(screenSignature);
+    s.screenSignature = std::move(shown.screen);
     s.hasPicture = true;
     ++s.screenGeneration;
     ++m_statistics.framesDrawn;

@@ -186,8 +186,10 @@ bool addCGPath(cairo_t* cr, const CGPath& path)
     return true;
 }
 
-bool LayerPainter::place(const CALayer& layer, Placement& placement)
+foundation::Result<LayerPainter::Placement> LayerPainter::place(const CALayer& layer)
 {
+    using foundation::Error;
+    using foundation::ErrorCode;
     CGRect b = layer.presentationBounds();
     CGPoint p = layer.presentationPosition();
     CGPoint a = layer.anchorPoint();
@@ -195,9 +197,9 @@ bool LayerPainter::place(const CALayer& layer, Placement& placement)
     double opacity = layer.presentationOpacity();
     for (double v : { b.origin.x, b.origin.y, b.size.width, b.size.height, p.x, p.y, a.x, a.y, t.a, t.b, t.c, t.d, t.tx, t.ty })
         if (!sane(v))
-            return false;
+            return Error { ErrorCode::InvalidArgument, "the layer's geometry is not a usable number" };
     if (!std::isfinite(opacity))
-        return false;
+        return Error { ErrorCode::InvalidArgument, "the layer's opacity is not a number" };
     b.size.width = std::max<CGFloat>(b.size.width, 0);
     b.size.height = std::max<CGFloat>(b.size.height, 0);
     cairo_matrix_t m, transform;
@@ -206,20 +208,22 @@ bool LayerPainter::place(const CALayer& layer, Placement& placement)
     cairo_matrix_multiply(&m, &transform, &m);
     cairo_matrix_translate(&m, -b.origin.x - a.x * b.size.width, -b.origin.y - a.y * b.size.height);
     if (!invertible(m))
-        return false;
+        return Error { ErrorCode::InvalidArgument, "the layer's transform collapses it to nothing" };
+    Placement placement;
     placement.matrix = m;
     placement.bounds = b;
     placement.opacity = std::clamp(opacity, 0.0, 1.0);
-    return true;
+    return placement;
 }
 
 void LayerPainter::paint(cairo_t* cr, const CALayer& layer)
 {
     if (layer.isHidden() || m_depth >= maxDepth)
         return;
-    Placement placement;
-    if (!place(layer, placement) || placement.opacity < invisibleOpacity)
+    auto placed = place(layer);
+    if (!placed || placed.value().opacity < invisibleOpacity)
         return;
+    const Placement& placement = placed.value();
     cairo_matrix_t ctm, combined;
     cairo_get_matrix(cr, &ctm);
     cairo_matrix_multiply(&combined, &placement.matrix, &ctm);
@@ -242,8 +246,12 @@ LayerPainter::MaskPlan LayerPainter::planMask(const CALayer& layer) const
     if (!mask)
         return plan;
     plan.kind = MaskPlan::Hidden;
-    if (mask->isHidden() || !place(*mask, plan.placement) || plan.placement.opacity < invisibleOpacity)
+    if (mask->isHidden())
         return plan;
+    auto placed = place(*mask);
+    if (!placed || placed.value().opacity < invisibleOpacity)
+        return plan;
+    plan.placement = placed.release();
     plan.kind = MaskPlan::Offscreen;
     LayerContent content = mask->content();
     auto* shape = std::get_if<ShapeContent>(&content);
@@ -310,7 +318,7 @@ void LayerPainter::paintPlaced(cairo_t* cr, const CALayer& layer, const Placemen
     // The group is only as large as what the layer draws.
     cairo_matrix_t ctm;
     cairo_get_matrix(cr, &ctm);
-    DeviceBox box = subtreeExtents(layer, placement.bounds, &ctm);
+    DeviceBox box = subtreeExtents(layer, placement.bounds, ctm);
     box.intersect(deviceClip(cr));
     if (box.empty())
         return;
@@ -331,7 +339,7 @@ void LayerPainter::paintOffscreen(cairo_t* cr, const CALayer& layer, const Place
 {
     cairo_matrix_t ctm;
     cairo_get_matrix(cr, &ctm);
-    DeviceBox content = subtreeExtents(layer, placement.bounds, &ctm);
+    DeviceBox content = subtreeExtents(layer, placement.bounds, ctm);
     if (content.empty())
         return;
     bool shadow = hasShadow(layer);
@@ -671,9 +679,8 @@ CGRect LayerPainter::contentExtents(const CALayer& layer, CGRect b) const
     return r;
 }
 
-LayerPainter::DeviceBox LayerPainter::subtreeExtents(const CALayer& layer, CGRect bounds, const void* matrix) const
+LayerPainter::DeviceBox LayerPainter::subtreeExtents(const CALayer& layer, CGRect bounds, const cairo_matrix_t& m) const
 {
-    const auto& m = *static_cast<const cairo_matrix_t*>(matrix);
     DeviceBox box;
     box.addRect(m, contentExtents(layer, bounds));
     if (layer.masksToBounds()) {
@@ -683,14 +690,17 @@ LayerPainter::DeviceBox LayerPainter::subtreeExtents(const CALayer& layer, CGRec
         return box;
     }
     for (const auto& sublayer : layer.sublayers()) {
-        Placement placement;
-        if (sublayer->isHidden() || !place(*sublayer, placement) || placement.opacity < invisibleOpacity)
+        if (sublayer->isHidden())
             continue;
+        auto placed = place(*sublayer);
+        if (!placed || placed.value().opacity < invisibleOpacity)
+            continue;
+        const Placement& placement = placed.value();
         cairo_matrix_t combined;
         cairo_matrix_multiply(&combined, &placement.matrix, &m);
         if (!invertible(combined))
             continue;
-        DeviceBox sub = subtreeExtents(*sublayer, placement.bounds, &combined);
+        DeviceBox sub = subtreeExtents(*sublayer, placement.bounds, combined);
         if (!sub.empty() && hasShadow(*sublayer)) {
             ShadowSpread spread = shadowSpread(*sublayer, combined);
             DeviceBox cast = sub;

@@ -8,6 +8,7 @@
 // everything the layer draws; a mask layer's alpha decides what shows.
 
 #include "platform/foundation/CGGeometry.h"
+#include "platform/foundation/Result.h"
 #include "platform/render/Forward.h"
 #include "platform/uikit/Forward.h"
 
@@ -49,14 +50,15 @@ private:
     struct Placement;
     struct MaskPlan;
 
-    static bool place(const CALayer& layer, Placement& placement);
+    // Where the layer sits in its superlayer, or why it cannot be drawn.
+    static foundation::Result<Placement> place(const CALayer& layer);
     MaskPlan planMask(const CALayer& layer) const;
     void paintPlaced(cairo_t* cr, const CALayer& layer, const Placement& placement);
     void paintOffscreen(cairo_t* cr, const CALayer& layer, const Placement& placement, const MaskPlan& mask);
     void drawBody(cairo_t* cr, const CALayer& layer, const Placement& placement, double alpha);
     void drawContent(cairo_t* cr, const CALayer& layer, CGRect bounds, double alpha);
     int primitiveCount(const CALayer& layer) const;
-    DeviceBox subtreeExtents(const CALayer& layer, CGRect bounds, const void* matrix) const;
+    DeviceBox subtreeExtents(const CALayer& layer, CGRect bounds, const cairo_matrix_t& matrix) const;
     CGRect contentExtents(const CALayer& layer, CGRect bounds) const;
 
     ImageCache& m_images;

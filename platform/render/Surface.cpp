@@ -1,5 +1,7 @@
 #include "platform/render/Surface.h"
 
+#include "platform/foundation/AtomicFile.h"
+
 #include "platform/render/ScreenFrame.h"
 
 #include <cairo.h>
@@ -29,10 +31,10 @@ bool usable(cairo_surface_t* surface)
         && cairo_surface_get_type(surface) == CAIRO_SURFACE_TYPE_IMAGE;
 }
 
-cairo_status_t writeToFile(void* closure, const unsigned char* data, unsigned int length)
+cairo_status_t appendToString(void* closure, const unsigned char* data, unsigned int length)
 {
-    auto* file = static_cast<std::FILE*>(closure);
-    return std::fwrite(data, 1, length, file) == length ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    return CAIRO_STATUS_SUCCESS;
 }
 
 }  // namespace
@@ -193,39 +195,18 @@ foundation::Status Surface::writePNG(const std::string& hostPath) const
         return Error { ErrorCode::InvalidState, "no picture to write" };
     if (hostPath.empty())
         return Error { ErrorCode::InvalidArgument, "no file name given for the picture" };
-    namespace fs = std::filesystem;
-    fs::path target(hostPath);
-    fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
     std::error_code ec;
-    if (!fs::is_directory(folder, ec))
+    std::filesystem::path folder = std::filesystem::path(hostPath).parent_path();
+    if (!std::filesystem::is_directory(folder.empty() ? std::filesystem::path(".") : folder, ec))
         return Error { ErrorCode::NotFound, "cannot write " + hostPath + ": the folder does not exist" };
-    std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    int fd = mkstemp(temporary.data());
-    if (fd < 0)
-        return Error { ErrorCode::WriteFailed, "cannot write " + hostPath + ": " + std::strerror(errno) };
-    std::FILE* file = fdopen(fd, "wb");
-    if (!file) {
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        return Error { ErrorCode::WriteFailed, "cannot write " + hostPath + ": " + std::strerror(errno) };
-    }
+    // Encoded whole first, then written by the platform's one writer: a
+    // reader sees the old picture or the new one, and nothing but a regular
+    // file at the path is ever replaced.
     cairo_surface_flush(m_surface);
-    cairo_status_t status = cairo_surface_write_to_png_stream(m_surface, writeToFile, file);
-    bool flushed = std::fflush(file) == 0 && ::fsync(fileno(file)) == 0;
-    bool closed = std::fclose(file) == 0;
-    if (status != CAIRO_STATUS_SUCCESS || !flushed || !closed) {
-        ::unlink(temporary.c_str());
-        std::string why = status != CAIRO_STATUS_SUCCESS ? cairo_status_to_string(status) : std::strerror(errno);
-        return Error { ErrorCode::WriteFailed, "cannot write " + hostPath + ": " + why };
-    }
-    // mkstemp makes the file private; a picture is an ordinary file.
-    ::chmod(temporary.c_str(), 0644);
-    if (std::rename(temporary.c_str(), hostPath.c_str()) != 0) {
-        std::string why = std::strerror(errno);
-        ::unlink(temporary.c_str());
-        return Error { ErrorCode::WriteFailed, "cannot write " + hostPath + ": " + why };
-    }
-    return {};
+    std::string png;
+    if (cairo_status_t status = cairo_surface_write_to_png_stream(m_surface, appendToString, &png); status != CAIRO_STATUS_SUCCESS)
+        return Error { ErrorCode::WriteFailed, "cannot write " + hostPath + ": " + cairo_status_to_string(status) };
+    return foundation::writeFileAtomically(hostPath, png, 0644);
 }
 
 foundation::Result<Surface> Surface::readPNG(const std::string& hostPath)

@@ -1,5 +1,8 @@
 #include "platform/render/TextPainter.h"
 
+#include "platform/uikit/UIFont.h"
+#include "platform/uikit/UILabel.h"
+
 #include <cairo.h>
 #include <pango/pangocairo.h>
 
@@ -149,3 +152,20 @@ void TextPainter::draw(cairo_t* cr, const std::string& text, const TextStyle& st
 }
 
 }  // namespace render
+
+namespace {
+
+// Every process that draws measures labels with the engine that draws them,
+// so a label laid out by its text is exactly as wide as its text.
+const bool labelMeasurerInstalled = [] {
+    UILabel::setTextMeasurer([](const std::string& text, const UIFont& font) {
+        static render::TextPainter painter;
+        render::TextStyle style;
+        style.pointSize = font.pointSize();
+        style.weight = font.weight();
+        return painter.measure(text, style);
+    });
+    return true;
+}();
+
+}  // namespace

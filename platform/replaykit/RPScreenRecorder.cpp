@@ -70,7 +70,9 @@ void RPScreenRecorder::startSystemRecordingWithMicrophoneEnabled(bool microphone
     NSFileManager::defaultManager()->createDirectoryAtPath(folder);
     m_moviePath = folder + "/RPScreenRecording-" + NSProcessInfo::processInfo()->globallyUniqueString() + ".mov";
     auto writer = std::make_shared<av::MovieWriter>();
-    auto status = writer->open(DevicePath::host(m_moviePath), m_width, m_height, framesPerSecond, microphoneEnabled, av::PixelOrder::RGBA);
+    auto hostPath = DevicePath::toHost(m_moviePath);
+    foundation::Status status = hostPath ? writer->open(hostPath.value(), m_width, m_height, framesPerSecond, microphoneEnabled, av::PixelOrder::RGBA)
+                                         : foundation::Status(hostPath.error());
     if (!status) {
         if (handler)
             handler(NSError::make(errorDomain, -5803, "The recording could not start: " + status.error().message));

@@ -1,5 +1,9 @@
 #include "platform/runtime/Substrate.h"
 
+// The platform's result type is header-only, so the runtime, below
+// Foundation, shares it without linking Foundation.
+#include "platform/foundation/Result.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <dlfcn.h>
@@ -66,27 +70,27 @@ bool hook(Class cls, SEL sel, IMP replacement, IMP* previous, const std::string*
 }
 
 namespace {
-std::vector<std::string> filterBundles(const std::string& plistPath, std::string& error)
+foundation::Result<std::vector<std::string>> filterBundles(const std::string& plistPath)
 {
+    using foundation::Error;
+    using foundation::ErrorCode;
     std::vector<std::string> bundles;
     plist_t root = nullptr;
     // A stream reading a folder throws; anything but a file is unreadable.
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(plistPath, ec)) {
-        error = "unreadable filter " + plistPath;
-        return bundles;
-    }
+    if (!std::filesystem::is_regular_file(plistPath, ec))
+        return Error { ErrorCode::UnreadableInput, "unreadable filter " + plistPath };
     std::ifstream in(plistPath, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (!bytes.empty())
         plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
-    if (!root) {
-        error = "unreadable filter " + plistPath;
-        return bundles;
-    }
+    if (!root)
+        return Error { ErrorCode::UnreadableInput, "unreadable filter " + plistPath };
+    bool hasList = false;
     plist_t filter = plist_get_node_type(root) == PLIST_DICT ? plist_dict_get_item(root, "Filter") : nullptr;
     plist_t list = filter && plist_get_node_type(filter) == PLIST_DICT ? plist_dict_get_item(filter, "Bundles") : nullptr;
     if (list && plist_get_node_type(list) == PLIST_ARRAY) {
+        hasList = true;
         for (uint32_t i = 0; i < plist_array_get_size(list); ++i) {
             plist_t item = plist_array_get_item(list, i);
             if (plist_get_node_type(item) != PLIST_STRING)
@@ -97,10 +101,10 @@ std::vector<std::string> filterBundles(const std::string& plistPath, std::string
                 bundles.emplace_back(value);
             free(value);
         }
-    } else {
-        error = "filter " + plistPath + " has no Filter/Bundles list";
     }
     plist_free(root);
+    if (!hasList)
+        return Error { ErrorCode::UnreadableInput, "filter " + plistPath + " has no Filter/Bundles list" };
     return bundles;
 }
 }  // namespace
@@ -116,13 +120,12 @@ LoadReport loadTweaks(const std::string& tweakFolder, const std::string& bundleI
             filters.push_back(entry.path());
     std::sort(filters.begin(), filters.end());  // a stable injection order, as the substrate's
     for (const auto& filter : filters) {
-        std::string error;
-        auto bundles = filterBundles(filter.string(), error);
-        if (!error.empty()) {
-            report.errors.push_back(error);
+        auto bundles = filterBundles(filter.string());
+        if (!bundles) {
+            report.errors.push_back(bundles.message());
             continue;
         }
-        if (std::find(bundles.begin(), bundles.end(), bundleIdentifier) == bundles.end())
+        if (std::find(bundles.value().begin(), bundles.value().end(), bundleIdentifier) == bundles.value().end())
             continue;
         fs::path library = filter;
         library.replace_extension(".so");

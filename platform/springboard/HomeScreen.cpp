@@ -1,6 +1,7 @@
 #include "platform/springboard/HomeScreen.h"
 
 #include "platform/render/BitmapLayer.h"
+#include "platform/render/GradientWallpaper.h"
 #include "platform/replaykit/TestPattern.h"
 #include "platform/springboard/HomeScreenArt.h"
 #include "platform/uikit/UIFont.h"
@@ -67,10 +68,6 @@ std::optional<HomeScreen::Wallpaper> HomeScreen::wallpaperNamed(const std::strin
         return Wallpaper::TestPattern;
     return std::nullopt;
 }
-
-const std::vector<HomeScreen::App>& HomeScreen::gridApps() { return HomeScreenArt::gridApps(); }
-
-const std::vector<HomeScreen::App>& HomeScreen::dockApps() { return HomeScreenArt::dockApps(); }
 
 CGRect HomeScreen::iconFrame(std::size_t index)
 {
@@ -150,12 +147,12 @@ void HomeScreen::rebuild()
     // copied pixel for pixel into every frame.
     auto wallpaper = BitmapLayer::layer();
     wallpaper->setFrame(bounds);
-    wallpaper->setPicture(HomeScreenArt::paintGradientWallpaper(bounds.size, UIScreen::mainScreen()->scale()));
+    wallpaper->setPicture(render::GradientWallpaper::paint(bounds.size, UIScreen::mainScreen()->scale()));
     root.layer()->addSublayer(wallpaper);
 
     addStatusBar(root, bounds.size.width);
 
-    const auto& grid = gridApps();
+    const auto& grid = HomeScreenArt::gridApps();
     for (std::size_t i = 0; i < grid.size(); ++i) {
         CGRect frame = iconFrame(i);
         HomeScreenArt::addGridIcon(root, i, frame);
@@ -177,7 +174,7 @@ void HomeScreen::rebuild()
     dockView->setBackgroundColor(UIColor::colorWithWhite(1, 0.28));
     dockView->layer()->setCornerRadius(30);
     dockView->layer()->setCornerCurve(kCACornerCurveContinuous);
-    const auto& docked = dockApps();
+    const auto& docked = HomeScreenArt::dockApps();
     for (std::size_t i = 0; i < docked.size(); ++i) {
         CGRect frame = iconFrame(i);
         frame.origin.x -= dock.origin.x;

@@ -11,13 +11,11 @@
 // by decoding it: setWallpaper(Wallpaper::TestPattern). The icons and the
 // wallpaper's picture are drawn by HomeScreenArt.
 
-#include "platform/uikit/UIColor.h"
 #include "platform/uikit/UIWindow.h"
 
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 class HomeScreen {
 public:
@@ -38,15 +36,6 @@ public:
     void show();
     void hide();
     const std::shared_ptr<UIWindow>& window() const { return m_window; }
-
-    struct App {
-        std::string name;
-        UIColor::RGBA top;
-        UIColor::RGBA bottom;
-    };
-    // The grid's apps, row by row, then the dock's.
-    static const std::vector<App>& gridApps();
-    static const std::vector<App>& dockApps();
 
     // Where the grid's icons and the dock sit, in screen points.
     static CGRect iconFrame(std::size_t index);

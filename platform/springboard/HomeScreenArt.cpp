@@ -1,17 +1,12 @@
 #include "platform/springboard/HomeScreenArt.h"
 
-#include "platform/render/Compositor.h"
 #include "platform/render/GradientLayer.h"
-#include "platform/render/Surface.h"
 #include "platform/uikit/CAShapeLayer.h"
 #include "platform/uikit/UIFont.h"
 #include "platform/uikit/UILabel.h"
 
-#include <cairo.h>
-
 #include <cmath>
 #include <functional>
-#include <tuple>
 
 namespace {
 
@@ -399,7 +394,7 @@ void music(Icon& icon)
 }
 
 struct AppDesign {
-    HomeScreen::App app;
+    HomeScreenArt::App app;
     Glyph glyph;
 };
 
@@ -441,9 +436,9 @@ const std::vector<AppDesign>& dockDesigns()
     return designs;
 }
 
-std::vector<HomeScreen::App> appsOf(const std::vector<AppDesign>& designs)
+std::vector<HomeScreenArt::App> appsOf(const std::vector<AppDesign>& designs)
 {
-    std::vector<HomeScreen::App> apps;
+    std::vector<HomeScreenArt::App> apps;
     for (const auto& design : designs)
         apps.push_back(design.app);
     return apps;
@@ -466,15 +461,15 @@ std::shared_ptr<UIView> makeIcon(UIView& parent, const AppDesign& design, CGRect
 
 }  // namespace
 
-const std::vector<HomeScreen::App>& HomeScreenArt::gridApps()
+const std::vector<HomeScreenArt::App>& HomeScreenArt::gridApps()
 {
-    static const std::vector<HomeScreen::App> apps = appsOf(gridDesigns());
+    static const std::vector<HomeScreenArt::App> apps = appsOf(gridDesigns());
     return apps;
 }
 
-const std::vector<HomeScreen::App>& HomeScreenArt::dockApps()
+const std::vector<HomeScreenArt::App>& HomeScreenArt::dockApps()
 {
-    static const std::vector<HomeScreen::App> apps = appsOf(dockDesigns());
+    static const std::vector<HomeScreenArt::App> apps = appsOf(dockDesigns());
     return apps;
 }
 
@@ -486,34 +481,4 @@ std::shared_ptr<UIView> HomeScreenArt::addGridIcon(UIView& parent, std::size_t i
 std::shared_ptr<UIView> HomeScreenArt::addDockIcon(UIView& parent, std::size_t index, CGRect frame)
 {
     return makeIcon(parent, dockDesigns().at(index), frame);
-}
-
-std::shared_ptr<const ScreenFrame> HomeScreenArt::paintGradientWallpaper(CGSize size, double scale)
-{
-    auto tree = CALayer::layer();
-    tree->setFrame(CGRectMake(0, 0, size.width, size.height));
-    auto gradient = GradientLayer::layer();
-    gradient->setFrame(tree->bounds());
-    gradient->setColors({ cg(rgb(28, 42, 110)), cg(rgb(96, 58, 150)), cg(rgb(214, 104, 130)), cg(rgb(246, 170, 120)) });
-    gradient->setLocations({ 0, 0.4, 0.75, 1 });
-    gradient->setStartPoint({ 0.15, 0 });
-    gradient->setEndPoint({ 0.85, 1 });
-    tree->addSublayer(gradient);
-    for (auto [cx, cy, r, a] : { std::tuple { 0.85, 0.22, 170.0, 0.07 }, std::tuple { 0.1, 0.66, 210.0, 0.06 },
-             std::tuple { 0.67, 0.9, 120.0, 0.05 } }) {
-        Figure disc;
-        disc.ellipse(cx * size.width, cy * size.height, r, r, 0, 96);
-        auto shape = CAShapeLayer::layer();
-        shape->setPath(disc.path);
-        shape->setFillColor(cg(rgb(255, 255, 255, a)));
-        tree->addSublayer(shape);
-    }
-    render::Surface picture(static_cast<int>(std::lround(size.width * scale)), static_cast<int>(std::lround(size.height * scale)));
-    if (!picture.isValid())
-        return nullptr;
-    cairo_t* cr = cairo_create(picture.cairoSurface());
-    cairo_scale(cr, scale, scale);
-    render::Compositor::shared().drawLayerTree(cr, *tree);
-    cairo_destroy(cr);
-    return picture.toScreenFrame();
 }

@@ -1,28 +1,32 @@
 #pragma once
 
 // The home screen's pictures: the apps' icons (a rounded gradient tile with
-// the app's glyph drawn in shape layers, in a 60 × 60 point box) and the
-// gradient wallpaper. HomeScreen only places them.
+// the app's glyph drawn in shape layers, in a 60 × 60 point box). HomeScreen
+// only places them; the wallpaper is render::GradientWallpaper's.
 
-#include "platform/render/Forward.h"
-#include "platform/springboard/HomeScreen.h"
+#include "platform/foundation/CGGeometry.h"
+#include "platform/uikit/Forward.h"
+#include "platform/uikit/UIColor.h"
 
 #include <memory>
+#include <string>
 #include <vector>
 
 class HomeScreenArt {
 public:
     static constexpr double iconSize = 60;
 
+    // An app's name, shown beneath its icon, and the ends of its tile's
+    // gradient.
+    struct App {
+        std::string name;
+        UIColor::RGBA top;
+        UIColor::RGBA bottom;
+    };
     // The grid's apps, row by row, and the dock's.
-    static const std::vector<HomeScreen::App>& gridApps();
-    static const std::vector<HomeScreen::App>& dockApps();
+    static const std::vector<App>& gridApps();
+    static const std::vector<App>& dockApps();
     // Adds to `parent` the icon of the grid's (or dock's) app at `index`.
     static std::shared_ptr<UIView> addGridIcon(UIView& parent, std::size_t index, CGRect frame);
     static std::shared_ptr<UIView> addDockIcon(UIView& parent, std::size_t index, CGRect frame);
-
-    // A gradient from deep blue through violet to a warm peach, with soft
-    // light discs for depth, at `scale` pixels a point; null when the size
-    // cannot be drawn.
-    static std::shared_ptr<const ScreenFrame> paintGradientWallpaper(CGSize size, double scale);
 };

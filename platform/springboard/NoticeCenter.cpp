@@ -10,7 +10,7 @@ namespace {
 // so that nothing is written over the notices it still holds.
 foundation::Result<PlistDict> load()
 {
-    auto value = plist::readFile(DevicePath::host(NoticeCenter::devicePath));
+    auto value = plist::readFile(TRY(DevicePath::toHost(NoticeCenter::devicePath)));
     if (!value)
         return value.code() == foundation::ErrorCode::NotFound ? foundation::Result<PlistDict>(PlistDict {}) : value.error();
     if (!value.value().is<PlistDict>())
@@ -32,7 +32,7 @@ PlistDict loadForReading()
 foundation::Status save(const PlistDict& contents)
 {
     TRY(DevicePath::makeParents(NoticeCenter::devicePath));
-    return plist::writeFileAtomically(PlistValue(contents), DevicePath::host(NoticeCenter::devicePath));
+    return plist::writeFileAtomically(PlistValue(contents), TRY(DevicePath::toHost(NoticeCenter::devicePath)));
 }
 
 std::string text(const PlistDict& dict, const char* key)

@@ -26,7 +26,7 @@ std::vector<MethodChange> methodChanges(const std::vector<std::string>& classNam
     return changes;
 }
 
-substrate::LoadReport startProcess(const std::string& executablePath, const std::string& bundleIdentifier)
+BootReport startProcess(const std::string& executablePath, const std::string& bundleIdentifier)
 {
     // The folders every phone has, whatever has been installed.
     for (const char* folder : { "/tmp", "/var/mobile/Library/Preferences", "/var/mobile/Media" })
@@ -34,7 +34,17 @@ substrate::LoadReport startProcess(const std::string& executablePath, const std:
     NSProcessInfo::processInfo()->setArguments({ executablePath });
     NSBundle::mainBundle()->setBundleIdentifier(bundleIdentifier);
     foundation::installSystemLogForSubstrate();
-    return substrate::loadTweaks(DevicePath::host(tweakFolder), bundleIdentifier);
+    auto folder = DevicePath::toHost(tweakFolder);
+    BootReport report;
+    if (!folder) {
+        report.loaderErrors.push_back("no tweaks loaded: " + folder.message());
+        return report;
+    }
+    auto loaded = substrate::loadTweaks(folder.value(), bundleIdentifier);
+    for (const auto& tweak : loaded.loaded)
+        report.loadedTweaks.push_back(tweak.name);
+    report.loaderErrors = std::move(loaded.errors);
+    return report;
 }
 
 std::string describe(const BootReport& report)

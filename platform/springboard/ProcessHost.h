@@ -28,8 +28,10 @@ struct BootReport {
 };
 
 // Sets the process's arguments and main bundle identifier, then loads the
-// tweaks whose filters name the bundle.
-substrate::LoadReport startProcess(const std::string& executablePath, const std::string& bundleIdentifier);
+// tweaks whose filters name the bundle. The report names the tweaks loaded
+// and the loader's errors; the method changes are the caller's to add once
+// its classes are in place.
+BootReport startProcess(const std::string& executablePath, const std::string& bundleIdentifier);
 
 std::string describe(const BootReport& report);
 

@@ -58,10 +58,7 @@ foundation::Result<host::BootReport> SettingsAppHost::boot()
         return Error { ErrorCode::InvalidState, "the Settings app is already running" };
     if (!m_started) {
         m_started = true;
-        auto loaded = host::startProcess(executablePath, bundleIdentifier);
-        for (const auto& tweak : loaded.loaded)
-            m_startReport.loadedTweaks.push_back(tweak.name);
-        m_startReport.loaderErrors = loaded.errors;
+        m_startReport = host::startProcess(executablePath, bundleIdentifier);
     }
     auto root = TRY(instantiatePrincipalController(preferenceBundlePath));
 

@@ -48,18 +48,14 @@ void SpringBoardHost::connectScreen(RPScreenRecorder& recorder, HomeScreen::Wall
 
 std::shared_ptr<BBServer> SpringBoardHost::bulletinServer() const { return objc_cast<BBServer>(m_bulletinServer); }
 
-host::BootReport SpringBoardHost::boot()
+foundation::Result<host::BootReport> SpringBoardHost::boot()
 {
-    host::BootReport report;
     if (m_booted)
-        return report;
+        return foundation::Error { foundation::ErrorCode::InvalidState, "SpringBoard is already running in this process; start another process to boot again" };
     m_booted = true;
     replaykit::registerControlCenterBundle();
 
-    auto loaded = host::startProcess(executablePath, bundleIdentifier);
-    for (const auto& tweak : loaded.loaded)
-        report.loadedTweaks.push_back(tweak.name);
-    report.loaderErrors = loaded.errors;
+    host::BootReport report = host::startProcess(executablePath, bundleIdentifier);
 
     m_application = class_createInstance(objc_getClass("SpringBoard"));
 

@@ -3,6 +3,7 @@
 // The SpringBoard process: its identity, its private classes, the bulletin
 // server and notification dispatcher, and the launch that tweaks hook.
 
+#include "platform/foundation/Result.h"
 #include "platform/replaykit/Forward.h"
 #include "platform/springboard/BBServer.h"
 #include "platform/springboard/HomeScreen.h"
@@ -41,7 +42,9 @@ public:
 
     // Starts SpringBoard once per process: identity, tweak injection, the
     // bulletin server, the dispatcher, then applicationDidFinishLaunching:.
-    host::BootReport boot();
+    // A second boot is refused (InvalidState), as the Settings app's is;
+    // tweaks that fail to load are in the report, not a failure of boot.
+    foundation::Result<host::BootReport> boot();
     bool isBooted() const { return m_booted; }
 
     id application() const { return m_application; }

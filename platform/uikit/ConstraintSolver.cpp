@@ -157,6 +157,17 @@ private:
         }
     }
 
+    // Content decides a length its constraints leave open. A height follows
+    // the width the constraints gave, as a wrapping label's lines do.
+    double intrinsicLength(UIView* view, Entry& entry, int axis)
+    {
+        double intrinsic = component(view->intrinsicContentSize(), axis);
+        if (axis == 0 || intrinsic == UIView::noIntrinsicMetric)
+            return intrinsic;
+        double width = entry.placed[0] ? span(view, 0).length : current(view, 0).length;
+        return view->sizeThatFits({ width, 0 }).height;
+    }
+
     Span solve(UIView* view, Entry& entry, int axis)
     {
         bool hasStart = false, hasEnd = false, hasCentre = false, hasSize = false;
@@ -200,6 +211,8 @@ private:
                 size = 2 * (centre - start);
             else if (hasCentre && hasEnd)
                 size = 2 * (end - centre);
+            else if (double intrinsic = intrinsicLength(view, entry, axis); intrinsic != UIView::noIntrinsicMetric)
+                size = intrinsic;
             else
                 size = now.length;
         }

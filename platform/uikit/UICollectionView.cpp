@@ -27,12 +27,9 @@ MARQEL_DEFINE_CLASS(UICollectionView,
     method<&UICollectionView::setShowsHorizontalScrollIndicator>("setShowsHorizontalScrollIndicator:"))
 
 UICollectionView::UICollectionView(CGRect frame, std::shared_ptr<UICollectionViewFlowLayout> layout)
-    : UIView(frame)
+    : UIScrollView(frame)
     , m_layout(layout ? std::move(layout) : alloc<UICollectionViewFlowLayout>())
 {
-    setClipsToBounds(true);
-    m_contentView = alloc<UIView>(CGRectMake(0, 0, frame.size.width, frame.size.height));
-    addSubview(m_contentView);
 }
 
 UICollectionView::~UICollectionView()
@@ -127,36 +124,15 @@ std::vector<NSIndexPath> UICollectionView::indexPathsForVisibleItems() const
 
 std::optional<NSIndexPath> UICollectionView::indexPathForItemAtPoint(CGPoint point) const
 {
-    CGPoint inContent = CGPointMake(point.x + m_contentOffset.x, point.y + m_contentOffset.y);
-    for (const auto& indexPath : m_layout->indexPathsForItemsInRect(CGRectMake(inContent.x - 0.5, inContent.y - 0.5, 1, 1)))
-        if (CGRectContainsPoint(m_layout->frameForItemAtIndexPath(indexPath), inContent))
+    for (const auto& indexPath : m_layout->indexPathsForItemsInRect(CGRectMake(point.x - 0.5, point.y - 0.5, 1, 1)))
+        if (CGRectContainsPoint(m_layout->frameForItemAtIndexPath(indexPath), point))
             return indexPath;
     return std::nullopt;
 }
 
 CGRect UICollectionView::frameForItemAtIndexPath(NSIndexPath indexPath) const
 {
-    CGRect frame = m_layout->frameForItemAtIndexPath(indexPath);
-    frame.origin.x -= m_contentOffset.x;
-    frame.origin.y -= m_contentOffset.y;
-    return frame;
-}
-
-CGSize UICollectionView::contentSize() const { return m_layout->collectionViewContentSize(); }
-
-void UICollectionView::setContentOffset(CGPoint offset)
-{
-    const CGFloat maxY = std::max<CGFloat>(contentSize().height - bounds().size.height, 0);
-    m_contentOffset = CGPointMake(0, std::clamp<CGFloat>(offset.y, 0, maxY));
-    placeContent();
-    setNeedsLayout();
-}
-
-void UICollectionView::placeContent()
-{
-    CGSize size = bounds().size;
-    m_contentView->setFrame(CGRectMake(-m_contentOffset.x, -m_contentOffset.y, size.width,
-        std::max(size.height, contentSize().height)));
+    return m_layout->frameForItemAtIndexPath(indexPath);
 }
 
 void UICollectionView::layoutSubviews()
@@ -187,13 +163,10 @@ void UICollectionView::updateVisibleCells()
             recycle(indexPath);
     }
     m_layout->prepareLayout(*this);
-    // The content may have shrunk under the offset.
-    const CGFloat maxY = std::max<CGFloat>(contentSize().height - bounds().size.height, 0);
-    m_contentOffset.y = std::clamp<CGFloat>(m_contentOffset.y, 0, maxY);
-    placeContent();
+    // Keeps the offset within content that may have shrunk under it.
+    setContentSize(m_layout->collectionViewContentSize());
 
-    CGRect inView = CGRectMake(m_contentOffset.x, m_contentOffset.y, bounds().size.width, bounds().size.height);
-    auto wanted = m_layout->indexPathsForItemsInRect(inView);
+    auto wanted = m_layout->indexPathsForItemsInRect(bounds());
     for (const auto& indexPath : indexPathsForVisibleItems())
         if (std::find(wanted.begin(), wanted.end(), indexPath) == wanted.end())
             recycle(indexPath);
@@ -209,7 +182,7 @@ void UICollectionView::updateVisibleCells()
             continue;
         cell->setFrame(frame);
         cell->setSelected(m_selected == indexPath);
-        m_contentView->addSubview(cell);
+        addSubview(cell);
         m_visible[indexPath] = cell;
     }
 }
@@ -279,7 +252,8 @@ void UICollectionView::touchesBegan(const UITouchSet& touches, const std::shared
     m_touchDown = true;
     m_scrolling = false;
     m_touchStart = touch->locationInView(this);
-    m_offsetAtStart = m_contentOffset;
+    m_touchStartOnScreen = touch->screenLocation();
+    m_offsetAtStart = contentOffset();
     m_trackedItem = indexPathForItemAtPoint(m_touchStart);
     if (!m_trackedItem)
         return;
@@ -297,17 +271,21 @@ void UICollectionView::touchesMoved(const UITouchSet& touches, const std::shared
     auto touch = touches.anyObject();
     if (!touch || !m_touchDown)
         return;
-    CGPoint point = touch->locationInView(this);
-    const bool scrollable = contentSize().height > bounds().size.height;
-    if (!m_scrolling && scrollable && std::fabs(point.y - m_touchStart.y) > scrollThreshold) {
+    // How far the finger went, measured on the screen: the view's own
+    // coordinates move as it scrolls.
+    const CGPoint from = convertPointFromScreen(m_touchStartOnScreen);
+    const CGPoint to = convertPointFromScreen(touch->screenLocation());
+    const CGFloat moved = to.y - from.y;
+    const bool scrollable = isScrollEnabled() && contentSize().height > bounds().size.height;
+    if (!m_scrolling && scrollable && std::fabs(moved) > scrollThreshold) {
         endTracking();
         m_scrolling = true;
     }
     if (m_scrolling) {
-        setContentOffset(CGPointMake(0, m_offsetAtStart.y - (point.y - m_touchStart.y)));
+        performWithoutAnimation([&] { setContentOffset(CGPointMake(m_offsetAtStart.x, m_offsetAtStart.y - moved)); });
         return;
     }
-    if (m_trackedItem && !CGRectContainsPoint(frameForItemAtIndexPath(*m_trackedItem), point))
+    if (m_trackedItem && !CGRectContainsPoint(frameForItemAtIndexPath(*m_trackedItem), touch->locationInView(this)))
         endTracking();
 }
 

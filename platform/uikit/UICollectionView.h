@@ -1,8 +1,10 @@
 #pragma once
 
-// A scrolling list of items placed by a flow layout. Cells are registered
-// by reuse identifier, made on demand for the items in view and reused
-// once they leave it. A finger held on an item highlights it; lifting it
+// A scrolling list of items placed by a flow layout. As in UIKit it is a
+// scroll view: the content offset, its clamping and the content size are
+// the scroll view's, and cells sit in content coordinates (this view's
+// bounds). Cells are registered by reuse identifier, made on demand for the
+// items in view and reused once they leave it. A finger held on an item highlights it; lifting it
 // inside the item selects it, moving it off or scrolling cancels. A finger
 // held still for half a second opens the item's context menu, if the
 // delegate gives one. A vertical drag scrolls when the content is taller
@@ -10,7 +12,7 @@
 // FIXME: no deceleration, bounce or scroll indicators are drawn.
 
 #include "platform/uikit/NSIndexPath.h"
-#include "platform/uikit/UIView.h"
+#include "platform/uikit/UIScrollView.h"
 
 #include <functional>
 #include <map>
@@ -22,8 +24,8 @@ class UICollectionViewDataSource;
 class UICollectionViewDelegate;
 class UIContextMenuView;
 
-class UICollectionView : public UIView {
-    MARQEL_OBJECT(UICollectionView, UIView)
+class UICollectionView : public UIScrollView {
+    MARQEL_OBJECT(UICollectionView, UIScrollView)
 public:
     static constexpr double longPressDuration = 0.5;
     // How far a finger moves before a touch becomes a scroll.
@@ -83,16 +85,12 @@ public:
     // In item order.
     std::vector<std::shared_ptr<UICollectionViewCell>> visibleCells() const;
     std::vector<NSIndexPath> indexPathsForVisibleItems() const;
-    // `point` in this view's coordinates.
+    // `point` in this view's coordinates, which are the content's.
     std::optional<NSIndexPath> indexPathForItemAtPoint(CGPoint point) const;
-    // In this view's coordinates (scrolled); zero for an unknown item.
+    // In this view's coordinates, which are the content's; zero for an
+    // unknown item.
     CGRect frameForItemAtIndexPath(NSIndexPath indexPath) const;
     std::optional<NSIndexPath> selectedItem() const { return m_selected; }
-
-    CGPoint contentOffset() const { return m_contentOffset; }
-    // Kept between the top and the end of the content.
-    void setContentOffset(CGPoint offset);
-    CGSize contentSize() const;
 
     // The context menu on screen, opened from this view, or null.
     std::shared_ptr<UIContextMenuView> contextMenuView() const;
@@ -106,10 +104,12 @@ public:
     void touchesEnded(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) override;
     void touchesCancelled(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) override;
 
+protected:
+    void didScroll() override { setNeedsLayout(); }
+
 private:
     void updateVisibleCells();
     void recycle(NSIndexPath indexPath);
-    void placeContent();
     void highlightItem(NSIndexPath indexPath, bool highlighted);
     void endTracking();
     void longPressFired(std::uint64_t generation);
@@ -119,9 +119,6 @@ private:
     std::weak_ptr<UICollectionViewDelegate> m_delegate;
     bool m_showsHorizontalIndicator = true;
     bool m_showsVerticalIndicator = true;
-    // Cells are subviews of this, which moves up as the list scrolls.
-    std::shared_ptr<UIView> m_contentView;
-    CGPoint m_contentOffset {};
     std::map<std::string, CellFactory> m_factories;
     std::map<std::string, std::vector<std::shared_ptr<UICollectionViewCell>>> m_reusePool;
     std::map<NSIndexPath, std::shared_ptr<UICollectionViewCell>> m_visible;
@@ -133,7 +130,8 @@ private:
     bool m_highlighted = false;
     bool m_scrolling = false;
     bool m_touchDown = false;
-    CGPoint m_touchStart {};
+    CGPoint m_touchStart {};  // in content coordinates
+    CGPoint m_touchStartOnScreen {};
     CGPoint m_offsetAtStart {};
     std::uint64_t m_touchGeneration = 0;
     std::weak_ptr<UIContextMenuView> m_menu;

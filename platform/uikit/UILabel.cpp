@@ -30,6 +30,7 @@ void UILabel::setTextColor(std::shared_ptr<UIColor> color)
 void UILabel::setFont(std::shared_ptr<UIFont> font)
 {
     m_font = font ? std::move(font) : UIFont::systemFontOfSize(17);
+    invalidateIntrinsicContentSize();
 }
 
 LayerContent UILabel::layerContent() const
@@ -37,15 +38,38 @@ LayerContent UILabel::layerContent() const
     return TextContent { m_text, m_font, m_textColor, m_textAlignment, m_numberOfLines };
 }
 
+namespace {
+UILabel::TextMeasurer& textMeasurer()
+{
+    static UILabel::TextMeasurer measurer;
+    return measurer;
+}
+}  // namespace
+
+void UILabel::setTextMeasurer(TextMeasurer measurer) { textMeasurer() = std::move(measurer); }
+
+void UILabel::setText(const std::string& text)
+{
+    if (text == m_text)
+        return;
+    m_text = text;
+    invalidateIntrinsicContentSize();
+}
+
 CGSize UILabel::sizeThatFits(CGSize size) const
 {
-    // Roughly the advance of the system font: about 0.55 em per character.
-    CGFloat em = m_font->pointSize();
-    std::size_t characters = 0;
-    for (unsigned char c : m_text)
-        if ((c & 0xC0) != 0x80)  // count code points, not bytes
-            ++characters;
-    CGFloat width = std::ceil(static_cast<CGFloat>(characters) * em * 0.55);
+    CGFloat width = 0;
+    if (const auto& measure = textMeasurer()) {
+        width = std::ceil(measure(m_text, *m_font).width);
+    } else {
+        // Roughly the advance of the system font: about 0.55 em per character.
+        CGFloat em = m_font->pointSize();
+        std::size_t characters = 0;
+        for (unsigned char c : m_text)
+            if ((c & 0xC0) != 0x80)  // count code points, not bytes
+                ++characters;
+        width = std::ceil(static_cast<CGFloat>(characters) * em * 0.55);
+    }
     CGFloat lines = 1;
     if (m_numberOfLines != 1 && size.width > 0 && width > size.width) {
         lines = std::ceil(width / size.width);

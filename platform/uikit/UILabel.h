@@ -6,6 +6,7 @@
 #include "platform/uikit/LayerContentSource.h"
 #include "platform/uikit/UIView.h"
 
+#include <functional>
 #include <string>
 
 enum NSTextAlignment : std::int64_t {
@@ -26,7 +27,7 @@ public:
     explicit UILabel(CGRect frame);
 
     const std::string& text() const { return m_text; }
-    void setText(const std::string& text) { m_text = text; }
+    void setText(const std::string& text);
     // Unset, the label's colour; setting null restores it.
     const std::shared_ptr<UIColor>& textColor() const { return m_textColor; }
     void setTextColor(std::shared_ptr<UIColor> color);
@@ -37,8 +38,15 @@ public:
     std::int64_t numberOfLines() const { return m_numberOfLines; }
     void setNumberOfLines(std::int64_t lines) { m_numberOfLines = lines; }
 
-    // An estimate from the font size (the renderer measures real glyphs).
+    // The text's size: measured by the renderer's text engine when one is
+    // installed (as in every process that draws), otherwise an estimate
+    // from the font size.
     CGSize sizeThatFits(CGSize size) const override;
+    CGSize intrinsicContentSize() const override { return sizeThatFits({ 0, 0 }); }
+    // The width and height `text` takes on one line in `font`; the renderer
+    // installs it, so layout and drawing agree on a label's width.
+    using TextMeasurer = std::function<CGSize(const std::string& text, const UIFont& font)>;
+    static void setTextMeasurer(TextMeasurer measurer);
     LayerContent layerContent() const override;
 
 private:

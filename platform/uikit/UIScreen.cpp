@@ -3,6 +3,7 @@
 #include "platform/uikit/UITraitCollection.h"
 
 #include <cmath>
+#include <string>
 
 MARQEL_DEFINE_CLASS(UIScreen,
     method<&UIScreen::bounds>("bounds"),
@@ -20,20 +21,23 @@ std::shared_ptr<UITraitCollection> UIScreen::traitCollection() const
     return UITraitCollection::currentTraitCollection();
 }
 
-bool UIScreen::setSize(CGSize size)
+foundation::Status UIScreen::setSize(CGSize size)
 {
     if (!(size.width > 0) || !(size.height > 0) || !std::isfinite(size.width) || !std::isfinite(size.height))
-        return false;
+        return foundation::Error { foundation::ErrorCode::InvalidArgument,
+            "a screen of " + std::to_string(size.width) + " x " + std::to_string(size.height)
+                + " points cannot be shown: give both sides as positive numbers" };
     m_size = size;
-    return true;
+    return {};
 }
 
-bool UIScreen::setScale(CGFloat scale)
+foundation::Status UIScreen::setScale(CGFloat scale)
 {
     if (!(scale > 0) || !std::isfinite(scale))
-        return false;
+        return foundation::Error { foundation::ErrorCode::InvalidArgument,
+            "a screen scale of " + std::to_string(scale) + " pixels a point cannot be shown: give a positive number" };
     m_scale = scale;
-    return true;
+    return {};
 }
 
 void UIScreen::resetToDefault()

@@ -4,6 +4,7 @@
 // 390 × 844 point screen at 3x; hosts and tests may set another device.
 
 #include "platform/foundation/CGGeometry.h"
+#include "platform/foundation/Result.h"
 #include "platform/runtime/ClassBuilder.h"
 #include "platform/uikit/Forward.h"
 
@@ -23,11 +24,11 @@ public:
     CGRect nativeBounds() const { return { CGPointZero, { m_size.width * m_scale, m_size.height * m_scale } }; }
     std::shared_ptr<UITraitCollection> traitCollection() const;
 
-    // A size or scale that is not positive (or not a number) is refused and
-    // false returned: no device has one, and everything sized from the
-    // screen would be empty.
-    [[nodiscard]] bool setSize(CGSize size);
-    [[nodiscard]] bool setScale(CGFloat scale);
+    // A size or scale that is not positive (or not a finite number) is
+    // refused, leaving the screen as it was: no device has one, and
+    // everything sized from the screen would be empty.
+    foundation::Status setSize(CGSize size);
+    foundation::Status setScale(CGFloat scale);
     void resetToDefault();
 
 private:

@@ -45,8 +45,11 @@ void UIScrollView::setContentSize(CGSize size)
 void UIScrollView::setContentOffset(CGPoint offset)
 {
     CGRect b = bounds();
+    const CGPoint was = b.origin;
     b.origin = clamped(offset);
     setBounds(b);
+    if (b.origin != was)
+        didScroll();
 }
 
 void UIScrollView::setContentOffset(CGPoint offset, bool animated)

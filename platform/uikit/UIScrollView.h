@@ -38,6 +38,12 @@ public:
     void touchesEnded(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) override;
     void touchesCancelled(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) override;
 
+protected:
+    // After every change of the offset, however it came (a finger, a call,
+    // content that shrank under it); subclasses that place content by what
+    // is in view lay out again.
+    virtual void didScroll() { }
+
 private:
     CGPoint clamped(CGPoint offset) const;
 

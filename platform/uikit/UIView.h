@@ -176,6 +176,13 @@ public:
     virtual void layoutSubviews() { }
     virtual CGSize sizeThatFits(CGSize size) const;
     void sizeToFit();
+    // The size the content asks for along each axis, or noIntrinsicMetric.
+    // Layout gives it to a view whose constraints fix only its position on
+    // that axis, as UIKit does (a label pinned by one edge shows its text).
+    static constexpr CGFloat noIntrinsicMetric = -1;
+    virtual CGSize intrinsicContentSize() const { return { noIntrinsicMetric, noIntrinsicMetric }; }
+    // Layout runs again to pick up a changed intrinsic size.
+    void invalidateIntrinsicContentSize() { setNeedsLayout(); }
 
     std::shared_ptr<NSLayoutXAxisAnchor> leadingAnchor();
     std::shared_ptr<NSLayoutXAxisAnchor> trailingAnchor();

@@ -357,17 +357,20 @@ TEST(CompositionExporter, CancelledBeforeStartDoesNothing)
     expectNoFilesIn(dir);
 }
 
-TEST(CompositionExporter, SymlinkAtOutputIsReplacedNotFollowed)
+TEST(CompositionExporter, SymlinkAtOutputIsNeitherFollowedNorReplaced)
 {
     TempDir dir, elsewhere;
     const std::string victim = elsewhere.file("victim.mov");
     testsupport::writeFile(victim, "do not overwrite");
     const std::string out = dir.file("out.mov");
     ASSERT_EQ(::symlink(victim.c_str(), out.c_str()), 0);
-    ASSERT_TRUE(CompositionExporter::run(request(testsupport::countingMovie(), out, 64, 64)));
+    const av::Status st = CompositionExporter::run(request(testsupport::countingMovie(), out, 64, 64));
+    ASSERT_FALSE(st);
+    EXPECT_EQ(st.error().code, ErrorCode::WriteFailed);
+    EXPECT_NE(st.error().message.find("is a symbolic link; it is not replaced"), std::string::npos) << st.error().message;
     EXPECT_EQ(testsupport::readFile(victim), "do not overwrite");
-    EXPECT_TRUE(testsupport::isRegularFile(out));
-    EXPECT_EQ(testsupport::majorBrand(out), "qt  ");
+    EXPECT_EQ(elsewhere.entries().size(), 1u);
+    EXPECT_EQ(dir.entries(), std::vector<std::string> { "out.mov" });
 }
 
 TEST(CompositionExporter, ProgressRisesToOne)

@@ -2,6 +2,7 @@
 #include "platform/av/InputMovie.h"
 #include "platform/foundation/Foundation.h"
 #include "tests/support/Media.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/TestDevice.h"
 
 #include <gtest/gtest.h>
@@ -43,7 +44,8 @@ TEST(AVAsset, TheMovieOpenedToReadTheTracksIsHandedOverOnce)
 {
     TestDevice device;
     auto asset = AVAsset::assetWithURL(movieInDevice(device, testsupport::patternMovie(320, 240, true)));
-    ASSERT_TRUE(asset->isPlayable()) << asset->loadError();
+    ASSERT_TRUE(asset->isPlayable()) << asset->loadError()->message;
+    EXPECT_FALSE(asset->loadError());
     ASSERT_EQ(asset->tracksWithMediaType(AVMediaTypeVideo).size(), 1u);
     auto movie = asset->takeOpenedMovie();
     ASSERT_TRUE(movie);
@@ -58,7 +60,9 @@ TEST(AVAsset, AnUnreadableFileHoldsNothingOpen)
     std::ofstream(device.host("/tmp/junk.mov")) << "not a movie";
     auto asset = AVAsset::assetWithURL(NSURL::fileURLWithPath("/tmp/junk.mov"));
     EXPECT_FALSE(asset->isPlayable());
-    EXPECT_FALSE(asset->loadError().empty());
+    ASSERT_TRUE(asset->loadError());
+    EXPECT_EQ(asset->loadError()->code, foundation::ErrorCode::UnreadableInput);
+    EXPECT_NE(asset->loadError()->message.find("junk.mov"), std::string::npos) << asset->loadError()->message;
     EXPECT_FALSE(asset->takeOpenedMovie());
 }
 
@@ -78,4 +82,18 @@ TEST(AVAssetExportSession, EverySessionOnOneAssetWritesTheSameMovie)
         EXPECT_FALSE(expected.empty()) << track;
         EXPECT_EQ(testsupport::probe(device.host("/tmp/second.mov"), packets, track), expected) << track;
     }
+}
+
+TEST(AVAssetExportSession, AnOutputTheDeviceRootRefusesFailsWithTheReasonAndWritesNothing)
+{
+    TestDevice device;
+    testsupport::TempDir outside;
+    auto asset = AVAsset::assetWithURL(movieInDevice(device, testsupport::patternMovie(320, 240, true)));
+    fs::create_directory_symlink(outside.path(), device.host("/tmp") + "/elsewhere");
+    auto session = exportHalf(asset, "/tmp/elsewhere/cropped.mov");
+    ASSERT_EQ(session->status(), AVAssetExportSessionStatusFailed);
+    ASSERT_TRUE(session->error());
+    EXPECT_NE(session->error()->localizedDescription().find("leads out of the device root"), std::string::npos)
+        << session->error()->localizedDescription();
+    EXPECT_TRUE(fs::is_empty(outside.path()));
 }

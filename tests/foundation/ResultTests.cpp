@@ -76,3 +76,38 @@ TEST(ResultDeathTest, ReadingTheValueOfAFailureStopsWithItsMessage)
 {
     EXPECT_DEATH((void)parsePositive(-1).value(), "not positive: -1");
 }
+
+TEST(ResultDeathTest, AskingASuccessWhyItFailedStops)
+{
+    EXPECT_DEATH((void)parsePositive(1).error(), "error\\(\\) of a success");
+    EXPECT_DEATH((void)checkBoth(1, 2).message(), "error\\(\\) of a success");
+    EXPECT_DEATH((void)Status().code(), "error\\(\\) of a success");
+}
+
+TEST(Result, AFailedSystemCallSaysWhatItDidToWhichFileAndWhy)
+{
+    auto missing = Error::fromErrno("open", "/var/mobile/x.plist", ENOENT);
+    EXPECT_EQ(missing.code, ErrorCode::NotFound);
+    EXPECT_EQ(missing.message, "cannot open /var/mobile/x.plist: No such file or directory");
+    for (int refused : { EACCES, EPERM, EROFS })
+        EXPECT_EQ(Error::fromErrno("write", "/x", refused).code, ErrorCode::PermissionDenied) << refused;
+    EXPECT_EQ(Error::fromErrno("read", "/x", EIO).code, ErrorCode::FileSystem);
+    EXPECT_EQ(Error::fromErrno("write", "/x", ENOSPC, ErrorCode::WriteFailed).code, ErrorCode::WriteFailed);
+    EXPECT_EQ(Error::fromErrno("remove", "/x", std::make_error_code(std::errc::permission_denied)).code, ErrorCode::PermissionDenied);
+    errno = ENOENT;
+    EXPECT_EQ(Error::fromErrno("stat", "/x").code, ErrorCode::NotFound) << "errno is read when no error is given";
+}
+
+TEST(Result, ContextIsAddedInFrontOnTheWayUpAndASuccessPassesUnchanged)
+{
+    auto failed = parsePositive(-1).withContext("reading the frame rate");
+    ASSERT_FALSE(failed);
+    EXPECT_EQ(failed.code(), ErrorCode::InvalidArgument);
+    EXPECT_EQ(failed.message(), "reading the frame rate: not positive: -1");
+    EXPECT_EQ(parsePositive(2).withContext("reading the frame rate").value(), 2);
+    EXPECT_EQ(checkBoth(1, -5).withContext("checking").message(), "checking: not positive: -5");
+    EXPECT_TRUE(checkBoth(1, 2).withContext("checking"));
+    Error base = Error::failed("disk gone");
+    EXPECT_EQ(base.withContext("saving").message, "saving: disk gone");
+    EXPECT_EQ(base.message, "disk gone") << "the original is left as it was";
+}

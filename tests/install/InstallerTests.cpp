@@ -230,3 +230,63 @@ TEST(InstallRecord, ADamagedRecordFailsAndOneLeavingTheRootIsRefused)
     EXPECT_FALSE(tools::InstallRecord::load());
     EXPECT_FALSE(Installer::uninstall());
 }
+
+TEST(PackageInstall, NamesAsLongAsTheFolderAllowsAreLaidAndReplaced)
+{
+    TestDevice device;
+    const std::string name(250, 'n');
+    const std::string folder = "./var/jb/Library/Long/";
+    for (const char* contents : { "first", "second" }) {
+        auto package = DebianPackage::fromBytes(debOf({ tweak, { folder + name, AE_IFREG, contents }, { folder + name + ".lnk", AE_IFLNK, {}, name } }));
+        ASSERT_TRUE(package) << package.message();
+        auto laid = Installer::installPackage(package.value(), "p.deb");
+        ASSERT_TRUE(laid) << laid.message();
+        EXPECT_EQ(readText(device.host("/var/jb/Library/Long/" + name)), contents);
+        EXPECT_EQ(fs::read_symlink(device.host("/var/jb/Library/Long/" + name + ".lnk")), name);
+    }
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(device.host("/var/jb/Library/Long")))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names.size(), 2u) << "nothing of the writes is left beside them";
+}
+
+TEST(PackageInstall, RefusesAFileWhereALinkIsBeforeWritingAnything)
+{
+    TestDevice device;
+    // A link that stays inside the root; one leading out is refused sooner.
+    fs::create_directories(device.host("/var/jb/Library/MobileSubstrate/DynamicLibraries"));
+    std::ofstream(device.host("/var/jb/Library/MobileSubstrate/DynamicLibraries/Other.so")) << "the user's";
+    fs::create_symlink("Other.so", device.host(Installer::tweakDevicePath));
+    auto package = DebianPackage::fromBytes(debOf({ filter, tweak }));
+    auto laid = Installer::installPackage(package.value(), "p.deb");
+    ASSERT_FALSE(laid);
+    EXPECT_NE(laid.message().find("a link is in its place"), std::string::npos) << laid.message();
+    EXPECT_FALSE(fs::exists(device.host("/var/jb/Library/MobileSubstrate/DynamicLibraries/Marqel.plist")));
+    EXPECT_EQ(readText(device.host("/var/jb/Library/MobileSubstrate/DynamicLibraries/Other.so")), "the user's");
+    EXPECT_TRUE(fs::is_symlink(device.host(Installer::tweakDevicePath)));
+}
+
+TEST(BuildInstall, CopiesKeepTheirPermissionsAndLongNamesWork)
+{
+    TestDevice device;
+    testsupport::TempDir build;
+    const std::string longName(250, 'r');
+    fs::create_directories(build.file("lib"));
+    fs::create_directories(build.file("resources/MarqelPrefs.bundle"));
+    std::ofstream(build.file("lib/Marqel.so")) << "tweak";
+    fs::permissions(build.file("lib/Marqel.so"), fs::perms(0755));
+    std::ofstream(build.file("resources/Marqel.plist")) << "filter";
+    std::ofstream(build.file("resources/MarqelPrefs.bundle/" + longName)) << "resource";
+    Installer installer(build.file("lib"), build.file("resources"));
+    auto installed = installer.install();
+    ASSERT_TRUE(installed) << installed.message();
+    EXPECT_EQ(readText(device.host(Installer::tweakDevicePath)), "tweak");
+    EXPECT_EQ(fs::status(device.host(Installer::tweakDevicePath)).permissions() & fs::perms::all, fs::perms(0755));
+    EXPECT_EQ(readText(device.host(std::string(Installer::bundleDevicePath) + "/" + longName)), "resource");
+    // Again, forced: every file is replaced, nothing is left beside them.
+    ASSERT_TRUE(installer.install(true));
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(device.host(Installer::bundleDevicePath)))
+        ++files;
+    EXPECT_EQ(files, 1);
+}

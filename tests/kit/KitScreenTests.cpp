@@ -225,8 +225,17 @@ TEST_F(KitScreenTest, AButtonRowSendsItsActionToThePageAndAMissingActionIsOnlyLo
     auto page = shownList();
     tapTitle("Default Area");
     EXPECT_EQ(page->defaultAreas, 1);
+    const std::size_t mark = SystemLog::shared().lineCount();
     tapTitle("Nothing Here");
     EXPECT_EQ(page->defaultAreas, 1);
+    std::size_t said = 0;
+    for (const auto& line : SystemLog::shared().lines(mark))
+        said += line.find("has no action noSuchAction") != std::string::npos;
+    EXPECT_EQ(said, 1u) << "the missing action is logged once";
+    // ...and nothing else happens: no alert, no screen, the page stays.
+    EXPECT_FALSE(alert());
+    EXPECT_FALSE(page->presentedViewController());
+    EXPECT_TRUE(page->view()->window());
 }
 
 TEST_F(KitScreenTest, AMissingOrDamagedResourceGivesAnEmptyList)

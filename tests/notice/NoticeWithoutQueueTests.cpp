@@ -36,8 +36,12 @@ TEST(CompletionNotice, WithoutTheServersQueueTheNoticeIsDroppedAndLogged)
     ASSERT_TRUE(MarqelPreferences::write(MarqelPreferences::toggleMarqel, true));
 
     std::size_t mark = SystemLog::shared().lineCount();
-    auto report = SpringBoardHost::shared().boot();
-    ASSERT_EQ(report.loadedTweaks, std::vector<std::string> { "Marqel" });
+    auto booted = SpringBoardHost::shared().boot();
+    ASSERT_TRUE(booted) << booted.message();
+    ASSERT_EQ(booted.value().loadedTweaks, std::vector<std::string> { "Marqel" });
+    auto again = SpringBoardHost::shared().boot();
+    ASSERT_FALSE(again) << "SpringBoard boots once per process";
+    EXPECT_EQ(again.code(), foundation::ErrorCode::InvalidState);
     EXPECT_TRUE(logged(mark, "no __BBServerQueue symbol"));
 
     id application = SpringBoardHost::shared().application();

@@ -97,7 +97,7 @@ TEST_F(Import, BadInputIsRefusedAndLeavesNothing)
         ErrorCode expected;
     };
     const Case cases[] = {
-        { root() / "missing.mov", MediaType::Video, {}, 1, ErrorCode::FileSystem },
+        { root() / "missing.mov", MediaType::Video, {}, 1, ErrorCode::NotFound },
         { source.parent_path(), MediaType::Video, {}, 1, ErrorCode::InvalidArgument },
         { "", MediaType::Video, {}, 1, ErrorCode::InvalidArgument },
         { source, static_cast<MediaType>(3), {}, 1, ErrorCode::InvalidArgument },

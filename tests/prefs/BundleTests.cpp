@@ -1,6 +1,9 @@
 #include "platform/foundation/PropertyList.h"
+#include "platform/render/GradientWallpaper.h"
+#include "platform/render/ScreenFrame.h"
 #include "platform/render/Surface.h"
 #include "platform/runtime/Runtime.h"
+#include "platform/uikit/UIScreen.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -51,6 +54,25 @@ TEST(PrefsBundle, TheSampleWallpaperIsAPhoneSizedPicture)
     auto bottom = picture.value().pixel(1160, 2520);
     EXPECT_EQ(top[3], 255) << "opaque";
     EXPECT_NE(top, bottom) << "a picture, not a flat colour";
+}
+
+// The user places the default rectangle over this sample, so it must be
+// the very picture the home screen shows behind the overlay.
+TEST(PrefsBundle, TheSampleWallpaperIsTheHomeScreensOwnPicture)
+{
+    auto sample = render::Surface::readPNG(resources + "/Assets/Images/default-wallpaper.png");
+    ASSERT_TRUE(sample) << sample.error().message;
+    auto home = render::GradientWallpaper::paint(UIScreen::defaultSize, UIScreen::defaultScale);
+    ASSERT_TRUE(home);
+    auto painted = render::Surface::fromScreenFrame(*home);
+    ASSERT_EQ(sample.value().width(), painted.width());
+    ASSERT_EQ(sample.value().height(), painted.height());
+    for (int y = 0; y < painted.height(); y += 3)
+        for (int x = 0; x < painted.width(); x += 3)
+            if (sample.value().pixel(x, y) != painted.pixel(x, y)) {
+                ADD_FAILURE() << "the sample differs from the home screen's wallpaper at pixel " << x << ", " << y;
+                return;
+            }
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include "kit/ZRPreferencesListViewController.h"
 #include "kit/ZRTutorialViewController.h"
 #include "platform/foundation/Foundation.h"
+#include "platform/render/Compositor.h"
+#include "platform/render/Surface.h"
 #include "platform/uikit/HapticsLog.h"
 #include "platform/uikit/UIKit.h"
 #include "prefs/DefaultMarqelViewController.h"
@@ -16,6 +18,7 @@
 #include "prefs/TutorialPages.h"
 #include "tests/support/TestDevice.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -173,6 +176,36 @@ TEST_F(SettingsScreens, TheSwitchOpensDisabledOnAFreshDomain)
     auto above = std::find(cards.begin(), cards.end(), toggle->disabledView());
     auto below = std::find(cards.begin(), cards.end(), toggle->enabledView());
     EXPECT_GT(above - below, 0);
+}
+
+// The word under the switch is drawn: its label takes its text's size from
+// layout (it is pinned by one edge only) and its pixels differ from the
+// page behind it. It used to be created at no size and never shown.
+TEST_F(SettingsScreens, TheSwitchsStatusWordIsDrawnUnderIt)
+{
+    ASSERT_TRUE(P::manager()->setBool(true, P::didShowControlCenterAlert.name, P::domain));
+    auto home = openHome();
+    auto toggle = toggleOf(home);
+    ASSERT_TRUE(toggle);
+    auto label = toggle->statusLabel();
+    CGRect onScreen = label->convertRectToScreen(label->bounds());
+    EXPECT_GT(onScreen.size.width, 40) << "as wide as \"Disabled\" in bold 14 points";
+    EXPECT_GT(onScreen.size.height, 14);
+    CGRect card = toggle->disabledView()->convertRectToScreen(toggle->disabledView()->bounds());
+    EXPECT_GE(onScreen.origin.y, CGRectGetMaxY(card)) << "below the switch, not under it";
+    EXPECT_NEAR(CGRectGetMidX(onScreen), CGRectGetMidX(card), 1);
+
+    const render::Surface& screen = render::Compositor::shared().renderSurface();
+    double scale = UIScreen::mainScreen()->scale();
+    auto background = screen.pixel(static_cast<int>(CGRectGetMinX(onScreen) * scale) - 4, static_cast<int>(CGRectGetMidY(onScreen) * scale));
+    int inked = 0;
+    for (int y = static_cast<int>(CGRectGetMinY(onScreen) * scale); y < static_cast<int>(CGRectGetMaxY(onScreen) * scale); ++y)
+        for (int x = static_cast<int>(CGRectGetMinX(onScreen) * scale); x < static_cast<int>(CGRectGetMaxX(onScreen) * scale); ++x) {
+            auto p = screen.pixel(x, y);
+            if (std::abs(p[0] - background[0]) + std::abs(p[1] - background[1]) + std::abs(p[2] - background[2]) > 60)
+                ++inked;
+        }
+    EXPECT_GT(inked, 200) << "the word's strokes are on the screen";
 }
 
 TEST_F(SettingsScreens, TurningOnStoresYesAndCrossfadesWithoutAShrink)

@@ -8,7 +8,9 @@
 
 #include <cairo.h>
 
+#include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 namespace {
 
@@ -252,6 +254,51 @@ TEST_F(RenderTest, AnUnreadablePictureDrawsNothingAndTheScreenGoesOn)
     w->add<UIView>(CGRectMake(100, 100, 30, 30))->setBackgroundColor(rgb(0, 0, 1));
     EXPECT_EQ(inked(CGRectMake(0, 100, 30, 30), black), 0);
     EXPECT_TRUE(near(at(115, 115), 0, 0, 255));
+}
+
+}  // namespace
+
+namespace {
+
+// A picture is written only in place of a regular file: a FIFO, a link or a
+// folder at the path is refused and left as it was, and a written picture
+// reads back whole.
+TEST(SurfaceFile, APictureReplacesOnlyARegularFile)
+{
+    TestDevice device;
+    namespace fs = std::filesystem;
+    fs::path folder = device.host("/tmp/pictures");
+    fs::create_directories(folder);
+    render::Surface picture(4, 3);
+    picture.clear({ 1, 0, 0, 1 });
+
+    std::string fifo = (folder / "fifo.png").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    EXPECT_FALSE(picture.writePNG(fifo));
+    EXPECT_TRUE(fs::is_fifo(fifo)) << "the FIFO is left as it was";
+
+    std::string outside = (folder / "outside.txt").string();
+    std::ofstream(outside) << "keep";
+    std::string link = (folder / "link.png").string();
+    fs::create_symlink(outside, link);
+    EXPECT_FALSE(picture.writePNG(link));
+    EXPECT_TRUE(fs::is_symlink(link));
+    std::ifstream kept(outside);
+    std::string text;
+    kept >> text;
+    EXPECT_EQ(text, "keep") << "nothing is written through the link";
+
+    std::string regular = (folder / "old.png").string();
+    std::ofstream(regular) << "an older picture";
+    ASSERT_TRUE(picture.writePNG(regular));
+    auto back = render::Surface::readPNG(regular);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back.value().width(), 4);
+    EXPECT_EQ(back.value().pixel(2, 1)[0], 255);
+
+    EXPECT_FALSE(picture.writePNG((folder / "missing" / "x.png").string())) << "a folder that is not there is an error";
+    for (const auto& entry : fs::directory_iterator(folder))
+        EXPECT_FALSE(entry.path().filename().string().ends_with(".part")) << "no temporary is left: " << entry.path();
 }
 
 }  // namespace

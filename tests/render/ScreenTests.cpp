@@ -5,6 +5,7 @@
 
 #include "platform/replaykit/RPScreenRecorder.h"
 #include "platform/replaykit/TestPattern.h"
+#include "platform/springboard/HomeScreenArt.h"
 #include "platform/springboard/SpringBoardHost.h"
 
 #include <cstdlib>
@@ -200,8 +201,8 @@ TEST_F(RenderTest, HomeScreenSitsBehindNormalWindowsAndTakesNoTouches)
     // ...and a normal window covers it.
     auto w = window(UIWindowLevelNormal, rgb(1, 0, 0));
     EXPECT_TRUE(near(at(CGRectGetMidX(icon), CGRectGetMidY(icon)), 255, 0, 0));
-    EXPECT_EQ(HomeScreen::gridApps().size() % 4, 0u);
-    EXPECT_EQ(HomeScreen::dockApps().size(), 4u);
+    EXPECT_EQ(HomeScreenArt::gridApps().size() % 4, 0u);
+    EXPECT_EQ(HomeScreenArt::dockApps().size(), 4u);
 }
 
 TEST_F(RenderTest, HomeScreenIsBuiltOnceAndAgainForANewScreen)

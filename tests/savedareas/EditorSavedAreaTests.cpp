@@ -2,6 +2,7 @@
 
 #include "common/SavedAreaStore.h"
 #include "platform/foundation/Foundation.h"
+#include "platform/foundation/UnreadableFile.h"
 #include "platform/uikit/HapticsLog.h"
 #include "platform/uikit/UIKit.h"
 #include "tests/support/TestDevice.h"
@@ -194,9 +195,10 @@ TEST_F(EditorSavedAreas, AnUnreadableFileSurvivesASaveFromTheEditor)
 {
     fs::create_directories(fs::path(file()).parent_path());
     std::ofstream(file()) << "not a property list";
-    std::string expectedId = SavedAreaFormat::identifierFor(RunLoop::main().clock().epochSeconds() + 0.5);
     saveWithName("Fresh");
-    std::ifstream kept(file() + ".unreadable-" + expectedId);
+    auto copies = foundation::unreadableCopiesOf(file());
+    ASSERT_EQ(copies.size(), 1u);
+    std::ifstream kept(copies[0]);
     std::string text((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
     EXPECT_EQ(text, "not a property list");
     ASSERT_EQ(listed().size(), 1u);

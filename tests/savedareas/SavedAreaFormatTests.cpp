@@ -114,6 +114,9 @@ TEST(SavedAreaFormat, TheIconLetterIsTheLowerCasedFirstCharacter)
     EXPECT_EQ(iconLetter(" spaced"), " ");
     EXPECT_EQ(iconLetter(""), "") << "an empty name has no letter";
     EXPECT_EQ(iconLetter("\xC3\xA9t\xC3\xA9"), "\xC3\xA9") << "one unit of the basic plane";
+    EXPECT_EQ(iconLetter("\xC3\x89lan"), "\xC3\xA9") << "Unicode lower case, not only ASCII";
+    EXPECT_EQ(iconLetter("\xE2\x84\xAA elvin"), "k") << "KELVIN SIGN lower-cases to k";
+    EXPECT_EQ(iconLetter("\xCE\xA3igma"), "\xCF\x83") << "capital sigma alone is the ordinary small sigma";
     EXPECT_EQ(iconLetter("\xF0\x9F\x8E\xA5 movie"), "") << "half a surrogate pair names no symbol";
     EXPECT_EQ(iconLetter("\xE2\x82"), "") << "a cut-off sequence";
 }

@@ -1,6 +1,7 @@
 #include "common/MarqelPreferences.h"
 #include "common/SavedAreaStore.h"
 #include "platform/foundation/Foundation.h"
+#include "platform/foundation/UnreadableFile.h"
 #include "tests/support/Program.h"
 #include "tests/support/TestDevice.h"
 
@@ -397,12 +398,12 @@ TEST_P(UnreadableFile, IsKeptAsideBeforeTheNextAddWritesAndALogLineNamesIt)
     EXPECT_EQ(contents.dictionary->count(), 0u) << "read as an empty store";
 
     std::size_t mark = SystemLog::shared().lineCount();
-    std::string id = nowIdentifier();
     auto added = SavedAreaStore::add(contents, "Fresh", CGRectMake(1, 2, 150, 150));
     ASSERT_TRUE(added.ok());
-    std::string aside = file() + ".unreadable-" + id;
-    EXPECT_EQ(bytes(aside), GetParam()) << "the old file survives, byte for byte";
-    EXPECT_TRUE(logged(std::string(SavedAreaStore::devicePath) + ".unreadable-" + id, mark));
+    auto kept = foundation::unreadableCopiesOf(file());
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(bytes(kept[0]), GetParam()) << "the old file survives, byte for byte";
+    EXPECT_TRUE(logged("kept it as " + kept[0], mark));
     auto list = listed();
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list[0].name, "Fresh");
@@ -427,13 +428,17 @@ TEST_F(SavedAreaStoreTest, AnUnreadableFileIsNeverOverwrittenByADelete)
 
 TEST_F(SavedAreaStoreTest, AKeptAsideFileNeverReplacesAnEarlierOne)
 {
-    std::string id = nowIdentifier();
-    writeBytes(file() + ".unreadable-" + id, "kept before");
-    writeBytes(file(), "garbage");
-    auto contents = SavedAreaStore::load();
-    ASSERT_TRUE(SavedAreaStore::add(contents, "Fresh", CGRectMake(1, 2, 150, 150)).ok());
-    EXPECT_EQ(bytes(file() + ".unreadable-" + id), "kept before");
-    EXPECT_EQ(bytes(file() + ".unreadable-" + id + ".1"), "garbage");
+    // Both in the same second: the second copy takes the next name.
+    for (const char* damaged : { "kept before", "garbage" }) {
+        writeBytes(file(), damaged);
+        auto contents = SavedAreaStore::load();
+        ASSERT_TRUE(SavedAreaStore::add(contents, "Fresh", CGRectMake(1, 2, 150, 150)).ok());
+    }
+    auto kept = foundation::unreadableCopiesOf(file());
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[1], kept[0] + "-1");
+    EXPECT_EQ(bytes(kept[0]), "kept before");
+    EXPECT_EQ(bytes(kept[1]), "garbage");
 }
 
 TEST_F(SavedAreaStoreTest, AWriteWithoutItsFolderIsLoggedAndReported)

@@ -20,7 +20,7 @@ PlistDict info()
 
 void install(const PlistDict* info, const std::string& executableName)
 {
-    std::string folder = DevicePath::host(SettingsAppHost::preferenceBundlePath);
+    std::string folder = DevicePath::toHost(SettingsAppHost::preferenceBundlePath).value();
     std::filesystem::create_directories(folder);
     // A hard link to one copy per process: the loader knows the file it
     // already loaded, so its classes are registered once per process, as
@@ -39,7 +39,7 @@ void install(const PlistDict* info, const std::string& executableName)
 
 void installTweak()
 {
-    std::string folder = DevicePath::host(host::tweakFolder);
+    std::string folder = DevicePath::toHost(host::tweakFolder).value();
     std::filesystem::create_directories(folder);
     std::filesystem::copy_file(MARQEL_TWEAK_PATH, folder + "/Marqel.so");
     PlistDict filter, bundles;

@@ -23,7 +23,8 @@ TestDevice::~TestDevice()
 
 std::string TestDevice::host(const std::string& devicePath) const
 {
-    return DevicePath::host(devicePath);
+    // A test names its own paths: one the root refuses is a mistake in it.
+    return DevicePath::toHost(devicePath).value();
 }
 
 void TestDevice::resetSingletons()

@@ -215,6 +215,47 @@ TEST_F(CollectionViews, ATallListScrollsAndCancelsTheHighlight)
     EXPECT_EQ(rows->events.back(), "select 9");
 }
 
+// A list is a scroll view: the offset it keeps, clamps and shows is the
+// scroll view's own, whichever way it is set.
+TEST_F(CollectionViews, AListScrollsExactlyAsAScrollViewOfItsContent)
+{
+    EXPECT_EQ(class_getSuperclass(UICollectionView::classObject()), UIScrollView::classObject());
+    rows->names.clear();
+    for (int i = 0; i < 10; ++i)
+        rows->names.push_back("row " + std::to_string(i));
+    list->reloadData();
+    list->layoutIfNeeded();
+    auto plain = alloc<UIScrollView>(list->frame());  // off screen: the list takes the touches
+    plain->setContentSize(list->contentSize());
+    for (CGPoint offset : { CGPointMake(0, -40), CGPointMake(0, 120.5), CGPointMake(0, 10000), CGPointMake(25, 50),
+             CGPointMake(NAN, INFINITY), CGPointMake(-3, 389.5) }) {
+        list->setContentOffset(offset);
+        plain->setContentOffset(offset);
+        EXPECT_EQ(list->contentOffset(), plain->contentOffset()) << offset.x << ", " << offset.y;
+        EXPECT_EQ(list->bounds().origin, list->contentOffset());
+    }
+    // Through the runtime, as a hook or a private caller would.
+    msgSend<void>(list, "setContentOffset:", CGPointMake(0, 280));
+    EXPECT_EQ(msgSend<CGPoint>(list, "contentOffset").y, 280);
+    // What the user sees follows: the fifth row is at the list's top edge.
+    list->layoutIfNeeded();
+    ASSERT_NE(list->cellForItemAtIndexPath({ 0, 4 }), nullptr);
+    EXPECT_EQ(list->cellForItemAtIndexPath({ 0, 4 })->convertPointToView(CGPointZero, window.get()).y, 100);
+    down(CGPointMake(195, 130));
+    up(CGPointMake(195, 130));
+    ASSERT_FALSE(rows->events.empty());
+    EXPECT_EQ(rows->events.back(), "select 4");
+    // Content that shrinks under the offset pulls it back, as for any
+    // scroll view whose content size drops.
+    rows->names.resize(5);
+    list->reloadData();
+    list->layoutIfNeeded();
+    plain->setContentSize(list->contentSize());
+    EXPECT_EQ(list->contentOffset(), plain->contentOffset());
+    EXPECT_EQ(list->contentOffset().y, 40);
+    EXPECT_EQ(text(4), "row 4");
+}
+
 TEST_F(CollectionViews, AShortListDoesNotScroll)
 {
     down(CGPointMake(195, 130));

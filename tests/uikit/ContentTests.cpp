@@ -220,7 +220,9 @@ TEST_F(Content, TheScreenIsConfigurableButNeverEmpty)
     EXPECT_TRUE(screen->setScale(2));
     EXPECT_EQ(screen->nativeBounds(), CGRectMake(0, 0, 856, 1852));
     EXPECT_EQ(alloc<UIWindow>()->frame(), CGRectMake(0, 0, 428, 926));
-    EXPECT_FALSE(screen->setSize({ 0, 926 }));
+    auto refused = screen->setSize({ 0, 926 });
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.message().find("positive"), std::string::npos) << refused.message();
     EXPECT_FALSE(screen->setScale(-1));
     EXPECT_FALSE(screen->setScale(NAN));
     EXPECT_EQ(screen->bounds(), CGRectMake(0, 0, 428, 926));

@@ -11,12 +11,20 @@ namespace {
 class TapCounter : public Object {
     MARQEL_OBJECT(TapCounter, Object)
 public:
-    void tapped() { ++taps; }
+    void tapped()
+    {
+        ++taps;
+        ++tapsOnAnyCounter;
+    }
     void tappedBy(const std::shared_ptr<UIGestureRecognizer>& sender)
     {
         ++taps;
+        ++tapsOnAnyCounter;
         lastSender = sender;
     }
+    // Outlives every counter, so a tap delivered to one that should be gone
+    // still shows.
+    static inline int tapsOnAnyCounter = 0;
     void changed(const std::shared_ptr<UISegmentedControl>&) { ++changes; }
     int taps = 0;
     int changes = 0;
@@ -154,9 +162,21 @@ TEST_F(GestureTest, ARecognizerMovesBetweenViewsAndGoesWithRemoval)
 TEST_F(GestureTest, AGoneTargetIsNotSentAnything)
 {
     auto view = tappableView(CGRectMake(0, 100, 100, 50));
+    auto recognizer = view->gestureRecognizers().front();
+    std::weak_ptr<TapCounter> target = counter;
     counter.reset();
-    tap(screenCentre(view));  // must not crash
-    SUCCEED();
+    EXPECT_TRUE(target.expired()) << "the recognizer keeps its target alive";
+    const int before = TapCounter::tapsOnAnyCounter;
+    tap(screenCentre(view));
+    EXPECT_EQ(TapCounter::tapsOnAnyCounter, before);
+    // The tap was still recognised; only the gone target was skipped, and a
+    // target that is still there is sent it.
+    EXPECT_EQ(recognizer->state(), UIGestureRecognizerStateRecognized);
+    auto alive = alloc<TapCounter>();
+    recognizer->addTarget(alive, "tapped");
+    tap(screenCentre(view));
+    EXPECT_EQ(alive->taps, 1);
+    EXPECT_EQ(TapCounter::tapsOnAnyCounter, before + 1);
 }
 
 // ---------------------------------------------------------------- scrolling

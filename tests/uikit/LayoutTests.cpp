@@ -46,6 +46,46 @@ TEST_F(Layout, TheLayoutPhaseRunsAfterEveryTaskOfTheMainQueue)
     EXPECT_EQ(seenByTheNextTask, 60);
 }
 
+// A label pinned by one edge on an axis takes its text's length there, as
+// UIKit gives it its intrinsic size; a wrapping label's height follows the
+// width its constraints give; a new text lays it out again.
+TEST_F(Layout, ALabelPinnedByOneEdgeTakesItsTextsSize)
+{
+    auto status = root->add<UILabel>(CGRectZero);
+    status->setText("Disabled");
+    zr::x(status, root->centerXAnchor());
+    zr::bottom(status, root->bottomAnchor(), 0);
+    RunLoop::main().drain();
+    CGSize text = status->sizeThatFits({ 0, 0 });
+    EXPECT_GT(text.width, 0);
+    EXPECT_EQ(status->frame().size.width, text.width);
+    EXPECT_EQ(status->frame().size.height, text.height);
+    EXPECT_EQ(CGRectGetMaxY(status->frame()), CGRectGetMaxY(root->bounds()));
+
+    status->setText("Disabled for now");
+    RunLoop::main().drain();
+    EXPECT_EQ(status->frame().size.width, status->sizeThatFits({ 0, 0 }).width) << "a new text is laid out again";
+
+    auto message = root->add<UILabel>(CGRectZero);
+    message->setNumberOfLines(0);
+    message->setText(std::string(200, 'w'));
+    zr::leading(message, root->leadingAnchor(), 20);
+    zr::trailing(message, root->trailingAnchor(), -20);
+    zr::y(message, root->centerYAnchor());
+    RunLoop::main().drain();
+    double width = root->bounds().size.width - 40;
+    EXPECT_EQ(message->frame().size.width, width);
+    EXPECT_EQ(message->frame().size.height, message->sizeThatFits({ width, 0 }).height);
+    EXPECT_GT(message->frame().size.height, 2 * message->font()->lineHeight()) << "wrapped to the width it was given";
+
+    auto sized = root->add<UILabel>(CGRectZero);
+    sized->setText("Disabled");
+    zr::x(sized, root->centerXAnchor());
+    sized->widthAnchor()->constraintEqualToConstant(10)->setActive(true);
+    RunLoop::main().drain();
+    EXPECT_EQ(sized->frame().size.width, 10) << "a constraint on the length wins over the text";
+}
+
 TEST_F(Layout, AHiddenWindowIsLaidOutOnlyWhenAsked)
 {
     auto offscreen = alloc<UIWindow>();

@@ -99,7 +99,7 @@ void MarqelRecordingManager::beginCropTheVideoFromURL(const std::shared_ptr<NSUR
     auto asset = AVAsset::assetWithURL(url);
     auto tracks = asset->tracksWithMediaType(AVMediaTypeVideo);
     if (tracks.empty())
-        return endRun("the recording has no video track, nothing to crop" + (asset->loadError().empty() ? std::string() : ": " + asset->loadError()));
+        return endRun("the recording has no video track, nothing to crop" + (asset->loadError() ? ": " + asset->loadError()->message : std::string()));
     auto track = tracks.front();
 
     auto composition = AVMutableVideoComposition::videoComposition();

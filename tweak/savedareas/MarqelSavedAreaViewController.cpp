@@ -94,7 +94,8 @@ void MarqelSavedAreaViewController::layoutCollectionView()
     m_collectionView->setDataSource(std::static_pointer_cast<UICollectionViewDataSource>(self));
 
     auto font = UIFont::systemFontOfSize(22, UIFontWeightBold);
-    // Two lines high: our layout solver knows no intrinsic sizes.
+    // Starts two lines high; layout then gives it the height of its text at
+    // the width its edges leave.
     m_messageLabel = alloc<UILabel>(CGRectMake(0, 0, 0, std::ceil(font->lineHeight() * 2)));
     m_messageLabel->setTextAlignment(NSTextAlignmentCenter);
     m_messageLabel->setText(emptyMessage);

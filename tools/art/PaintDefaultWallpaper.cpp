@@ -1,11 +1,11 @@
-// Paints the sample wallpaper that the default-area editor shows behind its
-// crop box: the home screen's own gradient, at the phone's pixel size, so
-// the user places the rectangle over the picture the overlay will cover.
-// Run by the build; the one argument is the PNG to write.
+// Paints the sample wallpaper that the settings bundle's default-area
+// editor shows behind its crop box: the home screen's own gradient, at the
+// phone's pixel size, so the user places the rectangle over the picture the
+// overlay will cover. Run by the build; the one argument is the PNG to write.
 
+#include "platform/render/GradientWallpaper.h"
 #include "platform/render/ScreenFrame.h"
 #include "platform/render/Surface.h"
-#include "platform/springboard/HomeScreenArt.h"
 #include "platform/uikit/UIScreen.h"
 
 #include <cstdio>
@@ -16,7 +16,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s OUTPUT.png\n", argv[0]);
         return 2;
     }
-    auto frame = HomeScreenArt::paintGradientWallpaper(UIScreen::defaultSize, UIScreen::defaultScale);
+    auto frame = render::GradientWallpaper::paint(UIScreen::defaultSize, UIScreen::defaultScale);
     if (!frame) {
         std::fprintf(stderr, "the wallpaper could not be painted\n");
         return 1;
