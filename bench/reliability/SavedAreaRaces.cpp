@@ -110,8 +110,8 @@ CaseOutcome run(const Options& options)
     auto marqel = [&](std::vector<std::string> words, std::string* output = nullptr) {
         return runToEnd(marqelCommand(options.marqel, root.path(), std::move(words), log), output);
     };
-    std::string areasFile = DevicePath::host(SavedAreaStore::devicePath);
-    std::string domainFile = DevicePath::host(ZRPrefsManager::devicePathForDomain(P::domain));
+    std::string areasFile = DevicePath::toHost(SavedAreaStore::devicePath).value();
+    std::string domainFile = DevicePath::toHost(ZRPrefsManager::devicePathForDomain(P::domain)).value();
 
     // The two areas the defaulters pick.
     std::string idA, idB;
