@@ -105,7 +105,7 @@ void addAreasCommand(CLI::App& app, GlobalOptions& options)
         auto contents = loadReadable();
         auto area = findArea(contents, rmId);
         auto removed = SavedAreaStore::remove(contents, area.key);
-        if (removed.code() == foundation::ErrorCode::NotFound)
+        if (!removed && removed.code() == foundation::ErrorCode::NotFound)
             throw CommandError("no saved area has the id \"" + rmId + "\" any more: another change removed it (see `marqel areas list`)", 2);
         if (!removed)
             throw CommandError("could not save the areas: " + removed.message());
