@@ -5,6 +5,7 @@
 #include "tools/CommandError.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 // Only the files that declare options parse CLI11; the rest need only the
@@ -19,6 +20,13 @@ struct GlobalOptions {
     std::string root;
     bool verbose = false;
 };
+
+// --root and --verbose on `app`, bound to `options`; every subcommand takes
+// them, so they may come before or after its name.
+void addGlobalOptions(CLI::App& app, GlobalOptions& options);
+// What to tell a user whose words name no subcommand where one is expected
+// (with the nearest one), before the parser would only say one is required.
+std::optional<std::string> unknownSubcommand(CLI::App& app, int argc, char** argv);
 
 // Applies the global options: device root, verbose log echo.
 void prepareDevice(const GlobalOptions& options);

@@ -10,8 +10,11 @@
 #include "tools/Installer.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <iostream>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 extern "C" {
 #include <libavutil/log.h>
@@ -75,6 +78,111 @@ void showDesktopWindow(double zoom, const std::string& title, const std::string&
     window->run();
 }
 
+void addGlobalOptions(CLI::App& app, GlobalOptions& options)
+{
+    app.add_option("--root", options.root, "Device root folder (default: $MARQEL_ROOT, else $XDG_DATA_HOME/marqel/device, else ~/.local/share/marqel/device)")
+        ->check(CLI::Validator(
+            [](std::string& value) { return value.empty() ? std::string("the device root must not be empty") : std::string(); }, "DIR"))
+        ->group("Global options (before or after the subcommand)");
+    app.add_flag("--verbose", options.verbose, "Also print the system log on stderr")
+        ->group("Global options (before or after the subcommand)");
+}
+
+namespace {
+std::size_t editDistance(const std::string& a, const std::string& b)
+{
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            std::size_t above = row[j];
+            row[j] = std::min({ row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1) });
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+// The subcommand a user most likely meant: the words other tools use for
+// the same thing first, then the closest spelling.
+std::optional<std::string> nearestSubcommand(const std::string& word, const std::vector<std::string>& names)
+{
+    static const std::pair<const char*, const char*> synonyms[] = {
+        { "ls", "list" },
+        { "delete", "rm" },
+        { "remove", "rm" },
+        { "del", "rm" },
+        { "show", "list" },
+        { "get", "list" },
+    };
+    for (const auto& [typed, meant] : synonyms)
+        if (word == typed && std::find(names.begin(), names.end(), meant) != names.end())
+            return meant;
+    std::optional<std::string> best;
+    std::size_t bestDistance = 0;
+    for (const auto& name : names) {
+        std::size_t distance = editDistance(word, name);
+        if (name.starts_with(word) || word.starts_with(name))
+            distance = std::min<std::size_t>(distance, 1);
+        if (!best || distance < bestDistance) {
+            best = name;
+            bestDistance = distance;
+        }
+    }
+    // A guess further than half the word away would mislead more than help;
+    // two slips (a swapped pair of letters) still point somewhere.
+    bool close = bestDistance * 2 <= std::max(word.size(), best ? best->size() : 0)
+        || (bestDistance <= 2 && bestDistance < word.size());
+    if (!close)
+        return std::nullopt;
+    return best;
+}
+}  // namespace
+
+std::optional<std::string> unknownSubcommand(CLI::App& app, int argc, char** argv)
+{
+    CLI::App* current = &app;
+    std::string path = "marqel";
+    for (int i = 1; i < argc; ++i) {
+        std::string word = argv[i];
+        if (word == "--")
+            return std::nullopt;
+        if (word.size() > 1 && word[0] == '-') {
+            // An option of this level that takes a value takes the next word too.
+            auto* option = current->get_option_no_throw(word.substr(0, word.find('=')));
+            if (option && option->get_items_expected_max() > 0 && word.find('=') == std::string::npos)
+                ++i;
+            continue;
+        }
+        auto subcommands = current->get_subcommands([](CLI::App*) { return true; });
+        if (subcommands.empty())
+            return std::nullopt;
+        auto named = std::find_if(subcommands.begin(), subcommands.end(), [&word](CLI::App* sub) { return sub->check_name(word); });
+        if (named != subcommands.end()) {
+            current = *named;
+            path += " " + word;
+            continue;
+        }
+        // A level with arguments of its own takes the word as one of them.
+        if (!current->get_options([](const CLI::Option* o) { return !o->nonpositional(); }).empty())
+            return std::nullopt;
+        std::vector<std::string> names;
+        for (auto* sub : subcommands)
+            names.push_back(sub->get_name());
+        std::string known;
+        for (const auto& name : names)
+            known += (known.empty() ? "" : ", ") + name;
+        std::string message = "\"" + word + "\" is not a subcommand of `" + path + "`";
+        if (auto nearest = nearestSubcommand(word, names))
+            message += "; did you mean `" + path + " " + *nearest + "`?";
+        return message + " (its subcommands: " + known + "; see `" + path + " --help`)";
+    }
+    return std::nullopt;
+}
+
 }  // namespace tools
 
 int main(int argc, char** argv)
@@ -86,10 +194,7 @@ int main(int argc, char** argv)
                    "Everything the phone keeps on disk lives under the device root." };
     app.set_help_all_flag("--help-all", "Show the help of every subcommand");
     app.require_subcommand(1);
-    app.add_option("--root", options.root, "Device root folder (default: $MARQEL_ROOT, else $XDG_DATA_HOME/marqel/device, else ~/.local/share/marqel/device)")
-        ->check(CLI::Validator(
-            [](std::string& value) { return value.empty() ? std::string("the device root must not be empty") : std::string(); }, "DIR"));
-    app.add_flag("--verbose", options.verbose, "Also print the system log on stderr");
+    tools::addGlobalOptions(app, options);
     tools::addRunCommand(app, options);
     tools::addInstallCommand(app, options);
     tools::addPrefsCommand(app, options);
@@ -102,6 +207,15 @@ int main(int argc, char** argv)
     tools::addSnapshotCommand(app, options);
     tools::addNoticesCommand(app, options);
     tools::addAreasCommand(app, options);
+    // A user puts --root where they think of it, often after the subcommand:
+    // every subcommand takes the global options and its help lists them.
+    std::function<void(CLI::App&)> addEverywhere = [&](CLI::App& parent) {
+        for (auto* sub : parent.get_subcommands([](CLI::App*) { return true; })) {
+            tools::addGlobalOptions(*sub, options);
+            addEverywhere(*sub);
+        }
+    };
+    addEverywhere(app);
     // The option parser reads "--screen=" as "--screen" and takes the next
     // word as its value, which then blames some other option; say it here.
     for (int i = 1; i < argc; ++i) {
@@ -112,6 +226,10 @@ int main(int argc, char** argv)
             std::cerr << "marqel: " << word << " has no value after '='\n";
             return 2;
         }
+    }
+    if (auto unknown = tools::unknownSubcommand(app, argc, argv)) {
+        std::cerr << "marqel: " << *unknown << '\n';
+        return 2;
     }
     try {
         app.parse(argc, argv);
