@@ -35,6 +35,14 @@ void prepareDevice(const GlobalOptions& options);
 std::string hostPath(const std::string& devicePath);
 // Installs the product into the root when it is missing or out of date.
 void ensureInstalled();
+// Option checks for CLI11 validators: an empty string when `text` is
+// acceptable, else what is wrong with it. A number of seconds to run: finite,
+// not negative. A window zoom: above 0, at most 8.
+std::string checkSeconds(const std::string& text);
+std::string checkZoom(const std::string& text);
+// Ends the command, saying how to get one, when there is no display for a
+// desktop window: without one the window would open nowhere.
+void requireDisplay();
 // The phone's screen in a desktop window until Escape or Q (or the window is
 // closed); `onKey` sees every other key. `help` is printed once it is open.
 void showDesktopWindow(double zoom, const std::string& title, const std::string& help,

@@ -36,14 +36,17 @@ void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
     auto* command = app.add_subcommand("springboard", "Boot SpringBoard with the tweak injected and run its main loop");
     static double seconds = -1;
     static bool virtualClock = false;
-    command->add_option("--for", seconds, "Run for this many seconds, then exit (default: until Ctrl-C)");
+    command->add_option("--for", seconds, "Run for this many seconds (0 or more), then exit (default: until Ctrl-C)")
+        ->check(CLI::Validator(checkSeconds, "SECONDS"));
     command->add_flag("--virtual-clock", virtualClock, "Run on the virtual clock (time jumps when idle)");
     static bool window = false;
     static double zoom = 1.0 / 3;
     command->add_flag("--window", window,
         "Show the phone's screen in a desktop window (real clock): the mouse is a finger, I invokes the overlay, "
         "S stops the recording from the status bar, C from Control Center, Escape quits");
-    command->add_option("--zoom", zoom, "Window pixels per screen pixel with --window")->capture_default_str();
+    command->add_option("--zoom", zoom, "Window pixels per screen pixel with --window, above 0 and at most 8")
+        ->capture_default_str()
+        ->check(CLI::Validator(checkZoom, "ZOOM"));
     static std::string script;
     command->add_option("--script", script, "Play a scenario file as a simulated user (on the virtual clock), then exit")
         ->check(CLI::ExistingFile);
@@ -53,6 +56,8 @@ void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
         bool stopsOnSignals = script.empty() && !window;
         if (stopsOnSignals)
             RunLoop::stopOnSignals({ SIGINT, SIGTERM });
+        if (window)
+            requireDisplay();
         prepareDevice(options);
         auto lock = ProcessLock::acquire("SpringBoard");
         if (!lock)

@@ -11,6 +11,9 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
 #include <iostream>
 #include <optional>
 #include <string_view>
@@ -60,12 +63,62 @@ void ensureInstalled()
         throw CommandError(installed.error());
 }
 
+namespace {
+std::optional<double> finiteNumber(const std::string& text)
+{
+    double value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+const char* displayAdvice = "on a machine without a screen start a virtual one, e.g. `Xvfb :99 &` and `export DISPLAY=:99` "
+                            "(or run the command under `xvfb-run -a`), or leave out --window";
+}  // namespace
+
+std::string checkSeconds(const std::string& text)
+{
+    auto value = finiteNumber(text);
+    if (!value || *value < 0)
+        return "\"" + text + "\" is not a number of seconds (0 or more; leave the option out to run until Ctrl-C)";
+    return {};
+}
+
+std::string checkZoom(const std::string& text)
+{
+    auto value = finiteNumber(text);
+    if (!value || *value <= 0 || *value > 8)
+        return "\"" + text + "\" is not a zoom: window pixels per screen pixel, above 0 and at most 8 (e.g. 0.5)";
+    return {};
+}
+
+void requireDisplay()
+{
+    // A driver chosen on purpose (SDL_VIDEODRIVER=offscreen in a test) is
+    // the user's word.
+    if (const char* chosen = std::getenv("SDL_VIDEODRIVER"); chosen && *chosen)
+        return;
+    std::string drivers;
+    if (const char* wayland = std::getenv("WAYLAND_DISPLAY"); wayland && *wayland)
+        drivers = "wayland";
+    if (const char* x11 = std::getenv("DISPLAY"); x11 && *x11)
+        drivers += drivers.empty() ? "x11" : ",x11";
+    if (drivers.empty())
+        throw CommandError(std::string("--window needs a display and there is none (DISPLAY is not set): ") + displayAdvice);
+    // Only a real display: a display that cannot be reached would otherwise
+    // fall back to drawing off screen, a window nobody sees.
+    setenv("SDL_VIDEODRIVER", drivers.c_str(), 1);
+}
+
 void showDesktopWindow(double zoom, const std::string& title, const std::string& help,
     const std::function<void(const std::string& key)>& onKey)
 {
     auto opened = render::Window::open({ zoom, title });
-    if (!opened)
-        throw CommandError("cannot open a window: " + opened.message() + " (is there a display? try without --window)");
+    if (!opened) {
+        const char* display = std::getenv("DISPLAY");
+        throw CommandError(opened.message() + " (DISPLAY is \"" + (display ? display : "") + "\": is a display running there? " + displayAdvice + ")");
+    }
     auto window = opened.release();
     window->setKeyHandler([&window, &onKey](const render::Window::KeyPress& key) {
         if (key.name == "Escape" || key.name == "Q")
@@ -234,7 +287,10 @@ int main(int argc, char** argv)
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        return app.exit(e);
+        // A command line that cannot be used ends like every other refused
+        // input, with status 2 (CLI11's own codes start at 100).
+        int status = app.exit(e);
+        return status == 0 ? 0 : 2;
     } catch (const tools::CommandError& e) {
         std::cerr << "marqel: " << e.what() << '\n';
         return e.status();
