@@ -1,5 +1,6 @@
 #include "tools/Command.h"
 
+#include "common/MarqelPreferences.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/render/Window.h"
 #include "platform/replaykit/RPScreenRecorder.h"
@@ -16,6 +17,8 @@
 namespace tools {
 
 namespace {
+const std::string tweakOffAdvice = "Turn it on in the Settings app (marqel settings) or with `marqel prefs set toggleMarqel true`, then restart SpringBoard";
+
 void showSpringBoardWindow(double zoom)
 {
     showDesktopWindow(zoom, "Marqel — SpringBoard",
@@ -71,7 +74,12 @@ void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
         auto report = SpringBoardHost::shared().boot();
         if (!report)
             throw CommandError(report.error());
-        std::cout << host::describe(report.value()) << std::flush;
+        std::cout << host::describe(report.value());
+        // The switch is off until the user turns it on: faithful, but the
+        // overlay then never opens and nothing else would say why.
+        if (!MarqelPreferences::read(MarqelPreferences::toggleMarqel))
+            std::cout << "the tweak is off (toggleMarqel is false), so the overlay will not open. " << tweakOffAdvice << '\n';
+        std::cout << std::flush;
         if (window) {
             showSpringBoardWindow(zoom);
             NSDistributedNotificationCenter::defaultCenter()->shutdown();
@@ -122,10 +130,16 @@ void addInvokeCommand(CLI::App& app, GlobalOptions& options)
         auto reached = NSDistributedNotificationCenter::defaultCenter()->post("com.zorvelin.marqeltoggle/invokemarqel");
         if (!reached)
             throw CommandError("com.zorvelin.marqeltoggle/invokemarqel not posted: " + reached.message());
-        // Only running processes listen; with none, nothing will ever see it.
-        if (reached.value() == 0)
+        // Only a SpringBoard whose tweak is on listens; one started with the
+        // switch off runs all the same, and the user should learn why it
+        // did not answer.
+        if (reached.value() == 0) {
+            if (auto running = ProcessLock::holder("SpringBoard"))
+                throw CommandError("the SpringBoard running on " + DevicePath::root() + " (process " + *running
+                    + ") did not receive com.zorvelin.marqeltoggle/invokemarqel: it started with the tweak off. " + tweakOffAdvice);
             throw CommandError("no SpringBoard is running on " + DevicePath::root()
                 + "; nothing received com.zorvelin.marqeltoggle/invokemarqel (start one with `marqel springboard`)");
+        }
         std::cout << "posted com.zorvelin.marqeltoggle/invokemarqel\n";
     });
 }
