@@ -33,7 +33,12 @@ void prepareDevice(const GlobalOptions& options);
 // The host path of a device path; a CommandError when the device root
 // refuses it (a path that would lead out of the root).
 std::string hostPath(const std::string& devicePath);
-// Installs the product into the root when it is missing or out of date.
+// Written by an uninstall, removed by an install: the root has had the
+// product, so it is not installed again without the user asking.
+inline constexpr const char* uninstalledMarkerDevicePath = "/var/jb/var/lib/dpkg/info/com.zorvelin.marqel.uninstalled";
+// Installs the product on a root that never had it and brings a build-folder
+// install up to date; a root it was uninstalled from, or whose install is
+// missing files, ends the command saying what to run.
 void ensureInstalled();
 // Option checks for CLI11 validators: an empty string when `text` is
 // acceptable, else what is wrong with it. A number of seconds to run: finite,

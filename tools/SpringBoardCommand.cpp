@@ -92,8 +92,8 @@ void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
                 RunLoop::main().runFor(3600);
         }
         NSDistributedNotificationCenter::defaultCenter()->shutdown();
-        std::cout << "SpringBoard stopped\n"
-                  << host::describe({ {}, {}, host::methodChanges(SpringBoardHost::privateClassNames()) });
+        // The hooks were listed at boot; they do not change while it runs.
+        std::cout << "SpringBoard stopped\n";
         // What is on the screen as SpringBoard stops.
         // Alpha to two places: a fade that has barely begun would otherwise
         // print in scientific notation.
@@ -136,7 +136,7 @@ void addInvokeCommand(CLI::App& app, GlobalOptions& options)
         if (reached.value() == 0) {
             if (auto running = ProcessLock::holder("SpringBoard"))
                 throw CommandError("the SpringBoard running on " + DevicePath::root() + " (process " + *running
-                    + ") did not receive com.zorvelin.marqeltoggle/invokemarqel: it started with the tweak off. " + tweakOffAdvice);
+                    + ") started with the tweak off, so nothing received com.zorvelin.marqeltoggle/invokemarqel. " + tweakOffAdvice);
             throw CommandError("no SpringBoard is running on " + DevicePath::root()
                 + "; nothing received com.zorvelin.marqeltoggle/invokemarqel (start one with `marqel springboard`)");
         }

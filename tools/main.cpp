@@ -7,6 +7,7 @@
 #include "tools/Command.h"
 
 #include "platform/render/Window.h"
+#include "tools/InstallRecord.h"
 #include "tools/Installer.h"
 
 #include <CLI/CLI.hpp>
@@ -14,6 +15,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string_view>
@@ -56,11 +58,44 @@ std::string hostPath(const std::string& devicePath)
 
 void ensureInstalled()
 {
-    // A package the user installed stays as it is until they install again.
-    if (Installer::installedFromPackage())
+    auto record = InstallRecord::load();
+    if (!record)
+        throw CommandError(record.error());
+    if (!record.value()) {
+        // Only a root that never had the product gets it without asking:
+        // after an uninstall, putting it back is the user's decision.
+        std::error_code ec;
+        if (std::filesystem::exists(hostPath(uninstalledMarkerDevicePath), ec))
+            throw CommandError("the product is not installed in " + DevicePath::root()
+                + " (it was uninstalled); run `marqel install`, or `marqel install --package FILE` for the package");
+        if (auto installed = Installer::forThisExecutable().install(); !installed)
+            throw CommandError(installed.error());
         return;
-    if (auto installed = Installer::forThisExecutable().install(); !installed)
-        throw CommandError(installed.error());
+    }
+    const InstallRecord& installed = *record.value();
+    std::vector<std::string> missing;
+    for (const auto& file : installed.files) {
+        std::error_code ec;
+        if (!std::filesystem::exists(std::filesystem::symlink_status(hostPath(file), ec)))
+            missing.push_back(file);
+    }
+    std::string missingText;
+    for (const auto& file : missing)
+        missingText += (missingText.empty() ? "" : ", ") + file;
+    // A package is the user's to replace: the build's files over it would
+    // swap what they chose for something else.
+    if (installed.fromPackage()) {
+        if (!missing.empty())
+            throw CommandError("the installed package " + installed.package + " " + installed.version + " is damaged: "
+                + missingText + " missing; reinstall it with `marqel install --package " + installed.source + "`");
+        return;
+    }
+    if (!missing.empty())
+        throw CommandError("the install in " + DevicePath::root() + " is damaged: " + missingText
+            + " missing; run `marqel install` to lay it again");
+    // The build changed since it was laid: its newer files go in.
+    if (auto updated = Installer::forThisExecutable().install(); !updated)
+        throw CommandError(updated.error());
 }
 
 namespace {
