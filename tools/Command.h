@@ -5,6 +5,7 @@
 #include "tools/CommandError.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 // Only the files that declare options parse CLI11; the rest need only the
@@ -20,13 +21,33 @@ struct GlobalOptions {
     bool verbose = false;
 };
 
+// --root and --verbose on `app`, bound to `options`; every subcommand takes
+// them, so they may come before or after its name.
+void addGlobalOptions(CLI::App& app, GlobalOptions& options);
+// What to tell a user whose words name no subcommand where one is expected
+// (with the nearest one), before the parser would only say one is required.
+std::optional<std::string> unknownSubcommand(CLI::App& app, int argc, char** argv);
+
 // Applies the global options: device root, verbose log echo.
 void prepareDevice(const GlobalOptions& options);
 // The host path of a device path; a CommandError when the device root
 // refuses it (a path that would lead out of the root).
 std::string hostPath(const std::string& devicePath);
-// Installs the product into the root when it is missing or out of date.
+// Written by an uninstall, removed by an install: the root has had the
+// product, so it is not installed again without the user asking.
+inline constexpr const char* uninstalledMarkerDevicePath = "/var/jb/var/lib/dpkg/info/com.zorvelin.marqel.uninstalled";
+// Installs the product on a root that never had it and brings a build-folder
+// install up to date; a root it was uninstalled from, or whose install is
+// missing files, ends the command saying what to run.
 void ensureInstalled();
+// Option checks for CLI11 validators: an empty string when `text` is
+// acceptable, else what is wrong with it. A number of seconds to run: finite,
+// not negative. A window zoom: above 0, at most 8.
+std::string checkSeconds(const std::string& text);
+std::string checkZoom(const std::string& text);
+// Ends the command, saying how to get one, when there is no display for a
+// desktop window: without one the window would open nowhere.
+void requireDisplay();
 // The phone's screen in a desktop window until Escape or Q (or the window is
 // closed); `onKey` sees every other key. `help` is printed once it is open.
 void showDesktopWindow(double zoom, const std::string& title, const std::string& help,

@@ -4,17 +4,22 @@
 #include "platform/av/CompositionExporter.h"
 #include "platform/av/InputMovie.h"
 #include "platform/av/MovieProbe.h"
+#include "platform/av/PresetFit.h"
 #include "platform/foundation/AtomicFile.h"
 #include "tweak/crop/CropGeometry.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <unistd.h>
 
 namespace tools {
 
@@ -61,6 +66,51 @@ void refuseUnusableFiles(const std::string& input, const std::string& output, bo
         throw CommandError(output + " already exists; pass --force to replace it", 2);
 }
 
+std::string numberText(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+// How much of [start, start + length) lies within [0, extent).
+double overlap(double start, double length, double extent)
+{
+    return std::max(0.0, std::min(start + length, extent) - std::max(start, 0.0));
+}
+
+std::atomic<bool> cancelRequested { false };
+volatile std::sig_atomic_t cancelSignal = 0;
+
+// SIGINT and SIGTERM set the export's cancel flag while it runs; the
+// handlers before it come back after.
+class CancelOnSignals {
+public:
+    CancelOnSignals()
+    {
+        struct sigaction action { };
+        action.sa_handler = [](int signal) {
+            cancelSignal = signal;
+            cancelRequested.store(true);
+        };
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(SIGINT, &action, &m_previousInt);
+        sigaction(SIGTERM, &action, &m_previousTerm);
+    }
+    ~CancelOnSignals()
+    {
+        sigaction(SIGINT, &m_previousInt, nullptr);
+        sigaction(SIGTERM, &m_previousTerm, nullptr);
+    }
+    CancelOnSignals(const CancelOnSignals&) = delete;
+    CancelOnSignals& operator=(const CancelOnSignals&) = delete;
+
+private:
+    struct sigaction m_previousInt { };
+    struct sigaction m_previousTerm { };
+};
+
 // The command's arguments and what it does with them; the parsed values
 // live in the object the callback keeps, not in function statics.
 struct CropCommand {
@@ -75,6 +125,10 @@ struct CropCommand {
         auto rect = numbers(rectText, ',', 4, "--rect");
         if (screen[0] <= 0 || screen[1] <= 0)
             throw CommandError("the screen must have a positive size", 2);
+        if (rect[2] <= 0 || rect[3] <= 0)
+            throw CommandError("the rectangle " + rectText + " has a width of " + numberText(rect[2]) + " and a height of "
+                    + numberText(rect[3]) + " points; both must be above 0 (--rect X,Y,W,H)",
+                2);
         refuseUnusableFiles(input, output, force);
         // A crop killed mid-export left its half movie hidden beside OUT;
         // the next crop into that folder clears those whose owner is gone.
@@ -92,12 +146,18 @@ struct CropCommand {
         CGSize render = CropGeometry::renderSize(crop);
         const auto& p = movie.preferredTransform;
         CGAffineTransform transform = CropGeometry::layerTransform(CGAffineTransform { p.a, p.b, p.c, p.d, p.tx, p.ty }, crop);
-        std::cout << "movie " << movie.width << " x " << movie.height << ", crop in pixels " << NSStringFromCGRect(crop)
-                  << ", render size " << render.width << " x " << render.height << '\n';
         if (!CropGeometry::meetsMovie(CGSizeMake(movie.width, movie.height), crop))
             throw CommandError("the rectangle " + rectText + " does not meet the screen (" + screenText + "); nothing to export");
         if (render.width <= 0 || render.height <= 0)
             throw CommandError("the rectangle is less than 16 pixels of the movie on a side; nothing to export");
+        std::cout << "movie " << movie.width << " x " << movie.height << ", crop in pixels " << NSStringFromCGRect(crop)
+                  << ", render size " << render.width << " x " << render.height << '\n';
+        // Off the screen the movie is black: say so when that is most of it.
+        double visible = overlap(rect[0], rect[2], screen[0]) * overlap(rect[1], rect[3], screen[1]);
+        double offScreen = 1 - visible / (rect[2] * rect[3]);
+        if (offScreen > 0.5)
+            std::cerr << "marqel: warning: " << static_cast<int>(std::lround(offScreen * 100)) << "% of the rectangle " << rectText
+                      << " is off the screen (" << screenText << "); that part of the movie is black\n";
 
         av::ExportRequest request;
         request.inputPath = input;
@@ -105,9 +165,22 @@ struct CropCommand {
         request.renderWidth = static_cast<int>(render.width);
         request.renderHeight = static_cast<int>(render.height);
         request.transform = { transform.a, transform.b, transform.c, transform.d, transform.tx, transform.ty };
+        auto fitted = av::PresetFit::fit({ request.renderWidth, request.renderHeight }, request.presetMaxSize);
+        if (request.presetMaxSize && (fitted.width != request.renderWidth || fitted.height != request.renderHeight))
+            std::cout << "the export fits the picture into " << request.presetMaxSize->width << " x " << request.presetMaxSize->height
+                      << " (either way up): the movie will be " << fitted.width << " x " << fitted.height << '\n';
+        std::cout << std::flush;
         ProgressBar bar("exporting");
         request.progress = [&bar](double f) { bar.update(f); };
+        // Ctrl-C or a TERM stops the export, which then removes its half movie.
+        CancelOnSignals cancel;
+        request.cancel = &cancelRequested;
         auto status = av::CompositionExporter::run(opened.release(), request);
+        if (!status && status.error().code == foundation::ErrorCode::Cancelled && cancelSignal != 0) {
+            if (isatty(STDERR_FILENO))
+                std::cerr << '\n';
+            throw CommandError("cancelled, nothing written", 128 + cancelSignal);
+        }
         if (!status)
             throw CommandError("export failed: " + status.error().message);
         bar.finish();

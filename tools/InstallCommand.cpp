@@ -7,11 +7,18 @@
 
 #include <CLI/CLI.hpp>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 
 namespace tools {
 
 namespace {
+void forgetUninstall()
+{
+    std::error_code ec;
+    std::filesystem::remove(hostPath(uninstalledMarkerDevicePath), ec);
+}
+
 void installPackage(const std::string& file)
 {
     auto package = DebianPackage::read(file);
@@ -23,6 +30,7 @@ void installPackage(const std::string& file)
     auto installed = Installer::installPackage(package.value(), std::filesystem::absolute(file).lexically_normal().string());
     if (!installed)
         throw CommandError(installed.error());
+    forgetUninstall();
     std::cout << "device root: " << DevicePath::root() << '\n';
     for (const auto& path : installed.value())
         std::cout << "installed " << path << '\n';
@@ -57,6 +65,7 @@ void addInstallCommand(CLI::App& app, GlobalOptions& options)
         auto installed = Installer::forThisExecutable().install(force);
         if (!installed)
             throw CommandError(installed.error());
+        forgetUninstall();
         std::cout << "device root: " << DevicePath::root() << '\n';
         if (installed.value().empty())
             std::cout << "everything is up to date\n";
@@ -75,6 +84,10 @@ void addInstallCommand(CLI::App& app, GlobalOptions& options)
         for (const auto& path : removal.value().removed)
             std::cout << "removed " << path << '\n';
         std::cout << "uninstalled " << Installer::packageName << ' ' << removal.value().version << '\n';
+        // Remembered, so that the next command does not lay it again unasked.
+        std::string marker = hostPath(uninstalledMarkerDevicePath);
+        if (auto parents = DevicePath::makeParents(uninstalledMarkerDevicePath); !parents || !std::ofstream(marker))
+            std::cerr << "marqel: warning: could not write " << marker << "; the next command that needs the product installs it again\n";
     });
 }
 

@@ -14,9 +14,44 @@ namespace tools {
 using foundation::Error;
 using foundation::ErrorCode;
 
+namespace {
+std::string lockDevicePath(const std::string& role) { return "/var/run/marqel-" + role + ".lock"; }
+
+// The pid the holder wrote into the file, for messages.
+std::string holderText(int fd)
+{
+    char text[32] = {};
+    ssize_t n = ::pread(fd, text, sizeof text - 1, 0);
+    std::string holder = n > 0 ? std::string(text, static_cast<std::size_t>(n)) : std::string("another process");
+    while (!holder.empty() && (holder.back() == '\n' || holder.back() == ' '))
+        holder.pop_back();
+    return holder;
+}
+}  // namespace
+
+std::optional<std::string> ProcessLock::holder(const std::string& role)
+{
+    auto host = DevicePath::toHost(lockDevicePath(role));
+    if (!host)
+        return std::nullopt;
+    int fd = ::open(host.value().c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    // A shared lock is refused only while a holder has the exclusive one.
+    std::optional<std::string> holder;
+    if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK)
+            holder = holderText(fd);
+    } else {
+        ::flock(fd, LOCK_UN);
+    }
+    ::close(fd);
+    return holder;
+}
+
 foundation::Result<ProcessLock> ProcessLock::acquire(const std::string& role)
 {
-    const std::string devicePath = "/var/run/marqel-" + role + ".lock";
+    const std::string devicePath = lockDevicePath(role);
     TRY(DevicePath::makeParents(devicePath));
     auto host = TRY(DevicePath::toHost(devicePath));
     int fd = ::open(host.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
@@ -24,14 +59,10 @@ foundation::Result<ProcessLock> ProcessLock::acquire(const std::string& role)
         return Error { ErrorCode::WriteFailed, "cannot open " + host + ": " + std::strerror(errno) };
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         int why = errno;
-        char text[32] = {};
-        ssize_t n = ::pread(fd, text, sizeof text - 1, 0);
+        std::string holder = holderText(fd);
         ::close(fd);
         if (why != EWOULDBLOCK)
             return Error { ErrorCode::Failed, "cannot lock " + host + ": " + std::strerror(why) };
-        std::string holder = n > 0 ? std::string(text, static_cast<std::size_t>(n)) : std::string("another process");
-        while (!holder.empty() && (holder.back() == '\n' || holder.back() == ' '))
-            holder.pop_back();
         return Error { ErrorCode::InvalidState,
             "another " + role + " (process " + holder + ") is running on the device root " + DevicePath::root()
                 + "; wait for it to end, or use another --root" };

@@ -8,6 +8,7 @@
 
 #include "platform/foundation/Result.h"
 
+#include <optional>
 #include <string>
 
 namespace tools {
@@ -17,6 +18,10 @@ public:
     // Takes the lock named `role` on the current device root, or fails
     // naming the process that holds it.
     static foundation::Result<ProcessLock> acquire(const std::string& role);
+    // The process holding the lock `role` on the current device root ("1234"
+    // or "another process"), or nothing while no process holds it. Looks
+    // without taking it.
+    static std::optional<std::string> holder(const std::string& role);
 
     ProcessLock(ProcessLock&& other) noexcept;
     ProcessLock& operator=(ProcessLock&&) = delete;

@@ -7,6 +7,7 @@
 #include "tools/CommandError.h"
 #include "tools/PreferenceText.h"
 
+#include <filesystem>
 #include <iomanip>
 #include <iostream>
 
@@ -59,8 +60,13 @@ void runScenario(const std::string& path, bool quiet, ScenarioHost host)
             std::cout << std::setw(5) << line << "  " << step << '\n'
                       << std::flush;
     });
-    if (!result)
-        throw CommandError("scenario failed at " + result.message());
+    if (!result) {
+        std::string message = "scenario failed at " + result.message();
+        // The suite's naming rule: a settings- file is the Settings app's.
+        if (host == ScenarioHost::SpringBoard && std::filesystem::path(path).filename().string().starts_with("settings-"))
+            message += "\n" + path + " is a scenario for the Settings app (its name starts with settings-), played here in SpringBoard; play it with `marqel settings --script " + path + "`";
+        throw CommandError(message);
+    }
     if (!quiet)
         std::cout << "scenario passed: " << path << '\n';
 }

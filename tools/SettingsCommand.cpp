@@ -25,13 +25,16 @@ void addSettingsCommand(CLI::App& app, GlobalOptions& options)
         "Start the Settings app showing the preference bundle (installed in the root, as MarqelPrefs.bundle) and run its main loop");
     static double seconds = -1;
     static bool virtualClock = false;
-    command->add_option("--for", seconds, "Run for this many seconds, then exit (default: until Ctrl-C)");
+    command->add_option("--for", seconds, "Run for this many seconds (0 or more), then exit (default: until Ctrl-C)")
+        ->check(CLI::Validator(checkSeconds, "SECONDS"));
     command->add_flag("--virtual-clock", virtualClock, "Run on the virtual clock (time jumps when idle)");
     static bool window = false;
     static double zoom = 1.0 / 3;
     command->add_flag("--window", window,
         "Show the phone's screen in a desktop window (real clock): the mouse is a finger, Escape quits");
-    command->add_option("--zoom", zoom, "Window pixels per screen pixel with --window")->capture_default_str();
+    command->add_option("--zoom", zoom, "Window pixels per screen pixel with --window, above 0 and at most 8")
+        ->capture_default_str()
+        ->check(CLI::Validator(checkZoom, "ZOOM"));
     static std::string script;
     command->add_option("--script", script,
                "Play a scenario file as a simulated user (on the virtual clock; its `boot` step starts the Settings app), then exit")
@@ -40,6 +43,8 @@ void addSettingsCommand(CLI::App& app, GlobalOptions& options)
         bool stopsOnSignals = script.empty() && !window;
         if (stopsOnSignals)
             RunLoop::stopOnSignals({ SIGINT, SIGTERM });
+        if (window)
+            requireDisplay();
         prepareDevice(options);
         ensureInstalled();
         if (!script.empty()) {

@@ -1,5 +1,6 @@
 #include "tools/Command.h"
 
+#include "common/MarqelPreferences.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/render/Window.h"
 #include "platform/replaykit/RPScreenRecorder.h"
@@ -16,6 +17,8 @@
 namespace tools {
 
 namespace {
+const std::string tweakOffAdvice = "Turn it on in the Settings app (marqel settings) or with `marqel prefs set toggleMarqel true`, then restart SpringBoard";
+
 void showSpringBoardWindow(double zoom)
 {
     showDesktopWindow(zoom, "Marqel — SpringBoard",
@@ -36,14 +39,17 @@ void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
     auto* command = app.add_subcommand("springboard", "Boot SpringBoard with the tweak injected and run its main loop");
     static double seconds = -1;
     static bool virtualClock = false;
-    command->add_option("--for", seconds, "Run for this many seconds, then exit (default: until Ctrl-C)");
+    command->add_option("--for", seconds, "Run for this many seconds (0 or more), then exit (default: until Ctrl-C)")
+        ->check(CLI::Validator(checkSeconds, "SECONDS"));
     command->add_flag("--virtual-clock", virtualClock, "Run on the virtual clock (time jumps when idle)");
     static bool window = false;
     static double zoom = 1.0 / 3;
     command->add_flag("--window", window,
         "Show the phone's screen in a desktop window (real clock): the mouse is a finger, I invokes the overlay, "
         "S stops the recording from the status bar, C from Control Center, Escape quits");
-    command->add_option("--zoom", zoom, "Window pixels per screen pixel with --window")->capture_default_str();
+    command->add_option("--zoom", zoom, "Window pixels per screen pixel with --window, above 0 and at most 8")
+        ->capture_default_str()
+        ->check(CLI::Validator(checkZoom, "ZOOM"));
     static std::string script;
     command->add_option("--script", script, "Play a scenario file as a simulated user (on the virtual clock), then exit")
         ->check(CLI::ExistingFile);
@@ -53,6 +59,8 @@ void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
         bool stopsOnSignals = script.empty() && !window;
         if (stopsOnSignals)
             RunLoop::stopOnSignals({ SIGINT, SIGTERM });
+        if (window)
+            requireDisplay();
         prepareDevice(options);
         auto lock = ProcessLock::acquire("SpringBoard");
         if (!lock)
@@ -66,7 +74,12 @@ void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
         auto report = SpringBoardHost::shared().boot();
         if (!report)
             throw CommandError(report.error());
-        std::cout << host::describe(report.value()) << std::flush;
+        std::cout << host::describe(report.value());
+        // The switch is off until the user turns it on: faithful, but the
+        // overlay then never opens and nothing else would say why.
+        if (!MarqelPreferences::read(MarqelPreferences::toggleMarqel))
+            std::cout << "the tweak is off (toggleMarqel is false), so the overlay will not open. " << tweakOffAdvice << '\n';
+        std::cout << std::flush;
         if (window) {
             showSpringBoardWindow(zoom);
             NSDistributedNotificationCenter::defaultCenter()->shutdown();
@@ -79,8 +92,8 @@ void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
                 RunLoop::main().runFor(3600);
         }
         NSDistributedNotificationCenter::defaultCenter()->shutdown();
-        std::cout << "SpringBoard stopped\n"
-                  << host::describe({ {}, {}, host::methodChanges(SpringBoardHost::privateClassNames()) });
+        // The hooks were listed at boot; they do not change while it runs.
+        std::cout << "SpringBoard stopped\n";
         // What is on the screen as SpringBoard stops.
         // Alpha to two places: a fade that has barely begun would otherwise
         // print in scientific notation.
@@ -117,10 +130,16 @@ void addInvokeCommand(CLI::App& app, GlobalOptions& options)
         auto reached = NSDistributedNotificationCenter::defaultCenter()->post("com.zorvelin.marqeltoggle/invokemarqel");
         if (!reached)
             throw CommandError("com.zorvelin.marqeltoggle/invokemarqel not posted: " + reached.message());
-        // Only running processes listen; with none, nothing will ever see it.
-        if (reached.value() == 0)
+        // Only a SpringBoard whose tweak is on listens; one started with the
+        // switch off runs all the same, and the user should learn why it
+        // did not answer.
+        if (reached.value() == 0) {
+            if (auto running = ProcessLock::holder("SpringBoard"))
+                throw CommandError("the SpringBoard running on " + DevicePath::root() + " (process " + *running
+                    + ") started with the tweak off, so nothing received com.zorvelin.marqeltoggle/invokemarqel. " + tweakOffAdvice);
             throw CommandError("no SpringBoard is running on " + DevicePath::root()
                 + "; nothing received com.zorvelin.marqeltoggle/invokemarqel (start one with `marqel springboard`)");
+        }
         std::cout << "posted com.zorvelin.marqeltoggle/invokemarqel\n";
     });
 }
