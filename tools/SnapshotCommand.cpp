@@ -94,8 +94,9 @@ void writeSavedAreas(automation::ScenarioDriver& driver, const std::string& fold
     check(driver.tapTitle("Cancel"));
     check(driver.wait(0.3));
 }
-// The tutorial's pictures after the first, each one screenful further down.
-constexpr const char* tutorialScrolls[] = { "settings-tutorial-2", "settings-tutorial-3" };
+// The tutorial's pictures after the first, each one screenful further
+// down; the last shows its end (the scroll stops there).
+constexpr const char* tutorialScrolls[] = { "settings-tutorial-end" };
 
 // The settings bundle's screens, light and dark, taken by the Settings app
 // in a process of its own on the same scratch device: the home with its
@@ -116,7 +117,7 @@ void writeSettingsScreens(const std::string& folder, const std::string& scratch)
     shoot("settings-tutorial");
     // The later pages, scrolled into view a screenful at a time.
     for (const char* name : tutorialScrolls) {
-        script += "drag 195 780 195 180 20\nwait 0.5\n";
+        script += "drag 195 800 195 100 20\nwait 0.5\n";
         shoot(name);
     }
     script += "tap-symbol xmark\nwait 0.5\ntap-title Settings\nwait 0.5\n";
@@ -166,7 +167,7 @@ void addSnapshotCommand(CLI::App& app, GlobalOptions& options)
     auto* command = app.add_subcommand("snapshot",
         "Write pictures of the overlay (just opened with the microphone off, during a drag, expanded, microphone on) and of the "
         "saved areas (the name alert, the list of three, a row's menu, the empty list), and of the settings app (the home "
-        "with its first-run hint, the home, the tutorial's pages in three pictures, the settings page, the default-area editor), light and dark, into a folder. "
+        "with its first-run hint, the home, the tutorial's top and end, the settings page, the default-area editor), light and dark, into a folder. "
         "They are taken on a scratch device with the default preferences, so the device root is not touched");
     static std::string folder = "snapshots";
     command->add_option("FOLDER", folder, "Where the PNG files go (created if missing)")->capture_default_str();

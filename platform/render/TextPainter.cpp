@@ -161,6 +161,9 @@ void TextPainter::draw(cairo_t* cr, const std::string& text, const TextStyle& st
     cairo_rectangle(cr, rect.origin.x, rect.origin.y, w, h);
     cairo_clip(cr);
     cairo_set_source_rgba(cr, style.colour.red, style.colour.green, style.colour.blue, a);
+    // FIXME: Pango's line is a little shorter than UIFont::lineHeight, so the
+    // text of a label of many lines sits lower in its frame, by about half a
+    // point a line.
     cairo_move_to(cr, rect.origin.x, rect.origin.y + (h - textHeight) / 2);
     pango_cairo_show_layout(cr, layout);
     cairo_restore(cr);

@@ -41,7 +41,7 @@ struct Box {
     double height() const { return maxY - minY; }
 };
 
-template<typename Visit>
+template <typename Visit>
 void forEachPixel(const render::Surface& picture, CGRect rect, Visit visit)
 {
     double scale = UIScreen::mainScreen()->scale();
