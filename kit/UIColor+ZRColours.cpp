@@ -20,8 +20,12 @@ std::shared_ptr<UIColor> enabledBorderColour() { return UIColor::colorWithLightC
 std::shared_ptr<UIColor> disabledColour() { return UIColor::colorWithLightColor(rgb(255, 69, 58), rgb(255, 79, 68)); }
 std::shared_ptr<UIColor> disabledShadowColour() { return UIColor::colorWithLightColor(rgb(255, 69, 58, 0.45), rgb(255, 79, 68, 0.45)); }
 std::shared_ptr<UIColor> disabledBorderColour() { return UIColor::colorWithLightColor(rgb(255, 150, 143), rgb(255, 128, 120)); }
-std::shared_ptr<UIColor> primaryColour() { return UIColor::colorWithLightColor(rgb(0, 122, 255), rgb(10, 132, 255)); }
-std::shared_ptr<UIColor> secondaryColour() { return UIColor::colorWithLightColor(rgb(242, 242, 247), rgb(44, 44, 46)); }
+// The screens' backgrounds follow the system's grouped look: a pale grey (black
+// in dark mode) page with white (dark grey) cards on it, so text in the label
+// colours reads on both. Tints use the accent, never a background.
+std::shared_ptr<UIColor> primaryColour() { return UIColor::systemGroupedBackgroundColor(); }
+std::shared_ptr<UIColor> secondaryColour() { return UIColor::secondarySystemGroupedBackgroundColor(); }
+std::shared_ptr<UIColor> accentColour() { return UIColor::systemBlueColor(); }
 
 std::shared_ptr<UIColor> colourFromHex(std::string_view hex)
 {

@@ -301,7 +301,7 @@ void ZRPreferencesListViewController::addChoice(Row& row, std::size_t index, CGF
 // A button reads as a link, with a disclosure mark.
 void ZRPreferencesListViewController::addButtonMark(Row& row, CGFloat cardWidth)
 {
-    row.titleLabel->setTextColor(zr::primaryColour());
+    row.titleLabel->setTextColor(zr::accentColour());
     auto mark = row.view->add<UILabel>(CGRectMake(cardWidth - 28, 0, 16, rowHeight));
     mark->setText("\u203A");
     mark->setFont(UIFont::systemFontOfSize(24));

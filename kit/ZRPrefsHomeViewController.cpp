@@ -63,7 +63,7 @@ void ZRPrefsHomeViewController::updateWithPrefsConfig(const std::shared_ptr<ZRPr
     m_coverView->setImage(m_config->heroCover());
     m_coverView->setContentMode(UIViewContentModeScaleAspectFill);
     m_coverView->setClipsToBounds(true);
-    m_coverView->setBackgroundColor(zr::primaryColour());
+    m_coverView->setBackgroundColor(zr::accentColour());
     m_coverView->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
 
     m_iconView = content.add<UIImageView>(CGRectMake((width - iconSize) / 2, coverHeight - iconSize / 2, iconSize, iconSize));

@@ -71,13 +71,19 @@ void ZRTutorialViewController::viewDidLoad()
             continue;
         auto row = content.add<UIView>(CGRectMake(sideInset, y, textWidth, iconSize));
         row->setAutoresizingMask(UIViewAutoresizingFlexibleWidth);
-        auto icon = row->add<UIImageView>(CGRectMake(0, 0, iconSize, iconSize));
+        // The icon stands beside the page's first line, centred on it,
+        // however many lines follow.
+        auto font = UIFont::systemFontOfSize(16);
+        const CGFloat firstLine = font->lineHeight();
+        const CGFloat iconTop = std::max<CGFloat>((firstLine - iconSize) / 2, 0);
+        const CGFloat textTop = std::max<CGFloat>((iconSize - firstLine) / 2, 0);
+        auto icon = row->add<UIImageView>(CGRectMake(0, iconTop, iconSize, iconSize));
         icon->setImage(UIImage::systemImageNamed(data->icon()));
         icon->setContentMode(UIViewContentModeScaleAspectFit);
-        icon->setTintColor(zr::primaryColour());
-        auto text = wrappingLabel(*row, data->descriptionText(), UIFont::systemFontOfSize(16),
-            UIColor::labelColor(), { pageTextX, 0 }, textWidth - pageTextX);
-        CGFloat height = std::max(iconSize, text->frame().size.height);
+        icon->setTintColor(zr::accentColour());
+        auto text = wrappingLabel(*row, data->descriptionText(), std::move(font), UIColor::labelColor(),
+            { pageTextX, textTop }, textWidth - pageTextX);
+        CGFloat height = std::max(iconTop + iconSize, CGRectGetMaxY(text->frame()));
         row->setFrame(CGRectMake(sideInset, y, textWidth, height));
         m_pages.push_back({ row, icon, text });
         y += height + pageSpacing;

@@ -44,6 +44,14 @@ void writeLightAndDark(const std::string& folder, const std::string& name)
     RunLoop::main().drain();
 }
 
+// Drags the crop box by its middle, so the next saved area has a frame of
+// its own.
+void moveBox(automation::ScenarioDriver& driver, CGPoint from, CGPoint to)
+{
+    check(driver.drag(from, to, 10));
+    check(driver.wait(0.3));
+}
+
 void saveArea(automation::ScenarioDriver& driver, const std::string& name)
 {
     check(driver.tapSymbol("rectangle.fill.badge.plus"));
@@ -63,12 +71,19 @@ void writeSavedAreas(automation::ScenarioDriver& driver, const std::string& fold
     check(driver.tapTitle("Cancel"));
     check(driver.wait(0.3));
     const char* names[] = { "Home", "Work", "7 seas" };
-    for (const char* name : names)
-        saveArea(driver, name);
+    // The box starts in the middle of the screen; each area is saved in
+    // another place.
+    saveArea(driver, names[0]);
+    moveBox(driver, CGPointMake(195, 422), CGPointMake(175, 262));
+    saveArea(driver, names[1]);
+    moveBox(driver, CGPointMake(175, 262), CGPointMake(215, 562));
+    saveArea(driver, names[2]);
     check(driver.tapSymbol("square.grid.2x2.fill"));
     check(driver.wait(0.3));
     writeLightAndDark(folder, "saved-areas");
     check(driver.longPressTitle("Home"));
+    // The row's press fades out as the menu comes up.
+    check(driver.wait(0.7));
     writeLightAndDark(folder, "saved-area-menu");
     check(driver.runStep("choose Set Area As Default"));
     for (const char* name : names) {
@@ -79,9 +94,13 @@ void writeSavedAreas(automation::ScenarioDriver& driver, const std::string& fold
     check(driver.tapTitle("Cancel"));
     check(driver.wait(0.3));
 }
+// The tutorial's pictures after the first, each one screenful further
+// down; the last shows its end (the scroll stops there).
+constexpr const char* tutorialScrolls[] = { "settings-tutorial-end" };
+
 // The settings bundle's screens, light and dark, taken by the Settings app
 // in a process of its own on the same scratch device: the home with its
-// first-run hint, the home, the tutorial, the settings page and the
+// first-run hint, the home, the tutorial from top to bottom, the settings page and the
 // default-area editor.
 void writeSettingsScreens(const std::string& folder, const std::string& scratch)
 {
@@ -96,6 +115,11 @@ void writeSettingsScreens(const std::string& folder, const std::string& scratch)
     shoot("settings-home");
     script += "tap-title Tutorial\nwait 0.5\n";
     shoot("settings-tutorial");
+    // The later pages, scrolled into view a screenful at a time.
+    for (const char* name : tutorialScrolls) {
+        script += "drag 195 800 195 100 20\nwait 0.5\n";
+        shoot(name);
+    }
     script += "tap-symbol xmark\nwait 0.5\ntap-title Settings\nwait 0.5\n";
     shoot("settings-list");
     script += "tap-title Default Area\nwait 1\n";
@@ -129,18 +153,21 @@ void writeSettingsScreens(const std::string& folder, const std::string& scratch)
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) { }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         throw CommandError("the Settings app's pictures could not be taken (see the message above)");
-    for (const char* name : { "settings-home-hint", "settings-home", "settings-tutorial", "settings-list", "settings-default-area" })
+    std::vector<std::string> names { "settings-home-hint", "settings-home", "settings-tutorial" };
+    names.insert(names.end(), std::begin(tutorialScrolls), std::end(tutorialScrolls));
+    names.insert(names.end(), { "settings-list", "settings-default-area" });
+    for (const auto& name : names)
         for (const char* suffix : { "", "-dark" })
-            std::cout << "wrote " << (std::filesystem::path(folder) / (std::string(name) + suffix + ".png")).string() << '\n';
+            std::cout << "wrote " << (std::filesystem::path(folder) / (name + suffix + ".png")).string() << '\n';
 }
 }  // namespace
 
 void addSnapshotCommand(CLI::App& app, GlobalOptions& options)
 {
     auto* command = app.add_subcommand("snapshot",
-        "Write pictures of the overlay (just opened, during a drag, expanded, microphone on and off) and of the "
+        "Write pictures of the overlay (just opened with the microphone off, during a drag, expanded, microphone on) and of the "
         "saved areas (the name alert, the list of three, a row's menu, the empty list), and of the settings app (the home "
-        "with its first-run hint, the home, the tutorial, the settings page, the default-area editor), light and dark, into a folder. "
+        "with its first-run hint, the home, the tutorial's top and end, the settings page, the default-area editor), light and dark, into a folder. "
         "They are taken on a scratch device with the default preferences, so the device root is not touched");
     static std::string folder = "snapshots";
     command->add_option("FOLDER", folder, "Where the PNG files go (created if missing)")->capture_default_str();
@@ -181,9 +208,10 @@ void addSnapshotCommand(CLI::App& app, GlobalOptions& options)
             check(driver.tapSymbol("mic.slash.fill"));
             check(driver.wait(0.3));
             write(folder, "overlay-microphone-on");
+            // Off again is the overlay as it opened (the microphone is off by
+            // default), which overlay-open already shows.
             check(driver.tapSymbol("mic.fill"));
             check(driver.wait(0.3));
-            write(folder, "overlay-microphone-off");
             writeSavedAreas(driver, folder);
             NSDistributedNotificationCenter::defaultCenter()->shutdown();
             writeSettingsScreens(folder, scratch);

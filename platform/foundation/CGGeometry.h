@@ -49,6 +49,12 @@ inline CGFloat CGRectGetMidX(const CGRect& r) { return r.origin.x + r.size.width
 inline CGFloat CGRectGetMidY(const CGRect& r) { return r.origin.y + r.size.height / 2; }
 inline CGFloat CGRectGetWidth(const CGRect& r) { return r.size.width; }
 inline CGFloat CGRectGetHeight(const CGRect& r) { return r.size.height; }
+// The rectangle shrunk by dx on the left and right and dy on the top and
+// bottom (grown when negative), about the same centre.
+inline CGRect CGRectInset(const CGRect& r, CGFloat dx, CGFloat dy)
+{
+    return { { r.origin.x + dx, r.origin.y + dy }, { r.size.width - 2 * dx, r.size.height - 2 * dy } };
+}
 inline bool CGRectContainsPoint(const CGRect& r, CGPoint p)
 {
     return p.x >= r.origin.x && p.x < CGRectGetMaxX(r) && p.y >= r.origin.y && p.y < CGRectGetMaxY(r);

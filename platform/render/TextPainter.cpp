@@ -110,6 +110,21 @@ CGSize TextPainter::measure(const std::string& text, const TextStyle& style)
     return { logical.width / double(PANGO_SCALE), logical.height / double(PANGO_SCALE) };
 }
 
+TextPainter::Lines TextPainter::measureLines(const std::string& text, const TextStyle& style, double wrapWidth)
+{
+    LayoutHandle handle { pango_layout_new(m_context) };
+    applyFont(handle.layout, style);
+    std::string valid = validUTF8(text);
+    pango_layout_set_text(handle.layout, valid.data(), static_cast<int>(valid.size()));
+    if (wrapWidth > 0 && std::isfinite(wrapWidth)) {
+        pango_layout_set_width(handle.layout, static_cast<int>(std::min(wrapWidth, 1e6) * PANGO_SCALE));
+        pango_layout_set_wrap(handle.layout, PANGO_WRAP_WORD_CHAR);
+    }
+    PangoRectangle logical;
+    pango_layout_get_extents(handle.layout, nullptr, &logical);
+    return { logical.width / double(PANGO_SCALE), std::max(1, pango_layout_get_line_count(handle.layout)) };
+}
+
 void TextPainter::draw(cairo_t* cr, const std::string& text, const TextStyle& style, CGRect rect, double alpha)
 {
     double w = rect.size.width, h = rect.size.height;
@@ -146,6 +161,9 @@ void TextPainter::draw(cairo_t* cr, const std::string& text, const TextStyle& st
     cairo_rectangle(cr, rect.origin.x, rect.origin.y, w, h);
     cairo_clip(cr);
     cairo_set_source_rgba(cr, style.colour.red, style.colour.green, style.colour.blue, a);
+    // FIXME: Pango's line is a little shorter than UIFont::lineHeight, so the
+    // text of a label of many lines sits lower in its frame, by about half a
+    // point a line.
     cairo_move_to(cr, rect.origin.x, rect.origin.y + (h - textHeight) / 2);
     pango_cairo_show_layout(cr, layout);
     cairo_restore(cr);
@@ -158,12 +176,13 @@ namespace {
 // Every process that draws measures labels with the engine that draws them,
 // so a label laid out by its text is exactly as wide as its text.
 const bool labelMeasurerInstalled = [] {
-    UILabel::setTextMeasurer([](const std::string& text, const UIFont& font) {
+    UILabel::setTextMeasurer([](const std::string& text, const UIFont& font, CGFloat wrapWidth) {
         static render::TextPainter painter;
         render::TextStyle style;
         style.pointSize = font.pointSize();
         style.weight = font.weight();
-        return painter.measure(text, style);
+        auto lines = painter.measureLines(text, style, wrapWidth);
+        return UILabel::MeasuredText { lines.width, lines.count };
     });
     return true;
 }();

@@ -35,6 +35,14 @@ public:
     void draw(cairo_t* cr, const std::string& text, const TextStyle& style, CGRect rect, double alpha);
     // The size the text takes on one line, in points.
     CGSize measure(const std::string& text, const TextStyle& style);
+    // The widest line's width and the number of lines when the text is
+    // broken as draw breaks it at `wrapWidth` (at line breaks only when
+    // `wrapWidth` is not positive).
+    struct Lines {
+        double width = 0;
+        std::int64_t count = 1;
+    };
+    Lines measureLines(const std::string& text, const TextStyle& style, double wrapWidth);
 
     // The Pango weight (100...900) for a UIFontWeight.
     static int pangoWeight(double weight);

@@ -24,6 +24,10 @@ namespace {
 constexpr CGFloat padding = 16;
 constexpr CGFloat fieldHeight = 30;
 constexpr CGFloat buttonHeight = 44;
+constexpr CGFloat fieldCornerRadius = 6;
+constexpr CGFloat fieldTextInset = 6;
+// The room a side-by-side title keeps from its half's edges.
+constexpr CGFloat actionTitleInset = 8;
 }  // namespace
 
 UIAlertController::UIAlertController(std::string title, std::string message, UIAlertControllerStyle style)
@@ -158,15 +162,29 @@ void UIAlertController::rebuild()
     };
     addLabel(title(), UIFont::systemFontOfSize(17, UIFontWeightSemibold));
     addLabel(m_message, UIFont::systemFontOfSize(13));
+    const CGFloat hairline = 1 / std::max<CGFloat>(UIScreen::mainScreen()->scale(), 1);
     for (const auto& field : m_textFields) {
         y += 8;
+        // A field is drawn as a box: a hairline edge around a plain
+        // background, with the text inset from the edge. The box is two
+        // views (edge and fill) so both follow the appearance.
+        CGRect boxFrame = CGRectMake(padding, y, width - 2 * padding, fieldHeight);
+        auto edge = card->add<UIView>(boxFrame);
+        edge->setBackgroundColor(UIColor::separatorColor());
+        edge->layer()->setCornerRadius(fieldCornerRadius);
+        auto fill = card->add<UIView>(CGRectInset(boxFrame, hairline, hairline));
+        fill->setBackgroundColor(UIColor::systemBackgroundColor());
+        fill->layer()->setCornerRadius(fieldCornerRadius - hairline);
         card->addSubview(field);
-        field->setFrame(CGRectMake(padding, y, width - 2 * padding, fieldHeight));
+        field->setFrame(CGRectInset(boxFrame, fieldTextInset, 0));
         y += fieldHeight;
     }
     y += padding;
 
-    bool sideBySide = !sheet && m_actions.size() == 2;
+    // Two actions share a row only when both titles fit whole in half the
+    // card; otherwise each gets a row, and a cancel action goes last, as
+    // UIKit lays them out.
+    std::vector<std::shared_ptr<UIButton>> buttons;
     for (std::size_t i = 0; i < m_actions.size(); ++i) {
         const auto& action = m_actions[i];
         auto button = UIButton::buttonWithType(UIButtonTypeSystem);
@@ -178,13 +196,36 @@ void UIAlertController::rebuild()
         if (action->style() == UIAlertActionStyleCancel || action == m_preferredAction)
             button->titleLabel()->setFont(UIFont::systemFontOfSize(17, UIFontWeightSemibold));
         button->addTarget(retained(), "actionButtonPressed:", UIControlEventTouchUpInside);
-        if (sideBySide)
-            button->setFrame(CGRectMake(i * width / 2, y, width / 2, buttonHeight));
-        else
-            button->setFrame(CGRectMake(0, y + i * buttonHeight, width, buttonHeight));
-        card->addSubview(button);
-        m_buttons.push_back(button);
+        buttons.push_back(button);
     }
+    bool sideBySide = !sheet && buttons.size() == 2 && std::all_of(buttons.begin(), buttons.end(), [&](const auto& button) {
+        return button->titleLabel()->sizeThatFits({ 0, 0 }).width <= width / 2 - 2 * actionTitleInset;
+    });
+    std::vector<std::size_t> rowOrder;
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        if (sideBySide || m_actions[i]->style() != UIAlertActionStyleCancel)
+            rowOrder.push_back(i);
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        if (!sideBySide && m_actions[i]->style() == UIAlertActionStyleCancel)
+            rowOrder.push_back(i);
+    auto addHairline = [&](CGRect frame) {
+        auto line = card->add<UIView>(frame);
+        line->setBackgroundColor(UIColor::separatorColor());
+    };
+    for (std::size_t row = 0; row < rowOrder.size(); ++row) {
+        const auto& button = buttons[rowOrder[row]];
+        if (sideBySide) {
+            button->setFrame(CGRectMake(static_cast<CGFloat>(row) * width / 2, y, width / 2, buttonHeight));
+            if (row > 0)
+                addHairline(CGRectMake(width / 2, y, hairline, buttonHeight));
+        } else {
+            button->setFrame(CGRectMake(0, y + static_cast<CGFloat>(row) * buttonHeight, width, buttonHeight));
+        }
+        if (row == 0 || !sideBySide)
+            addHairline(CGRectMake(0, CGRectGetMinY(button->frame()), width, hairline));
+        card->addSubview(button);
+    }
+    m_buttons = std::move(buttons);
     CGFloat height = y + (sideBySide ? buttonHeight : buttonHeight * static_cast<CGFloat>(m_actions.size()));
 
     card->setTranslatesAutoresizingMaskIntoConstraints(false);

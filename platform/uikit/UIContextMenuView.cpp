@@ -18,7 +18,28 @@ namespace {
 constexpr CGFloat sidePadding = 16;
 constexpr CGFloat symbolSize = 20;
 constexpr CGFloat separatorHeight = 0.5;
+constexpr CGFloat cornerRadius = 13;
+
+std::shared_ptr<UIColor> menuColour()
+{
+    return UIColor::colorWithLightColor({ 1, 1, 1, 1 }, { 44 / 255.0, 44 / 255.0, 46 / 255.0, 1 });
+}
 }  // namespace
+
+// A layer's colours are resolved when set, so the edge is set again when
+// the appearance changes.
+void UIContextMenuView::applyEdgeColour()
+{
+    m_card->layer()->setBorderWidth(separatorHeight);
+    m_card->layer()->setBorderColor(UIColor::separatorColor()->CGColor());
+}
+
+void UIContextMenuView::traitCollectionDidChange(const std::shared_ptr<UITraitCollection>& previous)
+{
+    UIView::traitCollectionDidChange(previous);
+    if (m_card)
+        applyEdgeColour();
+}
 
 UIContextMenuView::UIContextMenuView(std::shared_ptr<UIMenu> menu, CGRect windowBounds, CGRect source)
     : UIView(windowBounds)
@@ -43,11 +64,25 @@ UIContextMenuView::UIContextMenuView(std::shared_ptr<UIMenu> menu, CGRect window
         y = CGRectGetMinY(source) - margin - height;
     y = std::clamp(y, margin, std::max(margin, windowBounds.size.height - height - margin));
 
-    m_card = add<UIView>(CGRectMake(x, y, width, height));
-    m_card->setBackgroundColor(UIColor::secondarySystemBackgroundColor());
-    m_card->layer()->setCornerRadius(13);
+    // The menu floats above what it was opened on: a lighter surface than
+    // any card behind it, a soft shadow under it (on a view of its own, as
+    // the card clips) and a hairline edge, so it stands out in dark
+    // appearance too, where a shadow alone is lost on black.
+    const CGRect cardFrame = CGRectMake(x, y, width, height);
+    m_shadow = add<UIView>(cardFrame);
+    m_shadow->setBackgroundColor(menuColour());
+    m_shadow->layer()->setCornerRadius(cornerRadius);
+    m_shadow->layer()->setCornerCurve(kCACornerCurveContinuous);
+    m_shadow->layer()->setShadowColor(UIColor::blackColor()->CGColor());
+    m_shadow->layer()->setShadowOpacity(0.3);
+    m_shadow->layer()->setShadowRadius(16);
+    m_shadow->layer()->setShadowOffset({ 0, 6 });
+    m_card = add<UIView>(cardFrame);
+    m_card->setBackgroundColor(menuColour());
+    m_card->layer()->setCornerRadius(cornerRadius);
     m_card->layer()->setCornerCurve(kCACornerCurveContinuous);
     m_card->setClipsToBounds(true);
+    applyEdgeColour();
 
     CGFloat top = 0;
     if (titled) {

@@ -43,9 +43,13 @@ public:
     void touchesMoved(const UITouchSet&, const std::shared_ptr<UIEvent>&) override { }
     void touchesEnded(const UITouchSet& touches, const std::shared_ptr<UIEvent>& event) override;
     void touchesCancelled(const UITouchSet&, const std::shared_ptr<UIEvent>&) override { }
+    void traitCollectionDidChange(const std::shared_ptr<UITraitCollection>& previous) override;
 
 private:
+    void applyEdgeColour();
+
     std::shared_ptr<UIMenu> m_menu;
+    std::shared_ptr<UIView> m_shadow;
     std::shared_ptr<UIView> m_card;
     std::vector<std::shared_ptr<UIView>> m_rows;
     std::vector<std::shared_ptr<UIAction>> m_rowActions;

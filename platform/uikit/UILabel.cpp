@@ -58,9 +58,16 @@ void UILabel::setText(const std::string& text)
 
 CGSize UILabel::sizeThatFits(CGSize size) const
 {
+    const bool wraps = m_numberOfLines != 1 && size.width > 0;
     CGFloat width = 0;
+    CGFloat lines = 1;
     if (const auto& measure = textMeasurer()) {
-        width = std::ceil(measure(m_text, *m_font).width);
+        MeasuredText measured = measure(m_text, *m_font, wraps ? size.width : 0);
+        width = std::ceil(measured.width);
+        if (m_numberOfLines != 1)
+            lines = static_cast<CGFloat>(std::max<std::int64_t>(measured.lines, 1));
+        if (wraps)
+            width = std::min(width, size.width);
     } else {
         // Roughly the advance of the system font: about 0.55 em per character.
         CGFloat em = m_font->pointSize();
@@ -69,13 +76,12 @@ CGSize UILabel::sizeThatFits(CGSize size) const
             if ((c & 0xC0) != 0x80)  // count code points, not bytes
                 ++characters;
         width = std::ceil(static_cast<CGFloat>(characters) * em * 0.55);
+        if (wraps && width > size.width) {
+            lines = std::ceil(width / size.width);
+            width = size.width;
+        }
     }
-    CGFloat lines = 1;
-    if (m_numberOfLines != 1 && size.width > 0 && width > size.width) {
-        lines = std::ceil(width / size.width);
-        if (m_numberOfLines > 0)
-            lines = std::min<CGFloat>(lines, static_cast<CGFloat>(m_numberOfLines));
-        width = size.width;
-    }
+    if (m_numberOfLines > 0)
+        lines = std::min<CGFloat>(lines, static_cast<CGFloat>(m_numberOfLines));
     return { width, std::ceil(m_font->lineHeight() * lines) };
 }

@@ -43,9 +43,15 @@ public:
     // from the font size.
     CGSize sizeThatFits(CGSize size) const override;
     CGSize intrinsicContentSize() const override { return sizeThatFits({ 0, 0 }); }
-    // The width and height `text` takes on one line in `font`; the renderer
-    // installs it, so layout and drawing agree on a label's width.
-    using TextMeasurer = std::function<CGSize(const std::string& text, const UIFont& font)>;
+    // How `text` lies in `font`: the widest line's width and the number of
+    // lines, broken where the drawing breaks them when `wrapWidth` is
+    // positive (only at line breaks otherwise). The renderer installs it, so
+    // layout and drawing agree on a label's width and lines.
+    struct MeasuredText {
+        CGFloat width = 0;
+        std::int64_t lines = 1;
+    };
+    using TextMeasurer = std::function<MeasuredText(const std::string& text, const UIFont& font, CGFloat wrapWidth)>;
     static void setTextMeasurer(TextMeasurer measurer);
     LayerContent layerContent() const override;
 

@@ -16,6 +16,7 @@
 #include "prefs/MRQHomeViewController.h"
 #include "prefs/MRQToggleView.h"
 #include "prefs/TutorialPages.h"
+#include "tests/render/ScreenInk.h"
 #include "tests/support/TestDevice.h"
 
 #include <cstdlib>
@@ -162,6 +163,54 @@ TEST_F(SettingsScreens, TheTutorialPlaysOneTapThenShowsItsEightPagesInOrder)
     EXPECT_EQ(pages[3]->descriptionText(),
         "Once Marqel appears, you can drag the selection area around, resize it and Expand or Minimise the area. ");
     EXPECT_EQ(pages[5]->descriptionText().back(), ' ');
+}
+
+// Every page's icon stands level with the page's first line, whether the
+// page has two lines or seven, and every page can be scrolled into view.
+// Short pages used to start about ten points below their icon, as the
+// label was made taller than the lines the text breaks into.
+TEST_F(SettingsScreens, EachTutorialIconIsLevelWithItsPagesFirstLine)
+{
+    ASSERT_TRUE(P::manager()->setBool(true, P::didShowControlCenterAlert.name, P::domain));
+    auto home = openHome();
+    home->presentTutorialVC();
+    RunLoop::main().runFor(0.5);
+    auto tutorial = objc_cast<ZRTutorialViewController>(home->presentedViewController());
+    ASSERT_TRUE(tutorial);
+    auto scroll = tutorial->scrollView();
+    const auto& pages = tutorial->pages();
+    ASSERT_EQ(pages.size(), 8u);
+    std::vector<bool> seen(pages.size(), false);
+    for (int screenful = 0; screenful < 4; ++screenful) {
+        UIApplication::sharedApplication()->layoutWindows();
+        render::Compositor::shared().invalidate();
+        const render::Surface& screen = render::Compositor::shared().renderSurface();
+        CGRect visible = scroll->convertRectToScreen(scroll->bounds());
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            CGRect icon = pages[i].iconView->convertRectToScreen(pages[i].iconView->bounds());
+            CGRect text = pages[i].textLabel->convertRectToScreen(pages[i].textLabel->bounds());
+            if (CGRectGetMinY(icon) < CGRectGetMinY(visible) || CGRectGetMaxY(text) > CGRectGetMaxY(visible)
+                || CGRectGetMaxY(text) > UIScreen::mainScreen()->bounds().size.height)
+                continue;
+            seen[i] = true;
+            SCOPED_TRACE("page " + std::to_string(i + 1));
+            ink::Pixel page = ink::at(screen, CGRectGetMinX(icon) - 4, CGRectGetMidY(icon));
+            ink::Box symbol = ink::bounds(screen, icon, page);
+            ink::Box firstLine = ink::firstBand(screen, text, page);
+            ASSERT_TRUE(symbol.found && firstLine.found);
+            EXPECT_LE(firstLine.height(), 20) << "one line, not the whole text";
+            // Within a few points: the drawn lines are a little shorter than
+            // the laid-out ones, so a seven-line page's text sits about
+            // three points low in its frame.
+            EXPECT_NEAR((symbol.minY + symbol.maxY) / 2, (firstLine.minY + firstLine.maxY) / 2, 4);
+            ink::Box all = ink::bounds(screen, text, page);
+            EXPECT_LE(all.maxY, CGRectGetMaxY(text)) << "no line is cut off";
+        }
+        CGPoint offset = scroll->contentOffset();
+        scroll->setContentOffset(CGPointMake(offset.x, offset.y + scroll->bounds().size.height / 2));
+    }
+    for (std::size_t i = 0; i < seen.size(); ++i)
+        EXPECT_TRUE(seen[i]) << "page " << i + 1 << " is never wholly on the screen";
 }
 
 TEST_F(SettingsScreens, TheSwitchOpensDisabledOnAFreshDomain)
