@@ -11,7 +11,6 @@
 #include <fstream>
 #include <iostream>
 #include <mutex>
-#include <plist/plist.h>
 
 namespace substrate {
 namespace {
@@ -69,47 +68,7 @@ bool hook(Class cls, SEL sel, IMP replacement, IMP* previous, const std::string*
     return true;
 }
 
-namespace {
-foundation::Result<std::vector<std::string>> filterBundles(const std::string& plistPath)
-{
-    using foundation::Error;
-    using foundation::ErrorCode;
-    std::vector<std::string> bundles;
-    plist_t root = nullptr;
-    // A stream reading a folder throws; anything but a file is unreadable.
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(plistPath, ec))
-        return Error { ErrorCode::UnreadableInput, "unreadable filter " + plistPath };
-    std::ifstream in(plistPath, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!bytes.empty())
-        plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
-    if (!root)
-        return Error { ErrorCode::UnreadableInput, "unreadable filter " + plistPath };
-    bool hasList = false;
-    plist_t filter = plist_get_node_type(root) == PLIST_DICT ? plist_dict_get_item(root, "Filter") : nullptr;
-    plist_t list = filter && plist_get_node_type(filter) == PLIST_DICT ? plist_dict_get_item(filter, "Bundles") : nullptr;
-    if (list && plist_get_node_type(list) == PLIST_ARRAY) {
-        hasList = true;
-        for (uint32_t i = 0; i < plist_array_get_size(list); ++i) {
-            plist_t item = plist_array_get_item(list, i);
-            if (plist_get_node_type(item) != PLIST_STRING)
-                continue;
-            char* value = nullptr;
-            plist_get_string_val(item, &value);
-            if (value)
-                bundles.emplace_back(value);
-            free(value);
-        }
-    }
-    plist_free(root);
-    if (!hasList)
-        return Error { ErrorCode::UnreadableInput, "filter " + plistPath + " has no Filter/Bundles list" };
-    return bundles;
-}
-}  // namespace
-
-LoadReport loadTweaks(const std::string& tweakFolder, const std::string& bundleIdentifier)
+LoadReport loadTweaks(const std::string& tweakFolder, const std::string& bundleIdentifier, const FilterReader& readFilter)
 {
     namespace fs = std::filesystem;
     LoadReport report;
@@ -120,7 +79,7 @@ LoadReport loadTweaks(const std::string& tweakFolder, const std::string& bundleI
             filters.push_back(entry.path());
     std::sort(filters.begin(), filters.end());  // a stable injection order, as the substrate's
     for (const auto& filter : filters) {
-        auto bundles = filterBundles(filter.string());
+        auto bundles = readFilter(filter.string());
         if (!bundles) {
             report.errors.push_back(bundles.message());
             continue;

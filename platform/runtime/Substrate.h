@@ -3,6 +3,7 @@
 // The hooking substrate: replacing a method and keeping the previous
 // implementation, and loading tweaks into a host process.
 
+#include "platform/foundation/Result.h"
 #include "platform/runtime/ClassBuilder.h"
 
 #include <functional>
@@ -47,9 +48,14 @@ struct LoadReport {
     std::vector<std::string> errors;
 };
 
-// Reads every "<Name>.plist" filter in `tweakFolder` (a host path) and dlopens
-// "<Name>.so" next to it when the filter's Filter/Bundles list contains
+// The bundle identifiers a filter's Filter/Bundles list names, or why it
+// cannot be read. The runtime sits below Foundation, so the process that
+// starts the loader hands it Foundation's one property-list reader.
+using FilterReader = std::function<foundation::Result<std::vector<std::string>>(const std::string& filterPath)>;
+
+// Reads every "<Name>.plist" filter in `tweakFolder` (a host path) with
+// `readFilter` and dlopens "<Name>.so" next to it when the filter names
 // `bundleIdentifier`, the way a substrate injects tweaks at process start.
-LoadReport loadTweaks(const std::string& tweakFolder, const std::string& bundleIdentifier);
+LoadReport loadTweaks(const std::string& tweakFolder, const std::string& bundleIdentifier, const FilterReader& readFilter);
 
 }  // namespace substrate

@@ -26,6 +26,30 @@ std::vector<MethodChange> methodChanges(const std::vector<std::string>& classNam
     return changes;
 }
 
+foundation::Result<std::vector<std::string>> readSubstrateFilter(const std::string& filterPath)
+{
+    using foundation::Error;
+    using foundation::ErrorCode;
+    // The one reader: file type, size and nesting are checked before the
+    // parser sees a byte, so a hostile filter costs an error line, not the
+    // process.
+    auto root = plist::readFile(filterPath);
+    if (!root)
+        return Error { ErrorCode::UnreadableInput, "unreadable filter " + filterPath + ": " + root.message() };
+    const auto* dict = root.value().get<PlistDict>();
+    const PlistValue* filter = dict ? dict->find("Filter") : nullptr;
+    const auto* filterDict = filter ? filter->get<PlistDict>() : nullptr;
+    const PlistValue* list = filterDict ? filterDict->find("Bundles") : nullptr;
+    const auto* bundles = list ? list->get<PlistArray>() : nullptr;
+    if (!bundles)
+        return Error { ErrorCode::UnreadableInput, "filter " + filterPath + " has no Filter/Bundles list" };
+    std::vector<std::string> names;
+    for (const auto& item : *bundles)
+        if (const auto* name = item.get<std::string>())
+            names.push_back(*name);
+    return names;
+}
+
 BootReport startProcess(const std::string& executablePath, const std::string& bundleIdentifier)
 {
     // The folders every phone has, whatever has been installed.
@@ -40,7 +64,7 @@ BootReport startProcess(const std::string& executablePath, const std::string& bu
         report.loaderErrors.push_back("no tweaks loaded: " + folder.message());
         return report;
     }
-    auto loaded = substrate::loadTweaks(folder.value(), bundleIdentifier);
+    auto loaded = substrate::loadTweaks(folder.value(), bundleIdentifier, readSubstrateFilter);
     for (const auto& tweak : loaded.loaded)
         report.loadedTweaks.push_back(tweak.name);
     report.loaderErrors = std::move(loaded.errors);

@@ -21,6 +21,10 @@ struct MethodChange {
 // Which methods of these classes tweaks have replaced or added so far.
 std::vector<MethodChange> methodChanges(const std::vector<std::string>& classNames);
 
+// A substrate filter's Filter/Bundles list, read by Foundation's one
+// property-list reader.
+foundation::Result<std::vector<std::string>> readSubstrateFilter(const std::string& filterPath);
+
 struct BootReport {
     std::vector<std::string> loadedTweaks;
     std::vector<std::string> loaderErrors;

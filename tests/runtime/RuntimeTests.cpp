@@ -174,10 +174,16 @@ TEST(Substrate, AFolderNamedLikeAFilterIsReportedNotThrown)
     std::string pattern = (std::filesystem::temp_directory_path() / "marqel-substrate-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     std::filesystem::create_directories(pattern + "/Odd.plist");
-    auto report = substrate::loadTweaks(pattern, "com.apple.springboard");
+    std::vector<std::string> asked;
+    auto refuse = [&](const std::string& path) -> foundation::Result<std::vector<std::string>> {
+        asked.push_back(path);
+        return foundation::Error { foundation::ErrorCode::UnreadableInput, "unreadable filter " + path };
+    };
+    auto report = substrate::loadTweaks(pattern, "com.apple.springboard", refuse);
     EXPECT_TRUE(report.loaded.empty());
     ASSERT_EQ(report.errors.size(), 1u);
-    EXPECT_EQ(report.errors.front(), "unreadable filter " + pattern + "/Odd.plist");
+    EXPECT_EQ(report.errors.front(), "unreadable filter " + pattern + "/Odd.plist") << "the reader's reason is the report's";
+    EXPECT_EQ(asked, std::vector<std::string> { pattern + "/Odd.plist" }) << "every filter goes through the reader it is given";
     std::error_code ec;
     std::filesystem::remove_all(pattern, ec);
 }

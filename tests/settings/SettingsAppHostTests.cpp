@@ -5,6 +5,7 @@
 #include "platform/automation/ScenarioDriver.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/render/Compositor.h"
+#include "platform/springboard/ProcessHost.h"
 #include "platform/springboard/SettingsAppHost.h"
 #include "platform/springboard/SpringBoardHost.h"
 #include "platform/uikit/UIKit.h"
@@ -13,7 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -71,6 +74,38 @@ TEST(SettingsApp, EachMissingPieceOfTheBundleIsNamed)
 }
 
 // One process, one Settings app: the whole session in one test.
+// Every substrate filter is read by the one guarded property-list reader: a
+// filter nested far past any real one, or one without its list, is named
+// in the boot report and skipped, and the app starts; it used to exhaust
+// the stack in the parser at every start.
+TEST(SettingsApp, AHostileSubstrateFilterIsReportedAndTheAppStillStarts)
+{
+    TestDevice device;
+    testbundle::installTweak();
+    auto info = testbundle::info();
+    testbundle::install(&info);
+    const std::string folder = "/var/jb/Library/MobileSubstrate/DynamicLibraries/";
+    std::string deep = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
+    for (int i = 0; i < 200000; ++i)
+        deep += "<array>";
+    std::ofstream(device.host(folder + "Deep.plist")) << deep;
+    std::ofstream(device.host(folder + "Listless.plist")) << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict/></plist>";
+
+    auto booted = SettingsAppHost::shared().boot();
+    ASSERT_TRUE(booted) << booted.message();
+    const auto& errors = booted.value().loaderErrors;
+    auto names = [&](const std::string& text) {
+        return std::any_of(errors.begin(), errors.end(), [&](const std::string& e) { return e.find(text) != std::string::npos; });
+    };
+    EXPECT_TRUE(names("unreadable filter " + device.host(folder + "Deep.plist"))) << testing::PrintToString(errors);
+    EXPECT_TRUE(names("Listless.plist has no Filter/Bundles list")) << testing::PrintToString(errors);
+    EXPECT_TRUE(SettingsAppHost::shared().isBooted());
+
+    auto read = host::readSubstrateFilter(device.host(folder + "Deep.plist"));
+    EXPECT_FALSE(read);
+    EXPECT_EQ(read.code(), foundation::ErrorCode::UnreadableInput);
+}
+
 TEST(SettingsApp, ShowsThePrincipalClassInANavigationControllerWithTheTweakLeftOut)
 {
     TestDevice device;
