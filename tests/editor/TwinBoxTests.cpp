@@ -9,6 +9,7 @@
 #include "platform/uikit/UIKit.h"
 #include "prefs/DefaultResizableBox.h"
 #include "tests/support/TestDevice.h"
+#include "tests/support/Touches.h"
 #include "tweak/editor/ResizableBox.h"
 
 #include <gtest/gtest.h>
@@ -74,14 +75,8 @@ protected:
         return box;
     }
 
-    static void touch(UITouchPhase phase, CGPoint point) { UIApplication::sharedApplication()->sendTouch(phase, point); }
-    static void drag(CGPoint from, CGPoint to)
-    {
-        touch(UITouchPhaseBegan, from);
-        touch(UITouchPhaseMoved, CGPointMake((from.x + to.x) / 2, (from.y + to.y) / 2));
-        touch(UITouchPhaseMoved, to);
-        touch(UITouchPhaseEnded, to);
-    }
+    static void touch(UITouchPhase phase, CGPoint point) { testsupport::touch(phase, point); }
+    static void drag(CGPoint from, CGPoint to) { testsupport::drag(from, to); }
 
     static void expectAlike(const CropBoxView& overlay, const CropBoxView& settings)
     {

@@ -8,6 +8,7 @@
 #include "prefs/DefaultMarqelViewController.h"
 #include "prefs/DefaultResizableBox.h"
 #include "tests/support/TestDevice.h"
+#include "tests/support/Touches.h"
 
 #include <gtest/gtest.h>
 
@@ -40,14 +41,8 @@ protected:
         return editor;
     }
 
-    static void touch(UITouchPhase phase, CGPoint point) { UIApplication::sharedApplication()->sendTouch(phase, point); }
-    static void drag(CGPoint from, CGPoint to)
-    {
-        touch(UITouchPhaseBegan, from);
-        touch(UITouchPhaseMoved, CGPointMake((from.x + to.x) / 2, (from.y + to.y) / 2));
-        touch(UITouchPhaseMoved, to);
-        touch(UITouchPhaseEnded, to);
-    }
+    static void touch(UITouchPhase phase, CGPoint point) { testsupport::touch(phase, point); }
+    static void drag(CGPoint from, CGPoint to) { testsupport::drag(from, to); }
     static void tap(const std::shared_ptr<UIView>& view)
     {
         CGRect bounds = view->bounds();
