@@ -2,6 +2,7 @@
 
 // What every subcommand shares: the global options and the device set-up.
 
+#include "platform/foundation/Clock.h"
 #include "tools/CommandError.h"
 
 #include <functional>
@@ -42,20 +43,33 @@ inline constexpr const char* uninstalledMarkerDevicePath = "/var/jb/var/lib/dpkg
 void ensureInstalled();
 // Option checks for CLI11 validators: an empty string when `text` is
 // acceptable, else what is wrong with it. A number of seconds to run: finite,
-// not negative. A window zoom: above 0, at most 8.
+// not negative. A window zoom (window pixels per `unit`): above 0, at most 8.
 std::string checkSeconds(const std::string& text);
-std::string checkZoom(const std::string& text);
+std::string checkZoom(const std::string& text, const char* unit = "screen pixel");
 // Ends the command, saying how to get one, when there is no display for a
-// desktop window: without one the window would open nowhere.
-void requireDisplay();
+// desktop window: without one the window would open nowhere. `user` is what
+// needs it, as the message names it.
+void requireDisplay(const std::string& user = "--window");
 // The phone's screen in a desktop window until Escape or Q (or the window is
 // closed); `onKey` sees every other key. `help` is printed once it is open.
 void showDesktopWindow(double zoom, const std::string& title, const std::string& help,
     const std::function<void(const std::string& key)>& onKey = {});
 
+// The SpringBoard a root may have: applies the global options, takes the
+// root's SpringBoard lock (until the process ends) and makes sure the
+// product is installed.
+void claimSpringBoard(const GlobalOptions& options);
+// Boots SpringBoard on `clock` with the tweak injected and prints what the
+// tweak hooked; prints `tweakOffNote` when the master switch is off.
+void bootSpringBoard(ClockKind clock, const std::string& tweakOffNote);
+// The booted SpringBoard in a desktop window, with the shortcut keys that
+// stand in for the phone's Control Center, until the window is closed.
+void showSpringBoardWindow(double zoom);
+
 void addInstallCommand(CLI::App& app, GlobalOptions& options);
 void addPrefsCommand(CLI::App& app, GlobalOptions& options);
 void addSpringBoardCommand(CLI::App& app, GlobalOptions& options);
+void addPhoneCommand(CLI::App& app, GlobalOptions& options);
 void addSettingsCommand(CLI::App& app, GlobalOptions& options);
 void addAppCommand(CLI::App& app, GlobalOptions& options);
 void addInvokeCommand(CLI::App& app, GlobalOptions& options);

@@ -34,7 +34,7 @@ void addSettingsCommand(CLI::App& app, GlobalOptions& options)
         "Show the phone's screen in a desktop window (real clock): the mouse is a finger, Escape quits");
     command->add_option("--zoom", zoom, "Window pixels per screen pixel with --window, above 0 and at most 8")
         ->capture_default_str()
-        ->check(CLI::Validator(checkZoom, "ZOOM"));
+        ->check(CLI::Validator([](std::string& text) { return checkZoom(text); }, "ZOOM"));
     static std::string script;
     command->add_option("--script", script,
                "Play a scenario file as a simulated user (on the virtual clock; its `boot` step starts the Settings app), then exit")

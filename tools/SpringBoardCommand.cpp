@@ -11,6 +11,7 @@
 
 #include <CLI/CLI.hpp>
 #include <csignal>
+#include <optional>
 #include <cstdio>
 #include <iostream>
 
@@ -18,11 +19,40 @@ namespace tools {
 
 namespace {
 const std::string tweakOffAdvice = "Turn it on in the Settings app (marqel settings) or with `marqel prefs set toggleMarqel true`, then restart SpringBoard";
+}  // namespace
+
+void claimSpringBoard(const GlobalOptions& options)
+{
+    prepareDevice(options);
+    auto lock = ProcessLock::acquire("SpringBoard");
+    if (!lock)
+        throw CommandError(lock.message());
+    // Held until the process ends: one SpringBoard a root.
+    static std::optional<ProcessLock> held;
+    held.emplace(lock.release());
+    ensureInstalled();
+}
+
+void bootSpringBoard(ClockKind clock, const std::string& tweakOffNote)
+{
+    RunLoop::main().reset(clock);
+    auto report = SpringBoardHost::shared().boot();
+    if (!report)
+        throw CommandError(report.error());
+    std::cout << host::describe(report.value());
+    // The switch is off until the user turns it on: faithful, but the
+    // overlay then never opens and nothing else would say why. Read as
+    // SpringBoard reads it.
+    if (!MarqelPreferences::read(MarqelPreferences::toggleMarqel))
+        std::cout << tweakOffNote << '\n';
+    std::cout << std::flush;
+}
 
 void showSpringBoardWindow(double zoom)
 {
     showDesktopWindow(zoom, "Marqel — SpringBoard",
-        "window open: the mouse is a finger; I invokes the overlay, S stops a recording (C: from Control Center), Escape quits",
+        "window open: the mouse is a finger; I invokes the overlay, S stops a recording (C: from Control Center), "
+        "Escape quits; a tapped text field takes typing (Return: the alert's action, Escape: Cancel)",
         [](const std::string& key) {
             if (key == "I")
                 NSDistributedNotificationCenter::defaultCenter()->postNotificationName("com.zorvelin.marqeltoggle/invokemarqel", nullptr);
@@ -31,8 +61,8 @@ void showSpringBoardWindow(double zoom)
             else if (key == "C")
                 msgSend<void>(msgSendClass<id>(objc_getClass("RPControlCenterModule"), "sharedModule"), "didStopRecordingOrBroadcast");
         });
+    NSDistributedNotificationCenter::defaultCenter()->shutdown();
 }
-}  // namespace
 
 void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
 {
@@ -45,11 +75,12 @@ void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
     static bool window = false;
     static double zoom = 1.0 / 3;
     command->add_flag("--window", window,
-        "Show the phone's screen in a desktop window (real clock): the mouse is a finger, I invokes the overlay, "
-        "S stops the recording from the status bar, C from Control Center, Escape quits");
+        "Show the phone's screen in a desktop window (real clock), as `marqel phone` does: the mouse is a finger, "
+        "the keyboard types into a tapped field, I invokes the overlay, S stops the recording from the status bar, "
+        "C from Control Center, Escape quits");
     command->add_option("--zoom", zoom, "Window pixels per screen pixel with --window, above 0 and at most 8")
         ->capture_default_str()
-        ->check(CLI::Validator(checkZoom, "ZOOM"));
+        ->check(CLI::Validator([](std::string& text) { return checkZoom(text); }, "ZOOM"));
     static std::string script;
     command->add_option("--script", script, "Play a scenario file as a simulated user (on the virtual clock), then exit")
         ->check(CLI::ExistingFile);
@@ -61,28 +92,15 @@ void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
             RunLoop::stopOnSignals({ SIGINT, SIGTERM });
         if (window)
             requireDisplay();
-        prepareDevice(options);
-        auto lock = ProcessLock::acquire("SpringBoard");
-        if (!lock)
-            throw CommandError(lock.message());
-        ensureInstalled();
+        claimSpringBoard(options);
         if (!script.empty()) {
             runScenario(script);
             return;
         }
-        RunLoop::main().reset(virtualClock && !window ? ClockKind::Virtual : ClockKind::Real);
-        auto report = SpringBoardHost::shared().boot();
-        if (!report)
-            throw CommandError(report.error());
-        std::cout << host::describe(report.value());
-        // The switch is off until the user turns it on: faithful, but the
-        // overlay then never opens and nothing else would say why.
-        if (!MarqelPreferences::read(MarqelPreferences::toggleMarqel))
-            std::cout << "the tweak is off (toggleMarqel is false), so the overlay will not open. " << tweakOffAdvice << '\n';
-        std::cout << std::flush;
+        bootSpringBoard(virtualClock && !window ? ClockKind::Virtual : ClockKind::Real,
+            "the tweak is off (toggleMarqel is false), so the overlay will not open. " + tweakOffAdvice);
         if (window) {
             showSpringBoardWindow(zoom);
-            NSDistributedNotificationCenter::defaultCenter()->shutdown();
             return;
         }
         if (seconds >= 0) {

@@ -108,8 +108,22 @@ std::optional<double> finiteNumber(const std::string& text)
     return value;
 }
 
-const char* displayAdvice = "on a machine without a screen start a virtual one, e.g. `Xvfb :99 &` and `export DISPLAY=:99` "
-                            "(or run the command under `xvfb-run -a`), or leave out --window";
+// What wants the display: "--window", or a command that is nothing but a
+// window ("`marqel phone`"), which cannot be left out.
+std::string& displayUser()
+{
+    static std::string user = "--window";
+    return user;
+}
+
+std::string displayAdvice()
+{
+    std::string advice = "on a machine without a screen start a virtual one, e.g. `Xvfb :99 &` and `export DISPLAY=:99` "
+                         "(or run the command under `xvfb-run -a`)";
+    if (displayUser() == "--window")
+        advice += ", or leave out --window";
+    return advice;
+}
 }  // namespace
 
 std::string checkSeconds(const std::string& text)
@@ -120,16 +134,17 @@ std::string checkSeconds(const std::string& text)
     return {};
 }
 
-std::string checkZoom(const std::string& text)
+std::string checkZoom(const std::string& text, const char* unit)
 {
     auto value = finiteNumber(text);
     if (!value || *value <= 0 || *value > 8)
-        return "\"" + text + "\" is not a zoom: window pixels per screen pixel, above 0 and at most 8 (e.g. 0.5)";
+        return "\"" + text + "\" is not a zoom: window pixels per " + unit + ", above 0 and at most 8 (e.g. 0.5)";
     return {};
 }
 
-void requireDisplay()
+void requireDisplay(const std::string& user)
 {
+    displayUser() = user;
     // A driver chosen on purpose (SDL_VIDEODRIVER=offscreen in a test) is
     // the user's word.
     if (const char* chosen = std::getenv("SDL_VIDEODRIVER"); chosen && *chosen)
@@ -140,7 +155,7 @@ void requireDisplay()
     if (const char* x11 = std::getenv("DISPLAY"); x11 && *x11)
         drivers += drivers.empty() ? "x11" : ",x11";
     if (drivers.empty())
-        throw CommandError(std::string("--window needs a display and there is none (DISPLAY is not set): ") + displayAdvice);
+        throw CommandError(user + " needs a display and there is none (DISPLAY is not set): " + displayAdvice());
     // Only a real display: a display that cannot be reached would otherwise
     // fall back to drawing off screen, a window nobody sees.
     setenv("SDL_VIDEODRIVER", drivers.c_str(), 1);
@@ -152,7 +167,7 @@ void showDesktopWindow(double zoom, const std::string& title, const std::string&
     auto opened = render::Window::open({ zoom, title });
     if (!opened) {
         const char* display = std::getenv("DISPLAY");
-        throw CommandError(opened.message() + " (DISPLAY is \"" + (display ? display : "") + "\": is a display running there? " + displayAdvice + ")");
+        throw CommandError(opened.message() + " (DISPLAY is \"" + (display ? display : "") + "\": is a display running there? " + displayAdvice() + ")");
     }
     auto window = opened.release();
     window->setKeyHandler([&window, &onKey](const render::Window::KeyPress& key) {
@@ -287,6 +302,7 @@ int main(int argc, char** argv)
     tools::addInstallCommand(app, options);
     tools::addPrefsCommand(app, options);
     tools::addSpringBoardCommand(app, options);
+    tools::addPhoneCommand(app, options);
     tools::addSettingsCommand(app, options);
     tools::addAppCommand(app, options);
     tools::addInvokeCommand(app, options);

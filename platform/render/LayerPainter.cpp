@@ -606,7 +606,11 @@ void LayerPainter::drawContent(cairo_t* cr, const CALayer& layer, CGRect b, doub
     std::visit(Overloaded {
                    [](const std::monostate&) {},
                    [&](const TextContent& text) {
-                       m_text.draw(cr, text.text, styleFor(text.font, text.colour, text.alignment, text.numberOfLines), b, alpha);
+                       TextPainter::Caret caret;
+                       if (text.caret >= 0)
+                           caret = { text.caret, rgba(text.caretColour) };
+                       m_text.draw(cr, text.text, styleFor(text.font, text.colour, text.alignment, text.numberOfLines), b, alpha,
+                           caret);
                    },
                    [&](const ImageContent& image) {
                        if (image.image)
@@ -629,7 +633,7 @@ int LayerPainter::primitiveCount(const CALayer& layer) const
         ++count;
     count += std::visit(Overloaded {
                             [](const std::monostate&) { return 0; },
-                            [](const TextContent& text) { return int(!text.text.empty()); },
+                            [](const TextContent& text) { return int(!text.text.empty()) + int(text.caret >= 0); },
                             [](const ImageContent& image) { return int(image.image != nullptr); },
                             // Track, the knob's shadow, the knob.
                             [](const SwitchContent&) { return 3; },

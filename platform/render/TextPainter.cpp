@@ -125,11 +125,13 @@ TextPainter::Lines TextPainter::measureLines(const std::string& text, const Text
     return { logical.width / double(PANGO_SCALE), std::max(1, pango_layout_get_line_count(handle.layout)) };
 }
 
-void TextPainter::draw(cairo_t* cr, const std::string& text, const TextStyle& style, CGRect rect, double alpha)
+void TextPainter::draw(cairo_t* cr, const std::string& text, const TextStyle& style, CGRect rect, double alpha,
+    const Caret& caret)
 {
     double w = rect.size.width, h = rect.size.height;
     double a = style.colour.alpha * alpha;
-    if (text.empty() || !(w > 0) || !(h > 0) || !std::isfinite(w) || !std::isfinite(h) || !(a > 0))
+    bool hasCaret = caret.offset >= 0 && caret.colour.alpha * alpha > 0;
+    if ((text.empty() && !hasCaret) || !(w > 0) || !(h > 0) || !std::isfinite(w) || !std::isfinite(h) || !(a > 0 || hasCaret))
         return;
     pango_cairo_update_context(cr, m_context);
     LayoutHandle handle { pango_layout_new(m_context) };
@@ -137,12 +139,18 @@ void TextPainter::draw(cairo_t* cr, const std::string& text, const TextStyle& st
     applyFont(layout, style);
     std::string valid = validUTF8(text);
     pango_layout_set_text(layout, valid.data(), static_cast<int>(valid.size()));
-    pango_layout_set_width(layout, static_cast<int>(std::min(w, 1e6) * PANGO_SCALE));
-    pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
-    pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
-    pango_layout_set_alignment(layout, pangoAlignment(style.alignment));
-    pango_layout_set_justify(layout, style.alignment == 3);
-    if (style.numberOfLines == 1) {
+    if (hasCaret) {
+        // An edited line is never broken or shortened; it is placed by hand
+        // below, so that it can slide.
+        pango_layout_set_single_paragraph_mode(layout, TRUE);
+    } else {
+        pango_layout_set_width(layout, static_cast<int>(std::min(w, 1e6) * PANGO_SCALE));
+        pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+        pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
+        pango_layout_set_alignment(layout, pangoAlignment(style.alignment));
+        pango_layout_set_justify(layout, style.alignment == 3);
+    }
+    if (style.numberOfLines == 1 || hasCaret) {
         // One line, whatever the text holds: a line break is not a new line.
         pango_layout_set_single_paragraph_mode(layout, TRUE);
         pango_layout_set_height(layout, -1);
@@ -157,15 +165,45 @@ void TextPainter::draw(cairo_t* cr, const std::string& text, const TextStyle& st
     PangoRectangle logical;
     pango_layout_get_extents(layout, nullptr, &logical);
     double textHeight = logical.height / double(PANGO_SCALE);
+    double top = rect.origin.y + (h - textHeight) / 2;
+    double shift = 0;
+    PangoRectangle cursor {};
+    if (hasCaret) {
+        double textWidth = logical.width / double(PANGO_SCALE);
+        if (textWidth < w && style.alignment == 1)
+            shift = (w - textWidth) / 2;
+        else if (textWidth < w && style.alignment == 2)
+            shift = w - textWidth;
+        // The offset counts bytes of the text as given; a repaired text can
+        // only be shorter or as long, and a caret inside a character would
+        // mislead Pango.
+        auto index = static_cast<int>(std::min<std::int64_t>(caret.offset, static_cast<std::int64_t>(valid.size())));
+        while (index > 0 && index < static_cast<int>(valid.size()) && (static_cast<unsigned char>(valid[index]) & 0xC0) == 0x80)
+            --index;
+        pango_layout_get_cursor_pos(layout, index, &cursor, nullptr);
+        double caretX = shift + cursor.x / double(PANGO_SCALE);
+        if (caretX + caretWidth > w)
+            shift -= caretX + caretWidth - w;
+        else if (caretX < 0)
+            shift -= caretX;
+    }
     cairo_save(cr);
     cairo_rectangle(cr, rect.origin.x, rect.origin.y, w, h);
     cairo_clip(cr);
-    cairo_set_source_rgba(cr, style.colour.red, style.colour.green, style.colour.blue, a);
-    // FIXME: Pango's line is a little shorter than UIFont::lineHeight, so the
-    // text of a label of many lines sits lower in its frame, by about half a
-    // point a line.
-    cairo_move_to(cr, rect.origin.x, rect.origin.y + (h - textHeight) / 2);
-    pango_cairo_show_layout(cr, layout);
+    if (a > 0 && !valid.empty()) {
+        cairo_set_source_rgba(cr, style.colour.red, style.colour.green, style.colour.blue, a);
+        // FIXME: Pango's line is a little shorter than UIFont::lineHeight, so the
+        // text of a label of many lines sits lower in its frame, by about half a
+        // point a line.
+        cairo_move_to(cr, rect.origin.x + shift, top);
+        pango_cairo_show_layout(cr, layout);
+    }
+    if (hasCaret) {
+        cairo_set_source_rgba(cr, caret.colour.red, caret.colour.green, caret.colour.blue, caret.colour.alpha * alpha);
+        cairo_rectangle(cr, rect.origin.x + shift + cursor.x / double(PANGO_SCALE), top + cursor.y / double(PANGO_SCALE),
+            caretWidth, cursor.height / double(PANGO_SCALE));
+        cairo_fill(cr);
+    }
     cairo_restore(cr);
 }
 

@@ -22,6 +22,13 @@ struct TextStyle {
     std::int64_t numberOfLines = 1;  // 0: as many as fit
 };
 
+// A text field's caret: where it stands, as a byte offset into the text
+// (-1: no caret), and its colour.
+struct TextCaret {
+    std::int64_t offset = -1;
+    RGBA colour { 0, 0, 0, 1 };
+};
+
 class TextPainter {
 public:
     TextPainter();
@@ -29,10 +36,15 @@ public:
     TextPainter(const TextPainter&) = delete;
     TextPainter& operator=(const TextPainter&) = delete;
 
+    using Caret = TextCaret;
+    static constexpr double caretWidth = 2;
+
     // Draws `text` (UTF-8; invalid sequences are replaced, never trusted)
     // centred vertically in `rect`, clipped to it, its colour's alpha
-    // multiplied by `alpha`.
-    void draw(cairo_t* cr, const std::string& text, const TextStyle& style, CGRect rect, double alpha);
+    // multiplied by `alpha`. With a caret the text is one line that slides
+    // left, rather than ending in an ellipsis, to keep the caret in `rect`.
+    void draw(cairo_t* cr, const std::string& text, const TextStyle& style, CGRect rect, double alpha,
+        const Caret& caret = {});
     // The size the text takes on one line, in points.
     CGSize measure(const std::string& text, const TextStyle& style);
     // The widest line's width and the number of lines when the text is

@@ -3,8 +3,10 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/render/Compositor.h"
 #include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UIKey.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UITouch.h"
+#include "platform/uikit/UIView.h"
 
 #include <SDL.h>
 
@@ -38,6 +40,11 @@ foundation::Result<std::unique_ptr<Window>> Window::open(const Options& options)
         return fail(std::string("cannot draw in the window: ") + SDL_GetError());
     // Smooth scaling when the zoom is not a whole number.
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "1");
+    // Text arrives for the whole life of the window, not only while a field
+    // is edited: keys typed right after the tap that starts editing are
+    // often read from the display in the same batch as the tap, before the
+    // application has seen it.
+    SDL_StartTextInput();
     return window;
 }
 
@@ -100,8 +107,11 @@ bool Window::processEvents()
             }
             break;
         case SDL_KEYDOWN:
-            if (!event.key.repeat && m_keyHandler)
-                m_keyHandler({ SDL_GetKeyName(event.key.keysym.sym), event.key.keysym.sym });
+            key(&event.key);
+            break;
+        case SDL_TEXTINPUT:
+            // Keys typed with no field being edited type nothing.
+            UIApplication::sharedApplication()->insertText(event.text.text);
             break;
         default:
             break;
@@ -111,7 +121,78 @@ bool Window::processEvents()
         m_fingerDown = false;
         touch(UITouchPhaseCancelled, 0, 0);
     }
+    if (!m_closed)
+        placeTextInput();
     return !m_closed;
+}
+
+namespace {
+
+// The key as UIKit names it: a key command's input and the held modifiers.
+std::shared_ptr<UIKey> uiKey(const SDL_Keysym& keysym)
+{
+    std::string input;
+    switch (keysym.sym) {
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: input = "\r"; break;
+    case SDLK_ESCAPE: input = UIKeyInputEscape; break;
+    case SDLK_BACKSPACE: input = "\b"; break;
+    case SDLK_TAB: input = "\t"; break;
+    case SDLK_LEFT: input = UIKeyInputLeftArrow; break;
+    case SDLK_RIGHT: input = UIKeyInputRightArrow; break;
+    case SDLK_UP: input = UIKeyInputUpArrow; break;
+    case SDLK_DOWN: input = UIKeyInputDownArrow; break;
+    case SDLK_HOME: input = UIKeyInputHome; break;
+    case SDLK_END: input = UIKeyInputEnd; break;
+    default:
+        // Printable keys are their own (lower-case) character in SDL.
+        if (keysym.sym >= 0x20 && keysym.sym < 0x7F)
+            input = std::string(1, static_cast<char>(keysym.sym));
+        else
+            input = SDL_GetKeyName(keysym.sym);
+    }
+    UIKeyModifierFlags flags = 0;
+    if (keysym.mod & KMOD_SHIFT)
+        flags |= UIKeyModifierShift;
+    if (keysym.mod & KMOD_CTRL)
+        flags |= UIKeyModifierControl;
+    if (keysym.mod & KMOD_ALT)
+        flags |= UIKeyModifierAlternate;
+    if (keysym.mod & KMOD_GUI)
+        flags |= UIKeyModifierCommand;
+    if (keysym.mod & KMOD_CAPS)
+        flags |= UIKeyModifierAlphaShift;
+    // SDL's scancodes are the keys' USB HID usages, which UIKit uses too.
+    return UIKey::keyWithInput(static_cast<UIKeyboardHIDUsage>(keysym.scancode), input, flags);
+}
+
+}  // namespace
+
+void Window::key(const void* sdlKeyEvent)
+{
+    const auto& event = *static_cast<const SDL_KeyboardEvent*>(sdlKeyEvent);
+    // A held key repeats for the application (Backspace deletes on), never
+    // for a shortcut.
+    if (UIApplication::sharedApplication()->sendKeyPress(uiKey(event.keysym)))
+        return;
+    if (!event.repeat && m_keyHandler)
+        m_keyHandler({ SDL_GetKeyName(event.keysym.sym), event.keysym.sym });
+}
+
+void Window::placeTextInput()
+{
+    // An input method shows what it composes beside the field being edited.
+    auto editing = std::dynamic_pointer_cast<UIView>(UIApplication::sharedApplication()->textInputResponder());
+    if (editing.get() == m_textInputPlacedFor)
+        return;
+    m_textInputPlacedFor = editing.get();
+    if (!editing)
+        return;
+    CGRect frame = editing->convertRectToScreen(editing->bounds());
+    double perPoint = m_zoom * UIScreen::mainScreen()->scale();
+    SDL_Rect area { static_cast<int>(std::lround(frame.origin.x * perPoint)), static_cast<int>(std::lround(frame.origin.y * perPoint)),
+        static_cast<int>(std::lround(frame.size.width * perPoint)), static_cast<int>(std::lround(frame.size.height * perPoint)) };
+    SDL_SetTextInputRect(&area);
 }
 
 bool Window::ensureTexture(int width, int height)

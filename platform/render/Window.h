@@ -3,7 +3,9 @@
 // A desktop window (SDL2) showing the phone's screen at a chosen zoom. The
 // mouse is a finger: a left-button press, drag and release reach the
 // application as one touch (began, moved, ended) at the matching screen
-// point; key presses go to a callback. Main thread only.
+// point. The keyboard is the phone's hardware keyboard: key presses and the
+// text they type (after any input method) go to the application, and only
+// a key it does not take reaches the key callback. Main thread only.
 
 #include "platform/foundation/CGGeometry.h"
 #include "platform/foundation/Result.h"
@@ -42,8 +44,8 @@ public:
 
     void setKeyHandler(KeyHandler handler) { m_keyHandler = std::move(handler); }
 
-    // Handles the events waiting: mouse to touches, keys to the handler, a
-    // close request closes. Returns whether the window is still open.
+    // Handles the events waiting: mouse to touches, keys and text to the
+    // application (a key it leaves to the handler), a close request closes. Returns whether the window is still open.
     bool processEvents();
     // Shows the screen as the compositor draws it now.
     void present();
@@ -66,6 +68,8 @@ private:
     Window() = default;
     bool ensureTexture(int width, int height);
     void touch(std::int64_t phase, double x, double y);
+    void key(const void* sdlKeyEvent);
+    void placeTextInput();
 
     SDL_Window* m_window = nullptr;
     SDL_Renderer* m_renderer = nullptr;
@@ -78,6 +82,7 @@ private:
     bool m_fingerDown = false;
     std::uint64_t m_framesPresented = 0;
     KeyHandler m_keyHandler;
+    const void* m_textInputPlacedFor = nullptr;
 };
 
 }  // namespace render

@@ -38,6 +38,8 @@ class UIGestureRecognizer;
 class UIImage;
 class UIImageView;
 class UIImpactFeedbackGenerator;
+class UIKey;
+class UIKeyCommand;
 class UILabel;
 class UIMenu;
 class UINavigationController;

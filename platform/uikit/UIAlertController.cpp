@@ -6,6 +6,7 @@
 #include "platform/uikit/UIButton.h"
 #include "platform/uikit/UIColor.h"
 #include "platform/uikit/UIFont.h"
+#include "platform/uikit/UIKeyCommand.h"
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UITextField.h"
@@ -18,7 +19,9 @@ MARQEL_DEFINE_CLASS(UIAlertController,
     method<&UIAlertController::message>("message"),
     method<&UIAlertController::setMessage>("setMessage:"),
     method<&UIAlertController::preferredStyle>("preferredStyle"),
-    method<&UIAlertController::actionButtonPressed>("actionButtonPressed:"))
+    method<&UIAlertController::actionButtonPressed>("actionButtonPressed:"),
+    method<&UIAlertController::returnKeyPressed>("returnKeyPressed"),
+    method<&UIAlertController::escapeKeyPressed>("escapeKeyPressed"))
 
 namespace {
 constexpr CGFloat padding = 16;
@@ -119,6 +122,59 @@ void UIAlertController::actionButtonPressed(const std::shared_ptr<UIButton>& sen
     auto index = static_cast<std::size_t>(sender->tag());
     if (index < m_actions.size())
         tapAction(m_actions[index]);
+}
+
+std::shared_ptr<UIAlertAction> UIAlertController::returnKeyAction() const
+{
+    if (m_preferredAction)
+        return m_preferredAction;
+    for (auto it = m_actions.rbegin(); it != m_actions.rend(); ++it)
+        if ((*it)->style() != UIAlertActionStyleCancel)
+            return *it;
+    return nullptr;
+}
+
+std::shared_ptr<UIAlertAction> UIAlertController::cancelAction() const
+{
+    for (const auto& action : m_actions)
+        if (action->style() == UIAlertActionStyleCancel)
+            return action;
+    return nullptr;
+}
+
+void UIAlertController::returnKeyPressed()
+{
+    if (auto action = returnKeyAction())
+        tapAction(action);
+}
+
+void UIAlertController::escapeKeyPressed()
+{
+    if (auto action = cancelAction())
+        tapAction(action);
+}
+
+std::vector<std::shared_ptr<UIKeyCommand>> UIAlertController::keyCommands() const
+{
+    // Both keys belong to the alert while it is up, even when there is
+    // nothing to choose: Escape on an alert without a cancel action does
+    // nothing on the phone, and must not reach whatever hosts the screen.
+    static const std::vector<std::shared_ptr<UIKeyCommand>> commands {
+        UIKeyCommand::keyCommandWithInput("\r", 0, sel_registerName("returnKeyPressed")),
+        UIKeyCommand::keyCommandWithInput(UIKeyInputEscape, 0, sel_registerName("escapeKeyPressed")),
+    };
+    if (!presentingViewController() || isBeingDismissed())
+        return {};
+    return commands;
+}
+
+void UIAlertController::viewWillAppear(bool animated)
+{
+    UIViewController::viewWillAppear(animated);
+    // The keyboard comes up with the alert: its first field is edited at
+    // once, without a tap.
+    if (!m_textFields.empty())
+        m_textFields.front()->becomeFirstResponder();
 }
 
 void UIAlertController::loadView()

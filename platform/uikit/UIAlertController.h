@@ -3,7 +3,10 @@
 // Alerts and action sheets: a title, a message, text fields (alerts only)
 // and actions, shown as a card over a dimmed window. Choosing an action, by
 // a touch on its button or through tapActionWithTitle, dismisses the alert
-// first and then runs the action's handler, as on the phone.
+// first and then runs the action's handler, as on the phone. An alert's
+// first text field is being edited as soon as the alert appears; with a
+// keyboard, Return chooses the preferred action (else the last one that is
+// not a cancel action) and Escape the cancel action.
 
 #include "platform/uikit/UIAlertAction.h"
 #include "platform/uikit/UIViewController.h"
@@ -53,7 +56,14 @@ public:
     std::shared_ptr<UIButton> buttonForAction(const std::shared_ptr<UIAlertAction>& action);
 
     void actionButtonPressed(const std::shared_ptr<UIButton>& sender);
+    // What Return and Escape choose; null when none is to be chosen.
+    std::shared_ptr<UIAlertAction> returnKeyAction() const;
+    std::shared_ptr<UIAlertAction> cancelAction() const;
+    void returnKeyPressed();
+    void escapeKeyPressed();
+    std::vector<std::shared_ptr<UIKeyCommand>> keyCommands() const override;
     void loadView() override;
+    void viewWillAppear(bool animated) override;
 
 private:
     void rebuild();

@@ -3,6 +3,8 @@
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/uikit/UIEvent.h"
+#include "platform/uikit/UIKeyCommand.h"
+#include "platform/uikit/UIViewController.h"
 #include "platform/uikit/UIView.h"
 #include "platform/uikit/UIWindow.h"
 
@@ -243,6 +245,70 @@ bool UIApplication::sendAction(SEL action, const id& target, const id& sender, c
             return performAction(responder, action, sender);
     }
     return false;
+}
+
+std::shared_ptr<UIResponder> UIApplication::textInputResponder() const
+{
+    auto responder = UIResponder::currentFirstResponder();
+    auto view = std::dynamic_pointer_cast<UIView>(responder);
+    if (!view || !view->respondsToSelector(sel_registerName("insertText:"))
+        || !view->respondsToSelector(sel_registerName("deleteBackward")))
+        return nullptr;
+    auto window = view->window();
+    if (!window || window->isHidden())
+        return nullptr;
+    return responder;
+}
+
+std::shared_ptr<UIResponder> UIApplication::keyResponder() const
+{
+    if (auto first = UIResponder::currentFirstResponder()) {
+        auto view = std::dynamic_pointer_cast<UIView>(first);
+        auto window = view ? view->window() : nullptr;
+        if (!view || (window && !window->isHidden()))
+            return first;
+    }
+    auto window = keyWindow();
+    if (!window || window->isHidden())
+        return nullptr;
+    // What the key window shows in front: the last controller presented
+    // over its root.
+    auto front = window->rootViewController();
+    while (front && front->presentedViewController() && !front->presentedViewController()->isBeingDismissed())
+        front = front->presentedViewController();
+    if (front && front->isViewLoaded())
+        return front->view();
+    return window;
+}
+
+bool UIApplication::sendKeyPress(const std::shared_ptr<UIKey>& key)
+{
+    if (!key)
+        return false;
+    for (auto responder = keyResponder(); responder; responder = responder->nextResponder()) {
+        for (const auto& command : responder->keyCommands()) {
+            if (command && command->matches(*key) && performAction(responder, command->action(), command))
+                return true;
+        }
+    }
+    auto editing = textInputResponder();
+    if (!editing)
+        return false;
+    if (key->keyCode() == UIKeyboardHIDUsageKeyboardDeleteOrBackspace)
+        msgSend<void>(editing, "deleteBackward");
+    else if (key->keyCode() == UIKeyboardHIDUsageKeyboardReturnOrEnter || key->keyCode() == UIKeyboardHIDUsageKeypadEnter)
+        msgSend<void>(editing, "insertText:", std::string("\n"));
+    return true;
+}
+
+bool UIApplication::insertText(const std::string& text)
+{
+    auto editing = textInputResponder();
+    if (!editing)
+        return false;
+    if (!text.empty())
+        msgSend<void>(editing, "insertText:", text);
+    return true;
 }
 
 void UIApplication::userInterfaceStyleDidChange(UIUserInterfaceStyle previous)

@@ -7,6 +7,7 @@
 #include "platform/uikit/UIResponder.h"
 #include "platform/uikit/UITraitCollection.h"
 
+#include <string>
 #include <vector>
 
 class UIApplication : public UIResponder {
@@ -37,6 +38,24 @@ public:
     // touches land on laid-out views.
     void layoutWindows();
 
+    // The keyboard, as a desktop window hands it over. A key press goes
+    // first to the key commands of the responders on the chain from the
+    // first responder (or, when no responder on a shown window is first,
+    // from what the key window shows in front: a presented alert answers
+    // Return and Escape unfocused too). Then, while a responder that takes
+    // text is first, the key is its own: Backspace deletes, Return types a
+    // line break, every other key types what arrives as text, so no key is
+    // a host's shortcut while a field is edited. Returns whether the key was
+    // taken; a key that was not is the host's to use.
+    bool sendKeyPress(const std::shared_ptr<UIKey>& key);
+    // Text the keyboard typed (UTF-8, after any input method), inserted by
+    // the responder that takes text. False when there is none.
+    bool insertText(const std::string& text);
+    // The first responder when it takes text (answers insertText: and
+    // deleteBackward, as UIKit's key input protocol asks) and is a view on a
+    // shown window.
+    std::shared_ptr<UIResponder> textInputResponder() const;
+
     // Sends an action to `target`, or with a null target to the first
     // responder along the chain from `sender` that implements it. Returns
     // whether someone received it.
@@ -59,6 +78,7 @@ public:
     void userInterfaceStyleDidChange(UIUserInterfaceStyle previous);
 
 private:
+    std::shared_ptr<UIResponder> keyResponder() const;
     std::shared_ptr<UIWindow> topVisibleWindowExcept(const UIWindow* excluded) const;
     std::shared_ptr<UIView> hitTestWindows(CGPoint screenPoint, const std::shared_ptr<UIEvent>& event,
         std::shared_ptr<UIWindow>* hitWindow);

@@ -27,6 +27,7 @@ inline constexpr UIControlEvents UIControlEventPrimaryActionTriggered = 1 << 13;
 inline constexpr UIControlEvents UIControlEventEditingDidBegin = 1 << 16;
 inline constexpr UIControlEvents UIControlEventEditingChanged = 1 << 17;
 inline constexpr UIControlEvents UIControlEventEditingDidEnd = 1 << 18;
+inline constexpr UIControlEvents UIControlEventEditingDidEndOnExit = 1 << 19;
 inline constexpr UIControlEvents UIControlEventAllTouchEvents = 0x00000FFF;
 inline constexpr UIControlEvents UIControlEventAllEditingEvents = 0x000F0000;
 inline constexpr UIControlEvents UIControlEventAllEvents = 0xFFFFFFFF;

@@ -35,6 +35,8 @@
 #include "platform/uikit/UIImage.h"
 #include "platform/uikit/UIImageView.h"
 #include "platform/uikit/UIImpactFeedbackGenerator.h"
+#include "platform/uikit/UIKey.h"
+#include "platform/uikit/UIKeyCommand.h"
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIMenu.h"
 #include "platform/uikit/UINavigationController.h"

@@ -1,6 +1,7 @@
 // Alerts as a person reads them: every action's title drawn whole, a row
 // each when two titles do not fit side by side, hairlines between the
-// actions and a text field drawn as a box, in light and dark appearance.
+// actions and a text field drawn as a box, in light and dark appearance;
+// the field being typed in shows its caret where the next letter goes.
 
 #include "tests/render/RenderTestSupport.h"
 #include "tests/render/ScreenInk.h"
@@ -117,6 +118,64 @@ TEST_F(AlertPicture, TwoShortTitlesShareARowSplitByAHairline)
     EXPECT_TRUE(hairlineAbove(card, CGRectGetMinY(save), background)) << "above the actions";
     EXPECT_TRUE(ink::bounds(screen(), CGRectMake(CGRectGetMaxX(save) - 0.5, CGRectGetMinY(save) + 10, 1, 20), background, 20).found)
         << "between the two";
+}
+
+// Pixels of the caret's blue (the tint colour) in `rect`.
+ink::Box caretInk(const render::Surface& picture, CGRect rect)
+{
+    double scale = UIScreen::mainScreen()->scale();
+    ink::Box box;
+    ink::forEachPixel(picture, rect, [&](int x, int y, const ink::Pixel& p) {
+        if (!(p[2] > 200 && p[0] < 90 && p[1] > 70 && p[1] < 170))
+            return;
+        double px = x / scale, py = y / scale, next = 1 / scale;
+        if (!box.found)
+            box = { true, px, py, px + next, py + next };
+        box.minX = std::min(box.minX, px);
+        box.minY = std::min(box.minY, py);
+        box.maxX = std::max(box.maxX, px + next);
+        box.maxY = std::max(box.maxY, py + next);
+    });
+    return box;
+}
+
+TEST_F(AlertPicture, TheFieldBeingTypedInShowsItsCaretWhereTheNextLetterGoes)
+{
+    auto alert = show("Save", "Cancel", true);
+    auto field = alert->textFields()[0];
+    CGRect rect = onScreen(field);
+    // Edited from the start, caret before the placeholder.
+    ink::Box caret = caretInk(screen(), rect);
+    ASSERT_TRUE(caret.found) << "no caret in the field the alert opened with";
+    EXPECT_NEAR(caret.minX, CGRectGetMinX(rect), 1);
+    EXPECT_NEAR(caret.width(), 2, 0.7);
+    EXPECT_GT(caret.height(), 14);
+    EXPECT_LT(caret.height(), rect.size.height);
+
+    UIApplication::sharedApplication()->insertText("Desk");
+    settle();
+    ink::Pixel fill = ink::at(screen(), CGRectGetMaxX(rect) - 2, CGRectGetMidY(rect));
+    caret = caretInk(screen(), rect);
+    ASSERT_TRUE(caret.found);
+    EXPECT_GE(caret.minX, CGRectGetMinX(rect) + 20) << "the caret moved on with the text";
+    ink::Box letters = ink::bounds(screen(), CGRectMake(CGRectGetMinX(rect), CGRectGetMinY(rect), caret.minX - CGRectGetMinX(rect), rect.size.height), fill);
+    ASSERT_TRUE(letters.found);
+    EXPECT_NEAR(letters.maxX, caret.minX, 3) << "the caret stands right after the last letter";
+
+    // A name longer than the field slides left; the caret stays in sight.
+    UIApplication::sharedApplication()->insertText(" by the window on the second floor");
+    settle();
+    caret = caretInk(screen(), rect);
+    ASSERT_TRUE(caret.found) << "the caret slid out of the field";
+    EXPECT_LE(caret.maxX, CGRectGetMaxX(rect) + 0.5);
+    EXPECT_GE(caret.minX, CGRectGetMaxX(rect) - 4);
+
+    // Not edited: no caret.
+    field->resignFirstResponder();
+    settle();
+    EXPECT_FALSE(caretInk(screen(), rect).found);
+    root->dismissViewControllerAnimated(false, nullptr);
+    settle();
 }
 
 }  // namespace

@@ -144,4 +144,38 @@ TEST_F(WindowTest, KeysGoToTheHandlerAndQuitCloses)
     EXPECT_TRUE(shown->isClosed());
 }
 
+TEST_F(WindowTest, TypingGoesToTheTappedFieldAndNoLetterIsAShortcut)
+{
+    auto w = window();
+    auto field = alloc<UITextField>(CGRectMake(100, 100, 200, 30));
+    w->addSubview(field);
+    std::vector<std::string> shortcuts;
+    shown->setKeyHandler([&](const render::Window::KeyPress& key) { shortcuts.push_back(key.name); });
+    auto press = [](SDL_Keycode sym, SDL_Scancode code, const char* text) {
+        SDL_Event key {};
+        key.type = SDL_KEYDOWN;
+        key.key.keysym.sym = sym;
+        key.key.keysym.scancode = code;
+        SDL_PushEvent(&key);
+        if (text) {
+            SDL_Event typed {};
+            typed.type = SDL_TEXTINPUT;
+            std::snprintf(typed.text.text, sizeof typed.text.text, "%s", text);
+            SDL_PushEvent(&typed);
+        }
+    };
+    press(SDLK_i, SDL_SCANCODE_I, "i");  // nothing edited: a shortcut, typing nothing
+    mouse(SDL_MOUSEBUTTONDOWN, 150, 85);  // (200, 113) on the screen: the field
+    mouse(SDL_MOUSEBUTTONUP, 150, 85);
+    press(SDLK_i, SDL_SCANCODE_I, "I");
+    press(SDLK_s, SDL_SCANCODE_S, "s");
+    press(SDLK_c, SDL_SCANCODE_C, "\xC3\xA9");  // what an input method made of it
+    press(SDLK_BACKSPACE, SDL_SCANCODE_BACKSPACE, nullptr);
+    press(SDLK_q, SDL_SCANCODE_Q, "q");
+    press(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, nullptr);
+    EXPECT_TRUE(shown->processEvents());
+    EXPECT_EQ(field->text(), "Isq");
+    EXPECT_EQ(shortcuts, std::vector<std::string> { "I" }) << "only the key pressed before the tap";
+}
+
 }  // namespace
