@@ -35,12 +35,14 @@ make_movie() {
 # TEXT, then stop_springboard [SIGNAL] (its status in $springboard_status,
 # everything it printed in $springboard_out).
 springboard_out=$root/springboard.out
-start_springboard() {
+start_springboard() { start_marqel springboard "$@"; }
+# Any SpringBoard-hosting subcommand (`phone`), read the same way.
+start_marqel() {
   local fifo=$root/springboard.fifo
   rm -f "$fifo"
   mkfifo "$fifo"
   : >"$springboard_out"
-  "$marqel" --root "$root" --verbose springboard "$@" >"$fifo" 2>&1 &
+  "$marqel" --root "$root" --verbose "$@" >"$fifo" 2>&1 &
   springboard_pid=$!
   exec {springboard_fd}<"$fifo"
 }

@@ -27,6 +27,16 @@ for command in settings springboard; do
     || fail "$command --window without a display: $err"
   [[ $err != *"window open"* ]] || fail "$command --window claims a window without a display: $err"
 done
+# The phone is nothing but a window: its zoom is per point, and without a
+# display there is no --window to leave out.
+for zoom in 0 -1 9 nan abc; do
+  refused_with 2 "is not a zoom: window pixels per point" phone --zoom "$zoom"
+done
+rc=0
+err=$(env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 60 "$marqel" --root "$root" phone 2>&1) || rc=$?
+[ "$rc" -ne 0 ] && [[ $err == *"\`marqel phone\` needs a display and there is none"* && $err == *"Xvfb"* ]] \
+  || fail "phone without a display: $rc $err"
+[[ $err != *"leave out --window"* ]] || fail "phone without a display advises leaving out --window: $err"
 [ -z "$(ls -A "$root")" ] || fail "a refused command wrote into the root: $(ls -A "$root")"
 refused_with 2 "there is no notice 0" notices tap 0
 refused_with 2 "there is no notice -1" notices tap -1

@@ -27,6 +27,16 @@ unset SDL_VIDEODRIVER
 [ "$rc" -ne 0 ] && [[ $err == *"started with the tweak off"* ]] || fail "invoke with a window SpringBoard: $rc $err"
 grep -q "the tweak is off" "$springboard_out" || fail "the window SpringBoard does not say the tweak is off"
 
+# `marqel phone` says it once at boot, with the way back to the phone.
+export SDL_VIDEODRIVER=offscreen
+start_marqel phone
+wait_for_output "window open"
+stop_springboard TERM
+unset SDL_VIDEODRIVER
+[ "$(grep -c "Marqel is switched off" "$springboard_out")" -eq 1 ] || fail "phone: not said exactly once: $(cat "$springboard_out")"
+grep -q "turn it on with \`marqel prefs set toggleMarqel true\`, then restart with \`marqel phone\`" "$springboard_out" \
+  || fail "phone: how to turn it on is not said: $(grep "switched off" "$springboard_out")"
+
 # Switched on: nothing said, and the invocation reaches it.
 m prefs set toggleMarqel true >/dev/null
 start_springboard
@@ -34,6 +44,12 @@ wait_for_output "finished launching"
 out=$(m invoke 2>&1) || fail "invoke failed with the tweak on: $out"
 stop_springboard INT
 ! grep -q "the tweak is off" "$springboard_out" || fail "the tweak said off while on"
+export SDL_VIDEODRIVER=offscreen
+start_marqel phone
+wait_for_output "window open"
+stop_springboard TERM
+unset SDL_VIDEODRIVER
+! grep -q "switched off" "$springboard_out" || fail "phone said off while on"
 # Nothing running: the old message still holds.
 refused m invoke && [[ $err == *"no SpringBoard is running"* ]] || fail "no SpringBoard: $err"
 echo "tweak off is said: ok"
