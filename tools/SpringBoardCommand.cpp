@@ -11,9 +11,9 @@
 
 #include <CLI/CLI.hpp>
 #include <csignal>
-#include <optional>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 
 namespace tools {
 

@@ -4,8 +4,8 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/uikit/UIEvent.h"
 #include "platform/uikit/UIKeyCommand.h"
-#include "platform/uikit/UIViewController.h"
 #include "platform/uikit/UIView.h"
+#include "platform/uikit/UIViewController.h"
 #include "platform/uikit/UIWindow.h"
 
 #include <algorithm>

@@ -13,6 +13,8 @@ std::shared_ptr<UIKey> UIKey::keyWithInput(UIKeyboardHIDUsage keyCode, const std
 
 std::string UIKey::description() const
 {
-    std::string shown = m_characters == "\r" ? "Return" : m_characters == "\b" ? "Backspace" : m_characters == "\t" ? "Tab" : m_characters;
+    std::string shown = m_characters == "\r" ? "Return" : m_characters == "\b" ? "Backspace"
+        : m_characters == "\t"                                                 ? "Tab"
+                                                                               : m_characters;
     return "<UIKey " + shown + ">";
 }

@@ -24,7 +24,8 @@ MARQEL_DEFINE_CLASS(UITextField,
 
 namespace {
 
-enum class Direction { Back, Forward };
+enum class Direction { Back,
+    Forward };
 
 // The grapheme boundary before or after `offset` in UTF-8 `text`, with ICU's
 // character break rules (the ones a person reads characters by). Text ICU

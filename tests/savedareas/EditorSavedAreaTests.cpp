@@ -89,6 +89,30 @@ TEST_F(EditorSavedAreas, SavingStoresTheBoxsCurrentRectangleUnderTheTypedName)
         << "the editor keeps the dictionary it wrote";
 }
 
+TEST_F(EditorSavedAreas, ANameTypedOnTheKeyboardIsSavedWithReturnAndEscapeSavesNothing)
+{
+    auto app = UIApplication::sharedApplication();
+    auto alert = openNameAlert();
+    ASSERT_NE(alert, nullptr);
+    // The field takes the keys at once; I is the window's invoke key and a
+    // letter here.
+    app->insertText("Inbox");
+    ASSERT_TRUE(app->sendKeyPress(UIKey::keyWithInput(UIKeyboardHIDUsageKeyboardEscape, UIKeyInputEscape)));
+    RunLoop::main().runFor(0.5);
+    EXPECT_EQ(editor->presentedViewController(), nullptr);
+    EXPECT_TRUE(listed().empty());
+
+    alert = openNameAlert();
+    ASSERT_NE(alert, nullptr);
+    app->insertText("Caf\u00E9 \U0001F1EB\U0001F1F7");
+    ASSERT_TRUE(app->sendKeyPress(UIKey::keyWithInput(UIKeyboardHIDUsageKeyboardDeleteOrBackspace, "\b")));
+    ASSERT_TRUE(app->sendKeyPress(UIKey::keyWithInput(UIKeyboardHIDUsageKeyboardReturnOrEnter, "\r")));
+    RunLoop::main().runFor(0.5);
+    auto list = listed();
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0].name, "Caf\u00E9 ");
+}
+
 TEST_F(EditorSavedAreas, AnEmptyNameLeavesTheFileByteForByteUntouched)
 {
     saveWithName("Home");
