@@ -111,6 +111,10 @@ void registerActions(ScenarioDriver& d)
         return c.driver().longPressTitle(c.rest(0));
     });
     add("type", "type TEXT", [](StepContext& c) { return c.driver().type(c.rest(0)); });
+    add("key", "key Return|Escape|Backspace|Tab|Left|Right", [](StepContext& c) -> Status {
+        TRY(c.need(1));
+        return c.driver().key(c.argument(0));
+    });
     add("wait", "wait SECONDS", [](StepContext& c) -> Status {
         TRY(c.need(1));
         return c.driver().wait(TRY(c.number(0)));

@@ -274,6 +274,31 @@ Status ScenarioDriver::type(const std::string& text)
     return {};
 }
 
+Status ScenarioDriver::key(const std::string& name)
+{
+    static const struct {
+        const char* name;
+        UIKeyboardHIDUsage code;
+        const char* input;
+    } keys[] = {
+        { "Return", UIKeyboardHIDUsageKeyboardReturnOrEnter, "\r" },
+        { "Escape", UIKeyboardHIDUsageKeyboardEscape, UIKeyInputEscape },
+        { "Backspace", UIKeyboardHIDUsageKeyboardDeleteOrBackspace, "\b" },
+        { "Tab", UIKeyboardHIDUsageKeyboardTab, "\t" },
+        { "Left", UIKeyboardHIDUsageKeyboardLeftArrow, UIKeyInputLeftArrow },
+        { "Right", UIKeyboardHIDUsageKeyboardRightArrow, UIKeyInputRightArrow },
+    };
+    for (const auto& known : keys) {
+        if (name != known.name)
+            continue;
+        if (!UIApplication::sharedApplication()->sendKeyPress(UIKey::keyWithInput(known.code, known.input)))
+            return Error { ErrorCode::NotFound, "nothing on screen took the " + name + " key (no field is being typed in and no alert is up)" };
+        RunLoop::main().drain();
+        return {};
+    }
+    return Error { ErrorCode::InvalidArgument, "\"" + name + "\" is not a key this step presses (Return, Escape, Backspace, Tab, Left, Right)" };
+}
+
 Status ScenarioDriver::wait(double seconds)
 {
     if (seconds < 0)

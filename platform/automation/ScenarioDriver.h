@@ -101,6 +101,11 @@ public:
     foundation::Status tapTitle(const std::string& title);
     foundation::Status longPressTitle(const std::string& title);
     foundation::Status type(const std::string& text);
+    // A key of the hardware keyboard pressed once, as the desktop window
+    // hands it over: Return, Escape, Backspace, Tab, Left or Right. Fails
+    // when nothing on screen takes it (the window would have used it as a
+    // shortcut).
+    foundation::Status key(const std::string& name);
     foundation::Status wait(double seconds);
     foundation::Status snapshot(const std::string& path);
     // The system-wide light or dark setting; every view hears of it.
