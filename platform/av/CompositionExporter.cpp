@@ -186,6 +186,10 @@ private:
         if (m_frames->done())
             return {};
         TRY(emit(m_frames->arrive(seconds)));
+        // The picture handed to the encoder may be the decoded one itself;
+        // it goes back to the decoder now rather than a frame later.
+        m_renderer->release();
+        m_picture = nullptr;
         m_current = std::move(frame);
         m_currentRendered = false;
         return {};
