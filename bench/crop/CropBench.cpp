@@ -44,6 +44,7 @@ constexpr double kRectX = 20, kRectY = 100, kRectW = 250, kRectH = 250;
 
 struct Options {
     bool quick = false;
+    int longSeconds = -1;  // -1: 120 s, or none with --quick
     int reps = 3;
     std::string dir = BENCH_CROP_DATA_DIR;
     bool keepOutputs = false;
@@ -268,10 +269,33 @@ void printRow(const char* name, const std::vector<Sample>& v)
         best(v, &Sample::cpu));
 }
 
+// The digest of a movie's first video track as stored, to show at a glance
+// that two builds wrote the same stream.
+std::string videoMd5(const std::string& movie)
+{
+    const std::string cmd = "ffmpeg -hide_banner -loglevel error -nostdin -i " + quoted(movie) + " -map 0:v:0 -c copy -f md5 - 2>/dev/null";
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p)
+        return "unknown";
+    char buf[128] = {};
+    const size_t n = fread(buf, 1, sizeof buf - 1, p);
+    pclose(p);
+    std::string out(buf, n);
+    while (!out.empty() && out.back() == '\n')
+        out.pop_back();
+    return out.rfind("MD5=", 0) == 0 ? out.substr(4) : "unknown";
+}
+
+std::string sourcePath(const std::string& dir, int durationSeconds)
+{
+    return dir + "/crop-bench-src-" + std::to_string(kMovieWidth) + "x" + std::to_string(kMovieHeight) + "-" + std::to_string(durationSeconds) + "s.mov";
+}
+
 void usage()
 {
-    std::cout << "usage: bench_crop [--quick] [--reps N] [--dir DIR] [--keep-outputs]\n"
-                 "  --quick         2 s source instead of 10 s\n"
+    std::cout << "usage: bench_crop [--quick] [--long SECONDS] [--reps N] [--dir DIR] [--keep-outputs]\n"
+                 "  --quick         2 s source instead of 10 s, and no long source\n"
+                 "  --long SECONDS  length of the long source, 0 for none (default 120)\n"
                  "  --reps N        timed runs of each case, 1..10 (default 3)\n"
                  "  --dir DIR       where the source and outputs go (default: the build folder)\n"
                  "  --keep-outputs  leave both cropped movies to look at\n";
@@ -286,6 +310,8 @@ int main(int argc, char** argv)
         const std::string a = argv[i];
         if (a == "--quick") {
             opt.quick = true;
+        } else if (a == "--long" && i + 1 < argc) {
+            opt.longSeconds = std::atoi(argv[++i]);
         } else if (a == "--reps" && i + 1 < argc) {
             opt.reps = std::atoi(argv[++i]);
         } else if (a == "--dir" && i + 1 < argc) {
@@ -300,7 +326,9 @@ int main(int argc, char** argv)
             return 2;
         }
     }
-    if (opt.reps < 1 || opt.reps > 10) {
+    if (opt.longSeconds < 0)
+        opt.longSeconds = opt.quick ? 0 : 120;
+    if (opt.reps < 1 || opt.reps > 10 || opt.longSeconds > 3600) {
         usage();
         return 2;
     }
@@ -308,7 +336,7 @@ int main(int argc, char** argv)
 
     const int duration = opt.quick ? 2 : 10;
     fs::create_directories(opt.dir);
-    const std::string source = opt.dir + "/crop-bench-src-" + std::to_string(kMovieWidth) + "x" + std::to_string(kMovieHeight) + "-" + std::to_string(duration) + "s.mov";
+    const std::string source = sourcePath(opt.dir, duration);
     if (!ensureSource(source, duration))
         return 1;
     readThrough(source);
@@ -400,6 +428,25 @@ int main(int argc, char** argv)
                 "         (ffmpeg transposes by the display matrix, then crops)\n",
         rotatedInfo.value().width, rotatedInfo.value().height, rt.a, rt.b, rt.c, rt.d, rt.tx, rt.ty,
         joined(rotatedFfmpeg).c_str());
+
+    // The long recording: the same crop, as a process, against ffmpeg. Start
+    // costs are the same at any length, so here it is each frame's cost that
+    // shows, and any memory that grows with the length.
+    const bool withLong = opt.longSeconds > 0;
+    const std::string longSource = sourcePath(opt.dir, opt.longSeconds);
+    const std::string longMarqelOut = opt.dir + "/crop-bench-long-marqel.mov";
+    const std::string longFfmpegOut = opt.dir + "/crop-bench-long-ffmpeg.mov";
+    std::vector<std::string> longMarqel = marqelCrop, longFfmpeg = ffmpegCrop;
+    if (withLong) {
+        if (!ensureSource(longSource, opt.longSeconds))
+            return 1;
+        readThrough(longSource);
+        std::replace(longMarqel.begin(), longMarqel.end(), source, longSource);
+        std::replace(longMarqel.begin(), longMarqel.end(), marqelOut, longMarqelOut);
+        std::replace(longFfmpeg.begin(), longFfmpeg.end(), source, longSource);
+        std::replace(longFfmpeg.begin(), longFfmpeg.end(), ffmpegOut, longFfmpegOut);
+        std::printf("long:   %s\n        %s\n", joined(longMarqel).c_str(), joined(longFfmpeg).c_str());
+    }
     std::fflush(stdout);
 
     auto runOurs = [](const av::ExportRequest& r, Sample& s) {
@@ -414,7 +461,7 @@ int main(int argc, char** argv)
         return true;
     };
 
-    std::vector<Sample> ours, marqel, theirs, decode, rotatedOurs, rotatedTheirs;
+    std::vector<Sample> ours, marqel, theirs, decode, rotatedOurs, rotatedTheirs, longMarqelRuns, longTheirs;
     for (int rep = 0; rep < opt.reps; ++rep) {
         Sample s;
         if (!runOurs(request, s))
@@ -435,6 +482,14 @@ int main(int argc, char** argv)
         if (!runProgram(rotatedFfmpeg, s))
             return 1;
         rotatedTheirs.push_back(s);
+        if (!withLong)
+            continue;
+        if (!runProgram(longMarqel, s))
+            return 1;
+        longMarqelRuns.push_back(s);
+        if (!runProgram(longFfmpeg, s))
+            return 1;
+        longTheirs.push_back(s);
     }
 
     std::printf("\n  %-34s", "case");
@@ -447,17 +502,25 @@ int main(int argc, char** argv)
     printRow("ffmpeg: decode only", decode);
     printRow("rotated: ours (quarter turn + crop)", rotatedOurs);
     printRow("rotated: ffmpeg transpose + crop", rotatedTheirs);
+    if (withLong) {
+        const std::string label = std::to_string(opt.longSeconds) + " s: ";
+        printRow((label + "marqel crop (whole process)").c_str(), longMarqelRuns);
+        printRow((label + "ffmpeg: crop + libx264").c_str(), longTheirs);
+    }
 
     for (const auto& [name, path] : { std::pair { "ours", oursOut }, std::pair { "marqel", marqelOut },
              std::pair { "ffmpeg", ffmpegOut }, std::pair { "rot-ours", rotatedOursOut },
-             std::pair { "rot-ffm", rotatedFfmpegOut } }) {
+             std::pair { "rot-ffm", rotatedFfmpegOut }, std::pair { "long-mq", longMarqelOut },
+             std::pair { "long-ffm", longFfmpegOut } }) {
+        if (!fs::exists(path))
+            continue;
         auto out = av::probeMovie(path);
         const PacketCounts c = countPackets(path);
         if (out)
-            std::printf("  output %-8s %d x %d, %.3f s, %lld video / %lld audio packets, %.0f KiB\n", name,
+            std::printf("  output %-8s %d x %d, %.3f s, %lld video / %lld audio packets, %.0f KiB, video md5 %s\n", name,
                 out.value().width, out.value().height, out.value().durationSeconds,
                 static_cast<long long>(c.video), static_cast<long long>(c.audio),
-                static_cast<double>(fs::file_size(path)) / 1024.0);
+                static_cast<double>(fs::file_size(path)) / 1024.0, videoMd5(path).c_str());
         else
             std::printf("  output %-8s unreadable: %s\n", name, out.error().message.c_str());
     }
@@ -499,8 +562,47 @@ int main(int argc, char** argv)
         psnrOurs - psnrTheirs >= -0.5 ? "ok" : "MISSED");
     std::printf("  %-36s %.2f dB (ours - ffmpeg)\n", "PSNR difference, rotated", psnrRotOurs - psnrRotTheirs);
 
+    // Each length side by side: `marqel crop` as a user runs it against
+    // ffmpeg, medians for wall time, best for CPU and peak memory.
+    struct Length {
+        int seconds;
+        const std::vector<Sample>& ours;
+        const std::vector<Sample>& theirs;
+        double wallGoal;
+    };
+    std::vector<Length> lengths { { duration, marqel, theirs, 0.96 } };
+    if (withLong)
+        lengths.push_back({ opt.longSeconds, longMarqelRuns, longTheirs, 0.97 });
+    std::printf("\n  %-8s %23s %23s %27s\n", "length", "wall s (median)", "CPU s (best)", "peak MiB (best)");
+    std::printf("  %-8s %7s %7s %7s %7s %7s %7s %9s %8s %8s\n", "", "marqel", "ffmpeg", "ratio", "marqel", "ffmpeg",
+        "ratio", "marqel", "ffmpeg", "ratio");
+    for (const Length& l : lengths) {
+        const double wa = median(l.ours, &Sample::wall), wb = median(l.theirs, &Sample::wall);
+        const double ca = best(l.ours, &Sample::cpu), cb = best(l.theirs, &Sample::cpu);
+        const double ma = best(l.ours, &Sample::peakMiB), mb = best(l.theirs, &Sample::peakMiB);
+        std::printf("  %-8s %7.2f %7.2f %7.2f %7.2f %7.2f %7.2f %9.1f %8.1f %8.2f\n",
+            (std::to_string(l.seconds) + " s").c_str(), wa, wb, wa / wb, ca, cb, ca / cb, ma, mb, ma / mb);
+    }
+    for (const Length& l : lengths) {
+        const double wall = median(l.ours, &Sample::wall) / median(l.theirs, &Sample::wall);
+        std::printf("  %4d s: wall %.2f goal <= %.2f: %s", l.seconds, wall, l.wallGoal, verdict(wall, l.wallGoal));
+        if (l.seconds == opt.longSeconds) {
+            const double cpu = best(l.ours, &Sample::cpu) / best(l.theirs, &Sample::cpu);
+            const double mem = best(l.ours, &Sample::peakMiB) / best(l.theirs, &Sample::peakMiB);
+            std::printf("   cpu %.2f goal <= 1.00: %s   peak memory %.2f goal <= 1.05: %s", cpu, verdict(cpu, 1.0), mem,
+                verdict(mem, 1.05));
+        }
+        std::printf("\n");
+    }
+    if (withLong) {
+        const double grown = best(longMarqelRuns, &Sample::peakMiB) / best(marqel, &Sample::peakMiB);
+        std::printf("  peak memory of marqel crop, %d s / %d s: %.3f   goal within 5 %%: %s\n", opt.longSeconds, duration,
+            grown, std::abs(grown - 1.0) <= 0.05 ? "ok" : "MISSED");
+    }
+
     if (!opt.keepOutputs) {
-        for (const auto& path : { oursOut, marqelOut, ffmpegOut, rotatedOursOut, rotatedFfmpegOut, reference, rotatedReference })
+        for (const auto& path : { oursOut, marqelOut, ffmpegOut, rotatedOursOut, rotatedFfmpegOut, reference, rotatedReference,
+                 longMarqelOut, longFfmpegOut })
             fs::remove(path);
     }
     return 0;

@@ -198,6 +198,42 @@ void AffineSampler::render(const PlanarImage& src, const PlanarImage& dst, const
     renderPlane(src, dst, 2, inv, chroma, chromaW, chromaH, kBlackChroma, mapA, mapB);
 }
 
+std::optional<AffineSampler::Window> AffineSampler::windowOf(int sourceWidth, int sourceHeight, int outputWidth,
+    int outputHeight, const AffineTransform& inv)
+{
+    // Only a map that render() itself would use straight, and only when it
+    // is every source index from its first on, in order.
+    if (layoutOf(inv) != Layout::Straight || sourceWidth <= 0 || sourceHeight <= 0 || outputWidth <= 0 || outputHeight <= 0)
+        return std::nullopt;
+    auto firstOfRun = [](const std::vector<int>& map) -> std::optional<int> {
+        if (map.empty() || map.front() < 0)
+            return std::nullopt;
+        for (size_t i = 1; i < map.size(); ++i) {
+            if (map[i] != map[0] + static_cast<int>(i))
+                return std::nullopt;
+        }
+        return map.front();
+    };
+    Window window;
+    std::vector<int> columns, rows;
+    for (int plane = 0; plane < 3; ++plane) {
+        const bool chroma = plane > 0;
+        const PlaneGeometry g = chroma ? PlaneGeometry { 2.0, 1.0, 2 } : PlaneGeometry { 1.0, 0.5, 1 };
+        const int planeW = chroma ? (sourceWidth + 1) / 2 : sourceWidth;
+        const int planeH = chroma ? (sourceHeight + 1) / 2 : sourceHeight;
+        const int width = chroma ? (outputWidth + 1) / 2 : outputWidth;
+        const int height = chroma ? (outputHeight + 1) / 2 : outputHeight;
+        buildMap(columns, width, inv.a, inv.c, inv.tx, g, sourceWidth, planeW);
+        buildMap(rows, height, inv.d, inv.b, inv.ty, g, sourceHeight, planeH);
+        const auto x = firstOfRun(columns), y = firstOfRun(rows);
+        if (!x || !y)
+            return std::nullopt;
+        window.x[plane] = *x;
+        window.y[plane] = *y;
+    }
+    return window;
+}
+
 void AffineSampler::renderPerPixel(const PlanarImage& src, const PlanarImage& dst, const AffineTransform& inv)
 {
     for (int v = 0; v < dst.height; ++v) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include "platform/av/AffineTransform.h"
 #include "platform/av/PlanarImage.h"
 
@@ -18,6 +20,19 @@ public:
 
     // The pixel-by-pixel way for every transform; what the mapped way must match.
     static void renderPerPixel(const PlanarImage& source, const PlanarImage& output, const AffineTransform& inverse);
+
+    // Where each plane's first sample comes from when the output is one
+    // unbroken window of the source: every sample render() would draw is the
+    // source sample at the same place plus these offsets, none is black,
+    // repeated or skipped. A crop by whole pixels is such a window, and the
+    // source picture shown at an offset is then the same picture as the one
+    // render() draws, sample for sample.
+    struct Window {
+        int x[3] = {};
+        int y[3] = {};
+    };
+    static std::optional<Window> windowOf(int sourceWidth, int sourceHeight, int outputWidth, int outputHeight,
+        const AffineTransform& inverse);
 
     static constexpr uint8_t kBlackLuma = 16;
     static constexpr uint8_t kBlackChroma = 128;

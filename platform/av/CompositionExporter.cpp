@@ -21,9 +21,10 @@ namespace av {
 namespace {
 
 // Decoded pictures waiting for the encoder side; each is a whole source
-// frame (4.4 MB at 1170 x 2532), so a few keep both sides busy without
-// holding much memory.
-constexpr size_t kQueuedPictures = 3;
+// frame (4.4 MB at 1170 x 2532). The audio packets between them take no
+// room, so two keep the encoder fed: three held another picture's memory
+// for no time saved.
+constexpr size_t kQueuedPictures = 2;
 
 Error invalid(std::string message)
 {
@@ -186,6 +187,10 @@ private:
         if (m_frames->done())
             return {};
         TRY(emit(m_frames->arrive(seconds)));
+        // The picture handed to the encoder may be the decoded one itself;
+        // it goes back to the decoder now rather than a frame later.
+        m_renderer->release();
+        m_picture = nullptr;
         m_current = std::move(frame);
         m_currentRendered = false;
         return {};

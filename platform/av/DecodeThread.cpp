@@ -4,13 +4,21 @@
 
 namespace av {
 
+namespace {
+
+// Audio packets are a few hundred bytes; this many is seconds of sound, so
+// the reader can run on through the audio that lies between two pictures.
+constexpr size_t kQueuedAudioPackets = 256;
+
+}  // namespace
+
 DecodeThread::DecodeThread(AVFormatContext* format, VideoDecoder& decoder, int videoIndex, int audioIndex,
     size_t capacity)
     : m_format(format)
     , m_decoder(decoder)
     , m_videoIndex(videoIndex)
     , m_audioIndex(audioIndex)
-    , m_queue(capacity)
+    , m_queue(capacity, kQueuedAudioPackets)
 {
     if (m_audioIndex < 0)
         m_audioDone = true;
@@ -83,7 +91,7 @@ void DecodeThread::run()
             av_packet_move_ref(audio.get(), packet.get());
             Item item;
             item.audio = std::move(audio);
-            if (!m_queue.push(std::move(item)))
+            if (!m_queue.push(std::move(item), BoundedQueue<Item>::ItemSize::Small))
                 consumerGone = true;
         }
         av_packet_unref(packet.get());

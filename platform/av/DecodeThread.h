@@ -27,7 +27,8 @@ public:
     };
 
     // `format`, `decoder` and the stream indices must outlive the thread;
-    // audioIndex is -1 without audio.
+    // audioIndex is -1 without audio. At most `capacity` pictures wait in
+    // the queue; the audio packets between them do not count.
     DecodeThread(AVFormatContext* format, VideoDecoder& decoder, int videoIndex, int audioIndex, size_t capacity);
     ~DecodeThread();  // stops reading and joins
 

@@ -54,6 +54,24 @@ TEST(BoundedQueue, CloseReleasesAProducerWaitingForRoom)
     EXPECT_TRUE(refused);
 }
 
+TEST(BoundedQueue, SmallItemsHaveRoomBesideTheLargeOnesInOrder)
+{
+    using Size = BoundedQueue<int>::ItemSize;
+    BoundedQueue<int> queue(1, 3);
+    // None of these waits: one large and three small fit.
+    ASSERT_TRUE(queue.push(1));
+    ASSERT_TRUE(queue.push(2, Size::Small));
+    ASSERT_TRUE(queue.push(3, Size::Small));
+    ASSERT_TRUE(queue.push(4, Size::Small));
+    // A second large one waits for the first to be taken, small room or not.
+    std::thread producer([&queue] { EXPECT_TRUE(queue.push(5)); });
+    std::vector<int> got;
+    for (int i = 0; i < 5; ++i)
+        got.push_back(queue.pop().value_or(-1));
+    producer.join();
+    EXPECT_EQ(got, (std::vector<int> { 1, 2, 3, 4, 5 }));
+}
+
 namespace {
 
 struct Opened {

@@ -258,3 +258,44 @@ TEST(AffineSampler, MappedScalesMatchPerPixelSampling)
         expectMappedMatchesPerPixel(AffineTransform { 0, s, -s, 0, 13.0 * s, 0 }, 19, 13, 24, 18);
     }
 }
+
+TEST(AffineSampler, WindowIsExactlyWhatRenderDraws)
+{
+    const int w = 33, h = 21, outW = 16, outH = 12;
+    const auto src = scrambled(w, h);
+    struct Layer {
+        AffineTransform t;
+        bool window;
+    };
+    const Layer layers[] = {
+        { AffineTransform::translation(-4, -6), true },
+        { AffineTransform::translation(-3, -7), true },  // odd: chroma starts half a sample on
+        { AffineTransform::translation(-3.25, -6.75), true },  // lands on the same samples
+        { AffineTransform::translation(0, 0), true },
+        { AffineTransform::translation(-17, -9), true },  // against the right and bottom edges
+        { AffineTransform::translation(-18, -9), false },  // one column past the edge is black
+        { AffineTransform::translation(1, 0), false },
+        { AffineTransform::scale(2, 2), false },
+        { AffineTransform::scale(0.5, 0.5), false },
+        { AffineTransform { -1, 0, 0, 1, 16, 0 }, false },  // mirrored
+        { AffineTransform { 0, 1, -1, 0, 21, 0 }, false },  // quarter turn
+    };
+    for (const auto& layer : layers) {
+        const auto inverse = *layer.t.inverted();
+        const auto window = AffineSampler::windowOf(w, h, outW, outH, inverse);
+        ASSERT_EQ(window.has_value(), layer.window) << layer.t.tx << "," << layer.t.ty;
+        if (!window)
+            continue;
+        auto source = src;
+        TestPicture drawn(outW, outH);
+        AffineSampler::render(source.view(), drawn.view(), inverse);
+        for (int v = 0; v < outH; ++v)
+            for (int u = 0; u < outW; ++u)
+                ASSERT_EQ(drawn.luma(u, v), src.luma(u + window->x[0], v + window->y[0])) << u << "," << v;
+        for (int v = 0; v < outH / 2; ++v)
+            for (int u = 0; u < outW / 2; ++u) {
+                ASSERT_EQ(drawn.cb(u, v), src.cb(u + window->x[1], v + window->y[1])) << u << "," << v;
+                ASSERT_EQ(drawn.cr(u, v), src.cr(u + window->x[2], v + window->y[2])) << u << "," << v;
+            }
+    }
+}
