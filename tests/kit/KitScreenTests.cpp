@@ -238,6 +238,31 @@ TEST_F(KitScreenTest, AButtonRowSendsItsActionToThePageAndAMissingActionIsOnlyLo
     EXPECT_TRUE(page->view()->window());
 }
 
+// An action naming a method of another shape (one taking a string, one
+// answering a value) would fail the call's type check and end the app: it
+// is said once when the rows are read, and the button does nothing.
+TEST_F(KitScreenTest, AnActionOfTheWrongShapeIsLoggedAndDoesNothing)
+{
+    std::string text = rowsResource;
+    text.replace(text.find("noSuchAction"), std::string("noSuchAction").size(), "setTitle:");
+    writeRows(text);
+    const std::size_t mark = SystemLog::shared().lineCount();
+    auto page = shownList();
+    const std::string title = page->title();
+    std::size_t said = 0;
+    for (const auto& line : SystemLog::shared().lines(mark))
+        said += line.find("\"Nothing Here\" names setTitle:") != std::string::npos && line.find("does nothing") != std::string::npos;
+    EXPECT_EQ(said, 1u) << "the unusable action is said when the rows are read";
+    tapTitle("Nothing Here");
+    tapTitle("Nothing Here");
+    EXPECT_EQ(page->title(), title);
+    EXPECT_FALSE(alert());
+    EXPECT_TRUE(page->view()->window());
+    // The other button still works.
+    tapTitle("Default Area");
+    EXPECT_EQ(page->defaultAreas, 1);
+}
+
 TEST_F(KitScreenTest, AMissingOrDamagedResourceGivesAnEmptyList)
 {
     EXPECT_TRUE(shownList()->rows().empty());
