@@ -64,7 +64,9 @@ std::optional<Error> refusalOf(const std::string& destination, bool linkAllowed)
         return std::nullopt;
     if (S_ISREG(existing.st_mode) || (linkAllowed && S_ISLNK(existing.st_mode)))
         return std::nullopt;
-    const char* what = RegularFile::kindOf(existing.st_mode);
+    std::string what = RegularFile::kindOf(existing.st_mode);
+    if (!S_ISLNK(existing.st_mode) && !S_ISDIR(existing.st_mode))
+        what += ", not a regular file";
     return Error { ErrorCode::WriteFailed,
         destination + " exists and is " + what + "; it is not replaced (move it away and try again)" };
 }

@@ -219,6 +219,27 @@ TEST_F(KitScreenTest, AColourRowRefusesAnythingButSixHexDigitsAndWritesNothing)
     EXPECT_FALSE(stored("border"));
 }
 
+// A megabyte pasted as a colour: the refusal quotes its start, cut with an
+// ellipsis, and still says what to enter; nothing is stored.
+TEST_F(KitScreenTest, ALongColourTextIsQuotedCutAndTheAdviceStillShows)
+{
+    writeRows(rowsResource);
+    auto page = shownList();
+    tapTitle("Border Colour");
+    ASSERT_TRUE(alert());
+    alert()->textFields().front()->setText(std::string(1000000, 'F'));
+    ASSERT_TRUE(alert()->tapActionWithTitle("Save"));
+    ASSERT_TRUE(alert());
+    const std::string& message = alert()->message();
+    EXPECT_LT(message.size(), 200u) << message.substr(0, 200);
+    EXPECT_EQ(message.find("\"" + std::string(40, 'F') + "\u2026\" is not a colour"), 0u) << message.substr(0, 100);
+    EXPECT_NE(message.find("six hexadecimal digits"), std::string::npos);
+    EXPECT_FALSE(stored("border"));
+    window->layoutIfNeeded();
+    ASSERT_TRUE(alert()->tapActionWithTitle("OK"));
+    EXPECT_EQ(page->rowWithLabel("Border Colour")->valueLabel->text(), "#FFFFFF");
+}
+
 TEST_F(KitScreenTest, AButtonRowSendsItsActionToThePageAndAMissingActionIsOnlyLogged)
 {
     writeRows(rowsResource);
