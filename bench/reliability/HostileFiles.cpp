@@ -108,6 +108,23 @@ CaseOutcome run(const Options& options)
         outcome.fault(outcome.crashes, "the root could not be prepared (install, prefs set)");
         return outcome;
     }
+    // As a package lays it: a build's install would lay its own bundle
+    // files again before the Settings app read the hostile ones.
+    const std::string record = root + "/var/jb/var/lib/dpkg/info/com.zorvelin.marqel.plist";
+    {
+        std::ifstream in(record, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        std::string bytes = text.str();
+        const std::string build = "<string>build folder</string>";
+        auto at = bytes.find(build);
+        if (at == std::string::npos) {
+            outcome.fault(outcome.crashes, "the install record does not name the build folder");
+            return outcome;
+        }
+        bytes.replace(at, build.size(), "<string>" + scratch.file("marqel.deb") + "</string>");
+        writeBytes(record, bytes);
+    }
     // Opens the settings page, so its rows are read.
     std::string rowsScenario = scratch.file("rows.scn");
     writeBytes(rowsScenario, "boot\nwait 0.5\ntap-title Settings\nwait 0.5\n");
