@@ -64,6 +64,9 @@ public:
     foundation::Result<std::string> run()
     {
         int depth = 0;
+        // A byte-order mark some editors put first says only "UTF-8".
+        if (at("\xEF\xBB\xBF"))
+            m_pos = 3;
         for (;;) {
             while (m_pos < m_in.size() && isSpace(m_in[m_pos]))
                 ++m_pos;

@@ -3,13 +3,16 @@
 // Property-list values with libplist underneath: XML and binary are read,
 // XML is written, dictionaries keep their order.
 //
-// Input larger than plist::maxInputBytes is refused (UnreadableInput): the
-// XML parser underneath takes time that grows faster than the input (about
-// a second at the limit, a minute at 50 MB), and no file the phone keeps
-// comes near it. A reader whose file may grow with use (the saved areas)
+// Input larger than plist::maxInputBytes is refused (UnreadableInput):
+// reading takes time and memory in step with the input (a few seconds and
+// several times its size at 64 MB), and no file the phone keeps comes near
+// the limit. A reader whose file may grow with use (the saved areas)
 // passes its own, larger limit. Input nested deeper than
 // plist::maxNestingDepth arrays and dictionaries is refused (UnreadableInput),
-// so nothing read from disk drives an unbounded recursion. An integer that
+// so nothing read from disk drives an unbounded recursion; XML is judged
+// as libplist's reader takes it apart, so nesting cannot hide behind
+// closing tags in a comment, a processing instruction, a DOCTYPE, CDATA or
+// an attribute value, and libplist is handed only the elements judged. An integer that
 // does not fit in 64 signed bits reads as a real number, which every
 // integer reader then treats as the wrong type.
 

@@ -299,6 +299,15 @@ TEST(PropertyListLimits, DeclarationsCommentsCDATAAndAttributesStillRead)
     EXPECT_EQ(again.value(), value.value());
 }
 
+// A byte-order mark before the declaration, as some editors save, is no
+// part of the document.
+TEST(PropertyListLimits, AByteOrderMarkIsSkipped)
+{
+    auto value = plist::parse("\xEF\xBB\xBF<?xml version=\"1.0\"?><plist><string>x</string></plist>");
+    ASSERT_TRUE(value) << value.message();
+    EXPECT_EQ(value.value(), PlistValue("x"));
+}
+
 // Markup left open is refused, saying what is open, never read past.
 TEST(PropertyListLimits, UnclosedMarkupIsRefused)
 {
