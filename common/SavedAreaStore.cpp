@@ -2,6 +2,7 @@
 
 #include "common/MarqelPreferences.h"
 #include "kit/ZRFileLock.h"
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/DevicePath.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/foundation/NSObjects.h"
@@ -47,6 +48,8 @@ void reload(Contents& contents)
 {
     Contents fresh = load();
     contents.unreadable = fresh.unreadable;
+    contents.blocked = fresh.blocked;
+    contents.problem = std::move(fresh.problem);
     if (contents.dictionary)
         contents.dictionary->contents() = std::move(fresh.dictionary->contents());
     else
@@ -57,17 +60,26 @@ void reload(Contents& contents)
 // the caller holds the lock.
 foundation::Status write(Contents& contents)
 {
+    if (contents.blocked)
+        return logged(ErrorCode::WriteFailed, contents.problem);
+    auto host = DevicePath::toHost(devicePath);
+    if (!host)
+        return logged(host.code(), host.message());
+    // Judged on the very bytes to be written, before anything is touched.
+    const std::string xml = plist::toXML(PlistValue(contents.dictionary->contents()));
+    if (xml.size() > maxFileBytes)
+        return logged(ErrorCode::InvalidArgument,
+            "the saved areas would take " + std::to_string(xml.size()) + " bytes, past the "
+                + std::to_string(maxFileBytes >> 20) + " MB their file may hold; nothing was saved (remove areas you no longer need, or use a shorter name)");
     if (contents.unreadable && NSFileManager::defaultManager()->fileExistsAtPath(devicePath)) {
-        auto host = DevicePath::toHost(devicePath);
-        if (!host)
-            return logged(host.code(), host.message());
         if (auto kept = foundation::keepUnreadableAside(host.value(), "not a saved-area file"); !kept)
             return logged(kept.code(), kept.message());
     }
     contents.unreadable = false;
+    contents.problem.clear();
     // The writer's own failure says what went wrong; errno after it may
     // belong to any later call.
-    if (auto written = contents.dictionary->write(devicePath); !written)
+    if (auto written = foundation::writeFileAtomically(host.value(), xml, 0644); !written)
         return logged(ErrorCode::WriteFailed, written.message());
     return {};
 }
@@ -101,12 +113,25 @@ foundation::Status checkFrame(CGRect frame)
 Contents load()
 {
     Contents contents;
-    if (auto read = NSDictionary::dictionaryWithContentsOfFile(devicePath)) {
-        contents.dictionary = alloc<NSMutableDictionary>(std::move(read->contents()));
+    contents.dictionary = alloc<NSMutableDictionary>();
+    auto host = DevicePath::toHost(devicePath);
+    if (!host) {
+        contents.unreadable = contents.blocked = true;
+        contents.problem = host.message();
         return contents;
     }
-    contents.dictionary = alloc<NSMutableDictionary>();
-    contents.unreadable = NSFileManager::defaultManager()->fileExistsAtPath(devicePath);
+    auto read = plist::readFile(host.value(), maxFileBytes);
+    if (read && read.value().is<PlistDict>()) {
+        contents.dictionary->contents() = std::move(*read.value().get<PlistDict>());
+        return contents;
+    }
+    if (!read && read.code() == ErrorCode::NotFound)
+        return contents;
+    contents.unreadable = true;
+    contents.problem = read ? host.value() + ": the top is not a dictionary" : read.message();
+    // Damaged content is kept aside by the next write; anything else there
+    // (a FIFO, a folder, a file we may not read) is never written over.
+    contents.blocked = !read ? read.code() != ErrorCode::UnreadableInput : false;
     return contents;
 }
 

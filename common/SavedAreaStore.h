@@ -23,6 +23,11 @@ namespace SavedAreaStore {
 using SavedAreaFormat::SavedArea;
 
 inline constexpr const char* devicePath = "/var/jb/vmo/Library/Preferences/MarqelSavedArea.plist";
+// The largest file read or written. Far above any real use (14,000 ordinary
+// records take about 4.4 MB), so no count of records or length of name is
+// refused short of it; an add or save that would pass it writes nothing and
+// says so, so the store never writes a file it would then refuse to read.
+inline constexpr std::size_t maxFileBytes = std::size_t(64) << 20;
 
 // The file as a load found it.
 struct Contents {
@@ -31,6 +36,11 @@ struct Contents {
     // A file is there that is not a property list with a dictionary at the
     // top. The next write keeps it aside instead of replacing it.
     bool unreadable = false;
+    // Something is there that is not a file to read at all (a FIFO, a
+    // folder) or that we may not read: no write goes near it.
+    bool blocked = false;
+    // Why the file cannot be read, when it cannot.
+    std::string problem;
 };
 
 Contents load();
@@ -54,7 +64,8 @@ foundation::Status checkFrame(CGRect frame);
 // and ends holding what was written. The identifier is the run loop's
 // clock in milliseconds, or the next millisecond no record holds, so an add
 // never replaces a record. A name or frame the checks above refuse adds and
-// writes nothing (InvalidArgument).
+// writes nothing (InvalidArgument), as does a record that would take the
+// file past maxFileBytes.
 foundation::Result<SavedArea> add(Contents& contents, const std::string& name, CGRect frame);
 // Removes the record listed under `key` and writes the whole file; under
 // the lock, as add. An unknown key, or a file that cannot be read, writes

@@ -1,5 +1,7 @@
 #include "kit/ZRColourText.h"
 
+#include "platform/foundation/NSString.h"
+
 #include <cctype>
 
 namespace zr {
@@ -17,7 +19,7 @@ foundation::Result<std::string> colourText(std::string_view text)
     }
     if (stored.size() != 6 || digits.size() != 6)
         return foundation::Error { foundation::ErrorCode::InvalidArgument,
-            "\"" + std::string(text) + "\" is not a colour: enter six hexadecimal digits (0-9, A-F), like FF9500" };
+            "\"" + foundation::shortened(text, 40) + "\" is not a colour: enter six hexadecimal digits (0-9, A-F), like FF9500" };
     return stored;
 }
 

@@ -6,6 +6,7 @@
 #include "platform/foundation/DevicePath.h"
 #include "platform/foundation/NSBundle.h"
 #include "platform/foundation/NSLog.h"
+#include "platform/foundation/NSString.h"
 #include "platform/uikit/UIAlertController.h"
 #include "platform/uikit/UIColor.h"
 #include "platform/uikit/UIFont.h"
@@ -35,6 +36,8 @@ using foundation::Result;
 
 constexpr UIViewAutoresizing flexibleWidth = UIViewAutoresizingFlexibleWidth;
 constexpr const char* defaultColourText = "FFFFFF";
+// How much of a refused colour text its alert quotes.
+constexpr std::size_t quotedCharacters = 40;
 
 const std::string* stringIn(const PlistDict& dict, const std::string& key)
 {
@@ -197,6 +200,20 @@ void ZRPreferencesListViewController::loadRows(const std::shared_ptr<ZRPrefsConf
         return why(rows.message());
     for (const auto& problem : rows.value().leftOut)
         NSLog("ZRPreferencesListViewController: left out of \"%@\": %@", name, problem);
+    // A button's action names a method by a string from the file; one of
+    // another shape (setTitle:, say) cannot be sent as an action, so the
+    // button stays and does nothing. A missing one is said when tapped.
+    for (auto& row : rows.value().rows) {
+        if (row.kind != RowKind::Button)
+            continue;
+        Method method = class_getInstanceMethod(isa(), sel_registerName(row.action));
+        if (method && !isActionMethod(method)) {
+            NSLog("ZRPreferencesListViewController: in \"%@\", the button \"%@\" names %@ of %@, which takes what no button sends "
+                  "(%@); the button does nothing",
+                name, row.label, row.action, className(), method_getTypeEncoding(method));
+            row.action.clear();
+        }
+    }
     m_domain = std::move(rows.value().domain);
     m_rows = std::move(rows.value().rows);
 }
@@ -421,7 +438,8 @@ bool ZRPreferencesListViewController::saveColourText(std::int64_t index, const s
     auto colour = zr::colourText(text);
     if (!colour) {
         auto refusal = UIAlertController::alertControllerWithTitle("Not a Colour",
-            "\"" + text + "\" is not a colour. Enter six hexadecimal digits (0-9, A-F), like FF9500.",
+            // Pasted text may be any length; the advice after it must show.
+            "\"" + foundation::shortened(text, quotedCharacters) + "\" is not a colour. Enter six hexadecimal digits (0-9, A-F), like FF9500.",
             UIAlertControllerStyleAlert);
         refusal->addAction(UIAlertAction::actionWithTitle("OK", UIAlertActionStyleDefault, nullptr));
         presentViewController(refusal, true, nullptr);
@@ -437,6 +455,9 @@ bool ZRPreferencesListViewController::saveColourText(std::int64_t index, const s
 
 void ZRPreferencesListViewController::fireButton(const Row& row)
 {
+    // Left without an action when the rows were read (said then).
+    if (row.action.empty())
+        return;
     SEL action = sel_registerName(row.action);
     auto self = retained();
     if (!respondsToSelector(action)) {

@@ -63,8 +63,11 @@ void addAreasCommand(CLI::App& app, GlobalOptions& options)
     list->callback([&options] {
         prepareDevice(options);
         auto contents = SavedAreaStore::load();
-        if (contents.unreadable)
-            std::cerr << "marqel: " << hostPath(SavedAreaStore::devicePath) << " cannot be read; the next add keeps it aside\n";
+        if (contents.blocked)
+            std::cerr << "marqel: " << contents.problem << "; no area is saved there until it is fixed\n";
+        else if (contents.unreadable)
+            std::cerr << "marqel: " << hostPath(SavedAreaStore::devicePath) << " cannot be read (" << contents.problem
+                      << "); the next add keeps it aside\n";
         auto records = SavedAreaStore::list(*contents.dictionary);
         for (const auto& area : records)
             print(area);

@@ -1,13 +1,18 @@
 #include "tools/DebianPackage.h"
 
+#include "platform/foundation/RegularFile.h"
+
 #include <archive.h>
 #include <archive_entry.h>
 
 #include <cerrno>
-#include <fstream>
+#include <charconv>
+#include <cstdint>
 #include <memory>
 #include <set>
 #include <sstream>
+#include <string_view>
+#include <unistd.h>
 
 namespace tools {
 
@@ -197,17 +202,68 @@ foundation::Status readMembers(const std::string& bytes, std::vector<DebianPacka
 }
 }  // namespace
 
+namespace {
+
+// The outer ar archive's layout, judged from its headers alone before a
+// byte of it is read into memory: a file that is no archive, or whose
+// members claim more than the file holds, is refused at once however large
+// it is (a 3 GB file would otherwise be read whole first).
+foundation::Status checkArchiveLayout(const foundation::RegularFile& file)
+{
+    constexpr std::string_view magic = "!<arch>\n";
+    constexpr std::uint64_t headerSize = 60;
+    const std::uint64_t size = file.size();
+    // Each member is at most the unpacked budget; three of them with their
+    // headers is the most a package can be.
+    const std::uint64_t largest = 3 * (std::uint64_t(DebianPackage::maxUnpackedBytes) + headerSize) + magic.size();
+    auto readAt = [&](std::uint64_t offset, std::size_t length) -> foundation::Result<std::string> {
+        std::string bytes(length, '\0');
+        std::size_t got = 0;
+        while (got < length) {
+            ssize_t n = ::pread(file.fd(), bytes.data() + got, length - got, static_cast<off_t>(offset + got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return Error::fromErrno("read the package", file.path());
+            if (n == 0)
+                break;
+            got += std::size_t(n);
+        }
+        bytes.resize(got);
+        return bytes;
+    };
+    if (TRY(readAt(0, magic.size())) != magic)
+        return refused("it is not a Debian package: it does not begin as an ar archive does (\"!<arch>\")");
+    if (size > largest)
+        return refused("it is " + std::to_string(size) + " bytes, larger than any package of at most "
+            + std::to_string(DebianPackage::maxUnpackedBytes >> 20) + " MB unpacked can be");
+    for (std::uint64_t at = magic.size(); at < size;) {
+        std::string header = TRY(readAt(at, headerSize));
+        if (header.size() < headerSize || header.compare(58, 2, "`\n") != 0)
+            return refused("it is damaged: the member header at byte " + std::to_string(at) + " is cut short or malformed");
+        std::uint64_t length = 0;
+        std::string_view digits(header.data() + 48, 10);
+        while (!digits.empty() && digits.back() == ' ')
+            digits.remove_suffix(1);
+        auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), length);
+        if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size())
+            return refused("it is damaged: the member header at byte " + std::to_string(at) + " gives no size");
+        if (length > size - at - headerSize)
+            return refused("it is damaged: the member at byte " + std::to_string(at) + " claims " + std::to_string(length)
+                + " bytes, more than the file holds");
+        at += headerSize + length + (length & 1);
+    }
+    return {};
+}
+
+}  // namespace
+
 foundation::Result<DebianPackage> DebianPackage::read(const std::string& hostPath)
 {
-    // The stream opens and reads with the system calls, which leave errno.
-    errno = 0;
-    std::ifstream in(hostPath, std::ios::binary);
-    if (!in)
-        return Error::fromErrno("open the package", hostPath, errno ? errno : ENOENT);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return Error::fromErrno("read the package", hostPath, errno ? errno : EIO);
-    return fromBytes(bytes);
+    // Never blocks: a FIFO or a device named as the package is refused.
+    auto file = TRY(foundation::RegularFile::open(hostPath));
+    TRY(checkArchiveLayout(file));
+    return fromBytes(TRY(file.readRest()));
 }
 
 foundation::Result<DebianPackage> DebianPackage::fromBytes(const std::string& bytes)

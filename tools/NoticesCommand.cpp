@@ -18,6 +18,10 @@ void addNoticesCommand(CLI::App& app, GlobalOptions& options)
         if (!notices->get_subcommands().empty())
             return;
         prepareDevice(options);
+        // "no notices" only when there are none, never for a file that
+        // cannot be read.
+        if (auto readable = NoticeCenter::readable(); !readable)
+            throw CommandError("cannot read the notices: " + readable.message() + "; nothing was changed");
         auto all = NoticeCenter::notices();
         if (all.empty())
             std::cout << "no notices\n";

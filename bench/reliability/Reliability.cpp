@@ -6,6 +6,7 @@
 #include "bench/reliability/CaseOutcome.h"
 #include "bench/reliability/CommandCrashes.h"
 #include "bench/reliability/CropFailures.h"
+#include "bench/reliability/HostileFiles.h"
 #include "bench/reliability/LibraryBesideSpringBoard.h"
 #include "bench/reliability/Options.h"
 #include "bench/reliability/PathSafety.h"
@@ -112,8 +113,9 @@ int main(int argc, char** argv)
         [&] { return std::vector { LibraryBesideSpringBoard::run(options) }; },
         [&] { return CropFailures::run(options); },
         [&] { return std::vector { PathSafety::run(options) }; },
+        [&] { return std::vector { HostileFiles::run(options) }; },
     };
-    std::vector<std::string> names { "writer", "run", "crop", "race", "areas", "library", "failure", "paths" };
+    std::vector<std::string> names { "writer", "run", "crop", "race", "areas", "library", "failure", "paths", "hostile" };
     std::vector<CaseOutcome> outcomes;
     auto started = std::chrono::steady_clock::now();
     for (std::size_t i = 0; i < cases.size(); ++i) {

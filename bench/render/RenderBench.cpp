@@ -7,6 +7,7 @@
 #include "platform/av/MovieWriter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/render/Compositor.h"
+#include "platform/render/TextPainter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -163,3 +164,18 @@ int main(int argc, char** argv)
     std::fflush(stdout);
     return 0;
 }
+
+// One unbroken word wrapped at an alert's width, as the label measurer and
+// the drawing break it: the time should grow with the length, not its square.
+static void BM_WrapOneLongWord(benchmark::State& state)
+{
+    render::TextPainter painter;
+    render::TextStyle style;
+    style.pointSize = 13;
+    style.numberOfLines = 0;
+    const std::string word(static_cast<std::size_t>(state.range(0)), 'F');
+    for (auto _ : state)
+        benchmark::DoNotOptimize(painter.measureLines(word, style, 238));
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_WrapOneLongWord)->RangeMultiplier(4)->Range(1000, 64000)->Unit(benchmark::kMillisecond)->Complexity();

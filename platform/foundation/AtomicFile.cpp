@@ -1,5 +1,7 @@
 #include "platform/foundation/AtomicFile.h"
 
+#include "platform/foundation/RegularFile.h"
+
 #include <cerrno>
 #include <climits>
 #include <dirent.h>
@@ -62,9 +64,9 @@ std::optional<Error> refusalOf(const std::string& destination, bool linkAllowed)
         return std::nullopt;
     if (S_ISREG(existing.st_mode) || (linkAllowed && S_ISLNK(existing.st_mode)))
         return std::nullopt;
-    const char* what = S_ISLNK(existing.st_mode) ? "a symbolic link"
-        : S_ISDIR(existing.st_mode)              ? "a folder"
-                                                 : "not a regular file";
+    std::string what = RegularFile::kindOf(existing.st_mode);
+    if (!S_ISLNK(existing.st_mode) && !S_ISDIR(existing.st_mode))
+        what += ", not a regular file";
     return Error { ErrorCode::WriteFailed,
         destination + " exists and is " + what + "; it is not replaced (move it away and try again)" };
 }

@@ -139,15 +139,15 @@ plist_t toNode(const PlistValue& value)
 
 }  // namespace
 
-foundation::Result<PlistValue> parse(const std::string& bytes)
+foundation::Result<PlistValue> parse(const std::string& bytes, std::size_t limit)
 {
     using foundation::Error;
     using foundation::ErrorCode;
     if (bytes.empty())
         return Error { ErrorCode::UnreadableInput, "an empty file is not a property list" };
-    if (bytes.size() > maxInputBytes)
+    if (bytes.size() > limit)
         return Error { ErrorCode::UnreadableInput,
-            "larger than the " + std::to_string(maxInputBytes / (1024 * 1024)) + " MB a property list may be (" + std::to_string(bytes.size()) + " bytes)" };
+            "larger than the " + std::to_string(limit / (1024 * 1024)) + " MB a property list may be (" + std::to_string(bytes.size()) + " bytes)" };
     plist_t root = nullptr;
     if (bytes.starts_with("bplist00")) {
         TRY(detail::checkBinaryDepth(bytes));

@@ -38,61 +38,213 @@ bool integerFitsOrIsNotDecimal(std::string_view text)
 
 }  // namespace
 
-// One pass over XML before libplist sees it: refuses nesting past the bound
-// (libplist's own free recurses) and turns integers beyond 64 bits, which
-// libplist would silently wrap to -1 or worse, into reals.
-foundation::Result<std::string> prepareXML(const std::string& bytes)
+namespace {
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+foundation::Error notAPropertyList(const std::string& why)
 {
-    static constexpr std::string_view openInteger = "<integer>", closeInteger = "</integer>";
-    std::string out;
-    bool rewritten = false;
-    std::size_t copied = 0;
-    int depth = 0;
-    for (std::size_t i = bytes.find('<'); i != std::string::npos; i = bytes.find('<', i + 1)) {
-        std::string_view rest(bytes.data() + i, bytes.size() - i);
-        if (rest.starts_with("<!--")) {
-            i = bytes.find("-->", i);
-            if (i == std::string::npos)
+    return foundation::Error { foundation::ErrorCode::UnreadableInput, "not a property list (" + why + ")" };
+}
+
+// The XML as libplist's own reader takes it apart: markup it skips
+// (declarations, processing instructions, comments, a DOCTYPE with its
+// internal subset, quoted attribute values) is skipped here by the same
+// rules, so whatever those hide never counts as nesting. What comes out is
+// the same document with only elements and their text, so libplist is
+// handed exactly what was judged here and nothing it could read otherwise.
+class XMLScan {
+public:
+    explicit XMLScan(const std::string& in)
+        : m_in(in)
+    {
+        m_out.reserve(in.size());
+    }
+
+    foundation::Result<std::string> run()
+    {
+        int depth = 0;
+        // A byte-order mark some editors put first says only "UTF-8".
+        if (at("\xEF\xBB\xBF"))
+            m_pos = 3;
+        for (;;) {
+            while (m_pos < m_in.size() && isSpace(m_in[m_pos]))
+                ++m_pos;
+            if (m_pos >= m_in.size())
                 break;
-            continue;
-        }
-        if (rest.starts_with("<![CDATA[")) {
-            i = bytes.find("]]>", i);
-            if (i == std::string::npos)
-                break;
-            continue;
-        }
-        auto isTag = [&](std::string_view name) {
-            return rest.size() > name.size() && rest.substr(0, name.size()) == name
-                && (rest[name.size()] == '>' || std::isspace(static_cast<unsigned char>(rest[name.size()])));
-        };
-        if (isTag("<array") || isTag("<dict")) {
-            std::size_t close = bytes.find('>', i);
-            if (close != std::string::npos && bytes[close - 1] != '/' && ++depth > maxNestingDepth)
-                return tooDeep();
-        } else if (isTag("</array") || isTag("</dict")) {
-            --depth;
-        } else if (rest.starts_with(openInteger)) {
-            std::size_t start = i + openInteger.size();
-            std::size_t end = bytes.find(closeInteger, start);
-            if (end == std::string::npos)
-                break;
-            if (!integerFitsOrIsNotDecimal(std::string_view(bytes.data() + start, end - start))) {
-                out.append(bytes, copied, i - copied);
-                out += "<real>";
-                out.append(bytes, start, end - start);
-                out += "</real>";
-                copied = end + closeInteger.size();
-                rewritten = true;
+            if (m_in[m_pos] != '<')
+                return notAPropertyList("text where an element was expected");
+            ++m_pos;
+            if (at("?")) {
+                TRY(skipPast("?>", true, "a processing instruction is not closed"));
+                continue;
             }
-            i = end;
+            if (at("!--")) {
+                TRY(skipPast("-->", false, "a comment is not closed"));
+                continue;
+            }
+            if (at("!DOCTYPE")) {
+                TRY(skipDoctype());
+                continue;
+            }
+            if (at("!"))
+                return notAPropertyList("a declaration other than a comment or DOCTYPE");
+            auto [name, empty] = TRY(readTag());
+            if (name == "plist" || name == "/plist") {
+                m_out += '<' + name + (empty ? "/>" : ">");
+            } else if (name == "array" || name == "dict") {
+                if (!empty && ++depth > maxNestingDepth)
+                    return tooDeep();
+                m_out += '<' + name + (empty ? "/>" : ">");
+            } else if (name == "/array" || name == "/dict") {
+                --depth;
+                m_out += '<' + name + '>';
+            } else if (name == "key" || name == "string" || name == "integer" || name == "real" || name == "date"
+                || name == "data" || name == "true" || name == "false") {
+                if (empty) {
+                    m_out += '<' + name + "/>";
+                    continue;
+                }
+                std::string text = TRY(readText(name));
+                if (name == "integer" && !integerFitsOrIsNotDecimal(text))
+                    name = "real";
+                m_out += '<' + name + '>' + text + "</" + name + '>';
+            } else {
+                return notAPropertyList("an element <" + name.substr(0, 40) + "> no property list has");
+            }
+        }
+        return std::move(m_out);
+    }
+
+private:
+    bool at(std::string_view text) const { return std::string_view(m_in).substr(m_pos).starts_with(text); }
+
+    // Past the next `marker`; with `quotes`, a double-quoted stretch may hide it.
+    foundation::Status skipPast(std::string_view marker, bool quotes, const char* unclosed)
+    {
+        while (m_pos < m_in.size()) {
+            if (at(marker)) {
+                m_pos += marker.size();
+                return {};
+            }
+            if (quotes && m_in[m_pos] == '"')
+                TRY(skipQuoted(unclosed));
+            else
+                ++m_pos;
+        }
+        return notAPropertyList(unclosed);
+    }
+
+    // From an opening double quote to just past its partner.
+    foundation::Status skipQuoted(const char* unclosed)
+    {
+        std::size_t close = m_in.find('"', m_pos + 1);
+        if (close == std::string::npos)
+            return notAPropertyList(unclosed);
+        m_pos = close + 1;
+        return {};
+    }
+
+    foundation::Status skipDoctype()
+    {
+        m_pos += std::string_view("!DOCTYPE").size();
+        while (m_pos < m_in.size()) {
+            char c = m_in[m_pos];
+            if (c == '"') {
+                TRY(skipQuoted("a DOCTYPE is not closed"));
+            } else if (c == '>') {
+                ++m_pos;
+                return {};
+            } else if (c == '[') {
+                return skipPast("]>", true, "a DOCTYPE is not closed");
+            } else {
+                ++m_pos;
+            }
+        }
+        return notAPropertyList("a DOCTYPE is not closed");
+    }
+
+    struct Tag {
+        std::string name;
+        bool empty = false;
+    };
+    // A start, end or empty-element tag, from just past its '<' to just past
+    // its '>'; attributes are passed over, quoted values whole.
+    foundation::Result<Tag> readTag()
+    {
+        const std::size_t start = m_pos;
+        while (m_pos < m_in.size() && !isSpace(m_in[m_pos]) && m_in[m_pos] != '<' && m_in[m_pos] != '>')
+            ++m_pos;
+        Tag tag { m_in.substr(start, m_pos - start) };
+        while (m_pos < m_in.size() && m_in[m_pos] != '>') {
+            if (m_in[m_pos] == '<')
+                return notAPropertyList("a tag is not closed");
+            if (m_in[m_pos] == '"')
+                TRY(skipQuoted("an attribute value is not closed"));
+            else
+                ++m_pos;
+        }
+        if (m_pos >= m_in.size())
+            return notAPropertyList("a tag is not closed");
+        tag.empty = m_in[m_pos - 1] == '/';
+        if (tag.empty && !tag.name.empty() && tag.name.back() == '/')
+            tag.name.pop_back();
+        ++m_pos;
+        return tag;
+    }
+
+    // The text of an element up to its end tag, comments dropped and CDATA
+    // escaped, as libplist would have joined its parts.
+    foundation::Result<std::string> readText(const std::string& name)
+    {
+        std::string text;
+        for (;;) {
+            std::size_t open = m_in.find('<', m_pos);
+            if (open == std::string::npos)
+                return notAPropertyList("<" + name + "> is not closed");
+            text.append(m_in, m_pos, open - m_pos);
+            m_pos = open + 1;
+            if (at("!--")) {
+                TRY(skipPast("-->", false, "a comment is not closed"));
+            } else if (at("![CDATA[")) {
+                m_pos += std::string_view("![CDATA[").size();
+                std::size_t end = m_in.find("]]>", m_pos);
+                if (end == std::string::npos)
+                    return notAPropertyList("a CDATA section is not closed");
+                for (std::size_t i = m_pos; i < end; ++i) {
+                    switch (m_in[i]) {
+                    case '&': text += "&amp;"; break;
+                    case '<': text += "&lt;"; break;
+                    case '>': text += "&gt;"; break;
+                    default: text += m_in[i];
+                    }
+                }
+                m_pos = end + 3;
+            } else if (at("/" + name)) {
+                m_pos += name.size() + 1;
+                while (m_pos < m_in.size() && isSpace(m_in[m_pos]))
+                    ++m_pos;
+                if (m_pos >= m_in.size() || m_in[m_pos] != '>')
+                    return notAPropertyList("<" + name + "> is not closed by its own end tag");
+                ++m_pos;
+                return text;
+            } else {
+                return notAPropertyList("markup inside <" + name + ">");
+            }
         }
     }
-    if (!rewritten)
-        return bytes;
-    out.append(bytes, copied, std::string::npos);
-    return out;
-}
+
+    const std::string& m_in;
+    std::string m_out;
+    std::size_t m_pos = 0;
+};
+
+}  // namespace
+
+// Refuses nesting past the bound (libplist's own free recurses) and turns
+// integers beyond 64 bits, which libplist would silently wrap to -1 or
+// worse, into reals.
+foundation::Result<std::string> prepareXML(const std::string& bytes) { return XMLScan(bytes).run(); }
 
 namespace {
 

@@ -3,12 +3,16 @@
 // Property-list values with libplist underneath: XML and binary are read,
 // XML is written, dictionaries keep their order.
 //
-// Input larger than plist::maxInputBytes is refused (UnreadableInput): the
-// XML parser underneath takes time that grows faster than the input (about
-// a second at the limit, a minute at 50 MB), and no file the phone keeps
-// comes near it. Input nested deeper than
+// Input larger than plist::maxInputBytes is refused (UnreadableInput):
+// reading takes time and memory in step with the input (a few seconds and
+// several times its size at 64 MB), and no file the phone keeps comes near
+// the limit. A reader whose file may grow with use (the saved areas)
+// passes its own, larger limit. Input nested deeper than
 // plist::maxNestingDepth arrays and dictionaries is refused (UnreadableInput),
-// so nothing read from disk drives an unbounded recursion. An integer that
+// so nothing read from disk drives an unbounded recursion; XML is judged
+// as libplist's reader takes it apart, so nesting cannot hide behind
+// closing tags in a comment, a processing instruction, a DOCTYPE, CDATA or
+// an attribute value, and libplist is handed only the elements judged. An integer that
 // does not fit in 64 signed bits reads as a real number, which every
 // integer reader then treats as the wrong type.
 
@@ -121,10 +125,12 @@ namespace plist {
 constexpr int maxNestingDepth = 512;
 constexpr std::size_t maxInputBytes = 4 * 1024 * 1024;
 // Fails with NotFound for a missing file, PermissionDenied for one we may
-// not read, FileSystem for one unreadable otherwise
-// and UnreadableInput for bytes that are not a property list.
-foundation::Result<PlistValue> readFile(const std::string& hostPath);
-foundation::Result<PlistValue> parse(const std::string& bytes);
+// not read, FileSystem for one unreadable otherwise (a folder, a FIFO or
+// anything else that is not a regular file, refused without blocking: see
+// foundation::RegularFile) and UnreadableInput for bytes that are not a
+// property list or larger than `limit`.
+foundation::Result<PlistValue> readFile(const std::string& hostPath, std::size_t limit = maxInputBytes);
+foundation::Result<PlistValue> parse(const std::string& bytes, std::size_t limit = maxInputBytes);
 std::string toXML(const PlistValue& value);
 // Writes the XML through foundation::AtomicFile (creating the folders on the
 // way), so a reader sees the old or the new file, never a torn one.

@@ -135,7 +135,22 @@ void RunLoop::stopOnSignals(std::initializer_list<int> signals)
     static std::once_flag once;
     std::call_once(once, startSignalWaker);
     struct sigaction action { };
-    action.sa_handler = [](int) { RunLoop::requestStopFromSignal(); };
+    // The first signal asks for an orderly stop. A second while that request
+    // stands means the stop is not coming (the process is stuck in a call
+    // that does not return), so it ends the process as if no handler were
+    // there: the default action is restored and the signal raised again,
+    // delivered once this returns.
+    action.sa_handler = [](int signal) {
+        if (RunLoop::stopRequestedBySignal()) {
+            struct sigaction fallback { };
+            fallback.sa_handler = SIG_DFL;
+            sigemptyset(&fallback.sa_mask);
+            ::sigaction(signal, &fallback, nullptr);
+            ::raise(signal);
+            return;
+        }
+        RunLoop::requestStopFromSignal();
+    };
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (int signal : signals)

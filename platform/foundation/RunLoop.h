@@ -60,7 +60,10 @@ public:
     // mutex (the interrupted thread may hold it), so it only sets a flag and
     // writes a byte to a pipe; a waker thread then rouses the loop. The
     // request stays in force: every run finishes at once until it is cleared.
-    // Installs handlers for `signals` that request a stop.
+    // Installs handlers for `signals` that request a stop. A second signal,
+    // of any of them, while the request stands ends the process by its
+    // default action: a process stuck where it cannot see the request can
+    // still be stopped.
     static void stopOnSignals(std::initializer_list<int> signals);
     // Async-signal-safe.
     static void requestStopFromSignal() noexcept;

@@ -59,10 +59,38 @@ PhotoLibraryStore::PhotoLibraryStore(MediaDirectory directory, std::unique_ptr<S
 
 PhotoLibraryStore::~PhotoLibraryStore() = default;
 
+namespace {
+
+// SQLite takes a 0-byte file for an empty database, and the schema step
+// would make a fresh library of it. Beside files in the camera folder
+// that is no new library but a lost one (cut short by a full disk, or
+// emptied by hand): every movie would vanish from the listing without a
+// word, and the next import would number over them. Refused, untouched.
+Status refuseEmptyDatabaseBesideMedia(const MediaDirectory& directory)
+{
+    std::error_code error;
+    const auto database = directory.databasePath();
+    if (!std::filesystem::is_regular_file(database, error) || std::filesystem::file_size(database, error) != 0 || error)
+        return {};
+    std::size_t media = 0;
+    for (const auto& entry : FileOperations::listFolder(directory.cameraFolder()))
+        media += !entry.filename().string().starts_with(".") && std::filesystem::is_regular_file(entry, error);
+    if (media == 0)
+        return {};
+    return Error { ErrorCode::NotALibrary,
+        "the photo library is damaged: " + database.string() + " is empty (0 bytes) while " + directory.cameraFolder().string()
+            + " holds " + std::to_string(media) + (media == 1 ? " file" : " files")
+            + "; nothing was changed. Put back Photos.sqlite from a backup, or, to start an empty library, move those files "
+              "elsewhere and remove the empty Photos.sqlite" };
+}
+
+}  // namespace
+
 Result<std::unique_ptr<PhotoLibraryStore>> PhotoLibraryStore::open(
     const std::filesystem::path& mediaDirectory, const StoreOptions& options)
 {
     auto directory = TRY(MediaDirectory::prepare(mediaDirectory));
+    TRY(refuseEmptyDatabaseBesideMedia(directory));
     auto connection = TRY(SqliteConnection::open(directory.databasePath(), options.busyTimeout));
     // The version check comes before anything that writes, so a library
     // from a newer build is left exactly as it was.

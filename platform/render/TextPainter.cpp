@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
+#include <vector>
 
 namespace render {
 
@@ -47,6 +49,72 @@ PangoAlignment pangoAlignment(std::int64_t alignment)
     case 2: return PANGO_ALIGN_RIGHT;
     default: return PANGO_ALIGN_LEFT;  // left, justified, natural (left to right)
     }
+}
+
+constexpr std::size_t paragraphBlock = 4096;
+
+// Pango lays out again the rest of a word each time it breaks one wider
+// than the line, which takes time growing with the square of the word's
+// length (a minute for a pasted megabyte). A word that long is broken here
+// instead: its characters' advances are measured once, a piece at a time,
+// and line breaks go in where the next character would pass the width, so
+// Pango only ever wraps paragraphs of a line or so. Shorter words, and text
+// that is not wrapped, are left as they are.
+std::string brokenLongWords(PangoContext* context, const std::string& text, const TextStyle& style, double width)
+{
+    constexpr std::size_t longWord = 64;  // bytes: below this Pango's own wrapping is quick
+    constexpr std::size_t piece = 4096;  // bytes measured in one layout, well inside Pango's integer units
+    auto isBreak = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    const int limit = static_cast<int>(std::min(width, 1e6) * PANGO_SCALE);
+    std::string out;
+    std::size_t copied = 0;
+    for (std::size_t start = 0; start < text.size();) {
+        if (isBreak(text[start])) {
+            ++start;
+            continue;
+        }
+        std::size_t end = start;
+        while (end < text.size() && !isBreak(text[end]))
+            ++end;
+        if (end - start >= longWord) {
+            out.append(text, copied, start - copied);
+            int lineWidth = 0;
+            for (std::size_t at = start; at < end;) {
+                std::size_t stop = std::min(end, at + piece);
+                while (stop < end && (static_cast<unsigned char>(text[stop]) & 0xC0) == 0x80)
+                    --stop;
+                LayoutHandle handle { pango_layout_new(context) };
+                applyFont(handle.layout, style);
+                pango_layout_set_text(handle.layout, text.data() + at, static_cast<int>(stop - at));
+                PangoLayoutIter* iter = pango_layout_get_iter(handle.layout);
+                std::vector<std::pair<int, int>> clusters;  // byte offset in the piece, advance
+                do {
+                    PangoRectangle logical;
+                    pango_layout_iter_get_cluster_extents(iter, nullptr, &logical);
+                    clusters.emplace_back(pango_layout_iter_get_index(iter), logical.width);
+                } while (pango_layout_iter_next_cluster(iter));
+                pango_layout_iter_free(iter);
+                std::sort(clusters.begin(), clusters.end());
+                for (std::size_t k = 0; k < clusters.size(); ++k) {
+                    const std::size_t from = at + static_cast<std::size_t>(clusters[k].first);
+                    const std::size_t to = k + 1 < clusters.size() ? at + static_cast<std::size_t>(clusters[k + 1].first) : stop;
+                    if (lineWidth > 0 && lineWidth + clusters[k].second > limit) {
+                        out += '\n';
+                        lineWidth = 0;
+                    }
+                    lineWidth += clusters[k].second;
+                    out.append(text, from, to - from);
+                }
+                at = stop;
+            }
+            copied = end;
+        }
+        start = end;
+    }
+    if (copied == 0)
+        return text;
+    out.append(text, copied, std::string::npos);
+    return out;
 }
 
 }  // namespace
@@ -112,17 +180,32 @@ CGSize TextPainter::measure(const std::string& text, const TextStyle& style)
 
 TextPainter::Lines TextPainter::measureLines(const std::string& text, const TextStyle& style, double wrapWidth)
 {
-    LayoutHandle handle { pango_layout_new(m_context) };
-    applyFont(handle.layout, style);
     std::string valid = validUTF8(text);
-    pango_layout_set_text(handle.layout, valid.data(), static_cast<int>(valid.size()));
-    if (wrapWidth > 0 && std::isfinite(wrapWidth)) {
-        pango_layout_set_width(handle.layout, static_cast<int>(std::min(wrapWidth, 1e6) * PANGO_SCALE));
-        pango_layout_set_wrap(handle.layout, PANGO_WRAP_WORD_CHAR);
+    const bool wraps = wrapWidth > 0 && std::isfinite(wrapWidth);
+    if (wraps)
+        valid = brokenLongWords(m_context, valid, style, wrapWidth);
+    // Paragraphs wrap each on their own, and Pango's cost for each grows with
+    // the length of the whole text: a long text is measured a few
+    // kilobytes of whole paragraphs at a time and the lines added up.
+    Lines total { 0, 0 };
+    for (std::size_t start = 0;;) {
+        std::size_t end = valid.size() - start > paragraphBlock ? valid.find('\n', start + paragraphBlock) : std::string::npos;
+        std::string_view block(valid.data() + start, (end == std::string::npos ? valid.size() : end) - start);
+        LayoutHandle handle { pango_layout_new(m_context) };
+        applyFont(handle.layout, style);
+        pango_layout_set_text(handle.layout, block.data(), static_cast<int>(block.size()));
+        if (wraps) {
+            pango_layout_set_width(handle.layout, static_cast<int>(std::min(wrapWidth, 1e6) * PANGO_SCALE));
+            pango_layout_set_wrap(handle.layout, PANGO_WRAP_WORD_CHAR);
+        }
+        PangoRectangle logical;
+        pango_layout_get_extents(handle.layout, nullptr, &logical);
+        total.width = std::max(total.width, logical.width / double(PANGO_SCALE));
+        total.count += std::max(1, pango_layout_get_line_count(handle.layout));
+        if (end == std::string::npos)
+            return total;
+        start = end + 1;
     }
-    PangoRectangle logical;
-    pango_layout_get_extents(handle.layout, nullptr, &logical);
-    return { logical.width / double(PANGO_SCALE), std::max(1, pango_layout_get_line_count(handle.layout)) };
 }
 
 void TextPainter::draw(cairo_t* cr, const std::string& text, const TextStyle& style, CGRect rect, double alpha,
@@ -138,6 +221,22 @@ void TextPainter::draw(cairo_t* cr, const std::string& text, const TextStyle& st
     PangoLayout* layout = handle.layout;
     applyFont(layout, style);
     std::string valid = validUTF8(text);
+    // One line shows a line break as a glyph: only wrapped text is broken.
+    if (style.numberOfLines != 1) {
+        valid = brokenLongWords(m_context, valid, style, w);
+        // No more paragraphs than lines can show, and one more, so that
+        // the ellipsis still marks what is cut (see measureLines on the
+        // cost of many paragraphs).
+        if (valid.size() > paragraphBlock) {
+            std::size_t kept = 0, end = 0;
+            const std::size_t shown = static_cast<std::size_t>(std::max<std::int64_t>(style.numberOfLines, 0))
+                + static_cast<std::size_t>(h / std::max(1.0, style.pointSize)) + 1;
+            while (kept++ <= shown && (end = valid.find('\n', end)) != std::string::npos)
+                ++end;
+            if (end != std::string::npos)
+                valid.resize(end);
+        }
+    }
     pango_layout_set_text(layout, valid.data(), static_cast<int>(valid.size()));
     if (hasCaret) {
         // An edited line is never broken or shortened; it is placed by hand

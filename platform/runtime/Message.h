@@ -122,15 +122,28 @@ R callIMP(R (*imp)(Object*, SEL, P...), Object* self, SEL sel, A&&... args)
     return imp(self, sel, std::forward<A>(args)...);
 }
 
+// Whether a method can take an action or observer message: it returns
+// nothing and takes no argument ("v@:") or one object ("v@:@"). Anything
+// else would fail the call's type check, so a name read from a file is
+// judged here before it is sent.
+inline bool isActionMethod(Method m)
+{
+    if (!m)
+        return false;
+    std::string_view types = method_getTypeEncoding(m);
+    return types == "v@:" || types == "v@:@";
+}
+
 // Sends an action or observer message the way the platform does: a method
 // taking no argument is called without one, "v@:@" gets `argument`.
-// Returns false when the target does not answer the selector.
+// Returns false when the target does not answer the selector, or answers it
+// with a method of another shape (see isActionMethod), which is not called.
 inline bool performAction(const id& target, SEL sel, const id& argument)
 {
     if (!target)
         return false;
     Method m = class_getInstanceMethod(target->isa(), sel);
-    if (!m)
+    if (!isActionMethod(m))
         return false;
     std::string_view types = method_getTypeEncoding(m);
     if (types == "v@:")

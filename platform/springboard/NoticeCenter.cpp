@@ -108,6 +108,12 @@ foundation::Status NoticeCenter::keep(const Notice& notice)
     return save(contents);
 }
 
+foundation::Status NoticeCenter::readable()
+{
+    TRY(load());
+    return {};
+}
+
 std::vector<Notice> NoticeCenter::notices()
 {
     std::vector<Notice> out;

@@ -38,6 +38,9 @@ public:
 
     // Read from the file, so any process sees them.
     static std::vector<Notice> notices();
+    // Why the file cannot be read, if it cannot (notices() then reads as
+    // none); a missing file is no failure.
+    static foundation::Status readable();
     static std::vector<std::string> launches();
     // Performs a notice's default action: launching an application is
     // recorded as a launch. Returns the launched bundle, or empty for a

@@ -1,6 +1,7 @@
 #include "platform/uikit/UIAlertController.h"
 
 #include "platform/foundation/NSLog.h"
+#include "platform/foundation/NSString.h"
 #include "platform/uikit/NSLayoutAnchor.h"
 #include "platform/uikit/NSLayoutConstraint.h"
 #include "platform/uikit/UIButton.h"
@@ -208,7 +209,7 @@ void UIAlertController::rebuild()
         if (text.empty())
             return;
         auto label = card->add<UILabel>();
-        label->setText(text);
+        label->setText(foundation::shortened(text, maxShownCharacters));
         label->setFont(std::move(font));
         label->setTextAlignment(NSTextAlignmentCenter);
         label->setNumberOfLines(0);

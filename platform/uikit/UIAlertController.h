@@ -23,6 +23,10 @@ class UIAlertController : public UIViewController {
     MARQEL_OBJECT(UIAlertController, UIViewController)
 public:
     static constexpr CGFloat cardWidth = 270;
+    // The most of a title or message the card shows; the rest is cut with an
+    // ellipsis. Far more than fits on a screen, and what the card lays out
+    // stays quick whatever text the app passes.
+    static constexpr std::size_t maxShownCharacters = 600;
 
     UIAlertController()
         : UIAlertController("", "", UIAlertControllerStyleAlert)

@@ -225,3 +225,96 @@ TEST(PropertyListLimits, DatesPastThirtyTwoBitSecondsAreWrittenAtTheLimit)
     EXPECT_DOUBLE_EQ(back[1].get<PlistDate>()->secondsSince1970, from2001 + INT32_MAX);
     EXPECT_DOUBLE_EQ(back[2].get<PlistDate>()->secondsSince1970, from2001 + 1);
 }
+
+// Closing tags where the parser never sees them (a processing instruction,
+// an attribute value, a comment, a CDATA section, a DOCTYPE's internal
+// subset) do not offset the nesting after them: the depth is judged as the
+// parser reads the text. The first is the 3.96 MB file that took the
+// process down.
+TEST(PropertyListLimits, ClosingTagsHiddenFromTheParserDoNotHideDepth)
+{
+    auto repeated = [](const std::string& text, int times) {
+        std::string out;
+        for (int i = 0; i < times; ++i)
+            out += text;
+        return out;
+    };
+    const int n = 180000;
+    const std::string deep = repeated("<array>", n) + repeated("</array>", n);
+    const std::string hidden = repeated("</dict>", n);
+    const std::string exact = "<?x " + hidden + "?><plist>" + deep + "</plist>";
+    ASSERT_LT(exact.size(), plist::maxInputBytes);
+    ASSERT_GT(exact.size(), 3900000u);
+    for (const std::string& text : {
+             exact,
+             "<plist version=\"" + hidden + "\">" + deep + "</plist>",
+             "<!-- " + hidden + " --><plist>" + deep + "</plist>",
+             "<!DOCTYPE plist [ " + hidden + " ]><plist>" + deep + "</plist>",
+             "<plist><array><string><![CDATA[" + repeated("</array>", n) + "]]></string>" + deep + "</array></plist>",
+             "<plist><array><string>a<!--" + repeated("</array>", n) + "-->b</string>" + deep + "</array></plist>",
+         }) {
+        auto value = plist::parse(text);
+        ASSERT_FALSE(value) << text.substr(0, 40);
+        EXPECT_EQ(value.code(), foundation::ErrorCode::UnreadableInput);
+        EXPECT_NE(value.message().find("nested deeper than"), std::string::npos) << value.message();
+    }
+}
+
+// The same constructs in an ordinary file read as before: what they hide is
+// no part of the values, and CDATA and entities keep their text.
+TEST(PropertyListLimits, DeclarationsCommentsCDATAAndAttributesStillRead)
+{
+    auto value = plist::parse(R"(<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE plist PUBLIC "-//Apple//DTD PLIST 1.0//EN" "http://www.apple.com/DTDs/PropertyList-1.0.dtd" [ <!ENTITY x "</dict>"> ]>
+<?editor note="</array>"?>
+<!-- <dict> left open on purpose -->
+<plist version="1.0" note="a > b </dict>">
+<dict>
+  <key>cdata</key><string><![CDATA[<array> & </dict>]]></string>
+  <key>mixed</key><string>a &lt;b&gt; <!-- </dict> -->c<![CDATA[&amp;]]></string>
+  <key>number</key><integer> 42 </integer>
+  <key>huge</key><integer>99999999999999999999</integer>
+  <key>list</key><array><true/><false></false><string/><dict/><array /></array>
+  <key>nested</key><dict><key>k</key><real>1.5</real></dict>
+</dict>
+</plist>
+)");
+    ASSERT_TRUE(value) << value.message();
+    const PlistDict& dict = *value.value().get<PlistDict>();
+    EXPECT_EQ(*dict.find("cdata")->get<std::string>(), "<array> & </dict>");
+    EXPECT_EQ(*dict.find("mixed")->get<std::string>(), "a <b> c&amp;");
+    EXPECT_EQ(*dict.find("number")->get<std::int64_t>(), 42);
+    EXPECT_TRUE(dict.find("huge")->is<double>());
+    const PlistArray& list = *dict.find("list")->get<PlistArray>();
+    ASSERT_EQ(list.size(), 5u);
+    EXPECT_EQ(list[0], PlistValue(true));
+    EXPECT_EQ(list[1], PlistValue(false));
+    EXPECT_EQ(list[2], PlistValue(std::string()));
+    EXPECT_TRUE(list[3].is<PlistDict>());
+    EXPECT_TRUE(list[4].is<PlistArray>());
+    EXPECT_EQ(*dict.find("nested")->get<PlistDict>()->find("k")->get<double>(), 1.5);
+    // What the platform writes reads back the same.
+    auto again = plist::parse(plist::toXML(value.value()));
+    ASSERT_TRUE(again) << again.message();
+    EXPECT_EQ(again.value(), value.value());
+}
+
+// A byte-order mark before the declaration, as some editors save, is no
+// part of the document.
+TEST(PropertyListLimits, AByteOrderMarkIsSkipped)
+{
+    auto value = plist::parse("\xEF\xBB\xBF<?xml version=\"1.0\"?><plist><string>x</string></plist>");
+    ASSERT_TRUE(value) << value.message();
+    EXPECT_EQ(value.value(), PlistValue("x"));
+}
+
+// Markup left open is refused, saying what is open, never read past.
+TEST(PropertyListLimits, UnclosedMarkupIsRefused)
+{
+    for (const char* text : { "<?xml version=\"1.0\"", "<!-- <plist>", "<plist><dict><key>k</key><string>open", "<plist version=\"1.0>",
+             "<plist><array><string><![CDATA[x</string></array></plist>", "<!DOCTYPE plist [ <plist><array/></plist>" }) {
+        auto value = plist::parse(text);
+        ASSERT_FALSE(value) << text;
+        EXPECT_EQ(value.code(), foundation::ErrorCode::UnreadableInput) << text;
+    }
+}

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdlib>
 #include <future>
 #include <pthread.h>
 #include <string>
@@ -118,6 +119,24 @@ TEST(RunLoop, AStopRequestedFromASignalEndsEveryRunUntilCleared)
     RunLoop::main().runFor(1);
     EXPECT_DOUBLE_EQ(RunLoop::main().now(), 1.0);
     std::signal(SIGUSR1, SIG_DFL);
+}
+
+// The first TERM asks for an orderly stop; a process that never gets to
+// act on it (stuck in a call that does not return) still ends on the
+// second, of either signal, by that signal's default action.
+TEST(RunLoop, ASecondSignalEndsAProcessThatDidNotStop)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            RunLoop::stopOnSignals({ SIGINT, SIGTERM });
+            std::raise(SIGTERM);
+            if (!RunLoop::stopRequestedBySignal())
+                std::_Exit(3);
+            std::raise(SIGINT);
+            std::_Exit(4);
+        },
+        testing::KilledBySignal(SIGINT), "");
 }
 
 TEST(RunLoop, ASignalWakesARealClockLoopThatIsWaiting)

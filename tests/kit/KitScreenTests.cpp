@@ -219,6 +219,27 @@ TEST_F(KitScreenTest, AColourRowRefusesAnythingButSixHexDigitsAndWritesNothing)
     EXPECT_FALSE(stored("border"));
 }
 
+// A megabyte pasted as a colour: the refusal quotes its start, cut with an
+// ellipsis, and still says what to enter; nothing is stored.
+TEST_F(KitScreenTest, ALongColourTextIsQuotedCutAndTheAdviceStillShows)
+{
+    writeRows(rowsResource);
+    auto page = shownList();
+    tapTitle("Border Colour");
+    ASSERT_TRUE(alert());
+    alert()->textFields().front()->setText(std::string(1000000, 'F'));
+    ASSERT_TRUE(alert()->tapActionWithTitle("Save"));
+    ASSERT_TRUE(alert());
+    const std::string& message = alert()->message();
+    EXPECT_LT(message.size(), 200u) << message.substr(0, 200);
+    EXPECT_EQ(message.find("\"" + std::string(40, 'F') + "\u2026\" is not a colour"), 0u) << message.substr(0, 100);
+    EXPECT_NE(message.find("six hexadecimal digits"), std::string::npos);
+    EXPECT_FALSE(stored("border"));
+    window->layoutIfNeeded();
+    ASSERT_TRUE(alert()->tapActionWithTitle("OK"));
+    EXPECT_EQ(page->rowWithLabel("Border Colour")->valueLabel->text(), "#FFFFFF");
+}
+
 TEST_F(KitScreenTest, AButtonRowSendsItsActionToThePageAndAMissingActionIsOnlyLogged)
 {
     writeRows(rowsResource);
@@ -236,6 +257,31 @@ TEST_F(KitScreenTest, AButtonRowSendsItsActionToThePageAndAMissingActionIsOnlyLo
     EXPECT_FALSE(alert());
     EXPECT_FALSE(page->presentedViewController());
     EXPECT_TRUE(page->view()->window());
+}
+
+// An action naming a method of another shape (one taking a string, one
+// answering a value) would fail the call's type check and end the app: it
+// is said once when the rows are read, and the button does nothing.
+TEST_F(KitScreenTest, AnActionOfTheWrongShapeIsLoggedAndDoesNothing)
+{
+    std::string text = rowsResource;
+    text.replace(text.find("noSuchAction"), std::string("noSuchAction").size(), "setTitle:");
+    writeRows(text);
+    const std::size_t mark = SystemLog::shared().lineCount();
+    auto page = shownList();
+    const std::string title = page->title();
+    std::size_t said = 0;
+    for (const auto& line : SystemLog::shared().lines(mark))
+        said += line.find("\"Nothing Here\" names setTitle:") != std::string::npos && line.find("does nothing") != std::string::npos;
+    EXPECT_EQ(said, 1u) << "the unusable action is said when the rows are read";
+    tapTitle("Nothing Here");
+    tapTitle("Nothing Here");
+    EXPECT_EQ(page->title(), title);
+    EXPECT_FALSE(alert());
+    EXPECT_TRUE(page->view()->window());
+    // The other button still works.
+    tapTitle("Default Area");
+    EXPECT_EQ(page->defaultAreas, 1);
 }
 
 TEST_F(KitScreenTest, AMissingOrDamagedResourceGivesAnEmptyList)

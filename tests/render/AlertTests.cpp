@@ -105,6 +105,25 @@ TEST_F(AlertPicture, ALongTitleStacksTheActionsWithCancelLastAndHairlinesBetween
     }
 }
 
+// A megabyte of unbroken text as the message (a pasted colour, say): the
+// card draws its start, cut with an ellipsis, and its button stays on it.
+TEST_F(AlertPicture, AMegabyteMessageIsDrawnCutAndTheButtonStaysOnTheCard)
+{
+    auto shown = window();
+    root = alloc<UIViewController>();
+    shown->setRootViewController(root);
+    auto alert = UIAlertController::alertControllerWithTitle("Not a Colour", std::string(1000000, 'F'), UIAlertControllerStyleAlert);
+    alert->addAction(UIAlertAction::actionWithTitle("OK", UIAlertActionStyleDefault, nullptr));
+    root->presentViewController(alert, false, nullptr);
+    settle();
+    auto button = alert->buttonForAction(alert->actions()[0]);
+    CGRect card = onScreen(button->superview());
+    CGRect rect = onScreen(button);
+    EXPECT_LE(CGRectGetMaxY(rect), CGRectGetMaxY(card));
+    EXPECT_LE(CGRectGetMaxY(card), CGRectGetMaxY(shown->bounds()) + 1);
+    expectTitlesWhole(alert);
+}
+
 TEST_F(AlertPicture, TwoShortTitlesShareARowSplitByAHairline)
 {
     auto alert = show("Save", "Cancel", false);

@@ -8,7 +8,9 @@
 #include "platform/render/CornerPath.h"
 #include "platform/render/LayerPainter.h"
 #include "platform/render/TextPainter.h"
+
 #include "platform/render/TreeSignature.h"
+#include <cmath>
 
 #include <cairo.h>
 
@@ -99,6 +101,35 @@ TEST(TextPainter, WeightsMapToTheNearestNamedWeight)
     style.pointSize = 34;
     CGSize large = text.measure("Record", style);
     EXPECT_NEAR(large.width / small.width, 2, 0.15);
+}
+
+// A word wider than the line breaks between characters into lines that
+// each fill the width, however long the word; words around it and line
+// breaks in the text count as before, and a text of many paragraphs counts
+// every line of each.
+TEST(TextPainter, ALongWordWrapsIntoFullLinesAndParagraphsAddUp)
+{
+    render::TextPainter text;
+    render::TextStyle style;
+    style.pointSize = 13;
+    const double width = 120;
+    for (std::size_t length : { std::size_t(100), std::size_t(3000), std::size_t(20000) }) {
+        const std::string word(length, 'F');
+        const double whole = text.measure(word, style).width;
+        auto lines = text.measureLines(word, style, width);
+        EXPECT_LE(lines.width, width) << length;
+        EXPECT_NEAR(static_cast<double>(lines.count), std::ceil(whole / width), 1.0 + whole / width * 0.02) << length;
+        // Words and line breaks around it add their own lines.
+        auto around = text.measureLines("Before it\n" + word + " after", style, width);
+        EXPECT_GE(around.count, lines.count + 1) << length;
+        EXPECT_LE(around.count, lines.count + 2) << length;
+    }
+    std::string paragraphs;
+    for (int i = 0; i < 2000; ++i)
+        paragraphs += "line " + std::to_string(i) + "\n";
+    EXPECT_EQ(text.measureLines(paragraphs + "last", style, width).count, 2001);
+    EXPECT_EQ(text.measureLines(paragraphs, style, width).count, 2001) << "the empty paragraph after the last break";
+    EXPECT_EQ(text.measureLines(paragraphs, style, 0).count, 2001);
 }
 
 TEST(TreeSignature, FollowsWhatIsDrawn)

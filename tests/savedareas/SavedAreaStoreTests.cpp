@@ -17,6 +17,7 @@
 #include <set>
 #include <sstream>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 namespace {
@@ -423,6 +424,70 @@ TEST_F(SavedAreaStoreTest, AnUnreadableFileIsNeverOverwrittenByADelete)
     auto contents = SavedAreaStore::load();
     EXPECT_EQ(SavedAreaStore::remove(contents, "1").code(), foundation::ErrorCode::UnreadableInput);
     EXPECT_EQ(bytes(file()), "garbage");
+    EXPECT_EQ(folder(), std::vector<std::string> { "MarqelSavedArea.plist" });
+}
+
+// Records and names have no limit of their own: a file past the 4 MB other
+// property lists may be (long names, many records) is read, listed and
+// added to, never set aside as unreadable.
+TEST_F(SavedAreaStoreTest, AFileOfManyRecordsOrLongNamesIsReadAndAddedTo)
+{
+    PlistDict records;
+    const std::string longName(120000, 'n');
+    for (int i = 0; i < 40; ++i) {
+        std::string key = std::to_string(1700000000000 + i);
+        records.set(key, SavedAreaFormat::makeRecord(key, longName, CGRectMake(i, 2, 150, 150)));
+    }
+    for (int i = 40; i < 14040; ++i) {
+        std::string key = std::to_string(1700000000000 + i);
+        records.set(key, SavedAreaFormat::makeRecord(key, "Area " + std::to_string(i), CGRectMake(i, 2, 150, 150)));
+    }
+    fs::create_directories(fs::path(file()).parent_path());
+    ASSERT_TRUE(plist::writeFileAtomically(PlistValue(records), file()));
+    ASSERT_GT(fs::file_size(file()), plist::maxInputBytes * 2);
+    auto contents = SavedAreaStore::load();
+    EXPECT_FALSE(contents.unreadable) << contents.problem;
+    EXPECT_EQ(SavedAreaStore::list(*contents.dictionary).size(), 14040u);
+    add("One more", CGRectMake(1, 2, 150, 150));
+    EXPECT_EQ(listed().size(), 14041u);
+    EXPECT_EQ(listed()[0].name, longName);
+    EXPECT_TRUE(foundation::unreadableCopiesOf(file()).empty());
+}
+
+// An add that would take the file past what it may hold is refused, saying
+// so, and writes nothing: the store never writes a file it would then
+// refuse to read.
+TEST_F(SavedAreaStoreTest, AnAddPastTheFileLimitIsRefusedAndWritesNothing)
+{
+    add("Home", CGRectMake(1, 2, 150, 150));
+    const std::string before = bytes(file());
+    std::size_t mark = SystemLog::shared().lineCount();
+    auto contents = SavedAreaStore::load();
+    auto added = SavedAreaStore::add(contents, std::string(SavedAreaStore::maxFileBytes, 'x'), CGRectMake(1, 2, 150, 150));
+    ASSERT_FALSE(added.ok());
+    EXPECT_EQ(added.code(), foundation::ErrorCode::InvalidArgument);
+    EXPECT_NE(added.message().find("past the 64 MB their file may hold"), std::string::npos) << added.message();
+    EXPECT_NE(added.message().find("nothing was saved"), std::string::npos) << added.message();
+    EXPECT_TRUE(logged("could not save the areas", "64 MB", mark));
+    EXPECT_EQ(bytes(file()), before);
+    EXPECT_EQ(folder(), std::vector<std::string> { "MarqelSavedArea.plist" });
+    ASSERT_EQ(listed().size(), 1u);
+}
+
+// A FIFO (or a folder) in the file's place is no damaged file to keep
+// aside: it is named, nothing waits on it, and nothing is written there.
+TEST_F(SavedAreaStoreTest, AFifoInTheFilesPlaceIsNamedAndNeverWrittenOver)
+{
+    fs::create_directories(fs::path(file()).parent_path());
+    ASSERT_EQ(::mkfifo(file().c_str(), 0644), 0);
+    auto contents = SavedAreaStore::load();
+    EXPECT_TRUE(contents.unreadable);
+    EXPECT_TRUE(contents.blocked);
+    EXPECT_NE(contents.problem.find("is a FIFO"), std::string::npos) << contents.problem;
+    auto added = SavedAreaStore::add(contents, "Home", CGRectMake(1, 2, 150, 150));
+    ASSERT_FALSE(added.ok());
+    EXPECT_NE(added.message().find("is a FIFO"), std::string::npos) << added.message();
+    EXPECT_TRUE(fs::is_fifo(file()));
     EXPECT_EQ(folder(), std::vector<std::string> { "MarqelSavedArea.plist" });
 }
 

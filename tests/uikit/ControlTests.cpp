@@ -3,6 +3,10 @@
 
 #include "UIKitTestSupport.h"
 
+#include "platform/foundation/NSString.h"
+
+#include <functional>
+
 namespace {
 
 class Tally : public Object {
@@ -10,12 +14,15 @@ class Tally : public Object {
 public:
     void hit() { ++hits; }
     void edited() { ++edits; }
+    void setCount(std::int64_t count) { hits = static_cast<int>(count); }
+    int answer() { return ++hits; }
     int hits = 0, edits = 0;
 };
 
 }  // namespace
 
-MARQEL_DEFINE_CLASS(Tally, method<&Tally::hit>("hit"), method<&Tally::edited>("edited"))
+MARQEL_DEFINE_CLASS(Tally, method<&Tally::hit>("hit"), method<&Tally::edited>("edited"), method<&Tally::setCount>("setCount:"),
+    method<&Tally::answer>("answer"))
 
 namespace {
 
@@ -71,6 +78,53 @@ TEST_F(Controls, ATargetThatCannotTakeTheActionIsReportedNotCrashed)
     EXPECT_FALSE(UIApplication::sharedApplication()->sendAction(sel_registerName("prepareRecording"), bystander,
         nullptr, nullptr));
     EXPECT_GT(SystemLog::shared().lineCount(), lines);
+}
+
+// A method the target has, but of a shape no action takes (a number
+// argument, a result), is not called: the call would fail its type check.
+TEST_F(Controls, AMethodOfTheWrongShapeIsNotSentAsAnAction)
+{
+    auto tally = alloc<Tally>();
+    auto sender = alloc<UIButton>();
+    for (const char* name : { "setCount:", "answer" }) {
+        EXPECT_FALSE(isActionMethod(class_getInstanceMethod(tally->isa(), sel_registerName(name)))) << name;
+        EXPECT_FALSE(performAction(tally, sel_registerName(name), sender)) << name;
+    }
+    EXPECT_EQ(tally->hits, 0);
+    EXPECT_TRUE(isActionMethod(class_getInstanceMethod(tally->isa(), sel_registerName("hit"))));
+    EXPECT_TRUE(performAction(tally, sel_registerName("hit"), sender));
+    EXPECT_EQ(tally->hits, 1);
+}
+
+// The card shows at most a screenful of a title or message, cut with an
+// ellipsis, so a megabyte of text lays out as quickly as a line; what the
+// app passed is kept whole.
+TEST_F(Controls, AnAlertShowsALongMessageCutWithAnEllipsis)
+{
+    auto host = alloc<UIViewController>();
+    auto window = shownWindow(host);
+    const std::string message(1000000, 'F');
+    auto alert = UIAlertController::alertControllerWithTitle(std::string(5000, 'T'), message, UIAlertControllerStyleAlert);
+    alert->addAction(UIAlertAction::actionWithTitle("OK", UIAlertActionStyleDefault, nullptr));
+    host->presentViewController(alert, false, nullptr);
+    window->layoutIfNeeded();
+    EXPECT_EQ(alert->message(), message);
+    std::vector<std::string> shown;
+    std::function<void(const std::shared_ptr<UIView>&)> collect = [&](const std::shared_ptr<UIView>& view) {
+        if (auto label = objc_cast<UILabel>(view); label && label->text().size() > 100)
+            shown.push_back(label->text());
+        for (const auto& subview : view->subviews())
+            collect(subview);
+    };
+    collect(alert->view());
+    ASSERT_EQ(shown.size(), 2u);
+    for (const auto& text : shown) {
+        EXPECT_EQ(text.size(), UIAlertController::maxShownCharacters + std::string("\u2026").size());
+        EXPECT_TRUE(text.ends_with("\u2026")) << text.substr(text.size() - 10);
+    }
+    EXPECT_EQ(foundation::shortened("short", 10), "short");
+    // Cut between characters, never inside one.
+    EXPECT_EQ(foundation::shortened("\u00e9\u00e9\u00e9", 2), "\u00e9\u00e9\u2026");
 }
 
 TEST_F(Controls, ActionsAreReachableByName)
