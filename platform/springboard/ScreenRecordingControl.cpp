@@ -26,5 +26,11 @@ void ScreenRecordingControl::stopFromControlCenter()
     // The module's class exists once its bundle is loaded, as on the phone.
     if (auto bundle = NSBundle::bundleWithPath(RPControlCenterModule::bundlePath))
         bundle->load();
-    msgSend<void>(msgSendClass<id>(objc_getClass("RPControlCenterModule"), "sharedModule"), "didStopRecordingOrBroadcast");
+    Class module = objc_getClass("RPControlCenterModule");
+    if (!module) {
+        NSLog("SpringBoard: Control Center's recording module is not loaded (%@); the recording goes on",
+            std::string(RPControlCenterModule::bundlePath));
+        return;
+    }
+    msgSend<void>(msgSendClass<id>(module, "sharedModule"), "didStopRecordingOrBroadcast");
 }
