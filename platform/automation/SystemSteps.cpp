@@ -9,7 +9,6 @@
 #include "platform/springboard/controlcenter/ControlCenter.h"
 #include "platform/uikit/UIKit.h"
 
-
 namespace automation {
 
 using foundation::Error;
@@ -99,6 +98,7 @@ Status tapBanner(StepContext& c)
 
 Status expectStatusBar(StepContext& c)
 {
+    TRY(c.driver().requireHost(ScenarioDriver::springBoard, "expect statusbar"));
     std::string want = oneOf(c, { "recording", "idle" });
     if (want.empty())
         return Error { ErrorCode::InvalidArgument, "usage: " + c.usage() };
@@ -111,6 +111,7 @@ Status expectStatusBar(StepContext& c)
 
 Status expectControlCenter(StepContext& c)
 {
+    TRY(c.driver().requireHost(ScenarioDriver::springBoard, "expect control-center"));
     std::string want = oneOf(c, { "open", "closed" });
     if (want.empty())
         return Error { ErrorCode::InvalidArgument, "usage: " + c.usage() };
@@ -125,6 +126,7 @@ Status expectControlCenter(StepContext& c)
 Status expectBanner(StepContext& c)
 {
     TRY(c.need(1));
+    TRY(c.driver().requireHost(ScenarioDriver::springBoard, "expect banner"));
     std::string want = c.rest(0);
     auto banner = BannerCenter::shared().bannerView();
     auto notice = BannerCenter::shared().currentNotice();

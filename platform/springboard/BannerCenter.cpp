@@ -125,7 +125,8 @@ void BannerCenter::showNext()
     CGPoint rest = m_banner->center();
     CGPoint above = CGPointMake(rest.x, -m_banner->bounds().size.height / 2 - 10);
     UIView::performWithoutAnimation([&] { m_banner->setCenter(above); });
-    UIView::animateWithDuration(slideDuration, 0, UIViewAnimationOptionCurveEaseOut, [banner = m_banner, rest] { banner->setCenter(rest); }, nullptr);
+    UIView::animateWithDuration(
+        slideDuration, 0, UIViewAnimationOptionCurveEaseOut, [banner = m_banner, rest] { banner->setCenter(rest); }, nullptr);
     NSLog("SpringBoard: banner [%@] %@", notice.section, notice.title);
 
     std::uint64_t generation = ++m_generation;
@@ -148,7 +149,8 @@ void BannerCenter::dismiss()
     auto banner = m_banner;
     banner->setUserInteractionEnabled(false);
     CGPoint above = CGPointMake(banner->center().x, -banner->bounds().size.height / 2 - 10);
-    UIView::animateWithDuration(slideDuration, 0, UIViewAnimationOptionCurveEaseIn, [banner, above] { banner->setCenter(above); },
+    UIView::animateWithDuration(
+        slideDuration, 0, UIViewAnimationOptionCurveEaseIn, [banner, above] { banner->setCenter(above); },
         [this, banner, generation](bool) {
             banner->removeFromSuperview();
             if (generation != m_generation)

@@ -126,9 +126,9 @@ void StatusBar::recordingPillTapped()
     if (!ScreenRecordingControl::isRecording())
         return;
     auto alert = SystemAlert::present(stopAlertTitle, "", {
-        { "Cancel", UIAlertActionStyleCancel, nullptr },
-        { "Stop", UIAlertActionStyleDefault, [] { ScreenRecordingControl::stopFromStatusBar(); } },
-    });
+                                                              { "Cancel", UIAlertActionStyleCancel, nullptr },
+                                                              { "Stop", UIAlertActionStyleDefault, [] { ScreenRecordingControl::stopFromStatusBar(); } },
+                                                          });
     if (alert)
         NSLog("SpringBoard: asking whether to stop the screen recording");
 }
