@@ -1,6 +1,9 @@
 #include "platform/springboard/controlcenter/ControlCenter.h"
 
 #include "platform/foundation/NSLog.h"
+#include "platform/render/BitmapLayer.h"
+#include "platform/render/Blur.h"
+#include "platform/render/Compositor.h"
 #include "platform/springboard/SystemGestureView.h"
 #include "platform/uikit/UIColor.h"
 #include "platform/uikit/UIFont.h"
@@ -10,6 +13,7 @@
 #include "platform/uikit/UIScreen.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -20,6 +24,37 @@ constexpr CGFloat tileSymbolSize = 30;
 // beneath.
 std::shared_ptr<UIColor> tileColour() { return UIColor::colorWithRed(0.16, 0.16, 0.18, 0.96); }
 std::shared_ptr<UIColor> litSymbolColour() { return UIColor::colorWithRed(1.0, 0.27, 0.23, 1); }
+
+// The screen as it is, frosted: one pixel a point is plenty for a blur this
+// wide, and keeps opening the panel quick.
+std::shared_ptr<const ScreenFrame> frostedScreen()
+{
+    const render::Surface& screen = render::Compositor::shared().renderSurface();
+    int factor = std::max(1, static_cast<int>(std::lround(UIScreen::mainScreen()->scale())));
+    int w = screen.width() / factor, h = screen.height() / factor;
+    render::Surface small(w, h);
+    if (!screen.isValid() || !small.isValid())
+        return nullptr;
+    const std::uint8_t* in = screen.data();
+    std::uint8_t* out = small.mutableData();
+    const int samples = factor * factor;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            // Premultiplied pixels average channel by channel.
+            int sum[4] = { 0, 0, 0, 0 };
+            for (int dy = 0; dy < factor; ++dy) {
+                const std::uint8_t* p = in + static_cast<std::ptrdiff_t>(y * factor + dy) * screen.stride() + x * factor * 4;
+                for (int dx = 0; dx < factor * 4; ++dx)
+                    sum[dx % 4] += p[dx];
+            }
+            std::uint8_t* q = out + static_cast<std::ptrdiff_t>(y) * small.stride() + x * 4;
+            for (int c = 0; c < 4; ++c)
+                q[c] = static_cast<std::uint8_t>(sum[c] / samples);
+        }
+    }
+    small.markDirty();
+    return render::blurred(small, 12).toScreenFrame();
+}
 
 }  // namespace
 
@@ -44,10 +79,19 @@ bool ControlCenter::addModule(std::shared_ptr<ControlCenterModule> module)
 void ControlCenter::build()
 {
     CGRect screen = UIScreen::mainScreen()->bounds();
+    auto frosted = frostedScreen();
     m_window = alloc<SystemWindow>(screen, SystemWindow::controlCenterLevel, SystemWindow::Touches::All);
+    // The screen beneath, blurred and dimmed; its edges fade into black.
+    m_window->setBackgroundColor(UIColor::blackColor());
+    if (frosted) {
+        auto backdrop = BitmapLayer::layer();
+        backdrop->setFrame(m_window->bounds());
+        backdrop->setPicture(frosted);
+        m_window->layer()->addSublayer(backdrop);
+    }
     auto panel = m_window->add<SystemGestureView>(m_window->bounds());
     panel->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
-    panel->setBackgroundColor(UIColor::colorWithWhite(0, 0.6));
+    panel->setBackgroundColor(UIColor::colorWithWhite(0, 0.45));
     panel->onTap = [this](CGPoint point) { tapped(point); };
     panel->onSwipeUp = [this] { close(); };
 
