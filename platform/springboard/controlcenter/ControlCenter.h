@@ -2,10 +2,9 @@
 
 // Control Center: a panel over everything, opened by a downward swipe from
 // the right third of the status bar. The screen beneath is blurred and
-// dimmed, and the
-// registered modules' tiles stand in a grid of two columns; a tap on a
-// tile is the module's, a tap beside the tiles or an upward swipe closes
-// the panel.
+// dimmed, and the registered modules' tiles stand in a grid of two
+// columns; a tap on a tile is the module's, a tap beside the tiles or an
+// upward swipe closes the panel.
 
 #include "platform/springboard/SystemWindow.h"
 #include "platform/springboard/controlcenter/ControlCenterModule.h"
