@@ -5,6 +5,7 @@
 #include "platform/foundation/Foundation.h"
 #include "platform/replaykit/RPScreenRecorder.h"
 #include "platform/springboard/NoticeCenter.h"
+#include "platform/springboard/ScreenRecordingControl.h"
 #include "platform/springboard/SpringBoardHost.h"
 #include "scenario/RecordingQueries.h"
 
@@ -117,11 +118,7 @@ RecordingSteps::RecordingSteps()
 Status RecordingSteps::startSystemRecording(bool microphone)
 {
     std::string refusal;
-    msgSend<void>(RPScreenRecorder::sharedRecorder(), "startSystemRecordingWithMicrophoneEnabled:handler:", microphone,
-        RPScreenRecorder::StartHandler([&refusal](id error) {
-            if (auto why = objc_cast<NSError>(error))
-                refusal = why->localizedDescription();
-        }));
+    ScreenRecordingControl::start(microphone, [&refusal](const std::string& why) { refusal = why; });
     RunLoop::main().drain();
     if (!refusal.empty())
         return Error { ErrorCode::Failed, "the system recording did not start: " + refusal };
@@ -130,15 +127,12 @@ Status RecordingSteps::startSystemRecording(bool microphone)
 
 Status RecordingSteps::stopRecording(const std::string& how)
 {
-    if (how == "status-bar") {
-        msgSend<void>(RPScreenRecorder::sharedRecorder(), "stopSystemRecording");
-    } else if (how == "control-center") {
-        if (auto bundle = NSBundle::bundleWithPath(RPControlCenterModule::bundlePath))
-            bundle->load();
-        msgSend<void>(msgSendClass<id>(objc_getClass("RPControlCenterModule"), "sharedModule"), "didStopRecordingOrBroadcast");
-    } else {
+    if (how == "status-bar")
+        ScreenRecordingControl::stopFromStatusBar();
+    else if (how == "control-center")
+        ScreenRecordingControl::stopFromControlCenter();
+    else
         return Error { ErrorCode::InvalidArgument, "record-stop takes status-bar or control-center" };
-    }
     RunLoop::main().drain();
     return {};
 }

@@ -94,6 +94,25 @@ void writeSavedAreas(automation::ScenarioDriver& driver, const std::string& fold
     check(driver.tapTitle("Cancel"));
     check(driver.wait(0.3));
 }
+// SpringBoard's own interface: Control Center, the red pill of a system
+// recording and the alert it opens, and the banner of the saved recording.
+void writeSystemInterface(automation::ScenarioDriver& driver, const std::string& folder)
+{
+    check(driver.runStep("control-center open"));
+    write(folder, "control-center");
+    check(driver.runStep("control-center close"));
+    check(driver.runStep("record-start"));
+    check(driver.wait(0.5));
+    write(folder, "recording-pill");
+    check(driver.runStep("tap-statusbar"));
+    writeLightAndDark(folder, "recording-alert");
+    check(driver.tapTitle("Stop"));
+    check(driver.wait(1));
+    writeLightAndDark(folder, "banner");
+    // The banner goes before the overlay's pictures.
+    check(driver.wait(6));
+}
+
 // The tutorial's pictures after the first, each one screenful further
 // down; the last shows its end (the scroll stops there).
 constexpr const char* tutorialScrolls[] = { "settings-tutorial-end" };
@@ -165,7 +184,7 @@ void writeSettingsScreens(const std::string& folder, const std::string& scratch)
 void addSnapshotCommand(CLI::App& app, GlobalOptions& options)
 {
     auto* command = app.add_subcommand("snapshot",
-        "Write pictures of the overlay (just opened with the microphone off, during a drag, expanded, microphone on) and of the "
+        "Write pictures of SpringBoard's own interface (Control Center, the recording pill, its alert, a banner), of the overlay (just opened with the microphone off, during a drag, expanded, microphone on) and of the "
         "saved areas (the name alert, the list of three, a row's menu, the empty list), and of the settings app (the home "
         "with its first-run hint, the home, the tutorial's top and end, the settings page, the default-area editor), light and dark, into a folder. "
         "They are taken on a scratch device with the default preferences, so the device root is not touched");
@@ -192,6 +211,7 @@ void addSnapshotCommand(CLI::App& app, GlobalOptions& options)
             automation::ScenarioDriver driver;
             prepareDriver(driver);
             check(driver.boot());
+            writeSystemInterface(driver, folder);
             scenario::invoke();
             check(driver.wait(0.3));
             write(folder, "overlay-open");

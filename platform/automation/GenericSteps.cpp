@@ -3,6 +3,7 @@
 #include "platform/automation/ScenarioDriver.h"
 #include "platform/automation/ScreenQueries.h"
 #include "platform/automation/StepContext.h"
+#include "platform/automation/SystemSteps.h"
 #include "platform/springboard/NoticeCenter.h"
 #include "platform/uikit/UIKit.h"
 
@@ -240,6 +241,7 @@ void registerGenericSteps(ScenarioDriver& driver)
     registerActions(driver);
     registerRecordExpectations(driver);
     registerScreenExpectations(driver);
+    mustSucceed(registerSystemSteps(driver));
 }
 
 }  // namespace automation

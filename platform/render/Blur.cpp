@@ -27,7 +27,45 @@ void boxLine(const std::uint8_t* in, std::uint8_t* out, int count, std::ptrdiff_
     }
 }
 
+// Three boxes of this half-width have about the variance of the Gaussian
+// (each box of width 2r+1 adds ((2r+1)^2 - 1) / 12); 0 for no blur.
+int boxRadius(double sigma, int w, int h)
+{
+    if (!std::isfinite(sigma) || sigma <= 0.2)
+        return 0;
+    int radius = std::max(1, static_cast<int>(std::lround((std::sqrt(4 * sigma * sigma + 1) - 1) / 2)));
+    return std::min(radius, std::max(w, h));
+}
+
 }  // namespace
+
+Surface blurred(const Surface& source, double sigma)
+{
+    const int w = source.width(), h = source.height();
+    Surface result(w, h);
+    if (!result.isValid())
+        return result;
+    const std::ptrdiff_t rowBytes = static_cast<std::ptrdiff_t>(w) * 4;
+    std::vector<std::uint8_t> a(static_cast<std::size_t>(rowBytes) * h), b(a.size());
+    for (int y = 0; y < h; ++y)
+        std::memcpy(&a[static_cast<std::size_t>(y * rowBytes)], source.data() + static_cast<std::ptrdiff_t>(y) * source.stride(), static_cast<std::size_t>(rowBytes));
+    // Premultiplied channels blur independently and stay premultiplied.
+    if (int radius = boxRadius(sigma, w, h)) {
+        for (int pass = 0; pass < 3; ++pass) {
+            for (int y = 0; y < h; ++y)
+                for (int c = 0; c < 4; ++c)
+                    boxLine(&a[static_cast<std::size_t>(y * rowBytes + c)], &b[static_cast<std::size_t>(y * rowBytes + c)], w, 4, radius);
+            for (int x = 0; x < w; ++x)
+                for (int c = 0; c < 4; ++c)
+                    boxLine(&b[static_cast<std::size_t>(x * 4 + c)], &a[static_cast<std::size_t>(x * 4 + c)], h, rowBytes, radius);
+        }
+    }
+    std::uint8_t* out = result.mutableData();
+    for (int y = 0; y < h; ++y)
+        std::memcpy(out + static_cast<std::ptrdiff_t>(y) * result.stride(), &a[static_cast<std::size_t>(y * rowBytes)], static_cast<std::size_t>(rowBytes));
+    result.markDirty();
+    return result;
+}
 
 Surface blurredAlpha(const Surface& source, double sigma)
 {
@@ -42,11 +80,7 @@ Surface blurredAlpha(const Surface& source, double sigma)
         for (int x = 0; x < w; ++x)
             a[static_cast<std::size_t>(y) * w + x] = static_cast<std::uint8_t>(row[x] >> 24);
     }
-    if (std::isfinite(sigma) && sigma > 0.2) {
-        // Three boxes of this half-width have about the variance of the
-        // Gaussian (each box of width 2r+1 adds ((2r+1)^2 - 1) / 12).
-        int radius = std::max(1, static_cast<int>(std::lround((std::sqrt(4 * sigma * sigma + 1) - 1) / 2)));
-        radius = std::min(radius, std::max(w, h));
+    if (int radius = boxRadius(sigma, w, h)) {
         for (int pass = 0; pass < 3; ++pass) {
             for (int y = 0; y < h; ++y)
                 boxLine(&a[static_cast<std::size_t>(y) * w], &b[static_cast<std::size_t>(y) * w], w, 1, radius);

@@ -45,6 +45,20 @@ void RPScreenRecorder::setScreenSize(int pixelWidth, int pixelHeight)
 void RPScreenRecorder::setScreenSource(ScreenSource source) { m_source = std::move(source); }
 void RPScreenRecorder::setFinishedMovieHandler(FinishedMovieHandler handler) { m_finished = std::move(handler); }
 
+void RPScreenRecorder::addRecordingObserver(std::function<void()> observer)
+{
+    if (observer)
+        m_recordingObservers.push_back(std::move(observer));
+}
+
+void RPScreenRecorder::recordingChanged() const
+{
+    // An observer may add another: call over a copy.
+    auto observers = m_recordingObservers;
+    for (const auto& observer : observers)
+        observer();
+}
+
 std::int64_t RPScreenRecorder::framesRecorded() const { return m_framesCaptured; }
 
 std::shared_ptr<const ScreenFrame> RPScreenRecorder::capture()
@@ -89,6 +103,7 @@ void RPScreenRecorder::startSystemRecordingWithMicrophoneEnabled(bool microphone
     if (handler)
         handler(nullptr);
     tick(generation);
+    recordingChanged();
 }
 
 void RPScreenRecorder::tick(std::uint64_t generation)
@@ -115,6 +130,7 @@ void RPScreenRecorder::stopSystemRecording()
         return;
     m_recording = false;
     ++m_generation;
+    recordingChanged();
     auto writer = m_writer;
     auto encoderStatus = m_encoderStatus;
     std::string moviePath = m_moviePath;

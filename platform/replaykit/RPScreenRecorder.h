@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 // The system screen recorder: 30 frames a second of the screen at its pixel
 // size, encoded as it goes, with a microphone track when asked. The host
@@ -33,6 +34,9 @@ public:
     void setScreenSize(int pixelWidth, int pixelHeight);
     void setScreenSource(ScreenSource source);
     void setFinishedMovieHandler(FinishedMovieHandler handler);
+    // Told on the main thread each time a recording starts or stops, as
+    // the status bar and Control Center follow the recorder.
+    void addRecordingObserver(std::function<void()> observer);
 
     void startSystemRecordingWithMicrophoneEnabled(bool microphoneEnabled, StartHandler handler);
     // The status bar's stop.
@@ -46,6 +50,7 @@ public:
 
 private:
     void tick(std::uint64_t generation);
+    void recordingChanged() const;
     std::shared_ptr<const ScreenFrame> capture();
 
     bool m_recording = false;
@@ -58,6 +63,7 @@ private:
     ScreenSource m_source;
     std::shared_ptr<const ScreenFrame> m_wallpaper;
     FinishedMovieHandler m_finished;
+    std::vector<std::function<void()>> m_recordingObservers;
     std::string m_moviePath;
     std::shared_ptr<DispatchQueue> m_encoderQueue;
     std::shared_ptr<av::MovieWriter> m_writer;

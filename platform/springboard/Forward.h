@@ -5,6 +5,9 @@
 class BBAction;
 class BBBulletin;
 class BBServer;
+class BannerCenter;
+class ControlCenter;
+class ControlCenterModule;
 class HomeScreen;
 class NCNotificationDispatcher;
 class NCNotificationRequest;
@@ -12,4 +15,6 @@ class NoticeCenter;
 class SettingsAppHost;
 class SpringBoard;
 class SpringBoardHost;
+class StatusBar;
+class SystemWindow;
 struct Notice;

@@ -22,32 +22,6 @@ constexpr double columnPitch = 92;
 constexpr double rowPitch = 100;
 constexpr std::size_t columns = 4;
 
-void addStatusBar(UIView& root, double width)
-{
-    auto time = root.add<UILabel>(CGRectMake(22, 14, 76, 22));
-    time->setText("9:41");
-    time->setFont(UIFont::systemFontOfSize(17, UIFontWeightSemibold));
-    time->setTextColor(UIColor::whiteColor());
-    time->setTextAlignment(NSTextAlignmentCenter);
-    // Signal bars, rising.
-    for (int i = 0; i < 4; ++i) {
-        double h = 4 + 2.4 * i;
-        auto bar = root.add<UIView>(CGRectMake(width - 98 + 5 * i, 30 - h, 3, h));
-        bar->setBackgroundColor(UIColor::whiteColor());
-        bar->layer()->setCornerRadius(0.8);
-    }
-    // The battery: an outline, its charge and the terminal.
-    auto battery = root.add<UIView>(CGRectMake(width - 55, 19, 25, 12));
-    battery->layer()->setCornerRadius(3.5);
-    battery->layer()->setBorderWidth(1);
-    battery->layer()->setBorderColor(CGColorCreateSRGB(1, 1, 1, 0.45));
-    auto charge = battery->add<UIView>(CGRectMake(2, 2, 17, 8));
-    charge->setBackgroundColor(UIColor::whiteColor());
-    charge->layer()->setCornerRadius(1.8);
-    auto terminal = root.add<UIView>(CGRectMake(width - 29, 23, 1.5, 4));
-    terminal->setBackgroundColor(UIColor::colorWithWhite(1, 0.45));
-}
-
 }  // namespace
 
 HomeScreen& HomeScreen::shared()
@@ -149,8 +123,6 @@ void HomeScreen::rebuild()
     wallpaper->setFrame(bounds);
     wallpaper->setPicture(render::GradientWallpaper::paint(bounds.size, UIScreen::mainScreen()->scale()));
     root.layer()->addSublayer(wallpaper);
-
-    addStatusBar(root, bounds.size.width);
 
     const auto& grid = HomeScreenArt::gridApps();
     for (std::size_t i = 0; i < grid.size(); ++i) {

@@ -1,7 +1,8 @@
 #pragma once
 
 // SpringBoard's home screen, behind everything else: a wallpaper, a grid
-// of app icons with their names, and the dock, built from ordinary views
+// of app icons with their names, and the dock (the status bar above it is
+// a window of its own, StatusBar), built from ordinary views
 // and layers in a window of its own at a level below normal windows, so
 // the compositor draws it like any other window and a recording looks like
 // a phone. The window takes no touches.

@@ -482,3 +482,19 @@ std::shared_ptr<UIView> HomeScreenArt::addDockIcon(UIView& parent, std::size_t i
 {
     return makeIcon(parent, dockDesigns().at(index), frame);
 }
+
+std::shared_ptr<UIView> HomeScreenArt::addAppIcon(UIView& parent, const std::string& name, CGRect frame)
+{
+    for (const auto* designs : { &gridDesigns(), &dockDesigns() }) {
+        for (const auto& design : *designs) {
+            if (design.app.name != name)
+                continue;
+            // The glyphs are drawn in the icon's own box; a scale fits it.
+            auto icon = makeIcon(parent, design, CGRectMake(0, 0, iconSize, iconSize));
+            icon->setCenter(CGPointMake(CGRectGetMidX(frame), CGRectGetMidY(frame)));
+            icon->setTransform(CGAffineTransformMakeScale(frame.size.width / iconSize, frame.size.height / iconSize));
+            return icon;
+        }
+    }
+    return nullptr;
+}

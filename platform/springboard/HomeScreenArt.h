@@ -29,4 +29,7 @@ public:
     // Adds to `parent` the icon of the grid's (or dock's) app at `index`.
     static std::shared_ptr<UIView> addGridIcon(UIView& parent, std::size_t index, CGRect frame);
     static std::shared_ptr<UIView> addDockIcon(UIView& parent, std::size_t index, CGRect frame);
+    // The icon of the app named `name` (grid or dock), drawn in its 60-point
+    // box and scaled to fill `frame`; null for an app the home screen lacks.
+    static std::shared_ptr<UIView> addAppIcon(UIView& parent, const std::string& name, CGRect frame);
 };

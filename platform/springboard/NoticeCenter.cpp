@@ -159,9 +159,16 @@ std::vector<std::string> NoticeCenter::launches()
 foundation::Result<std::string> NoticeCenter::tap(std::size_t index)
 {
     auto all = notices();
-    if (index >= all.size() || all[index].launchBundleID.empty())
+    if (index >= all.size())
         return std::string();
-    const std::string& bundle = all[index].launchBundleID;
+    return open(all[index]);
+}
+
+foundation::Result<std::string> NoticeCenter::open(const Notice& notice)
+{
+    if (notice.launchBundleID.empty())
+        return std::string();
+    const std::string& bundle = notice.launchBundleID;
     std::lock_guard lock(m_mutex);
     auto contents = TRY(load());
     PlistArray list;

@@ -46,6 +46,8 @@ public:
     // recorded as a launch. Returns the launched bundle, or empty for a
     // notice that does nothing when tapped.
     foundation::Result<std::string> tap(std::size_t index);
+    // The same for a notice in hand (a banner's).
+    foundation::Result<std::string> open(const Notice& notice);
     void clear();
 
 private:

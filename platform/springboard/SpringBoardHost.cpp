@@ -4,9 +4,14 @@
 #include "platform/photos/Photos.h"
 #include "platform/render/Compositor.h"
 #include "platform/replaykit/RPScreenRecorder.h"
+#include "platform/springboard/BannerCenter.h"
 #include "platform/springboard/HomeScreen.h"
 #include "platform/springboard/NoticeCenter.h"
 #include "platform/springboard/SpringBoard.h"
+#include "platform/springboard/StatusBar.h"
+#include "platform/springboard/controlcenter/ControlCenter.h"
+#include "platform/springboard/controlcenter/MarqelToggleModule.h"
+#include "platform/springboard/controlcenter/ScreenRecordingModule.h"
 #include "platform/uikit/UIScreen.h"
 
 #include <cmath>
@@ -41,6 +46,12 @@ void SpringBoardHost::connectScreen(RPScreenRecorder& recorder, HomeScreen::Wall
     auto& home = HomeScreen::shared();
     home.setWallpaper(wallpaper);
     home.show();
+    // The test pattern is shown alone, so every pixel of a recording still
+    // tells where it is.
+    if (wallpaper == HomeScreen::Wallpaper::TestPattern)
+        StatusBar::shared().hide();
+    else
+        StatusBar::shared().show();
     CGRect pixels = UIScreen::mainScreen()->nativeBounds();
     recorder.setScreenSize(static_cast<int>(std::lround(pixels.size.width)), static_cast<int>(std::lround(pixels.size.height)));
     recorder.setScreenSource(render::Compositor::shared().screenSource());
@@ -68,14 +79,24 @@ foundation::Result<host::BootReport> SpringBoardHost::boot()
     id server = class_createInstance(objc_getClass("BBServer"));
     m_bulletinServer = msgSend<id>(server, "initWithQueue:", m_bulletinQueue);
     m_dispatcher = objc_cast<NCNotificationDispatcher>(class_createInstance(objc_getClass("NCNotificationDispatcher")));
+    // Every notice is kept and shown as a banner; banners are views, made
+    // on the main queue whatever queue published the notice.
+    auto keepAndShow = [](const Notice& notice) {
+        NoticeCenter::shared().add(notice);
+        dispatch_async(dispatch_get_main_queue(), [notice] { BannerCenter::shared().present(notice); });
+    };
     if (auto bulletins = bulletinServer()) {
-        bulletins->setPublishObserver([](const BBServer::Publication& p) {
-            NoticeCenter::shared().add(NoticeCenter::fromBulletin(*p.bulletin, p.destinations, p.onServerQueue));
+        bulletins->setPublishObserver([keepAndShow](const BBServer::Publication& p) {
+            keepAndShow(NoticeCenter::fromBulletin(*p.bulletin, p.destinations, p.onServerQueue));
         });
     }
-    m_dispatcher->setDeliveryObserver([](const std::shared_ptr<NCNotificationRequest>& request) {
-        NoticeCenter::shared().add(NoticeCenter::fromRequest(*request));
+    m_dispatcher->setDeliveryObserver([keepAndShow](const std::shared_ptr<NCNotificationRequest>& request) {
+        keepAndShow(NoticeCenter::fromRequest(*request));
     });
+    // Control Center's modules: the system's recording button and, as a
+    // module bundle installed beside the tweak would add it, the maker's.
+    ControlCenter::shared().addModule(std::make_shared<ScreenRecordingModule>());
+    ControlCenter::shared().addModule(std::make_shared<MarqelToggleModule>());
     auto recorder = objc_cast<RPScreenRecorder>(RPScreenRecorder::sharedRecorder());
     recorder->setFinishedMovieHandler([this](const std::string& moviePath) { movieFinished(moviePath); });
     connectScreen(*recorder, m_wallpaper ? *m_wallpaper : wallpaperFromEnvironment());

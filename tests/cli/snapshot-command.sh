@@ -3,7 +3,8 @@
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 "$marqel" --root "$root/device" snapshot "$root/pictures" >/dev/null
-for name in overlay-open overlay-drag overlay-expanded overlay-microphone-on \
+for name in control-center recording-pill recording-alert recording-alert-dark banner banner-dark \
+  overlay-open overlay-drag overlay-expanded overlay-microphone-on \
   saved-area-alert saved-areas saved-area-menu saved-areas-empty \
   saved-area-alert-dark saved-areas-dark saved-area-menu-dark saved-areas-empty-dark \
   settings-tutorial settings-tutorial-end settings-tutorial-dark settings-tutorial-end-dark; do

@@ -69,6 +69,28 @@ TEST(Blur, SpreadsAlphaAndKeepsItsSum)
     EXPECT_EQ(render::blurredAlpha(dot, NAN).pixel(15, 15)[3], 255);
 }
 
+TEST(Blur, BlursEveryChannelAndKeepsTheColour)
+{
+    render::Surface square(41, 41);
+    cairo_t* cr = cairo_create(square.cairoSurface());
+    cairo_set_source_rgb(cr, 1, 0.5, 0);
+    cairo_rectangle(cr, 15, 15, 11, 11);
+    cairo_fill(cr);
+    cairo_destroy(cr);
+    auto blurred = render::blurred(square, 3);
+    auto edge = blurred.pixel(12, 20);
+    EXPECT_GT(edge[3], 0);  // spread beyond the square
+    EXPECT_LT(blurred.pixel(20, 20)[3], 255);
+    // Straight colour stays orange where the blur reaches, faded or not.
+    for (auto p : { edge, blurred.pixel(20, 20) }) {
+        EXPECT_NEAR(p[0], 255, 3);
+        EXPECT_NEAR(p[1], 128, 6);
+        EXPECT_NEAR(p[2], 0, 3);
+    }
+    EXPECT_EQ(blurred.pixel(0, 0)[3], 0);
+    EXPECT_EQ(render::blurred(square, 0).pixel(15, 15), square.pixel(15, 15));  // no blur: a copy
+}
+
 TEST(CornerPath, RadiusIsClampedToHalfTheShorterSide)
 {
     for (auto curve : { render::CornerCurve::Circular, render::CornerCurve::Continuous }) {

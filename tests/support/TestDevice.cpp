@@ -3,7 +3,10 @@
 #include "platform/foundation/Foundation.h"
 #include "platform/photos/PHPhotoLibrary.h"
 #include "platform/render/Compositor.h"
+#include "platform/springboard/BannerCenter.h"
 #include "platform/springboard/HomeScreen.h"
+#include "platform/springboard/StatusBar.h"
+#include "platform/springboard/controlcenter/ControlCenter.h"
 #include "platform/uikit/UIKit.h"
 
 TestDevice::TestDevice()
@@ -38,6 +41,9 @@ void TestDevice::resetSingletons()
     UIScreen::mainScreen()->resetToDefault();
     UITraitCollection::setSystemUserInterfaceStyle(UIUserInterfaceStyleLight);
     HomeScreen::shared().hide();
+    StatusBar::shared().reset();
+    ControlCenter::shared().reset();
+    BannerCenter::shared().reset();
     render::Compositor::shared().invalidate();
     // Opened on the old root; the next use opens the current one.
     PHPhotoLibrary::resetShared();
