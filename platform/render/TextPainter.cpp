@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace render {
 
@@ -15,7 +16,21 @@ namespace {
 
 struct LayoutHandle {
     PangoLayout* layout;
-    ~LayoutHandle() { g_object_unref(layout); }
+    explicit LayoutHandle(PangoLayout* layout)
+        : layout(layout)
+    {
+    }
+    LayoutHandle(LayoutHandle&& other) noexcept
+        : layout(std::exchange(other.layout, nullptr))
+    {
+    }
+    LayoutHandle(const LayoutHandle&) = delete;
+    LayoutHandle& operator=(const LayoutHandle&) = delete;
+    ~LayoutHandle()
+    {
+        if (layout)
+            g_object_unref(layout);
+    }
 };
 
 std::string validUTF8(const std::string& text)
@@ -28,16 +43,34 @@ std::string validUTF8(const std::string& text)
     return result;
 }
 
-void applyFont(PangoLayout* layout, const TextStyle& style)
+double clampedSize(const TextStyle& style)
 {
+    return std::clamp(std::isfinite(style.pointSize) ? style.pointSize : 17.0, 0.5, 2000.0);
+}
+
+// The layout of `text` in the style's font, each line exactly UIFont's line
+// height tall: a label sized by its lines then holds what is drawn, and a
+// picture beside a paragraph lines up with its first line.
+LayoutHandle styledLayout(PangoContext* context, const std::string& text, const TextStyle& style)
+{
+    LayoutHandle handle { pango_layout_new(context) };
+    PangoLayout* layout = handle.layout;
     PangoFontDescription* font = pango_font_description_new();
     pango_font_description_set_family_static(font, TextPainter::fontFamily());
     pango_font_description_set_weight(font, static_cast<PangoWeight>(TextPainter::pangoWeight(style.weight)));
     // Sizes are in points, which are the user units the compositor draws in.
-    double size = std::clamp(std::isfinite(style.pointSize) ? style.pointSize : 17.0, 0.5, 2000.0);
+    double size = clampedSize(style);
     pango_font_description_set_absolute_size(font, size * PANGO_SCALE);
     pango_layout_set_font_description(layout, font);
     pango_font_description_free(font);
+    PangoAttrList* attributes = pango_attr_list_new();
+    double lineHeight = UIFont(size, style.weight).lineHeight();
+    pango_attr_list_insert(attributes, pango_attr_line_height_new_absolute(static_cast<int>(std::lround(lineHeight * PANGO_SCALE))));
+    pango_layout_set_attributes(layout, attributes);
+    pango_attr_list_unref(attributes);
+    std::string valid = validUTF8(text);
+    pango_layout_set_text(layout, valid.data(), static_cast<int>(valid.size()));
+    return handle;
 }
 
 PangoAlignment pangoAlignment(std::int64_t alignment)
@@ -101,10 +134,7 @@ int TextPainter::pangoWeight(double weight)
 
 CGSize TextPainter::measure(const std::string& text, const TextStyle& style)
 {
-    LayoutHandle handle { pango_layout_new(m_context) };
-    applyFont(handle.layout, style);
-    std::string valid = validUTF8(text);
-    pango_layout_set_text(handle.layout, valid.data(), static_cast<int>(valid.size()));
+    LayoutHandle handle = styledLayout(m_context, text, style);
     PangoRectangle logical;
     pango_layout_get_extents(handle.layout, nullptr, &logical);
     return { logical.width / double(PANGO_SCALE), logical.height / double(PANGO_SCALE) };
@@ -112,10 +142,7 @@ CGSize TextPainter::measure(const std::string& text, const TextStyle& style)
 
 TextPainter::Lines TextPainter::measureLines(const std::string& text, const TextStyle& style, double wrapWidth)
 {
-    LayoutHandle handle { pango_layout_new(m_context) };
-    applyFont(handle.layout, style);
-    std::string valid = validUTF8(text);
-    pango_layout_set_text(handle.layout, valid.data(), static_cast<int>(valid.size()));
+    LayoutHandle handle = styledLayout(m_context, text, style);
     if (wrapWidth > 0 && std::isfinite(wrapWidth)) {
         pango_layout_set_width(handle.layout, static_cast<int>(std::min(wrapWidth, 1e6) * PANGO_SCALE));
         pango_layout_set_wrap(handle.layout, PANGO_WRAP_WORD_CHAR);
@@ -125,47 +152,101 @@ TextPainter::Lines TextPainter::measureLines(const std::string& text, const Text
     return { logical.width / double(PANGO_SCALE), std::max(1, pango_layout_get_line_count(handle.layout)) };
 }
 
-void TextPainter::draw(cairo_t* cr, const std::string& text, const TextStyle& style, CGRect rect, double alpha)
+namespace {
+
+// Breaks `layout` into lines in a `w` × `h` box as a label does: wrapped at
+// its width, as many lines as asked for and as fit, the last one ending in
+// an ellipsis where a truncating mode cuts the text. Returns where the
+// layout's origin goes in the box.
+CGPoint arrange(PangoLayout* layout, const TextStyle& style, double w, double h)
 {
-    double w = rect.size.width, h = rect.size.height;
-    double a = style.colour.alpha * alpha;
-    if (text.empty() || !(w > 0) || !(h > 0) || !std::isfinite(w) || !std::isfinite(h) || !(a > 0))
-        return;
-    pango_cairo_update_context(cr, m_context);
-    LayoutHandle handle { pango_layout_new(m_context) };
-    PangoLayout* layout = handle.layout;
-    applyFont(layout, style);
-    std::string valid = validUTF8(text);
-    pango_layout_set_text(layout, valid.data(), static_cast<int>(valid.size()));
+    const bool truncating = truncates(style.lineBreakMode);
+    const bool oneLine = style.numberOfLines == 1;
+    if (oneLine && !truncating) {
+        // One line that is clipped, not wrapped: the layout has no width, so
+        // the line is placed by hand.
+        pango_layout_set_single_paragraph_mode(layout, TRUE);
+        PangoRectangle logical;
+        pango_layout_get_extents(layout, nullptr, &logical);
+        double width = logical.width / double(PANGO_SCALE);
+        double room = std::max(0.0, w - width);
+        double x = style.alignment == 1 ? room / 2 : style.alignment == 2 ? room : 0;
+        return { x, (h - logical.height / double(PANGO_SCALE)) / 2 };
+    }
     pango_layout_set_width(layout, static_cast<int>(std::min(w, 1e6) * PANGO_SCALE));
-    pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
-    pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
+    pango_layout_set_wrap(layout, style.lineBreakMode == 1 ? PANGO_WRAP_CHAR : PANGO_WRAP_WORD_CHAR);
+    switch (style.lineBreakMode) {
+    case 3: pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_START); break;
+    case 4: pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END); break;
+    case 5: pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_MIDDLE); break;
+    default: pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_NONE); break;
+    }
     pango_layout_set_alignment(layout, pangoAlignment(style.alignment));
     pango_layout_set_justify(layout, style.alignment == 3);
-    if (style.numberOfLines == 1) {
+    if (oneLine) {
         // One line, whatever the text holds: a line break is not a new line.
         pango_layout_set_single_paragraph_mode(layout, TRUE);
         pango_layout_set_height(layout, -1);
     } else {
         // As many lines as asked for and as fit in the height; zero asks for
-        // all that fit.
-        double lineHeight = std::max(1.0, style.pointSize * 1.2);
+        // all that fit. (Pango honours the limit only where it may ellipsize:
+        // other modes lay out every line and the box clips them.)
+        double lineHeight = std::max(1.0, UIFont(clampedSize(style), style.weight).lineHeight());
         auto fitting = static_cast<std::int64_t>(std::max(1.0, std::floor(h / lineHeight + 0.01)));
         std::int64_t lines = style.numberOfLines > 0 ? std::min(style.numberOfLines, fitting) : fitting;
         pango_layout_set_height(layout, -static_cast<int>(std::min<std::int64_t>(lines, 10000)));
     }
     PangoRectangle logical;
     pango_layout_get_extents(layout, nullptr, &logical);
-    double textHeight = logical.height / double(PANGO_SCALE);
+    return { 0, (h - logical.height / double(PANGO_SCALE)) / 2 };
+}
+
+CGRect pointRect(const PangoRectangle& r, CGPoint origin)
+{
+    return CGRectMake(origin.x + r.x / double(PANGO_SCALE), origin.y + r.y / double(PANGO_SCALE), r.width / double(PANGO_SCALE),
+        r.height / double(PANGO_SCALE));
+}
+
+bool drawable(const std::string& text, CGRect rect)
+{
+    double w = rect.size.width, h = rect.size.height;
+    return !text.empty() && w > 0 && h > 0 && std::isfinite(w) && std::isfinite(h);
+}
+
+}  // namespace
+
+bool truncates(std::int64_t lineBreakMode) { return lineBreakMode >= 3 && lineBreakMode <= 5; }
+
+TextPainter::Fit TextPainter::fit(const std::string& text, const TextStyle& style, CGRect rect)
+{
+    Fit result;
+    if (!drawable(text, rect))
+        return result;
+    LayoutHandle handle = styledLayout(m_context, text, style);
+    CGPoint origin = arrange(handle.layout, style, rect.size.width, rect.size.height);
+    PangoRectangle ink, logical;
+    pango_layout_get_extents(handle.layout, &ink, &logical);
+    result.ink = pointRect(ink, origin);
+    result.logical = pointRect(logical, origin);
+    result.lines = pango_layout_get_line_count(handle.layout);
+    result.ellipsized = pango_layout_is_ellipsized(handle.layout);
+    return result;
+}
+
+void TextPainter::draw(cairo_t* cr, const std::string& text, const TextStyle& style, CGRect rect, double alpha)
+{
+    double a = style.colour.alpha * alpha;
+    if (!drawable(text, rect) || !(a > 0))
+        return;
+    pango_cairo_update_context(cr, m_context);
+    LayoutHandle handle = styledLayout(m_context, text, style);
+    CGPoint origin = arrange(handle.layout, style, rect.size.width, rect.size.height);
     cairo_save(cr);
-    cairo_rectangle(cr, rect.origin.x, rect.origin.y, w, h);
+    cairo_rectangle(cr, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
     cairo_clip(cr);
     cairo_set_source_rgba(cr, style.colour.red, style.colour.green, style.colour.blue, a);
-    // FIXME: Pango's line is a little shorter than UIFont::lineHeight, so the
-    // text of a label of many lines sits lower in its frame, by about half a
-    // point a line.
-    cairo_move_to(cr, rect.origin.x, rect.origin.y + (h - textHeight) / 2);
-    pango_cairo_show_layout(cr, layout);
+    cairo_move_to(cr, rect.origin.x + origin.x, rect.origin.y + origin.y);
+    pango_cairo_show_layout(cr, handle.layout);
     cairo_restore(cr);
 }
 

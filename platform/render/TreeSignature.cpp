@@ -162,6 +162,7 @@ private:
             colour(t->colour);
             word(static_cast<std::uint64_t>(t->alignment));
             word(static_cast<std::uint64_t>(t->numberOfLines));
+            word(static_cast<std::uint64_t>(t->lineBreakMode));
         } else if (const auto* i = std::get_if<ImageContent>(&c)) {
             image(i->image);
             word(static_cast<std::uint64_t>(i->contentMode));

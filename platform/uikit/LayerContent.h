@@ -23,6 +23,7 @@ struct TextContent {
     std::shared_ptr<UIColor> colour;
     std::int64_t alignment = 4;  // NSTextAlignmentNatural
     std::int64_t numberOfLines = 1;
+    std::int64_t lineBreakMode = 4;  // NSLineBreakByTruncatingTail
 };
 
 // An image placed in the bounds by a view content mode; symbol images take
