@@ -45,7 +45,8 @@ public:
 
     // Draws one layer tree into `cr`, whose user space is the screen in
     // points; for tools and tests that draw a tree that is in no window.
-    enum class Text { Drawn, LeftOut };
+    enum class Text { Drawn,
+        LeftOut };
     void drawLayerTree(cairo_t* cr, const CALayer& root, Text text = Text::Drawn);
 
     // The windows the screen shows now, bottom to top, laid out.

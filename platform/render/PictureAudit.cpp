@@ -380,8 +380,7 @@ std::vector<PictureAudit::Finding> audit(Tree& tree, const Surface& picture, con
         // What of the text shows on the screen: its ink, inside its bounds
         // and whatever its ancestors clip.
         CGRect inkInBounds = intersection(ink, CGRectMake(0, 0, b.size.width, b.size.height));
-        text.ink = intersection(screenBox(text.matrix, CGRectMake(b.origin.x + inkInBounds.origin.x, b.origin.y + inkInBounds.origin.y,
-                                    inkInBounds.size.width, inkInBounds.size.height)),
+        text.ink = intersection(screenBox(text.matrix, CGRectMake(b.origin.x + inkInBounds.origin.x, b.origin.y + inkInBounds.origin.y, inkInBounds.size.width, inkInBounds.size.height)),
             text.clip);
         if (isEmpty(text.ink) || covered(tree, text.ink, text.order, tree.order)) {
             text.shown = false;

@@ -170,7 +170,8 @@ CGPoint arrange(PangoLayout* layout, const TextStyle& style, double w, double h)
         pango_layout_get_extents(layout, nullptr, &logical);
         double width = logical.width / double(PANGO_SCALE);
         double room = std::max(0.0, w - width);
-        double x = style.alignment == 1 ? room / 2 : style.alignment == 2 ? room : 0;
+        double x = style.alignment == 1 ? room / 2 : style.alignment == 2 ? room
+                                                                          : 0;
         return { x, (h - logical.height / double(PANGO_SCALE)) / 2 };
     }
     pango_layout_set_width(layout, static_cast<int>(std::min(w, 1e6) * PANGO_SCALE));
