@@ -230,3 +230,29 @@ TEST(TextPainter, LinesAreTheFontsLineHeightApart)
 }
 
 }  // namespace
+
+namespace {
+
+render::RGBA over(const UIColor& top, const UIColor& under, UIUserInterfaceStyle style)
+{
+    auto t = top.componentsForStyle(style), u = under.componentsForStyle(style);
+    return { t.red * t.alpha + u.red * (1 - t.alpha), t.green * t.alpha + u.green * (1 - t.alpha), t.blue * t.alpha + u.blue * (1 - t.alpha), 1 };
+}
+
+// The faintest system greys meant for text (the switch's status word, the
+// rows' disclosure marks, a field's placeholder) still read on the system
+// backgrounds, and white titles read on the system teal.
+TEST(SystemColours, TheFaintTextGreysAndTheTealButtonReadAtThreeToOne)
+{
+    for (auto style : { UIUserInterfaceStyleLight, UIUserInterfaceStyleDark }) {
+        SCOPED_TRACE(style == UIUserInterfaceStyleDark ? "dark" : "light");
+        for (const auto& text : { UIColor::tertiaryLabelColor(), UIColor::placeholderTextColor() })
+            for (const auto& page : { UIColor::systemBackgroundColor(), UIColor::secondarySystemBackgroundColor(),
+                     UIColor::systemGroupedBackgroundColor(), UIColor::secondarySystemGroupedBackgroundColor() })
+                EXPECT_GE(render::contrastRatio(over(*text, *page, style), over(*page, *page, style)), PictureAudit::textContrast);
+        auto teal = over(*UIColor::systemTealColor(), *UIColor::blackColor(), style);
+        EXPECT_GE(render::contrastRatio({ 1, 1, 1, 1 }, teal), PictureAudit::textContrast);
+    }
+}
+
+}  // namespace
