@@ -60,8 +60,9 @@ void ZRTutorialViewController::viewDidLoad()
     m_titleLabel = wrappingLabel(content, m_tweakName, UIFont::systemFontOfSize(32, UIFontWeightBold),
         UIColor::labelColor(), { sideInset, y }, textWidth - 40);
     y = CGRectGetMaxY(m_titleLabel->frame()) + 6;
-    m_subtitleLabel = wrappingLabel(content, m_subtitle, UIFont::systemFontOfSize(16),
-        UIColor::secondaryLabelColor(), { sideInset, y }, textWidth);
+    // Read before the pages, so as dark as they are: the secondary grey
+    // reads at 3.4:1 on white.
+    m_subtitleLabel = wrappingLabel(content, m_subtitle, UIFont::systemFontOfSize(16), UIColor::labelColor(), { sideInset, y }, textWidth);
     y = CGRectGetMaxY(m_subtitleLabel->frame()) + 30;
 
     const CGFloat pageTextX = iconSize + 16;

@@ -152,14 +152,20 @@ void addRunCommand(CLI::App& app, GlobalOptions& options)
         "record, stop, wait for the crop and show the cropped movie");
     static std::string script;
     command->add_option("SCRIPT", script, "Play this scenario file instead of the built-in run")->check(CLI::ExistingFile);
+    static bool audit = false;
+    command->add_flag("--audit", audit,
+        "With SCRIPT: check every picture its snapshot steps take (text cut off or overlapping, contrast, views off the screen); "
+        "any finding fails the run");
     command->callback([&options] {
+        if (audit && script.empty())
+            throw CommandError("--audit checks the pictures a scenario takes: give the scenario file, e.g. marqel run --audit FILE.scn");
         prepareDevice(options);
         auto lock = ProcessLock::acquire("SpringBoard");
         if (!lock)
             throw CommandError(lock.message());
         if (!script.empty()) {
             ensureInstalled();
-            runScenario(script);
+            runScenario(script, false, ScenarioHost::SpringBoard, audit ? Audit::Yes : Audit::No);
             return;
         }
         // The cause of a failure late in the job is often logged long

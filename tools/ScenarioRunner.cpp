@@ -3,6 +3,7 @@
 #include "platform/automation/ScenarioFile.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/render/Compositor.h"
+#include "platform/render/PictureAudit.h"
 #include "scenario/MarqelSteps.h"
 #include "tools/CommandError.h"
 #include "tools/PreferenceText.h"
@@ -48,11 +49,25 @@ scenario::RecordingSteps prepareDriver(automation::ScenarioDriver& driver)
     return steps.release();
 }
 
-void runScenario(const std::string& path, bool quiet, ScenarioHost host)
+std::size_t auditScreen(const std::string& pictureName)
+{
+    auto findings = render::PictureAudit::auditScreen();
+    std::cerr << render::PictureAudit::report(pictureName, findings) << std::flush;
+    return findings.size();
+}
+
+void runScenario(const std::string& path, bool quiet, ScenarioHost host, Audit audit)
 {
     RunLoop::main().reset(ClockKind::Virtual);
     automation::ScenarioDriver driver;
     prepareDriver(driver);
+    std::size_t findings = 0;
+    if (audit == Audit::Yes)
+        driver.setSnapshotter([&findings](const std::string& picture) -> foundation::Status {
+            TRY(render::writeScreenPNG(picture));
+            findings += auditScreen(std::filesystem::path(picture).filename().string());
+            return {};
+        });
     if (host == ScenarioHost::SettingsApp)
         check(driver.setBooter(automation::ScenarioDriver::settingsAppBooter()));
     auto result = automation::runScenarioFile(driver, path, [quiet](int line, const std::string& step) {
@@ -67,6 +82,8 @@ void runScenario(const std::string& path, bool quiet, ScenarioHost host)
             message += "\n" + path + " is a scenario for the Settings app (its name starts with settings-), played here in SpringBoard; play it with `marqel settings --script " + path + "`";
         throw CommandError(message);
     }
+    if (findings > 0)
+        throw CommandError("the audit found " + std::to_string(findings) + " fault" + (findings == 1 ? "" : "s") + " in the scenario's pictures (listed above)", auditFindingsStatus);
     if (!quiet)
         std::cout << "scenario passed: " << path << '\n';
 }

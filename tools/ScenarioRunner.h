@@ -21,8 +21,24 @@ enum class ScenarioHost {
     SettingsApp,
 };
 
+// Whether every picture a scenario's `snapshot` steps take is audited.
+enum class Audit {
+    No,
+    Yes,
+};
+
+// The exit status of a command whose pictures the audit found fault with
+// (the pictures themselves were all taken).
+inline constexpr int auditFindingsStatus = 3;
+
 // Runs a scenario file in this process (which becomes `host` at its `boot`
 // step), printing each step; throws CommandError at the first failed step.
-void runScenario(const std::string& path, bool quiet = false, ScenarioHost host = ScenarioHost::SpringBoard);
+// Audited, each picture's findings are printed to stderr as it is taken and
+// the run fails at its end when there were any.
+void runScenario(const std::string& path, bool quiet = false, ScenarioHost host = ScenarioHost::SpringBoard, Audit audit = Audit::No);
+
+// The findings of the picture audit on the screen as it is now, one line
+// each, starting with `pictureName`, on stderr; how many there were.
+std::size_t auditScreen(const std::string& pictureName);
 
 }  // namespace tools

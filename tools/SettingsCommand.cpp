@@ -39,7 +39,13 @@ void addSettingsCommand(CLI::App& app, GlobalOptions& options)
     command->add_option("--script", script,
                "Play a scenario file as a simulated user (on the virtual clock; its `boot` step starts the Settings app), then exit")
         ->check(CLI::ExistingFile);
+    static bool audit = false;
+    command->add_flag("--audit", audit,
+        "With --script: check every picture its snapshot steps take (text cut off or overlapping, contrast, views off the "
+        "screen); any finding fails the run");
     command->callback([&options] {
+        if (audit && script.empty())
+            throw CommandError("--audit checks the pictures a scenario takes: give it with --script FILE.scn");
         bool stopsOnSignals = script.empty() && !window;
         if (stopsOnSignals)
             RunLoop::stopOnSignals({ SIGINT, SIGTERM });
@@ -48,7 +54,7 @@ void addSettingsCommand(CLI::App& app, GlobalOptions& options)
         prepareDevice(options);
         ensureInstalled();
         if (!script.empty()) {
-            runScenario(script, false, ScenarioHost::SettingsApp);
+            runScenario(script, false, ScenarioHost::SettingsApp, audit ? Audit::Yes : Audit::No);
             return;
         }
         RunLoop::main().reset(virtualClock && !window ? ClockKind::Virtual : ClockKind::Real);

@@ -7,6 +7,7 @@
 #include "common/MarqelPreferences.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/render/Compositor.h"
+#include "platform/render/PictureAudit.h"
 #include "platform/uikit/UIKit.h"
 
 #include <CLI/CLI.hpp>
@@ -24,13 +25,21 @@
 namespace tools {
 
 namespace {
+// Set by --audit: each picture is audited as it is written, and the
+// findings counted.
+bool auditing = false;
+std::size_t findings = 0;
+
 void write(const std::string& folder, const std::string& name)
 {
     std::string path = (std::filesystem::path(folder) / (name + ".png")).string();
     auto status = render::writeScreenPNG(path);
     if (!status)
         throw CommandError("cannot write " + path + ": " + status.message());
-    std::cout << "wrote " << path << '\n';
+    std::cout << "wrote " << path << '\n'
+              << std::flush;
+    if (auditing)
+        findings += auditScreen(name + ".png");
 }
 
 // The screen as it is, then again in dark appearance ("NAME-dark").
@@ -155,6 +164,8 @@ void writeSettingsScreens(const std::string& folder, const std::string& scratch)
     std::error_code ec;
     std::string self = std::filesystem::read_symlink("/proc/self/exe", ec).string();
     std::vector<std::string> arguments { self, "--root", scratch, "settings", "--script", scriptPath };
+    if (auditing)
+        arguments.push_back("--audit");
     std::vector<char*> argv;
     for (auto& argument : arguments)
         argv.push_back(argument.data());
@@ -170,8 +181,12 @@ void writeSettingsScreens(const std::string& folder, const std::string& scratch)
         throw CommandError("cannot start the Settings app: " + std::string(std::strerror(spawned)));
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) { }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        // Its findings are listed above; the pictures were all taken.
+        if (auditing && WIFEXITED(status) && WEXITSTATUS(status) == auditFindingsStatus)
+            throw CommandError("the audit found faults in the pictures (listed above)", auditFindingsStatus);
         throw CommandError("the Settings app's pictures could not be taken (see the message above)");
+    }
     std::vector<std::string> names { "settings-home-hint", "settings-home", "settings-tutorial" };
     names.insert(names.end(), std::begin(tutorialScrolls), std::end(tutorialScrolls));
     names.insert(names.end(), { "settings-list", "settings-default-area" });
@@ -190,7 +205,12 @@ void addSnapshotCommand(CLI::App& app, GlobalOptions& options)
         "They are taken on a scratch device with the default preferences, so the device root is not touched");
     static std::string folder = "snapshots";
     command->add_option("FOLDER", folder, "Where the PNG files go (created if missing)")->capture_default_str();
+    command->add_flag("--audit", auditing,
+        "Check every picture as it is taken: text cut off or wrapped past its bounds, text over text, text whose contrast "
+        "with what is behind it is below 3:1 (4.5:1 for a message), views drawn outside the screen. Each finding is "
+        "printed with the picture's name; any finding ends the command with status 3");
     command->callback([&options] {
+        findings = 0;
         std::error_code ec;
         std::filesystem::create_directories(folder, ec);
         if (ec)
@@ -235,6 +255,10 @@ void addSnapshotCommand(CLI::App& app, GlobalOptions& options)
             writeSavedAreas(driver, folder);
             NSDistributedNotificationCenter::defaultCenter()->shutdown();
             writeSettingsScreens(folder, scratch);
+            if (findings > 0)
+                throw CommandError("the audit found " + std::to_string(findings) + " fault" + (findings == 1 ? "" : "s")
+                        + " in the pictures (listed above)",
+                    auditFindingsStatus);
         } catch (...) {
             std::filesystem::remove_all(scratch, ec);
             throw;

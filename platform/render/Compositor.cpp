@@ -28,7 +28,7 @@ struct ShownWindows {
     TreeSignature screen;  // screen size, scale, appearance, window order
 };
 
-ShownWindows shownWindows(int width, int height, double scale)
+ShownWindows windowsShown(int width, int height, double scale)
 {
     ShownWindows shown;
     for (auto& window : UIApplication::sharedApplication()->windows()) {
@@ -152,9 +152,39 @@ void Compositor::setWindowCaching(bool enabled)
         m_state->windows.clear();
 }
 
-void Compositor::drawLayerTree(cairo_t* cr, const CALayer& root)
+void Compositor::drawLayerTree(cairo_t* cr, const CALayer& root, Text text)
 {
+    m_state->painter.setDrawsText(text == Text::Drawn);
     m_state->painter.paint(cr, root);
+    m_state->painter.setDrawsText(true);
+}
+
+std::vector<std::shared_ptr<UIWindow>> Compositor::shownWindows()
+{
+    auto screen = UIScreen::mainScreen();
+    const double scale = screen->scale();
+    const CGSize size = screen->bounds().size;
+    return windowsShown(static_cast<int>(std::lround(size.width * scale)), static_cast<int>(std::lround(size.height * scale)), scale)
+        .windows;
+}
+
+Surface Compositor::renderWithoutText()
+{
+    auto screen = UIScreen::mainScreen();
+    const double scale = screen->scale();
+    const CGSize size = screen->bounds().size;
+    Surface picture(static_cast<int>(std::lround(size.width * scale)), static_cast<int>(std::lround(size.height * scale)));
+    if (!picture.isValid())
+        return picture;
+    cairo_t* cr = cairo_create(picture.cairoSurface());
+    // As renderSurface draws it: a dark display under the windows.
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_paint(cr);
+    cairo_scale(cr, scale, scale);
+    for (const auto& window : shownWindows())
+        drawLayerTree(cr, *window->layer(), Text::LeftOut);
+    cairo_destroy(cr);
+    return picture;
 }
 
 const Surface& Compositor::renderSurface()
@@ -166,7 +196,7 @@ const Surface& Compositor::renderSurface()
     const int width = static_cast<int>(std::lround(size.width * scale));
     const int height = static_cast<int>(std::lround(size.height * scale));
 
-    ShownWindows shown = shownWindows(width, height, scale);
+    ShownWindows shown = windowsShown(width, height, scale);
     if (s.showsAlready(shown)) {
         ++m_statistics.framesReused;
         return s.screen;

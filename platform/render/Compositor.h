@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace render {
 
@@ -44,7 +45,15 @@ public:
 
     // Draws one layer tree into `cr`, whose user space is the screen in
     // points; for tools and tests that draw a tree that is in no window.
-    void drawLayerTree(cairo_t* cr, const CALayer& root);
+    enum class Text { Drawn,
+        LeftOut };
+    void drawLayerTree(cairo_t* cr, const CALayer& root, Text text = Text::Drawn);
+
+    // The windows the screen shows now, bottom to top, laid out.
+    std::vector<std::shared_ptr<UIWindow>> shownWindows();
+    // The screen now with every text left out: what lies behind each text.
+    // Drawn afresh; the kept pictures are neither used nor changed.
+    Surface renderWithoutText();
 
     // Forgets every kept picture: the next render draws everything.
     void invalidate();

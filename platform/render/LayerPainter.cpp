@@ -98,12 +98,6 @@ ShadowSpread shadowSpread(const CALayer& layer, const cairo_matrix_t& m)
 
 }  // namespace
 
-struct LayerPainter::Placement {
-    cairo_matrix_t matrix;  // the layer's coordinates to its superlayer's
-    CGRect bounds;
-    double opacity = 1;
-};
-
 struct LayerPainter::MaskPlan {
     // Clip: a plain filled shape, applied as a clip path (no offscreen
     // picture); Offscreen: anything else; Hidden: the mask shows nothing.
@@ -578,19 +572,19 @@ void drawSwitch(cairo_t* cr, const SwitchContent& control, CGRect b, double alph
     cairo_fill(cr);
 }
 
-TextStyle styleFor(const std::shared_ptr<UIFont>& font, const std::shared_ptr<UIColor>& colour, std::int64_t alignment,
-    std::int64_t lines)
+}  // namespace
+
+TextStyle textStyle(const TextContent& text)
 {
     TextStyle style;
-    style.pointSize = font ? font->pointSize() : 17;
-    style.weight = font ? font->weight() : 0;
-    style.colour = rgba(colour);
-    style.alignment = alignment;
-    style.numberOfLines = lines;
+    style.pointSize = text.font ? text.font->pointSize() : 17;
+    style.weight = text.font ? text.font->weight() : 0;
+    style.colour = rgba(text.colour);
+    style.alignment = text.alignment;
+    style.numberOfLines = text.numberOfLines;
+    style.lineBreakMode = text.lineBreakMode;
     return style;
 }
-
-}  // namespace
 
 // One visitor per question, each taking every kind of content: a kind
 // added to LayerContent that is not handled here does not compile.
@@ -606,11 +600,12 @@ void LayerPainter::drawContent(cairo_t* cr, const CALayer& layer, CGRect b, doub
     std::visit(Overloaded {
                    [](const std::monostate&) {},
                    [&](const TextContent& text) {
-                       TextPainter::Caret caret;
-                       if (text.caret >= 0)
-                           caret = { text.caret, rgba(text.caretColour) };
-                       m_text.draw(cr, text.text, styleFor(text.font, text.colour, text.alignment, text.numberOfLines), b, alpha,
-                           caret);
+                       if (m_drawsText) {
+                           TextPainter::Caret caret;
+                           if (text.caret >= 0)
+                               caret = { text.caret, rgba(text.caretColour) };
+                           m_text.draw(cr, text.text, textStyle(text), b, alpha, caret);
+                       }
                    },
                    [&](const ImageContent& image) {
                        if (image.image)

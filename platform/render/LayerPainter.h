@@ -12,9 +12,15 @@
 #include "platform/render/Forward.h"
 #include "platform/uikit/Forward.h"
 
+#include <cairo.h>
+
 #include <cstdint>
 
+struct TextContent;
+
 namespace render {
+
+struct TextStyle;
 
 // Below half a step of 8-bit alpha nothing can show: a layer or window this
 // faint is skipped rather than drawn.
@@ -46,12 +52,21 @@ public:
     // A rectangle in device pixels.
     struct DeviceBox;
 
-private:
-    struct Placement;
-    struct MaskPlan;
-
-    // Where the layer sits in its superlayer, or why it cannot be drawn.
+    // Where a layer sits in its superlayer at the run loop's time.
+    struct Placement {
+        cairo_matrix_t matrix;  // the layer's coordinates to its superlayer's
+        CGRect bounds;
+        double opacity = 1;
+    };
+    // Where the layer sits, or why it cannot be drawn.
     static foundation::Result<Placement> place(const CALayer& layer);
+
+    // Off, text is left out of the picture (everything else is drawn as
+    // usual): what lies behind the text, for judging how well it reads.
+    void setDrawsText(bool draws) { m_drawsText = draws; }
+
+private:
+    struct MaskPlan;
     MaskPlan planMask(const CALayer& layer) const;
     void paintPlaced(cairo_t* cr, const CALayer& layer, const Placement& placement);
     void paintOffscreen(cairo_t* cr, const CALayer& layer, const Placement& placement, const MaskPlan& mask);
@@ -65,7 +80,12 @@ private:
     TextPainter& m_text;
     std::uint64_t m_offscreenPasses = 0;
     int m_depth = 0;
+    bool m_drawsText = true;
 };
+
+// How a layer's text content is drawn: size, weight, colour, alignment,
+// lines and line-break mode.
+TextStyle textStyle(const TextContent& text);
 
 // Adds a CGPath's figures to the current path of `cr`. Returns false, adding
 // nothing, when a point is not a finite number.

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace render {
@@ -17,7 +18,21 @@ namespace {
 
 struct LayoutHandle {
     PangoLayout* layout;
-    ~LayoutHandle() { g_object_unref(layout); }
+    explicit LayoutHandle(PangoLayout* layout)
+        : layout(layout)
+    {
+    }
+    LayoutHandle(LayoutHandle&& other) noexcept
+        : layout(std::exchange(other.layout, nullptr))
+    {
+    }
+    LayoutHandle(const LayoutHandle&) = delete;
+    LayoutHandle& operator=(const LayoutHandle&) = delete;
+    ~LayoutHandle()
+    {
+        if (layout)
+            g_object_unref(layout);
+    }
 };
 
 std::string validUTF8(const std::string& text)
@@ -30,16 +45,34 @@ std::string validUTF8(const std::string& text)
     return result;
 }
 
-void applyFont(PangoLayout* layout, const TextStyle& style)
+double clampedSize(const TextStyle& style)
 {
+    return std::clamp(std::isfinite(style.pointSize) ? style.pointSize : 17.0, 0.5, 2000.0);
+}
+
+// The layout of `text` in the style's font, each line exactly UIFont's line
+// height tall: a label sized by its lines then holds what is drawn, and a
+// picture beside a paragraph lines up with its first line.
+LayoutHandle styledLayout(PangoContext* context, const std::string& text, const TextStyle& style)
+{
+    LayoutHandle handle { pango_layout_new(context) };
+    PangoLayout* layout = handle.layout;
     PangoFontDescription* font = pango_font_description_new();
     pango_font_description_set_family_static(font, TextPainter::fontFamily());
     pango_font_description_set_weight(font, static_cast<PangoWeight>(TextPainter::pangoWeight(style.weight)));
     // Sizes are in points, which are the user units the compositor draws in.
-    double size = std::clamp(std::isfinite(style.pointSize) ? style.pointSize : 17.0, 0.5, 2000.0);
+    double size = clampedSize(style);
     pango_font_description_set_absolute_size(font, size * PANGO_SCALE);
     pango_layout_set_font_description(layout, font);
     pango_font_description_free(font);
+    PangoAttrList* attributes = pango_attr_list_new();
+    double lineHeight = UIFont(size, style.weight).lineHeight();
+    pango_attr_list_insert(attributes, pango_attr_line_height_new_absolute(static_cast<int>(std::lround(lineHeight * PANGO_SCALE))));
+    pango_layout_set_attributes(layout, attributes);
+    pango_attr_list_unref(attributes);
+    std::string valid = validUTF8(text);
+    pango_layout_set_text(layout, valid.data(), static_cast<int>(valid.size()));
+    return handle;
 }
 
 PangoAlignment pangoAlignment(std::int64_t alignment)
@@ -83,9 +116,7 @@ std::string brokenLongWords(PangoContext* context, const std::string& text, cons
                 std::size_t stop = std::min(end, at + piece);
                 while (stop < end && (static_cast<unsigned char>(text[stop]) & 0xC0) == 0x80)
                     --stop;
-                LayoutHandle handle { pango_layout_new(context) };
-                applyFont(handle.layout, style);
-                pango_layout_set_text(handle.layout, text.data() + at, static_cast<int>(stop - at));
+                LayoutHandle handle = styledLayout(context, text.substr(at, stop - at), style);
                 PangoLayoutIter* iter = pango_layout_get_iter(handle.layout);
                 std::vector<std::pair<int, int>> clusters;  // byte offset in the piece, advance
                 do {
@@ -115,6 +146,29 @@ std::string brokenLongWords(PangoContext* context, const std::string& text, cons
         return text;
     out.append(text, copied, std::string::npos);
     return out;
+}
+
+// What a box of `w` x `h` can show of `text`: long words broken where they
+// pass the width, and no more paragraphs than lines can show and one more,
+// so that the ellipsis still marks what is cut (see measureLines on the
+// cost of many paragraphs). One line shows a line break as a glyph: only
+// wrapped text is broken.
+std::string shownText(PangoContext* context, const std::string& text, const TextStyle& style, double w, double h)
+{
+    std::string valid = validUTF8(text);
+    if (style.numberOfLines == 1)
+        return valid;
+    valid = brokenLongWords(context, valid, style, w);
+    if (valid.size() > paragraphBlock) {
+        std::size_t kept = 0, end = 0;
+        const std::size_t shown = static_cast<std::size_t>(std::max<std::int64_t>(style.numberOfLines, 0))
+            + static_cast<std::size_t>(h / std::max(1.0, style.pointSize)) + 1;
+        while (kept++ <= shown && (end = valid.find('\n', end)) != std::string::npos)
+            ++end;
+        if (end != std::string::npos)
+            valid.resize(end);
+    }
+    return valid;
 }
 
 }  // namespace
@@ -169,10 +223,7 @@ int TextPainter::pangoWeight(double weight)
 
 CGSize TextPainter::measure(const std::string& text, const TextStyle& style)
 {
-    LayoutHandle handle { pango_layout_new(m_context) };
-    applyFont(handle.layout, style);
-    std::string valid = validUTF8(text);
-    pango_layout_set_text(handle.layout, valid.data(), static_cast<int>(valid.size()));
+    LayoutHandle handle = styledLayout(m_context, text, style);
     PangoRectangle logical;
     pango_layout_get_extents(handle.layout, nullptr, &logical);
     return { logical.width / double(PANGO_SCALE), logical.height / double(PANGO_SCALE) };
@@ -191,9 +242,7 @@ TextPainter::Lines TextPainter::measureLines(const std::string& text, const Text
     for (std::size_t start = 0;;) {
         std::size_t end = valid.size() - start > paragraphBlock ? valid.find('\n', start + paragraphBlock) : std::string::npos;
         std::string_view block(valid.data() + start, (end == std::string::npos ? valid.size() : end) - start);
-        LayoutHandle handle { pango_layout_new(m_context) };
-        applyFont(handle.layout, style);
-        pango_layout_set_text(handle.layout, block.data(), static_cast<int>(block.size()));
+        LayoutHandle handle = styledLayout(m_context, std::string(block), style);
         if (wraps) {
             pango_layout_set_width(handle.layout, static_cast<int>(std::min(wrapWidth, 1e6) * PANGO_SCALE));
             pango_layout_set_wrap(handle.layout, PANGO_WRAP_WORD_CHAR);
@@ -208,99 +257,140 @@ TextPainter::Lines TextPainter::measureLines(const std::string& text, const Text
     }
 }
 
-void TextPainter::draw(cairo_t* cr, const std::string& text, const TextStyle& style, CGRect rect, double alpha,
-    const Caret& caret)
+namespace {
+
+// Breaks `layout` into lines in a `w` × `h` box as a label does: wrapped at
+// its width, as many lines as asked for and as fit, the last one ending in
+// an ellipsis where a truncating mode cuts the text. Returns where the
+// layout's origin goes in the box.
+CGPoint arrange(PangoLayout* layout, const TextStyle& style, double w, double h)
 {
-    double w = rect.size.width, h = rect.size.height;
-    double a = style.colour.alpha * alpha;
-    bool hasCaret = caret.offset >= 0 && caret.colour.alpha * alpha > 0;
-    if ((text.empty() && !hasCaret) || !(w > 0) || !(h > 0) || !std::isfinite(w) || !std::isfinite(h) || !(a > 0 || hasCaret))
-        return;
-    pango_cairo_update_context(cr, m_context);
-    LayoutHandle handle { pango_layout_new(m_context) };
-    PangoLayout* layout = handle.layout;
-    applyFont(layout, style);
-    std::string valid = validUTF8(text);
-    // One line shows a line break as a glyph: only wrapped text is broken.
-    if (style.numberOfLines != 1) {
-        valid = brokenLongWords(m_context, valid, style, w);
-        // No more paragraphs than lines can show, and one more, so that
-        // the ellipsis still marks what is cut (see measureLines on the
-        // cost of many paragraphs).
-        if (valid.size() > paragraphBlock) {
-            std::size_t kept = 0, end = 0;
-            const std::size_t shown = static_cast<std::size_t>(std::max<std::int64_t>(style.numberOfLines, 0))
-                + static_cast<std::size_t>(h / std::max(1.0, style.pointSize)) + 1;
-            while (kept++ <= shown && (end = valid.find('\n', end)) != std::string::npos)
-                ++end;
-            if (end != std::string::npos)
-                valid.resize(end);
-        }
-    }
-    pango_layout_set_text(layout, valid.data(), static_cast<int>(valid.size()));
-    if (hasCaret) {
-        // An edited line is never broken or shortened; it is placed by hand
-        // below, so that it can slide.
+    const bool truncating = truncates(style.lineBreakMode);
+    const bool oneLine = style.numberOfLines == 1;
+    if (oneLine && !truncating) {
+        // One line that is clipped, not wrapped: the layout has no width, so
+        // the line is placed by hand.
         pango_layout_set_single_paragraph_mode(layout, TRUE);
-    } else {
-        pango_layout_set_width(layout, static_cast<int>(std::min(w, 1e6) * PANGO_SCALE));
-        pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
-        pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
-        pango_layout_set_alignment(layout, pangoAlignment(style.alignment));
-        pango_layout_set_justify(layout, style.alignment == 3);
+        PangoRectangle logical;
+        pango_layout_get_extents(layout, nullptr, &logical);
+        double width = logical.width / double(PANGO_SCALE);
+        double room = std::max(0.0, w - width);
+        double x = style.alignment == 1 ? room / 2 : style.alignment == 2 ? room
+                                                                          : 0;
+        return { x, (h - logical.height / double(PANGO_SCALE)) / 2 };
     }
-    if (style.numberOfLines == 1 || hasCaret) {
+    pango_layout_set_width(layout, static_cast<int>(std::min(w, 1e6) * PANGO_SCALE));
+    pango_layout_set_wrap(layout, style.lineBreakMode == 1 ? PANGO_WRAP_CHAR : PANGO_WRAP_WORD_CHAR);
+    switch (style.lineBreakMode) {
+    case 3: pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_START); break;
+    case 4: pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END); break;
+    case 5: pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_MIDDLE); break;
+    default: pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_NONE); break;
+    }
+    pango_layout_set_alignment(layout, pangoAlignment(style.alignment));
+    pango_layout_set_justify(layout, style.alignment == 3);
+    if (oneLine) {
         // One line, whatever the text holds: a line break is not a new line.
         pango_layout_set_single_paragraph_mode(layout, TRUE);
         pango_layout_set_height(layout, -1);
     } else {
         // As many lines as asked for and as fit in the height; zero asks for
-        // all that fit.
-        double lineHeight = std::max(1.0, style.pointSize * 1.2);
+        // all that fit. (Pango honours the limit only where it may ellipsize:
+        // other modes lay out every line and the box clips them.)
+        double lineHeight = std::max(1.0, UIFont(clampedSize(style), style.weight).lineHeight());
         auto fitting = static_cast<std::int64_t>(std::max(1.0, std::floor(h / lineHeight + 0.01)));
         std::int64_t lines = style.numberOfLines > 0 ? std::min(style.numberOfLines, fitting) : fitting;
         pango_layout_set_height(layout, -static_cast<int>(std::min<std::int64_t>(lines, 10000)));
     }
     PangoRectangle logical;
     pango_layout_get_extents(layout, nullptr, &logical);
-    double textHeight = logical.height / double(PANGO_SCALE);
-    double top = rect.origin.y + (h - textHeight) / 2;
-    double shift = 0;
+    return { 0, (h - logical.height / double(PANGO_SCALE)) / 2 };
+}
+
+CGRect pointRect(const PangoRectangle& r, CGPoint origin)
+{
+    return CGRectMake(origin.x + r.x / double(PANGO_SCALE), origin.y + r.y / double(PANGO_SCALE), r.width / double(PANGO_SCALE),
+        r.height / double(PANGO_SCALE));
+}
+
+bool hasRoom(CGRect rect)
+{
+    double w = rect.size.width, h = rect.size.height;
+    return w > 0 && h > 0 && std::isfinite(w) && std::isfinite(h);
+}
+
+}  // namespace
+
+bool truncates(std::int64_t lineBreakMode) { return lineBreakMode >= 3 && lineBreakMode <= 5; }
+
+TextPainter::Fit TextPainter::fit(const std::string& text, const TextStyle& style, CGRect rect)
+{
+    Fit result;
+    if (text.empty() || !hasRoom(rect))
+        return result;
+    LayoutHandle handle = styledLayout(m_context, shownText(m_context, text, style, rect.size.width, rect.size.height), style);
+    CGPoint origin = arrange(handle.layout, style, rect.size.width, rect.size.height);
+    PangoRectangle ink, logical;
+    pango_layout_get_extents(handle.layout, &ink, &logical);
+    result.ink = pointRect(ink, origin);
+    result.logical = pointRect(logical, origin);
+    result.lines = pango_layout_get_line_count(handle.layout);
+    result.ellipsized = pango_layout_is_ellipsized(handle.layout);
+    return result;
+}
+
+void TextPainter::draw(cairo_t* cr, const std::string& text, const TextStyle& style, CGRect rect, double alpha,
+    const Caret& caret)
+{
+    const double w = rect.size.width, h = rect.size.height;
+    const double a = style.colour.alpha * alpha;
+    const bool hasCaret = caret.offset >= 0 && caret.colour.alpha * alpha > 0;
+    if ((text.empty() && !hasCaret) || !hasRoom(rect) || !(a > 0 || hasCaret))
+        return;
+    pango_cairo_update_context(cr, m_context);
+    const std::string shown = hasCaret ? validUTF8(text) : shownText(m_context, text, style, w, h);
+    LayoutHandle handle = styledLayout(m_context, shown, style);
+    CGPoint origin;
     PangoRectangle cursor {};
     if (hasCaret) {
-        double textWidth = logical.width / double(PANGO_SCALE);
+        // An edited line is never broken or shortened; it is placed by hand
+        // so that it can slide left to keep the caret in the box.
+        pango_layout_set_single_paragraph_mode(handle.layout, TRUE);
+        PangoRectangle logical;
+        pango_layout_get_extents(handle.layout, nullptr, &logical);
+        const double textWidth = logical.width / double(PANGO_SCALE);
+        origin.y = (h - logical.height / double(PANGO_SCALE)) / 2;
         if (textWidth < w && style.alignment == 1)
-            shift = (w - textWidth) / 2;
+            origin.x = (w - textWidth) / 2;
         else if (textWidth < w && style.alignment == 2)
-            shift = w - textWidth;
+            origin.x = w - textWidth;
         // The offset counts bytes of the text as given; a repaired text can
         // only be shorter or as long, and a caret inside a character would
         // mislead Pango.
-        auto index = static_cast<int>(std::min<std::int64_t>(caret.offset, static_cast<std::int64_t>(valid.size())));
-        while (index > 0 && index < static_cast<int>(valid.size()) && (static_cast<unsigned char>(valid[index]) & 0xC0) == 0x80)
+        auto index = static_cast<int>(std::min<std::int64_t>(caret.offset, static_cast<std::int64_t>(shown.size())));
+        while (index > 0 && index < static_cast<int>(shown.size()) && (static_cast<unsigned char>(shown[index]) & 0xC0) == 0x80)
             --index;
-        pango_layout_get_cursor_pos(layout, index, &cursor, nullptr);
-        double caretX = shift + cursor.x / double(PANGO_SCALE);
+        pango_layout_get_cursor_pos(handle.layout, index, &cursor, nullptr);
+        const double caretX = origin.x + cursor.x / double(PANGO_SCALE);
         if (caretX + caretWidth > w)
-            shift -= caretX + caretWidth - w;
+            origin.x -= caretX + caretWidth - w;
         else if (caretX < 0)
-            shift -= caretX;
+            origin.x -= caretX;
+    } else {
+        origin = arrange(handle.layout, style, w, h);
     }
     cairo_save(cr);
     cairo_rectangle(cr, rect.origin.x, rect.origin.y, w, h);
     cairo_clip(cr);
-    if (a > 0 && !valid.empty()) {
+    if (a > 0 && !shown.empty()) {
         cairo_set_source_rgba(cr, style.colour.red, style.colour.green, style.colour.blue, a);
-        // FIXME: Pango's line is a little shorter than UIFont::lineHeight, so the
-        // text of a label of many lines sits lower in its frame, by about half a
-        // point a line.
-        cairo_move_to(cr, rect.origin.x + shift, top);
-        pango_cairo_show_layout(cr, layout);
+        cairo_move_to(cr, rect.origin.x + origin.x, rect.origin.y + origin.y);
+        pango_cairo_show_layout(cr, handle.layout);
     }
     if (hasCaret) {
         cairo_set_source_rgba(cr, caret.colour.red, caret.colour.green, caret.colour.blue, caret.colour.alpha * alpha);
-        cairo_rectangle(cr, rect.origin.x + shift + cursor.x / double(PANGO_SCALE), top + cursor.y / double(PANGO_SCALE),
-            caretWidth, cursor.height / double(PANGO_SCALE));
+        cairo_rectangle(cr, rect.origin.x + origin.x + cursor.x / double(PANGO_SCALE),
+            rect.origin.y + origin.y + cursor.y / double(PANGO_SCALE), caretWidth, cursor.height / double(PANGO_SCALE));
         cairo_fill(cr);
     }
     cairo_restore(cr);

@@ -2,7 +2,9 @@
 
 // Text with Pango: labels' and text fields' lines, in the system font's
 // stand-in face, at the label's size and weight, wrapped and truncated
-// with an ellipsis at the label's width.
+// with an ellipsis at the label's width (as its line-break mode says), one
+// line below the other at UIFont's line height, so a label sized by its
+// measured lines holds exactly what is drawn.
 
 #include "platform/foundation/CGGeometry.h"
 #include "platform/render/Surface.h"
@@ -20,6 +22,7 @@ struct TextStyle {
     RGBA colour { 0, 0, 0, 1 };
     std::int64_t alignment = 4;  // NSTextAlignment
     std::int64_t numberOfLines = 1;  // 0: as many as fit
+    std::int64_t lineBreakMode = 4;  // NSLineBreakMode; truncating the tail
 };
 
 // A text field's caret: where it stands, as a byte offset into the text
@@ -28,6 +31,10 @@ struct TextCaret {
     std::int64_t offset = -1;
     RGBA colour { 0, 0, 0, 1 };
 };
+
+// NSLineBreakMode's truncating modes end a text that does not fit with an
+// ellipsis; the others wrap or clip it.
+bool truncates(std::int64_t lineBreakMode);
 
 class TextPainter {
 public:
@@ -55,6 +62,17 @@ public:
         std::int64_t count = 1;
     };
     Lines measureLines(const std::string& text, const TextStyle& style, double wrapWidth);
+
+    // How `text` lies in `rect` exactly as draw lays it out: its ink (what
+    // the glyphs cover) and logical box relative to the rectangle's origin,
+    // unclipped, and whether an ellipsis stands for text that did not fit.
+    struct Fit {
+        CGRect ink {};
+        CGRect logical {};
+        std::int64_t lines = 0;
+        bool ellipsized = false;
+    };
+    Fit fit(const std::string& text, const TextStyle& style, CGRect rect);
 
     // The Pango weight (100...900) for a UIFontWeight.
     static int pangoWeight(double weight);

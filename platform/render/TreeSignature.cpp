@@ -164,6 +164,7 @@ private:
             word(static_cast<std::uint64_t>(t->numberOfLines));
             word(static_cast<std::uint64_t>(t->caret));
             colour(t->caretColour);
+            word(static_cast<std::uint64_t>(t->lineBreakMode));
         } else if (const auto* i = std::get_if<ImageContent>(&c)) {
             image(i->image);
             word(static_cast<std::uint64_t>(i->contentMode));

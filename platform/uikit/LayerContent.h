@@ -28,6 +28,7 @@ struct TextContent {
     // or -1 for none.
     std::int64_t caret = -1;
     std::shared_ptr<UIColor> caretColour {};
+    std::int64_t lineBreakMode = 4;  // NSLineBreakByTruncatingTail
 };
 
 // An image placed in the bounds by a view content mode; symbol images take

@@ -76,13 +76,18 @@ NAMED_COLOR(systemOrangeColor, dynamic(rgb255(255, 149, 0), rgb255(255, 159, 10)
 NAMED_COLOR(systemYellowColor, dynamic(rgb255(255, 204, 0), rgb255(255, 214, 10)))
 NAMED_COLOR(systemGreenColor, dynamic(rgb255(52, 199, 89), rgb255(48, 209, 88)))
 NAMED_COLOR(systemBlueColor, dynamic(rgb255(0, 122, 255), rgb255(10, 132, 255)))
-NAMED_COLOR(systemTealColor, dynamic(rgb255(90, 200, 250), rgb255(100, 210, 255)))
+// The deeper teal iOS shows with Increase Contrast: white text on it reads
+// (4.5:1 light, 4:1 dark), which the light sky tone does not (1.8:1).
+NAMED_COLOR(systemTealColor, dynamic(rgb255(0, 130, 153), rgb255(0, 140, 163)))
 NAMED_COLOR(systemGrayColor, dynamic(rgb255(142, 142, 147), rgb255(142, 142, 147)))
 
 NAMED_COLOR(labelColor, dynamic(rgb255(0, 0, 0), rgb255(255, 255, 255)))
 NAMED_COLOR(secondaryLabelColor, dynamic(rgb255(60, 60, 67, 0.6), rgb255(235, 235, 245, 0.6)))
-NAMED_COLOR(tertiaryLabelColor, dynamic(rgb255(60, 60, 67, 0.3), rgb255(235, 235, 245, 0.3)))
-NAMED_COLOR(placeholderTextColor, dynamic(rgb255(60, 60, 67, 0.3), rgb255(235, 235, 245, 0.3)))
+// iOS draws these two at 30 % alpha, which reads at 1.6:1 on white; here
+// they are as faint as a text may be and still be read (3:1 on the system
+// backgrounds, light and dark), still below the secondary label.
+NAMED_COLOR(tertiaryLabelColor, dynamic(rgb255(60, 60, 67, 0.58), rgb255(235, 235, 245, 0.4)))
+NAMED_COLOR(placeholderTextColor, dynamic(rgb255(60, 60, 67, 0.58), rgb255(235, 235, 245, 0.4)))
 NAMED_COLOR(systemBackgroundColor, dynamic(rgb255(255, 255, 255), rgb255(0, 0, 0)))
 NAMED_COLOR(secondarySystemBackgroundColor, dynamic(rgb255(242, 242, 247), rgb255(28, 28, 30)))
 NAMED_COLOR(systemGroupedBackgroundColor, dynamic(rgb255(242, 242, 247), rgb255(0, 0, 0)))

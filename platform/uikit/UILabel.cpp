@@ -35,7 +35,7 @@ void UILabel::setFont(std::shared_ptr<UIFont> font)
 
 LayerContent UILabel::layerContent() const
 {
-    return TextContent { m_text, m_font, m_textColor, m_textAlignment, m_numberOfLines };
+    return TextContent { m_text, m_font, m_textColor, m_textAlignment, m_numberOfLines, m_lineBreakMode };
 }
 
 namespace {

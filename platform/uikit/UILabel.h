@@ -17,6 +17,18 @@ enum NSTextAlignment : std::int64_t {
     NSTextAlignmentNatural = 4,
 };
 
+// How a text that does not fit its label ends: wrapped at words or
+// characters (the rest clipped), clipped, or truncated with an ellipsis at
+// its head, tail or middle.
+enum NSLineBreakMode : std::int64_t {
+    NSLineBreakByWordWrapping = 0,
+    NSLineBreakByCharWrapping = 1,
+    NSLineBreakByClipping = 2,
+    NSLineBreakByTruncatingHead = 3,
+    NSLineBreakByTruncatingTail = 4,
+    NSLineBreakByTruncatingMiddle = 5,
+};
+
 class UILabel : public UIView, public LayerContentSource {
     MARQEL_OBJECT(UILabel, UIView)
 public:
@@ -37,6 +49,9 @@ public:
     void setTextAlignment(NSTextAlignment alignment) { m_textAlignment = alignment; }
     std::int64_t numberOfLines() const { return m_numberOfLines; }
     void setNumberOfLines(std::int64_t lines) { m_numberOfLines = lines; }
+    // Truncating the tail unless told otherwise, as in UIKit.
+    NSLineBreakMode lineBreakMode() const { return m_lineBreakMode; }
+    void setLineBreakMode(NSLineBreakMode mode) { m_lineBreakMode = mode; }
 
     // The text's size: measured by the renderer's text engine when one is
     // installed (as in every process that draws), otherwise an estimate
@@ -61,4 +76,5 @@ private:
     std::shared_ptr<UIFont> m_font;
     NSTextAlignment m_textAlignment = NSTextAlignmentNatural;
     std::int64_t m_numberOfLines = 1;
+    NSLineBreakMode m_lineBreakMode = NSLineBreakByTruncatingTail;
 };

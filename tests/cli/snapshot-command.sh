@@ -1,8 +1,19 @@
 #!/usr/bin/env bash
 # `marqel snapshot` writes the overlay's pictures, and leaves the device alone.
+# With --audit every picture is checked as a reader would look at it.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-"$marqel" --root "$root/device" snapshot "$root/pictures" >/dev/null
+rc=0
+"$marqel" --root "$root/device" snapshot --audit "$root/pictures" >/dev/null 2>"$root/audit.txt" || rc=$?
+# The one finding left: the expanded box fills the screen and its twelve
+# handle bars straddle its outline, so their outer halves are past the edge.
+# Anything else (a cut or hidden text, poor contrast, a view off the screen)
+# is a fault in a picture.
+[ "$rc" = 3 ] || fail "snapshot --audit ended with $rc: $(cat "$root/audit.txt")"
+others=$(grep -v -E '^overlay-expanded\.png: UIView: drawn outside the screen: at \([-0-9.]+, [-0-9.]+\), (5 × 25|25 × 5) points' "$root/audit.txt" \
+  | grep -v -x 'marqel: the audit found 12 faults in the pictures (listed above)' || true)
+[ -z "$others" ] || fail "the audit found: $others"
+[ "$(grep -c '^overlay-expanded.png' "$root/audit.txt")" = 12 ] || fail "not the twelve bars: $(cat "$root/audit.txt")"
 for name in control-center recording-pill recording-alert recording-alert-dark banner banner-dark \
   overlay-open overlay-drag overlay-expanded overlay-microphone-on \
   saved-area-alert saved-areas saved-area-menu saved-areas-empty \

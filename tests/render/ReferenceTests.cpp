@@ -3,6 +3,7 @@
 
 #include "RenderTestSupport.h"
 
+#include "PictureAuditCheck.h"
 #include "ReferenceImage.h"
 #include "platform/render/SymbolCatalog.h"
 
@@ -67,6 +68,7 @@ TEST_F(RenderTest, HomeScreenReference)
     HomeScreen::shared().show();
     // Text may differ by a hair between font versions; the rest may not.
     EXPECT_TRUE(reference::matches(screen(), "home-screen", 4, 0.002));
+    EXPECT_TRUE(audit::readsWell("home-screen"));
 }
 
 }  // namespace

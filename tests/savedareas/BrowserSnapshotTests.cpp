@@ -5,6 +5,7 @@
 
 #include "common/SavedAreaStore.h"
 #include "platform/render/Compositor.h"
+#include "tests/render/PictureAuditCheck.h"
 #include "tests/render/ReferenceImage.h"
 #include "tests/render/ScreenInk.h"
 #include "tweak/editor/MarqelToolButton.h"
@@ -138,8 +139,10 @@ TEST_F(BrowserSnapshot, EmptyInLightAndDark)
 {
     open();
     EXPECT_TRUE(reference::matches(screen(), "saved-areas-empty", 3, 0.002));
+    EXPECT_TRUE(audit::readsWell("saved-areas-empty"));
     dark();
     EXPECT_TRUE(reference::matches(screen(), "saved-areas-empty-dark", 3, 0.002));
+    EXPECT_TRUE(audit::readsWell("saved-areas-empty-dark"));
 }
 
 TEST_F(BrowserSnapshot, RowsInLightAndDark)
@@ -151,8 +154,10 @@ TEST_F(BrowserSnapshot, RowsInLightAndDark)
     // The list has no fixed order; the picture needs one.
     ASSERT_EQ(MarqelSavedAreaViewController::savedAreas().size(), 3u);
     EXPECT_TRUE(reference::matches(screen(), "saved-areas", 3, 0.002));
+    EXPECT_TRUE(audit::readsWell("saved-areas"));
     dark();
     EXPECT_TRUE(reference::matches(screen(), "saved-areas-dark", 3, 0.002));
+    EXPECT_TRUE(audit::readsWell("saved-areas-dark"));
 }
 
 }  // namespace

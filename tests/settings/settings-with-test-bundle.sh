@@ -28,7 +28,7 @@ wait 0.5
 snapshot $root/settings.png
 expect log Preferences: finished launching with TestPrefsRootController
 SCN
-out=$(m settings --script "$scenario") || fail "the session failed: $out"
+out=$(m settings --script "$scenario" --audit 2>&1) || fail "the session failed: $out"
 [[ $out == *"scenario passed"* ]] || fail "no pass line: $out"
 [ "$(video_size "$root/settings.png")" = "1170x2532" ] || fail "the snapshot is not the screen's size"
 
