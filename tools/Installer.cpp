@@ -1,9 +1,11 @@
 #include "tools/Installer.h"
 
 #include "tools/InstallRecord.h"
+#include "tools/PackageTransaction.h"
 
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/DevicePath.h"
+#include "platform/foundation/PathContainment.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -92,21 +94,6 @@ foundation::Status copyInto(const fs::path& from, const std::string& devicePath,
     // On a failure the writer has left nothing half-copied behind.
     TRY(std::move(copied).withContext("cannot install " + devicePath));
     installed.push_back(devicePath);
-    return {};
-}
-
-foundation::Status writeMember(const DebianPackage::Member& member)
-{
-    auto to = TRY(DevicePath::toHost(member.devicePath));
-    const std::string context = "cannot install " + member.devicePath;
-    std::error_code ec;
-    fs::create_directories(member.kind == DebianPackage::Kind::Directory ? fs::path(to) : fs::path(to).parent_path(), ec);
-    if (ec)
-        return Error::fromErrno("create the folder for", to, ec).withContext(context);
-    if (member.kind == DebianPackage::Kind::Link)
-        return foundation::replaceWithSymlink(to, member.linkTarget).withContext(context);
-    if (member.kind == DebianPackage::Kind::File)
-        return foundation::writeFileAtomically(to, member.contents, member.mode & 0777).withContext(context);
     return {};
 }
 
@@ -236,15 +223,16 @@ foundation::Result<std::vector<std::string>> Installer::install(bool force) cons
     return installed;
 }
 
-foundation::Result<std::vector<std::string>> Installer::installPackage(const DebianPackage& package, const std::string& source)
+foundation::Result<std::vector<std::string>> Installer::installPackage(const DebianPackage& package, const std::string& source,
+    const StepCheck& beforeStep)
 {
     if (package.field("Package") != packageName)
         return Error { ErrorCode::InvalidArgument, "refused package: it is \"" + package.field("Package") + "\", not " + packageName };
     if (package.field("Version").empty())
         return Error { ErrorCode::InvalidArgument, "refused package: it has no version" };
     auto previous = TRY(InstallRecord::load());
-    // Everything is checked before the first write, so a refused package
-    // leaves the root as it was.
+    auto step = [&](Step phase, std::size_t index) -> foundation::Status { return beforeStep ? beforeStep(phase, index) : foundation::Status(); };
+    // Everything is checked before the first write.
     for (const auto& member : package.members()) {
         TRY(checkParents(member.devicePath));
         auto host = TRY(DevicePath::toHost(member.devicePath));
@@ -262,15 +250,91 @@ foundation::Result<std::vector<std::string>> Installer::installPackage(const Deb
             return Error { ErrorCode::InvalidArgument,
                 "cannot install " + member.devicePath + ": " + (fs::is_symlink(status) ? "a link" : "something that is not a file")
                     + " is in its place (move it away and install again)" };
+        // A link's target is followed as the root will be: through the
+        // package's own links and the links already there.
+        if (member.kind == DebianPackage::Kind::Link
+            && !DebianPackage::resolveLink(package.members(), member, DevicePath::root(), pathcontainment::linkOnDisk))
+            return Error { ErrorCode::InvalidArgument,
+                "refused package: link \"" + member.devicePath + "\" points out of the device root (\"" + member.linkTarget
+                    + "\"), once laid beside the links already in " + DevicePath::root() };
+    }
+
+    // Everything staged first, then moved into place; a failure anywhere
+    // puts the root back as it was, and the record is written last.
+    auto transaction = TRY(PackageTransaction::begin());
+    auto undo = [&transaction](Error failure) -> Error {
+        auto stuck = transaction.rollBack();
+        if (stuck.empty())
+            return failure;
+        std::string text;
+        for (const auto& line : stuck)
+            text += "; " + line;
+        failure.message += " (and the root could not be put back as it was" + text + "; install the package again)";
+        return failure;
+    };
+    const auto& members = package.members();
+    std::vector<std::string> staged(members.size());
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        const auto& member = members[i];
+        if (auto ready = step(Step::Stage, i); !ready)
+            return undo(ready.error());
+        std::string name = "member-" + std::to_string(i);
+        foundation::Result<std::string> written = std::string();
+        if (member.kind == DebianPackage::Kind::File)
+            written = transaction.stageFile(name, member.contents, member.mode & 0777);
+        else if (member.kind == DebianPackage::Kind::Link)
+            written = transaction.stageLink(name, member.linkTarget);
+        if (!written)
+            return undo(std::move(written.error()).withContext("cannot install " + member.devicePath));
+        staged[i] = written.value();
     }
     std::vector<std::string> laid;
-    for (const auto& member : package.members()) {
-        TRY(writeMember(member));
-        if (member.kind != DebianPackage::Kind::Directory)
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        const auto& member = members[i];
+        if (auto ready = step(Step::Commit, i); !ready)
+            return undo(ready.error());
+        auto host = DevicePath::toHost(member.devicePath);
+        if (!host)
+            return undo(host.error());
+        bool isFolder = member.kind == DebianPackage::Kind::Directory;
+        foundation::Status placed = transaction.makeFolders(isFolder ? host.value() : fs::path(host.value()).parent_path().string());
+        if (placed && !isFolder)
+            placed = transaction.place(staged[i], host.value());
+        if (!placed)
+            return undo(std::move(placed.error()).withContext("cannot install " + member.devicePath));
+        if (!isFolder)
             laid.push_back(member.devicePath);
     }
-    TRY(removeLeftovers(previous, laid));
-    TRY((InstallRecord { packageName, package.field("Version"), source, laid }.save()));
+    // What the old install laid and this one does not is moved aside too,
+    // so that it comes back if the record cannot be written.
+    std::vector<std::string> leftovers;
+    if (previous) {
+        std::set<std::string> keep(laid.begin(), laid.end());
+        for (const auto& file : previous->files) {
+            if (keep.contains(file))
+                continue;
+            if (auto ready = step(Step::RemoveLeftover, leftovers.size()); !ready)
+                return undo(ready.error());
+            auto host = DevicePath::toHost(file);
+            foundation::Status parents = host ? checkParents(file) : foundation::Status(host.error());
+            if (!parents)
+                return undo(std::move(parents.error()).withContext("cannot remove " + file + " of the old install"));
+            std::error_code ec;
+            auto status = fs::symlink_status(host.value(), ec);
+            if (!fs::exists(status) || fs::is_directory(status))
+                continue;
+            if (auto aside = transaction.moveAside(host.value()); !aside)
+                return undo(std::move(aside.error()).withContext("cannot remove " + file + " of the old install"));
+            leftovers.push_back(file);
+        }
+    }
+    if (auto ready = step(Step::SaveRecord, 0); !ready)
+        return undo(ready.error());
+    if (auto saved = InstallRecord { packageName, package.field("Version"), source, laid }.save(); !saved)
+        return undo(saved.error());
+    transaction.finish();
+    for (const auto& file : leftovers)
+        removeEmptyParents(file);
     return laid;
 }
 

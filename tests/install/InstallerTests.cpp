@@ -2,6 +2,7 @@
 // would be, and what installing them does to a device root.
 
 #include "platform/foundation/DevicePath.h"
+#include "tests/support/Files.h"
 #include "tests/support/TestDevice.h"
 #include "tools/DebianPackage.h"
 #include "tools/InstallRecord.h"
@@ -289,4 +290,115 @@ TEST(BuildInstall, CopiesKeepTheirPermissionsAndLongNamesWork)
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(device.host(Installer::bundleDevicePath)))
         ++files;
     EXPECT_EQ(files, 1);
+}
+
+TEST(DebianPackage, FollowsItsOwnLinksToTellWhetherALinkLeavesTheRoot)
+{
+    // Each link alone stays inside; followed one through the other, the
+    // second leads to the root's parent.
+    EXPECT_NE(refusal({ { "./a/b/c/l1", AE_IFLNK, "", "../../.." }, { "./a/l2", AE_IFLNK, "", "b/c/l1/.." } }).find("link \"/a/l2\" points out of the device root"),
+        std::string::npos);
+    EXPECT_NE(refusal({ { "./a/l2", AE_IFLNK, "", "b/c/l1/.." }, { "./a/b/c/l1", AE_IFLNK, "", "../../.." } }).find("points out of the device root"),
+        std::string::npos)
+        << "the order the members come in does not matter";
+    EXPECT_NE(refusal({ { "./a/x", AE_IFLNK, "", "y" }, { "./a/y", AE_IFLNK, "", "x" } }).find("points out of the device root"), std::string::npos)
+        << "links that go round in a circle lead nowhere";
+    EXPECT_EQ(refusal({ { "./a/b/c/l1", AE_IFLNK, "", "../../.." }, { "./a/l2", AE_IFLNK, "", "b/c/l1/var" } }), "accepted");
+}
+
+TEST(PackageInstall, RefusesALinkThatLeavesTheRootThroughALinkAlreadyThere)
+{
+    TestDevice device;
+    testsupport::TempDir outside;
+    fs::create_directories(device.host("/var"));
+    fs::create_directory_symlink("..", device.host("/var/up"));
+    const std::string before = testsupport::treeSnapshot(device.root());
+    // Alone the package's link stays in the root; beside var/up it does not.
+    auto package = DebianPackage::fromBytes(debOf({ tweak, { "./var/jb/l", AE_IFLNK, "", "../up/.." } }));
+    ASSERT_TRUE(package) << package.message();
+    auto laid = Installer::installPackage(package.value(), "p.deb");
+    ASSERT_FALSE(laid);
+    EXPECT_NE(laid.message().find("link \"/var/jb/l\" points out of the device root"), std::string::npos) << laid.message();
+    EXPECT_EQ(testsupport::treeSnapshot(device.root()), before);
+}
+
+TEST(DevicePath, FollowsALinkBeforeTheDotDotAfterIt)
+{
+    TestDevice device;
+    fs::create_directories(device.host("/a/b/c"));
+    fs::create_directory_symlink("../../..", device.host("/a/b/c/l1"));
+    fs::create_directory_symlink("b/c/l1/..", device.host("/a/l2"));
+    auto escaped = DevicePath::toHost("/a/l2/x");
+    EXPECT_FALSE(escaped) << "resolves to " << escaped.value();
+    EXPECT_TRUE(DevicePath::toHost("/a/b/c/l1/a"));
+}
+
+namespace {
+// A real install to replace: files, a link and a file the new version drops.
+std::vector<Member> oldVersion()
+{
+    return { tweak, filter, { "./var/jb/Library/Marqel/Dropped.txt", AE_IFREG, "only in 1.1" }, { "./var/jb/Library/Marqel/Current", AE_IFLNK, "", "Dropped.txt" } };
+}
+std::vector<Member> newVersion()
+{
+    return { { "./var/jb/Library/Marqel/", AE_IFDIR }, { tweak.name, AE_IFREG, "tweak 1.2" }, { "./var/jb/Library/Marqel/New/Readme", AE_IFREG, "new" },
+        { "./var/jb/Library/Marqel/Current", AE_IFLNK, "", "New/Readme" }, { filter.name, AE_IFREG, "filter 1.2" } };
+}
+}  // namespace
+
+TEST(PackageInstall, AFailureAtAnyStepLeavesTheRootAndTheRecordAsTheyWere)
+{
+    TestDevice device;
+    auto old = DebianPackage::fromBytes(debOf(oldVersion(), "com.zorvelin.marqel", "1.1"));
+    ASSERT_TRUE(Installer::installPackage(old.value(), "old.deb"));
+    auto newer = DebianPackage::fromBytes(debOf(newVersion()));
+    ASSERT_TRUE(newer) << newer.message();
+    const std::string before = testsupport::treeSnapshot(device.root());
+    const std::size_t members = newer.value().members().size();
+    std::vector<std::pair<Installer::Step, std::size_t>> steps;
+    for (std::size_t i = 0; i < members; ++i)
+        steps.emplace_back(Installer::Step::Stage, i);
+    for (std::size_t i = 0; i < members; ++i)
+        steps.emplace_back(Installer::Step::Commit, i);
+    steps.emplace_back(Installer::Step::RemoveLeftover, 0);
+    steps.emplace_back(Installer::Step::SaveRecord, 0);
+    for (const auto& [failAt, failIndex] : steps) {
+        bool reached = false;
+        auto laid = Installer::installPackage(newer.value(), "new.deb", [&](Installer::Step step, std::size_t index) -> foundation::Status {
+            if (step != failAt || index != failIndex)
+                return {};
+            reached = true;
+            return foundation::Error { foundation::ErrorCode::WriteFailed, "injected failure" };
+        });
+        SCOPED_TRACE("failure before step " + std::to_string(int(failAt)) + " of member " + std::to_string(failIndex));
+        EXPECT_TRUE(reached);
+        ASSERT_FALSE(laid);
+        EXPECT_EQ(laid.message(), "injected failure");
+        EXPECT_EQ(testsupport::treeSnapshot(device.root()), before);
+        auto record = tools::InstallRecord::load();
+        ASSERT_TRUE(record && record.value());
+        EXPECT_EQ(record.value()->version, "1.1");
+    }
+    // And with nothing in the way, the new version is laid whole.
+    ASSERT_TRUE(Installer::installPackage(newer.value(), "new.deb"));
+    EXPECT_EQ(readText(device.host("/var/jb/Library/Marqel/Current")), "new");
+    EXPECT_FALSE(fs::exists(device.host("/var/jb/Library/Marqel/Dropped.txt")));
+    for (const auto& entry : fs::directory_iterator(device.root()))
+        EXPECT_FALSE(entry.path().filename().string().starts_with(".marqel-install")) << "the staging folder is gone";
+}
+
+TEST(PackageInstall, ANameTooLongForTheFolderFailsTheWholeInstall)
+{
+    TestDevice device;
+    auto old = DebianPackage::fromBytes(debOf(oldVersion(), "com.zorvelin.marqel", "1.1"));
+    ASSERT_TRUE(Installer::installPackage(old.value(), "old.deb"));
+    const std::string before = testsupport::treeSnapshot(device.root());
+    // The first members are laid before the file system refuses the name.
+    auto newer = DebianPackage::fromBytes(debOf({ { tweak.name, AE_IFREG, "tweak 1.2" }, filter, { "./var/jb/" + std::string(300, 'n'), AE_IFREG, "x" } }));
+    ASSERT_TRUE(newer) << newer.message();
+    auto laid = Installer::installPackage(newer.value(), "new.deb");
+    ASSERT_FALSE(laid);
+    EXPECT_NE(laid.message().find("cannot install /var/jb/nnn"), std::string::npos) << laid.message();
+    EXPECT_EQ(testsupport::treeSnapshot(device.root()), before);
+    EXPECT_EQ(tools::InstallRecord::load().value()->version, "1.1");
 }
