@@ -36,22 +36,32 @@ bool sameFile(const fs::path& a, const fs::path& b)
 }
 
 // Every folder between the root and `devicePath` must be a real folder, so
-// that nothing is written through a link to somewhere else.
-foundation::Status checkParents(const std::string& devicePath)
+// that nothing is written through a link to somewhere else. `advice` says
+// what to run when one is not.
+foundation::Status checkParents(const std::string& devicePath, const std::string& advice)
 {
-    fs::path at(DevicePath::root());
-    fs::path relative = fs::path(TRY(DevicePath::toHost(devicePath))).lexically_relative(at);
-    fs::path parent = relative.parent_path();
-    for (const auto& part : parent) {
-        at /= part;
-        std::error_code ec;
-        auto status = fs::symlink_status(at, ec);
-        if (!fs::exists(status))
-            return {};
-        if (fs::is_symlink(status))
-            return Error { ErrorCode::InvalidArgument, "cannot install " + devicePath + ": " + at.string() + " is a link" };
-        if (!fs::is_directory(status))
-            return Error { ErrorCode::InvalidArgument, "cannot install " + devicePath + ": " + at.string() + " is not a folder" };
+    if (auto problem = Installer::folderProblem(devicePath))
+        return Error { ErrorCode::InvalidArgument, "cannot install " + devicePath + ": " + problem->what + "; " + advice };
+    TRY(DevicePath::toHost(devicePath));
+    return {};
+}
+
+std::string removeAndInstallAgain(const Installer::FolderProblem& problem)
+{
+    return "remove it (`rm " + problem.hostPath + "`; what it points to is not touched) and install the package again";
+}
+
+const char* forceRepairs = "run `marqel install --force` to put a real folder in its place (the link is removed, never followed)";
+
+// With --force, a link or file where a folder of ours belongs is removed
+// (never followed) and the folder made.
+foundation::Status repairFolders(const std::string& devicePath)
+{
+    while (auto problem = Installer::folderProblem(devicePath)) {
+        if (::unlink(problem->hostPath.c_str()) != 0)
+            return Error::fromErrno("remove", problem->hostPath).withContext("cannot install " + devicePath);
+        if (::mkdir(problem->hostPath.c_str(), 0755) != 0)
+            return Error::fromErrno("create the folder", problem->hostPath).withContext("cannot install " + devicePath);
     }
     return {};
 }
@@ -60,35 +70,19 @@ foundation::Status checkParents(const std::string& devicePath)
 // half-written library. Adds the device path to `installed` when it wrote.
 foundation::Status copyInto(const fs::path& from, const std::string& devicePath, bool force, std::vector<std::string>& installed)
 {
+    if (force)
+        TRY(repairFolders(devicePath));
+    TRY(checkParents(devicePath, forceRepairs));
     auto to = TRY(DevicePath::toHost(devicePath));
     if (!force && sameFile(from, to))
         return {};
-    TRY(checkParents(devicePath));
     std::error_code ec;
     fs::create_directories(fs::path(to).parent_path(), ec);
-    int source = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (source < 0)
-        return Error::fromErrno("read", from.string()).withContext("cannot install " + devicePath);
     struct stat info { };
-    if (::fstat(source, &info) != 0) {
-        Error failure = Error::fromErrno("inspect", from.string());
-        ::close(source);
-        return std::move(failure).withContext("cannot install " + devicePath);
-    }
+    if (::stat(from.c_str(), &info) != 0)
+        return Error::fromErrno("inspect", from.string()).withContext("cannot install " + devicePath);
     auto file = AtomicFile::create(to, info.st_mode & 0777);
-    foundation::Status copied = file ? foundation::Status() : foundation::Status(file.error());
-    char buffer[1 << 16];
-    while (copied) {
-        ssize_t n = ::read(source, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            copied = Error::fromErrno("read", from.string());
-        if (n <= 0)
-            break;
-        copied = file.value().write(std::string_view(buffer, static_cast<std::size_t>(n)));
-    }
-    ::close(source);
+    foundation::Status copied = file ? file.value().copyFrom(from.string()) : foundation::Status(file.error());
     if (copied)
         copied = file.value().commit();
     // On a failure the writer has left nothing half-copied behind.
@@ -111,11 +105,17 @@ void removeEmptyParents(const std::string& devicePath)
     }
 }
 
-// Removes a recorded file or link; a folder at that path is not ours.
-foundation::Status removeRecorded(const std::string& devicePath, std::vector<std::string>& removed)
+// Removes a recorded file or link; a folder at that path is not ours, and
+// neither is anything past a link where one of its folders should be (it is
+// not in the root): that is left, and said in `kept`.
+foundation::Status removeRecorded(const std::string& devicePath, std::vector<std::string>& removed, std::vector<std::string>* kept = nullptr)
 {
+    if (auto problem = Installer::folderProblem(devicePath); problem && kept) {
+        kept->push_back(devicePath + " (" + problem->what + "; it is not followed)");
+        return {};
+    }
+    TRY(checkParents(devicePath, forceRepairs));
     auto host = TRY(DevicePath::toHost(devicePath));
-    TRY(checkParents(devicePath));
     std::error_code ec;
     auto status = fs::symlink_status(host, ec);
     if (!fs::exists(status) || fs::is_directory(status))
@@ -173,7 +173,11 @@ bool Installer::installedFromPackage()
 
 foundation::Result<std::vector<std::string>> Installer::install(bool force) const
 {
-    auto previous = TRY(InstallRecord::load());
+    // A forced install writes a new record, so a damaged one does not stop it.
+    auto loaded = InstallRecord::load();
+    if (!loaded && !force)
+        return loaded.error();
+    std::optional<InstallRecord> previous = loaded ? loaded.value() : std::nullopt;
     std::vector<std::string> installed;
     std::vector<std::string> laid;
     fs::path tweak = fs::path(m_libraryFolder) / "Marqel.so";
@@ -234,7 +238,9 @@ foundation::Result<std::vector<std::string>> Installer::installPackage(const Deb
     auto step = [&](Step phase, std::size_t index) -> foundation::Status { return beforeStep ? beforeStep(phase, index) : foundation::Status(); };
     // Everything is checked before the first write.
     for (const auto& member : package.members()) {
-        TRY(checkParents(member.devicePath));
+        if (auto problem = folderProblem(member.devicePath))
+            return Error { ErrorCode::InvalidArgument, "cannot install " + member.devicePath + ": " + problem->what + "; " + removeAndInstallAgain(*problem) };
+        TRY(checkParents(member.devicePath, ""));
         auto host = TRY(DevicePath::toHost(member.devicePath));
         std::error_code ec;
         auto status = fs::symlink_status(host, ec);
@@ -316,7 +322,7 @@ foundation::Result<std::vector<std::string>> Installer::installPackage(const Deb
             if (auto ready = step(Step::RemoveLeftover, leftovers.size()); !ready)
                 return undo(ready.error());
             auto host = DevicePath::toHost(file);
-            foundation::Status parents = host ? checkParents(file) : foundation::Status(host.error());
+            foundation::Status parents = host ? checkParents(file, forceRepairs) : foundation::Status(host.error());
             if (!parents)
                 return undo(std::move(parents.error()).withContext("cannot remove " + file + " of the old install"));
             std::error_code ec;
@@ -338,14 +344,37 @@ foundation::Result<std::vector<std::string>> Installer::installPackage(const Deb
     return laid;
 }
 
+std::optional<Installer::FolderProblem> Installer::folderProblem(const std::string& devicePath)
+{
+    fs::path root(DevicePath::root());
+    fs::path at = root;
+    fs::path parent = fs::path(devicePath).relative_path().parent_path();
+    for (const auto& part : parent) {
+        if (part.empty() || part == "." || part == "..")
+            return std::nullopt;  // DevicePath refuses such a path itself
+        at /= part;
+        struct stat info;
+        if (::lstat(at.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+            continue;
+        if (!S_ISLNK(info.st_mode))
+            return FolderProblem { at.string(), at.string() + " is not a folder" };
+        std::error_code ec;
+        std::string target = fs::read_symlink(at, ec).string();
+        bool inside = pathcontainment::staysInside(at, root);
+        return FolderProblem { at.string(),
+            at.string() + " is a link to " + target + (inside ? "" : ", out of the device root") + ", where a folder belongs" };
+    }
+    return std::nullopt;
+}
+
 foundation::Result<Installer::Removal> Installer::uninstall()
 {
     auto record = TRY(InstallRecord::load());
     if (!record)
         return Error { ErrorCode::NotFound, std::string("nothing to uninstall: no install is recorded in ") + InstallRecord::devicePath };
-    Removal removal { record->version, {} };
+    Removal removal { record->version, {}, {} };
     for (const auto& file : record->files)
-        TRY(removeRecorded(file, removal.removed));
+        TRY(removeRecorded(file, removal.removed, &removal.kept));
     TRY(InstallRecord::remove());
     removeEmptyParents(InstallRecord::devicePath);
     return removal;

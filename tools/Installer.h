@@ -10,6 +10,7 @@
 #include "tools/DebianPackage.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,17 @@ public:
     struct Removal {
         std::string version;
         std::vector<std::string> removed;
+        // Recorded files not removed, each with why: past a link where one
+        // of their folders belongs, they are not in the root.
+        std::vector<std::string> kept;
     };
+
+    // A link or a file where one of a device path's folders belongs.
+    struct FolderProblem {
+        std::string hostPath;
+        std::string what;  // "HOST is a link to TARGET, out of the device root, where a folder belongs"
+    };
+    static std::optional<FolderProblem> folderProblem(const std::string& devicePath);
 
     // Where the build put the deliverables (next to the `marqel` command).
     explicit Installer(std::string buildLibraryFolder, std::string resourceFolder);

@@ -73,6 +73,12 @@ void ensureInstalled()
         return;
     }
     const InstallRecord& installed = *record.value();
+    for (const auto& file : installed.files) {
+        if (auto problem = Installer::folderProblem(file))
+            throw CommandError("the install in " + DevicePath::root() + " cannot be used: " + problem->what + " (for " + file + "); "
+                + (installed.fromPackage() ? "remove it (`rm " + problem->hostPath + "`; what it points to is not touched) and reinstall with `marqel install --package " + installed.source + "`"
+                                           : std::string("run `marqel install --force` to put a real folder in its place (the link is removed, never followed)")));
+    }
     std::vector<std::string> missing;
     for (const auto& file : installed.files) {
         std::error_code ec;

@@ -171,7 +171,10 @@ TEST(PackageInstall, NeverWritesThroughALinkInTheRoot)
     auto package = DebianPackage::fromBytes(debOf({ { "./var/jb/First.txt", AE_IFREG, "x" }, tweak }));
     auto laid = Installer::installPackage(package.value(), "p.deb");
     ASSERT_FALSE(laid);
-    EXPECT_NE(laid.message().find("leads out of the device root through a symbolic link"), std::string::npos) << laid.message();
+    EXPECT_NE(laid.message().find(device.root() + "/var/jb/Library/MobileSubstrate/DynamicLibraries is a link to " + outside.path() + ", out of the device root"),
+        std::string::npos)
+        << laid.message();
+    EXPECT_NE(laid.message().find("install the package again"), std::string::npos) << laid.message();
     EXPECT_TRUE(fs::is_empty(outside.path()));
     // Checked before the first write: the member ahead of the bad one is not laid either.
     EXPECT_FALSE(fs::exists(device.host("/var/jb/First.txt")));
@@ -401,4 +404,64 @@ TEST(PackageInstall, ANameTooLongForTheFolderFailsTheWholeInstall)
     EXPECT_NE(laid.message().find("cannot install /var/jb/nnn"), std::string::npos) << laid.message();
     EXPECT_EQ(testsupport::treeSnapshot(device.root()), before);
     EXPECT_EQ(tools::InstallRecord::load().value()->version, "1.1");
+}
+
+TEST(BuildInstall, ABundleFolderLinkedOutOfTheRootIsNamedAndReplacedWhenForced)
+{
+    TestDevice device;
+    testsupport::TempDir build, outside;
+    fs::create_directories(build.file("lib"));
+    fs::create_directories(build.file("resources/MarqelPrefs.bundle"));
+    std::ofstream(build.file("lib/Marqel.so")) << "tweak";
+    std::ofstream(build.file("lib/MarqelPrefs.so")) << "prefs";
+    std::ofstream(build.file("resources/Marqel.plist")) << "filter";
+    std::ofstream(build.file("resources/MarqelPrefs.bundle/Info.plist")) << "info";
+    fs::create_directories(build.file("resources/PreferenceLoader"));
+    std::ofstream(build.file("resources/PreferenceLoader/MarqelPrefs.plist")) << "entry";
+    Installer installer(build.file("lib"), build.file("resources"));
+    ASSERT_TRUE(installer.install());
+    std::ofstream(outside.file("theirs")) << "not ours";
+    fs::remove_all(device.host(Installer::bundleDevicePath));
+    fs::create_directory_symlink(outside.path(), device.host(Installer::bundleDevicePath));
+
+    // The record itself is sound: what is wrong is the folder, and each
+    // command says which and what to run.
+    ASSERT_TRUE(tools::InstallRecord::load());
+    auto plain = installer.install();
+    ASSERT_FALSE(plain);
+    EXPECT_NE(plain.message().find(device.root() + Installer::bundleDevicePath + " is a link to " + outside.path() + ", out of the device root"),
+        std::string::npos)
+        << plain.message();
+    EXPECT_NE(plain.message().find("run `marqel install --force`"), std::string::npos) << plain.message();
+
+    auto forced = installer.install(true);
+    ASSERT_TRUE(forced) << forced.message();
+    EXPECT_FALSE(fs::is_symlink(device.host(Installer::bundleDevicePath)));
+    EXPECT_EQ(readText(device.host(std::string(Installer::bundleDevicePath) + "/Info.plist")), "info");
+    EXPECT_EQ(readText(outside.file("theirs")), "not ours");
+    EXPECT_FALSE(fs::exists(outside.file("Info.plist"))) << "the link was never followed";
+}
+
+TEST(Uninstall, LeavesWhatLiesPastALinkOutOfTheRootAndSaysSo)
+{
+    TestDevice device;
+    testsupport::TempDir outside;
+    auto package = DebianPackage::fromBytes(debOf({ tweak, { "./var/LIY/Zorvelin/Preferences/MarqelPrefs.bundle/Info.plist", AE_IFREG, "info" } }));
+    ASSERT_TRUE(Installer::installPackage(package.value(), "p.deb"));
+    std::ofstream(outside.file("Info.plist")) << "theirs";
+    fs::remove_all(device.host(Installer::bundleDevicePath));
+    fs::create_directory_symlink(outside.path(), device.host(Installer::bundleDevicePath));
+
+    auto again = Installer::installPackage(package.value(), "p.deb");
+    ASSERT_FALSE(again);
+    EXPECT_NE(again.message().find("is a link to " + outside.path() + ", out of the device root"), std::string::npos) << again.message();
+    EXPECT_NE(again.message().find("`rm " + device.root() + Installer::bundleDevicePath + "`"), std::string::npos) << again.message();
+
+    auto removal = Installer::uninstall();
+    ASSERT_TRUE(removal) << removal.message();
+    ASSERT_EQ(removal.value().kept.size(), 1u);
+    EXPECT_NE(removal.value().kept[0].find("MarqelPrefs.bundle/Info.plist"), std::string::npos);
+    EXPECT_FALSE(fs::exists(device.host(Installer::tweakDevicePath)));
+    EXPECT_EQ(readText(outside.file("Info.plist")), "theirs");
+    EXPECT_FALSE(fs::exists(device.host(tools::InstallRecord::devicePath)));
 }
