@@ -72,6 +72,20 @@ foundation::Status copyInto(const fs::path& from, const std::string& devicePath,
 {
     if (force)
         TRY(repairFolders(devicePath));
+    if (auto problem = Installer::folderProblem(devicePath))
+        return Error { ErrorCode::InvalidArgument, "cannot install " + devicePath + ": " + problem->what + "; " + forceRepairs };
+    // A link where the file belongs is what --force replaces: removed, never
+    // followed.
+    std::string lexical = (fs::path(DevicePath::root()) / fs::path(devicePath).relative_path()).string();
+    std::error_code linkCheck;
+    if (fs::is_symlink(fs::symlink_status(lexical, linkCheck))) {
+        if (!force)
+            return Error { ErrorCode::InvalidArgument,
+                "cannot install " + devicePath + ": " + lexical + " is a link to " + fs::read_symlink(lexical, linkCheck).string()
+                    + ", where the file belongs; run `marqel install --force` to put the file in its place (the link is removed, never followed)" };
+        if (::unlink(lexical.c_str()) != 0)
+            return Error::fromErrno("remove the link", lexical).withContext("cannot install " + devicePath);
+    }
     TRY(checkParents(devicePath, forceRepairs));
     auto to = TRY(DevicePath::toHost(devicePath));
     if (!force && sameFile(from, to))

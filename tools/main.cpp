@@ -81,8 +81,13 @@ void ensureInstalled()
     }
     std::vector<std::string> missing;
     for (const auto& file : installed.files) {
+        auto host = DevicePath::toHost(file);
+        if (!host)
+            throw CommandError("the install in " + DevicePath::root() + " cannot be used: " + host.message() + "; "
+                + (installed.fromPackage() ? "then reinstall with `marqel install --package " + installed.source + "`"
+                                           : std::string("`marqel install --force` also replaces it (never following it)")));
         std::error_code ec;
-        if (!std::filesystem::exists(std::filesystem::symlink_status(hostPath(file), ec)))
+        if (!std::filesystem::exists(std::filesystem::symlink_status(host.value(), ec)))
             missing.push_back(file);
     }
     std::string missingText;

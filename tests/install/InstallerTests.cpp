@@ -332,7 +332,8 @@ TEST(DevicePath, FollowsALinkBeforeTheDotDotAfterIt)
     fs::create_directory_symlink("../../..", device.host("/a/b/c/l1"));
     fs::create_directory_symlink("b/c/l1/..", device.host("/a/l2"));
     auto escaped = DevicePath::toHost("/a/l2/x");
-    EXPECT_FALSE(escaped) << "resolves to " << escaped.value();
+    ASSERT_FALSE(escaped) << "resolves to " << escaped.value();
+    EXPECT_NE(escaped.message().find(device.root() + "/a/l2 is a link to b/c/l1/.. (remove the link"), std::string::npos) << escaped.message();
     EXPECT_TRUE(DevicePath::toHost("/a/b/c/l1/a"));
 }
 
@@ -423,20 +424,26 @@ TEST(BuildInstall, ABundleFolderLinkedOutOfTheRootIsNamedAndReplacedWhenForced)
     std::ofstream(outside.file("theirs")) << "not ours";
     fs::remove_all(device.host(Installer::bundleDevicePath));
     fs::create_directory_symlink(outside.path(), device.host(Installer::bundleDevicePath));
+    fs::remove(device.host(Installer::tweakDevicePath));
+    fs::create_symlink(outside.file("theirs"), device.root() + Installer::tweakDevicePath);
 
     // The record itself is sound: what is wrong is the folder, and each
     // command says which and what to run.
     ASSERT_TRUE(tools::InstallRecord::load());
     auto plain = installer.install();
     ASSERT_FALSE(plain);
-    EXPECT_NE(plain.message().find(device.root() + Installer::bundleDevicePath + " is a link to " + outside.path() + ", out of the device root"),
-        std::string::npos)
+    EXPECT_NE(plain.message().find(device.root() + Installer::tweakDevicePath + " is a link to " + outside.file("theirs")), std::string::npos)
         << plain.message();
+    auto bundle = Installer::folderProblem(std::string(Installer::bundleDevicePath) + "/Info.plist");
+    ASSERT_TRUE(bundle);
+    EXPECT_EQ(bundle->what, device.root() + Installer::bundleDevicePath + " is a link to " + outside.path() + ", out of the device root, where a folder belongs");
     EXPECT_NE(plain.message().find("run `marqel install --force`"), std::string::npos) << plain.message();
 
     auto forced = installer.install(true);
     ASSERT_TRUE(forced) << forced.message();
     EXPECT_FALSE(fs::is_symlink(device.host(Installer::bundleDevicePath)));
+    EXPECT_EQ(readText(device.host(Installer::tweakDevicePath)), "tweak");
+    EXPECT_FALSE(fs::is_symlink(device.host(Installer::tweakDevicePath)));
     EXPECT_EQ(readText(device.host(std::string(Installer::bundleDevicePath) + "/Info.plist")), "info");
     EXPECT_EQ(readText(outside.file("theirs")), "not ours");
     EXPECT_FALSE(fs::exists(outside.file("Info.plist"))) << "the link was never followed";
