@@ -8,6 +8,8 @@
 #include "bench/reliability/CropFailures.h"
 #include "bench/reliability/LibraryBesideSpringBoard.h"
 #include "bench/reliability/Options.h"
+#include "bench/reliability/OutputPaths.h"
+#include "bench/reliability/PackageAtomicity.h"
 #include "bench/reliability/PathSafety.h"
 #include "bench/reliability/PreferenceCrashes.h"
 #include "bench/reliability/PreferenceRaces.h"
@@ -112,8 +114,10 @@ int main(int argc, char** argv)
         [&] { return std::vector { LibraryBesideSpringBoard::run(options) }; },
         [&] { return CropFailures::run(options); },
         [&] { return std::vector { PathSafety::run(options) }; },
+        [&] { return std::vector { PackageAtomicity::run(options) }; },
+        [&] { return std::vector { OutputPaths::run(options) }; },
     };
-    std::vector<std::string> names { "writer", "run", "crop", "race", "areas", "library", "failure", "paths" };
+    std::vector<std::string> names { "writer", "run", "crop", "race", "areas", "library", "failure", "paths", "package", "outputs" };
     std::vector<CaseOutcome> outcomes;
     auto started = std::chrono::steady_clock::now();
     for (std::size_t i = 0; i < cases.size(); ++i) {
