@@ -94,7 +94,9 @@ struct LibraryCommand {
         // as it is, even one that appears while the copy is written.
         struct stat existing;
         if (::lstat(exportFile.c_str(), &existing) == 0)
-            throw CommandError("cannot write " + exportFile + ": it already exists (" + (S_ISREG(existing.st_mode) ? "a file" : S_ISLNK(existing.st_mode) ? "a symbolic link" : S_ISDIR(existing.st_mode) ? "a folder" : "not a regular file")
+            throw CommandError("cannot write " + exportFile + ": it already exists (" + (S_ISREG(existing.st_mode) ? "a file" : S_ISLNK(existing.st_mode) ? "a symbolic link"
+                                       : S_ISDIR(existing.st_mode)                                                                                        ? "a folder"
+                                                                                                                                                          : "not a regular file")
                 + "); `library export` never replaces anything: choose a new name");
         auto file = foundation::AtomicFile::create(exportFile, 0644);
         foundation::Status copied = file ? file.value().copyFrom(path.value()) : foundation::Status(file.error());

@@ -20,7 +20,8 @@ enum class Kind { Fifo,
     Link,
     File };
 
-const char* nameOf(Kind kind) { return kind == Kind::Fifo ? "a FIFO" : kind == Kind::Link ? "a link" : "an existing file"; }
+const char* nameOf(Kind kind) { return kind == Kind::Fifo ? "a FIFO" : kind == Kind::Link ? "a link"
+                                                                                          : "an existing file"; }
 
 // What a command may do to what is at its output path.
 enum class Expect { Refuse,
@@ -117,7 +118,8 @@ CaseOutcome run(const Options& options)
             if (testsupport::readFile(victim) != "outside the root")
                 outcome.fault(outcome.escapes, where + " wrote through the link");
             const bool replace = kind == Kind::File ? target.file == Expect::Replace : kind == Kind::Link && target.linkReplaced;
-            const mode_t was = kind == Kind::Fifo ? S_IFIFO : kind == Kind::Link ? S_IFLNK : S_IFREG;
+            const mode_t was = kind == Kind::Fifo ? S_IFIFO : kind == Kind::Link ? S_IFLNK
+                                                                                 : S_IFREG;
             if (replace) {
                 if (status != 0 || typeOf(path) != S_IFREG || testsupport::readFile(path) == old)
                     outcome.fault(outcome.lostChanges, where + " was not replaced as the command says (status " + std::to_string(status) + ")");

@@ -35,13 +35,13 @@ foundation::Result<std::shared_ptr<UIViewController>> SettingsAppHost::instantia
     const PlistValue* principal = info.value().find("NSPrincipalClass");
     auto* className = principal ? principal->get<std::string>() : nullptr;
     if (principal && !className) {
-        const char* kind = principal->is<PlistDict>() ? "a dictionary"
-            : principal->is<PlistArray>()             ? "an array"
-            : principal->is<bool>()                   ? "a boolean"
+        const char* kind = principal->is<PlistDict>()                  ? "a dictionary"
+            : principal->is<PlistArray>()                              ? "an array"
+            : principal->is<bool>()                                    ? "a boolean"
             : principal->is<std::int64_t>() || principal->is<double>() ? "a number"
-            : principal->is<PlistData>()              ? "data"
-            : principal->is<PlistDate>()              ? "a date"
-                                                      : "not a string";
+            : principal->is<PlistData>()                               ? "data"
+            : principal->is<PlistDate>()                               ? "a date"
+                                                                       : "not a string";
         return Error { ErrorCode::InvalidArgument,
             path + "/Info.plist: NSPrincipalClass is " + kind + ", not the name of a class (a string), so the Settings app does not know which screen to show ("
                 + reinstall + ")" };
