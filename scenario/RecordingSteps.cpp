@@ -198,7 +198,9 @@ foundation::Result<RecordingSteps> RecordingSteps::registerOn(automation::Scenar
         return steps.stopRecording(c.has(0) ? c.argument(0) : "status-bar");
     }));
     TRY(d.registerStep("wait-crop", "wait-crop [TIMEOUT]", [steps](StepContext& c) mutable -> Status {
-        return steps.waitForCrop(c.has(0) ? TRY(c.number(0)) : 60);
+        double timeout = c.has(0) ? TRY(c.number(0)) : 60;
+        TRY(c.driver().checkWait(timeout, "wait-crop"));
+        return steps.waitForCrop(timeout);
     }));
     TRY(d.registerStep("tap-notice", "tap-notice TEXT", [steps](StepContext& c) mutable -> Status {
         TRY(c.need(1));

@@ -3,7 +3,7 @@
 # product's own code, every loss and crash counted (all must be 0). Builds
 # what it needs, then passes its arguments on, for example
 #   ./scripts/reliability.sh --trials 1000 --command-trials 100 --keys 5000 --seed 1
-# (those are the defaults) or --only writer|run|crop|race|library|failure|paths.
+# (those are the defaults) or --only writer|run|crop|race|areas|library|failure|paths|package|outputs.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 build=${BUILD_DIR:-build}

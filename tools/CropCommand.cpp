@@ -57,6 +57,8 @@ void refuseUnusableFiles(const std::string& input, const std::string& output, bo
     auto own = fs::symlink_status(output, ec);
     if (!fs::exists(own))
         return;
+    if (fs::is_symlink(own))
+        throw CommandError(output + " is a symbolic link, not a regular file; it is never replaced nor written through (name the file itself, or a new one)", 2);
     auto target = fs::status(output, ec);
     if (fs::exists(target) && !fs::is_regular_file(target))
         throw CommandError(output + " exists and is not a regular file; it is never replaced", 2);

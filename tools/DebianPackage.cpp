@@ -1,5 +1,6 @@
 #include "tools/DebianPackage.h"
 
+#include "platform/foundation/PathContainment.h"
 #include "platform/foundation/RegularFile.h"
 
 #include <archive.h>
@@ -8,6 +9,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -84,26 +86,12 @@ std::string joined(const std::vector<std::string>& parts)
 
 // A link may point anywhere inside the root, relative to its own folder;
 // an absolute target would mean the build machine's root once laid out.
-foundation::Status checkLinkTarget(const std::string& name, const std::vector<std::string>& linkParts, const std::string& target)
+foundation::Status checkLinkTarget(const std::string& name, const std::string& target)
 {
     if (target.empty())
         return refused("link \"" + name + "\" has no target");
     if (target.front() == '/')
         return refused("link \"" + name + "\" points to the absolute path \"" + target + "\"");
-    std::vector<std::string> at(linkParts.begin(), linkParts.end() - 1);
-    std::stringstream in(target);
-    std::string part;
-    while (std::getline(in, part, '/')) {
-        if (part.empty() || part == ".")
-            continue;
-        if (part != "..") {
-            at.push_back(part);
-            continue;
-        }
-        if (at.empty())
-            return refused("link \"" + name + "\" points out of the device root (\"" + target + "\")");
-        at.pop_back();
-    }
     return {};
 }
 
@@ -179,7 +167,7 @@ foundation::Status readMembers(const std::string& bytes, std::vector<DebianPacka
         case AE_IFLNK:
             member.kind = DebianPackage::Kind::Link;
             member.linkTarget = archive_entry_symlink(entry) ? archive_entry_symlink(entry) : "";
-            TRY(checkLinkTarget(name, parts, member.linkTarget));
+            TRY(checkLinkTarget(name, member.linkTarget));
             break;
         default:
             return refused("member \"" + name + "\" is neither a file, a folder nor a link");
@@ -198,9 +186,37 @@ foundation::Status readMembers(const std::string& bytes, std::vector<DebianPacka
                 return refused("member \"" + member.devicePath + "\" lies under a file or link of the package");
         }
     }
+    // Each link followed through the package's own links as they will lie,
+    // so that no chain of them climbs out of the root.
+    for (const auto& member : members)
+        if (member.kind == DebianPackage::Kind::Link && !DebianPackage::resolveLink(members, member, "/", pathcontainment::LinkReader()))
+            return refused("link \"" + member.devicePath + "\" points out of the device root (\"" + member.linkTarget + "\")");
     return {};
 }
 }  // namespace
+
+std::optional<std::string> DebianPackage::resolveLink(const std::vector<Member>& members, const Member& link, const std::string& hostRoot,
+    const pathcontainment::LinkReader& beyond)
+{
+    namespace fs = std::filesystem;
+    auto hostOf = [&](const std::string& devicePath) { return (fs::path(hostRoot) / fs::path(devicePath).relative_path()).lexically_normal(); };
+    std::map<fs::path, const Member*> byPath;
+    for (const auto& member : members)
+        byPath.emplace(hostOf(member.devicePath), &member);
+    // What the package lays takes the place of what is there; elsewhere the
+    // links already in the root count.
+    pathcontainment::LinkReader readLink = [&](const fs::path& path) -> std::optional<fs::path> {
+        if (auto found = byPath.find(path); found != byPath.end())
+            return found->second->kind == Kind::Link ? std::optional<fs::path>(found->second->linkTarget) : std::nullopt;
+        return beyond ? beyond(path) : std::nullopt;
+    };
+    fs::path at = hostOf(link.devicePath);
+    auto real = pathcontainment::resolveInside(at.parent_path() / link.linkTarget, hostRoot, readLink);
+    if (!real)
+        return std::nullopt;
+    return real->string();
+}
+
 
 namespace {
 

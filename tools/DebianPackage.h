@@ -6,10 +6,12 @@
 // device root (a "../" name, an absolute name, a link pointing outside or
 // anything but files, folders and links) is refused as a whole.
 
+#include "platform/foundation/PathContainment.h"
 #include "platform/foundation/Result.h"
 
 #include <cstddef>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,13 @@ public:
     const std::vector<Member>& members() const { return m_members; }
     // Names of the maintainer scripts the package carries; they are never run.
     const std::vector<std::string>& maintainerScripts() const { return m_maintainerScripts; }
+
+    // Where `link`, one of `members`, leads once the package is laid under
+    // `hostRoot`: followed through the package's own links and, elsewhere,
+    // through `beyond` (the links already there); nothing when it leaves
+    // the root on the way.
+    static std::optional<std::string> resolveLink(const std::vector<Member>& members, const Member& link, const std::string& hostRoot,
+        const pathcontainment::LinkReader& beyond);
 
 private:
     std::map<std::string, std::string> m_fields;

@@ -3,11 +3,11 @@
 #include "tools/InstallRecord.h"
 #include "tools/Installer.h"
 
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/DevicePath.h"
 
 #include <CLI/CLI.hpp>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 
 namespace tools {
@@ -83,10 +83,12 @@ void addInstallCommand(CLI::App& app, GlobalOptions& options)
         std::cout << "device root: " << DevicePath::root() << '\n';
         for (const auto& path : removal.value().removed)
             std::cout << "removed " << path << '\n';
+        for (const auto& path : removal.value().kept)
+            std::cout << "not removed " << path << '\n';
         std::cout << "uninstalled " << Installer::packageName << ' ' << removal.value().version << '\n';
         // Remembered, so that the next command does not lay it again unasked.
         std::string marker = hostPath(uninstalledMarkerDevicePath);
-        if (auto parents = DevicePath::makeParents(uninstalledMarkerDevicePath); !parents || !std::ofstream(marker))
+        if (auto parents = DevicePath::makeParents(uninstalledMarkerDevicePath); !parents || !foundation::writeFileAtomically(marker, ""))
             std::cerr << "marqel: warning: could not write " << marker << "; the next command that needs the product installs it again\n";
     });
 }

@@ -13,6 +13,15 @@ const std::string* stringAt(const PlistDict& dict, const char* key)
     const auto* value = dict.find(key);
     return value ? value->get<std::string>() : nullptr;
 }
+bool isPlainDevicePath(const std::string& path)
+{
+    if (path.empty() || path.front() != '/')
+        return false;
+    for (const auto& part : std::filesystem::path(path))
+        if (part == "..")
+            return false;
+    return true;
+}
 }  // namespace
 
 foundation::Result<std::optional<InstallRecord>> InstallRecord::load()
@@ -23,7 +32,9 @@ foundation::Result<std::optional<InstallRecord>> InstallRecord::load()
         return std::optional<InstallRecord>();
     if (!read)
         return read.error();
-    auto damaged = foundation::Error { foundation::ErrorCode::UnreadableInput, std::string("the install record ") + devicePath + " is damaged" };
+    auto damaged = foundation::Error { foundation::ErrorCode::UnreadableInput,
+        std::string("the install record ") + host + " is damaged (not a dictionary of Package, Version, Source and Files inside the root); "
+            + "run `marqel install --force` to lay the product again and write a new one" };
     const auto* dict = read.value().get<PlistDict>();
     if (!dict)
         return damaged;
@@ -37,8 +48,11 @@ foundation::Result<std::optional<InstallRecord>> InstallRecord::load()
     InstallRecord record { *package, *version, *source, {} };
     for (const auto& file : *files) {
         const auto* path = file.get<std::string>();
-        // A path that leaves the root is never ours to remove.
-        if (!path || !DevicePath::toHost(*path))
+        // A path that leaves the root by its own text is never ours to
+        // remove. One that passes a link where a folder belongs is still a
+        // path of the install: whoever acts on it says what is wrong there
+        // (the record itself is sound).
+        if (!path || !isPlainDevicePath(*path))
             return damaged;
         record.files.push_back(*path);
     }

@@ -1,9 +1,11 @@
 #include "tools/Installer.h"
 
 #include "tools/InstallRecord.h"
+#include "tools/PackageTransaction.h"
 
 #include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/DevicePath.h"
+#include "platform/foundation/PathContainment.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -34,22 +36,32 @@ bool sameFile(const fs::path& a, const fs::path& b)
 }
 
 // Every folder between the root and `devicePath` must be a real folder, so
-// that nothing is written through a link to somewhere else.
-foundation::Status checkParents(const std::string& devicePath)
+// that nothing is written through a link to somewhere else. `advice` says
+// what to run when one is not.
+foundation::Status checkParents(const std::string& devicePath, const std::string& advice)
 {
-    fs::path at(DevicePath::root());
-    fs::path relative = fs::path(TRY(DevicePath::toHost(devicePath))).lexically_relative(at);
-    fs::path parent = relative.parent_path();
-    for (const auto& part : parent) {
-        at /= part;
-        std::error_code ec;
-        auto status = fs::symlink_status(at, ec);
-        if (!fs::exists(status))
-            return {};
-        if (fs::is_symlink(status))
-            return Error { ErrorCode::InvalidArgument, "cannot install " + devicePath + ": " + at.string() + " is a link" };
-        if (!fs::is_directory(status))
-            return Error { ErrorCode::InvalidArgument, "cannot install " + devicePath + ": " + at.string() + " is not a folder" };
+    if (auto problem = Installer::folderProblem(devicePath))
+        return Error { ErrorCode::InvalidArgument, "cannot install " + devicePath + ": " + problem->what + "; " + advice };
+    TRY(DevicePath::toHost(devicePath));
+    return {};
+}
+
+std::string removeAndInstallAgain(const Installer::FolderProblem& problem)
+{
+    return "remove it (`rm " + problem.hostPath + "`; what it points to is not touched) and install the package again";
+}
+
+const char* forceRepairs = "run `marqel install --force` to put a real folder in its place (the link is removed, never followed)";
+
+// With --force, a link or file where a folder of ours belongs is removed
+// (never followed) and the folder made.
+foundation::Status repairFolders(const std::string& devicePath)
+{
+    while (auto problem = Installer::folderProblem(devicePath)) {
+        if (::unlink(problem->hostPath.c_str()) != 0)
+            return Error::fromErrno("remove", problem->hostPath).withContext("cannot install " + devicePath);
+        if (::mkdir(problem->hostPath.c_str(), 0755) != 0)
+            return Error::fromErrno("create the folder", problem->hostPath).withContext("cannot install " + devicePath);
     }
     return {};
 }
@@ -58,55 +70,38 @@ foundation::Status checkParents(const std::string& devicePath)
 // half-written library. Adds the device path to `installed` when it wrote.
 foundation::Status copyInto(const fs::path& from, const std::string& devicePath, bool force, std::vector<std::string>& installed)
 {
+    if (force)
+        TRY(repairFolders(devicePath));
+    if (auto problem = Installer::folderProblem(devicePath))
+        return Error { ErrorCode::InvalidArgument, "cannot install " + devicePath + ": " + problem->what + "; " + forceRepairs };
+    // A link where the file belongs is what --force replaces: removed, never
+    // followed.
+    std::string lexical = (fs::path(DevicePath::root()) / fs::path(devicePath).relative_path()).string();
+    std::error_code linkCheck;
+    if (fs::is_symlink(fs::symlink_status(lexical, linkCheck))) {
+        if (!force)
+            return Error { ErrorCode::InvalidArgument,
+                "cannot install " + devicePath + ": " + lexical + " is a link to " + fs::read_symlink(lexical, linkCheck).string()
+                    + ", where the file belongs; run `marqel install --force` to put the file in its place (the link is removed, never followed)" };
+        if (::unlink(lexical.c_str()) != 0)
+            return Error::fromErrno("remove the link", lexical).withContext("cannot install " + devicePath);
+    }
+    TRY(checkParents(devicePath, forceRepairs));
     auto to = TRY(DevicePath::toHost(devicePath));
     if (!force && sameFile(from, to))
         return {};
-    TRY(checkParents(devicePath));
     std::error_code ec;
     fs::create_directories(fs::path(to).parent_path(), ec);
-    int source = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (source < 0)
-        return Error::fromErrno("read", from.string()).withContext("cannot install " + devicePath);
     struct stat info { };
-    if (::fstat(source, &info) != 0) {
-        Error failure = Error::fromErrno("inspect", from.string());
-        ::close(source);
-        return std::move(failure).withContext("cannot install " + devicePath);
-    }
+    if (::stat(from.c_str(), &info) != 0)
+        return Error::fromErrno("inspect", from.string()).withContext("cannot install " + devicePath);
     auto file = AtomicFile::create(to, info.st_mode & 0777);
-    foundation::Status copied = file ? foundation::Status() : foundation::Status(file.error());
-    char buffer[1 << 16];
-    while (copied) {
-        ssize_t n = ::read(source, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            copied = Error::fromErrno("read", from.string());
-        if (n <= 0)
-            break;
-        copied = file.value().write(std::string_view(buffer, static_cast<std::size_t>(n)));
-    }
-    ::close(source);
+    foundation::Status copied = file ? file.value().copyFrom(from.string()) : foundation::Status(file.error());
     if (copied)
         copied = file.value().commit();
     // On a failure the writer has left nothing half-copied behind.
     TRY(std::move(copied).withContext("cannot install " + devicePath));
     installed.push_back(devicePath);
-    return {};
-}
-
-foundation::Status writeMember(const DebianPackage::Member& member)
-{
-    auto to = TRY(DevicePath::toHost(member.devicePath));
-    const std::string context = "cannot install " + member.devicePath;
-    std::error_code ec;
-    fs::create_directories(member.kind == DebianPackage::Kind::Directory ? fs::path(to) : fs::path(to).parent_path(), ec);
-    if (ec)
-        return Error::fromErrno("create the folder for", to, ec).withContext(context);
-    if (member.kind == DebianPackage::Kind::Link)
-        return foundation::replaceWithSymlink(to, member.linkTarget).withContext(context);
-    if (member.kind == DebianPackage::Kind::File)
-        return foundation::writeFileAtomically(to, member.contents, member.mode & 0777).withContext(context);
     return {};
 }
 
@@ -124,11 +119,17 @@ void removeEmptyParents(const std::string& devicePath)
     }
 }
 
-// Removes a recorded file or link; a folder at that path is not ours.
-foundation::Status removeRecorded(const std::string& devicePath, std::vector<std::string>& removed)
+// Removes a recorded file or link; a folder at that path is not ours, and
+// neither is anything past a link where one of its folders should be (it is
+// not in the root): that is left, and said in `kept`.
+foundation::Status removeRecorded(const std::string& devicePath, std::vector<std::string>& removed, std::vector<std::string>* kept = nullptr)
 {
+    if (auto problem = Installer::folderProblem(devicePath); problem && kept) {
+        kept->push_back(devicePath + " (" + problem->what + "; it is not followed)");
+        return {};
+    }
+    TRY(checkParents(devicePath, forceRepairs));
     auto host = TRY(DevicePath::toHost(devicePath));
-    TRY(checkParents(devicePath));
     std::error_code ec;
     auto status = fs::symlink_status(host, ec);
     if (!fs::exists(status) || fs::is_directory(status))
@@ -186,7 +187,11 @@ bool Installer::installedFromPackage()
 
 foundation::Result<std::vector<std::string>> Installer::install(bool force) const
 {
-    auto previous = TRY(InstallRecord::load());
+    // A forced install writes a new record, so a damaged one does not stop it.
+    auto loaded = InstallRecord::load();
+    if (!loaded && !force)
+        return loaded.error();
+    std::optional<InstallRecord> previous = loaded ? loaded.value() : std::nullopt;
     std::vector<std::string> installed;
     std::vector<std::string> laid;
     fs::path tweak = fs::path(m_libraryFolder) / "Marqel.so";
@@ -236,17 +241,20 @@ foundation::Result<std::vector<std::string>> Installer::install(bool force) cons
     return installed;
 }
 
-foundation::Result<std::vector<std::string>> Installer::installPackage(const DebianPackage& package, const std::string& source)
+foundation::Result<std::vector<std::string>> Installer::installPackage(const DebianPackage& package, const std::string& source,
+    const StepCheck& beforeStep)
 {
     if (package.field("Package") != packageName)
         return Error { ErrorCode::InvalidArgument, "refused package: it is \"" + package.field("Package") + "\", not " + packageName };
     if (package.field("Version").empty())
         return Error { ErrorCode::InvalidArgument, "refused package: it has no version" };
     auto previous = TRY(InstallRecord::load());
-    // Everything is checked before the first write, so a refused package
-    // leaves the root as it was.
+    auto step = [&](Step phase, std::size_t index) -> foundation::Status { return beforeStep ? beforeStep(phase, index) : foundation::Status(); };
+    // Everything is checked before the first write.
     for (const auto& member : package.members()) {
-        TRY(checkParents(member.devicePath));
+        if (auto problem = folderProblem(member.devicePath))
+            return Error { ErrorCode::InvalidArgument, "cannot install " + member.devicePath + ": " + problem->what + "; " + removeAndInstallAgain(*problem) };
+        TRY(checkParents(member.devicePath, ""));
         auto host = TRY(DevicePath::toHost(member.devicePath));
         std::error_code ec;
         auto status = fs::symlink_status(host, ec);
@@ -262,16 +270,115 @@ foundation::Result<std::vector<std::string>> Installer::installPackage(const Deb
             return Error { ErrorCode::InvalidArgument,
                 "cannot install " + member.devicePath + ": " + (fs::is_symlink(status) ? "a link" : "something that is not a file")
                     + " is in its place (move it away and install again)" };
+        // A link's target is followed as the root will be: through the
+        // package's own links and the links already there.
+        if (member.kind == DebianPackage::Kind::Link
+            && !DebianPackage::resolveLink(package.members(), member, DevicePath::root(), pathcontainment::linkOnDisk))
+            return Error { ErrorCode::InvalidArgument,
+                "refused package: link \"" + member.devicePath + "\" points out of the device root (\"" + member.linkTarget
+                    + "\"), once laid beside the links already in " + DevicePath::root() };
+    }
+
+    // Everything staged first, then moved into place; a failure anywhere
+    // puts the root back as it was, and the record is written last.
+    auto transaction = TRY(PackageTransaction::begin());
+    auto undo = [&transaction](Error failure) -> Error {
+        auto stuck = transaction.rollBack();
+        if (stuck.empty())
+            return failure;
+        std::string text;
+        for (const auto& line : stuck)
+            text += "; " + line;
+        failure.message += " (and the root could not be put back as it was" + text + "; install the package again)";
+        return failure;
+    };
+    const auto& members = package.members();
+    std::vector<std::string> staged(members.size());
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        const auto& member = members[i];
+        if (auto ready = step(Step::Stage, i); !ready)
+            return undo(ready.error());
+        std::string name = "member-" + std::to_string(i);
+        foundation::Result<std::string> written = std::string();
+        if (member.kind == DebianPackage::Kind::File)
+            written = transaction.stageFile(name, member.contents, member.mode & 0777);
+        else if (member.kind == DebianPackage::Kind::Link)
+            written = transaction.stageLink(name, member.linkTarget);
+        if (!written)
+            return undo(std::move(written.error()).withContext("cannot install " + member.devicePath));
+        staged[i] = written.value();
     }
     std::vector<std::string> laid;
-    for (const auto& member : package.members()) {
-        TRY(writeMember(member));
-        if (member.kind != DebianPackage::Kind::Directory)
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        const auto& member = members[i];
+        if (auto ready = step(Step::Commit, i); !ready)
+            return undo(ready.error());
+        auto host = DevicePath::toHost(member.devicePath);
+        if (!host)
+            return undo(host.error());
+        bool isFolder = member.kind == DebianPackage::Kind::Directory;
+        foundation::Status placed = transaction.makeFolders(isFolder ? host.value() : fs::path(host.value()).parent_path().string());
+        if (placed && !isFolder)
+            placed = transaction.place(staged[i], host.value());
+        if (!placed)
+            return undo(std::move(placed.error()).withContext("cannot install " + member.devicePath));
+        if (!isFolder)
             laid.push_back(member.devicePath);
     }
-    TRY(removeLeftovers(previous, laid));
-    TRY((InstallRecord { packageName, package.field("Version"), source, laid }.save()));
+    // What the old install laid and this one does not is moved aside too,
+    // so that it comes back if the record cannot be written.
+    std::vector<std::string> leftovers;
+    if (previous) {
+        std::set<std::string> keep(laid.begin(), laid.end());
+        for (const auto& file : previous->files) {
+            if (keep.contains(file))
+                continue;
+            if (auto ready = step(Step::RemoveLeftover, leftovers.size()); !ready)
+                return undo(ready.error());
+            auto host = DevicePath::toHost(file);
+            foundation::Status parents = host ? checkParents(file, forceRepairs) : foundation::Status(host.error());
+            if (!parents)
+                return undo(std::move(parents.error()).withContext("cannot remove " + file + " of the old install"));
+            std::error_code ec;
+            auto status = fs::symlink_status(host.value(), ec);
+            if (!fs::exists(status) || fs::is_directory(status))
+                continue;
+            if (auto aside = transaction.moveAside(host.value()); !aside)
+                return undo(std::move(aside.error()).withContext("cannot remove " + file + " of the old install"));
+            leftovers.push_back(file);
+        }
+    }
+    if (auto ready = step(Step::SaveRecord, 0); !ready)
+        return undo(ready.error());
+    if (auto saved = InstallRecord { packageName, package.field("Version"), source, laid }.save(); !saved)
+        return undo(saved.error());
+    transaction.finish();
+    for (const auto& file : leftovers)
+        removeEmptyParents(file);
     return laid;
+}
+
+std::optional<Installer::FolderProblem> Installer::folderProblem(const std::string& devicePath)
+{
+    fs::path root(DevicePath::root());
+    fs::path at = root;
+    fs::path parent = fs::path(devicePath).relative_path().parent_path();
+    for (const auto& part : parent) {
+        if (part.empty() || part == "." || part == "..")
+            return std::nullopt;  // DevicePath refuses such a path itself
+        at /= part;
+        struct stat info;
+        if (::lstat(at.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
+            continue;
+        if (!S_ISLNK(info.st_mode))
+            return FolderProblem { at.string(), at.string() + " is not a folder" };
+        std::error_code ec;
+        std::string target = fs::read_symlink(at, ec).string();
+        bool inside = pathcontainment::staysInside(at, root);
+        return FolderProblem { at.string(),
+            at.string() + " is a link to " + target + (inside ? "" : ", out of the device root") + ", where a folder belongs" };
+    }
+    return std::nullopt;
 }
 
 foundation::Result<Installer::Removal> Installer::uninstall()
@@ -279,9 +386,9 @@ foundation::Result<Installer::Removal> Installer::uninstall()
     auto record = TRY(InstallRecord::load());
     if (!record)
         return Error { ErrorCode::NotFound, std::string("nothing to uninstall: no install is recorded in ") + InstallRecord::devicePath };
-    Removal removal { record->version, {} };
+    Removal removal { record->version, {}, {} };
     for (const auto& file : record->files)
-        TRY(removeRecorded(file, removal.removed));
+        TRY(removeRecorded(file, removal.removed, &removal.kept));
     TRY(InstallRecord::remove());
     removeEmptyParents(InstallRecord::devicePath);
     return removal;

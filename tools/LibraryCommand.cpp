@@ -3,6 +3,7 @@
 
 #include "platform/av/MovieCheck.h"
 #include "platform/av/MovieProbe.h"
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/photos/PHPhotoLibrary.h"
 
@@ -13,6 +14,7 @@
 #include <iomanip>
 #include <iostream>
 #include <memory>
+#include <sys/stat.h>
 
 namespace tools {
 
@@ -88,10 +90,20 @@ struct LibraryCommand {
         auto path = store.filePath(*record.value());
         if (!path || !store.hasFile(*record.value()))
             throw CommandError("the file of " + exportID + " is missing from the library");
-        std::error_code ec;
-        std::filesystem::copy_file(path.value(), exportFile, std::filesystem::copy_options::none, ec);
-        if (ec)
-            throw CommandError("cannot write " + exportFile + ": " + ec.message());
+        // Never replaces anything: a file, a link or a FIFO at FILE is left
+        // as it is, even one that appears while the copy is written.
+        struct stat existing;
+        if (::lstat(exportFile.c_str(), &existing) == 0)
+            throw CommandError("cannot write " + exportFile + ": it already exists (" + (S_ISREG(existing.st_mode) ? "a file" : S_ISLNK(existing.st_mode) ? "a symbolic link"
+                                       : S_ISDIR(existing.st_mode)                                                                                        ? "a folder"
+                                                                                                                                                          : "not a regular file")
+                + "); `library export` never replaces anything: choose a new name");
+        auto file = foundation::AtomicFile::create(exportFile, 0644);
+        foundation::Status copied = file ? file.value().copyFrom(path.value()) : foundation::Status(file.error());
+        if (copied)
+            copied = file.value().commitAsNew();
+        if (!copied)
+            throw CommandError(std::move(copied).withContext("cannot export " + exportID).error());
         std::cout << "exported " << exportID << " to " << exportFile << '\n';
     }
 

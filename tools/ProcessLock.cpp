@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tools {
@@ -54,9 +55,19 @@ foundation::Result<ProcessLock> ProcessLock::acquire(const std::string& role)
     const std::string devicePath = lockDevicePath(role);
     TRY(DevicePath::makeParents(devicePath));
     auto host = TRY(DevicePath::toHost(devicePath));
-    int fd = ::open(host.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return Error { ErrorCode::WriteFailed, "cannot open " + host + ": " + std::strerror(errno) };
+    // A FIFO or a link planted at the lock's name is neither opened for
+    // ever nor followed.
+    int fd = ::open(host.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644);
+    if (fd < 0) {
+        Error failure = Error::fromErrno("open the lock", host, errno, ErrorCode::WriteFailed);
+        failure.message += " (if something else is at that name, move it away and try again)";
+        return failure;
+    }
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return Error { ErrorCode::WriteFailed, host + " is not a regular file, so it cannot serve as the lock; remove it and try again" };
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         int why = errno;
         std::string holder = holderText(fd);

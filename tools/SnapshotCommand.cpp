@@ -5,6 +5,7 @@
 #include "scenario/OverlaySteps.h"
 
 #include "common/MarqelPreferences.h"
+#include "platform/foundation/AtomicFile.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/render/Compositor.h"
 #include "platform/render/PictureAudit.h"
@@ -154,13 +155,8 @@ void writeSettingsScreens(const std::string& folder, const std::string& scratch)
     shoot("settings-default-area");
 
     std::string scriptPath = (std::filesystem::path(scratch) / "settings-snapshots.scn").string();
-    if (FILE* out = std::fopen(scriptPath.c_str(), "w")) {
-        bool written = std::fputs(script.c_str(), out) >= 0;
-        if (std::fclose(out) != 0 || !written)
-            throw CommandError("cannot write " + scriptPath);
-    } else {
-        throw CommandError("cannot write " + scriptPath + ": " + std::strerror(errno));
-    }
+    if (auto written = foundation::writeFileAtomically(scriptPath, script); !written)
+        throw CommandError(written.error());
     std::error_code ec;
     std::string self = std::filesystem::read_symlink("/proc/self/exe", ec).string();
     std::vector<std::string> arguments { self, "--root", scratch, "settings", "--script", scriptPath };
@@ -211,7 +207,14 @@ void addSnapshotCommand(CLI::App& app, GlobalOptions& options)
         "printed with the picture's name; any finding ends the command with status 3");
     command->callback([&options] {
         findings = 0;
+        // The pictures go into the folder named, never through a link to
+        // another; in it, only regular files are replaced (by the writer).
         std::error_code ec;
+        auto existing = std::filesystem::symlink_status(folder, ec);
+        if (std::filesystem::is_symlink(existing))
+            throw CommandError(folder + " is a symbolic link; name the folder itself (pictures are not written through a link)", 2);
+        if (std::filesystem::exists(existing) && !std::filesystem::is_directory(existing))
+            throw CommandError(folder + " exists and is not a folder; name a folder for the pictures (it is created if missing)", 2);
         std::filesystem::create_directories(folder, ec);
         if (ec)
             throw CommandError("cannot create " + folder + ": " + ec.message());

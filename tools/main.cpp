@@ -73,10 +73,21 @@ void ensureInstalled()
         return;
     }
     const InstallRecord& installed = *record.value();
+    for (const auto& file : installed.files) {
+        if (auto problem = Installer::folderProblem(file))
+            throw CommandError("the install in " + DevicePath::root() + " cannot be used: " + problem->what + " (for " + file + "); "
+                + (installed.fromPackage() ? "remove it (`rm " + problem->hostPath + "`; what it points to is not touched) and reinstall with `marqel install --package " + installed.source + "`"
+                                           : std::string("run `marqel install --force` to put a real folder in its place (the link is removed, never followed)")));
+    }
     std::vector<std::string> missing;
     for (const auto& file : installed.files) {
+        auto host = DevicePath::toHost(file);
+        if (!host)
+            throw CommandError("the install in " + DevicePath::root() + " cannot be used: " + host.message() + "; "
+                + (installed.fromPackage() ? "then reinstall with `marqel install --package " + installed.source + "`"
+                                           : std::string("`marqel install --force` also replaces it (never following it)")));
         std::error_code ec;
-        if (!std::filesystem::exists(std::filesystem::symlink_status(hostPath(file), ec)))
+        if (!std::filesystem::exists(std::filesystem::symlink_status(host.value(), ec)))
             missing.push_back(file);
     }
     std::string missingText;

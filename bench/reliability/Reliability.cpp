@@ -9,6 +9,8 @@
 #include "bench/reliability/HostileFiles.h"
 #include "bench/reliability/LibraryBesideSpringBoard.h"
 #include "bench/reliability/Options.h"
+#include "bench/reliability/OutputPaths.h"
+#include "bench/reliability/PackageAtomicity.h"
 #include "bench/reliability/PathSafety.h"
 #include "bench/reliability/PreferenceCrashes.h"
 #include "bench/reliability/PreferenceRaces.h"
@@ -114,8 +116,10 @@ int main(int argc, char** argv)
         [&] { return CropFailures::run(options); },
         [&] { return std::vector { PathSafety::run(options) }; },
         [&] { return std::vector { HostileFiles::run(options) }; },
+        [&] { return std::vector { PackageAtomicity::run(options) }; },
+        [&] { return std::vector { OutputPaths::run(options) }; },
     };
-    std::vector<std::string> names { "writer", "run", "crop", "race", "areas", "library", "failure", "paths", "hostile" };
+    std::vector<std::string> names { "writer", "run", "crop", "race", "areas", "library", "failure", "paths", "hostile", "package", "outputs" };
     std::vector<CaseOutcome> outcomes;
     auto started = std::chrono::steady_clock::now();
     for (std::size_t i = 0; i < cases.size(); ++i) {

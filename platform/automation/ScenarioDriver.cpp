@@ -299,10 +299,27 @@ Status ScenarioDriver::key(const std::string& name)
     return Error { ErrorCode::InvalidArgument, "\"" + name + "\" is not a key this step presses (Return, Escape, Backspace, Tab, Left, Right)" };
 }
 
-Status ScenarioDriver::wait(double seconds)
+Status ScenarioDriver::checkWait(double seconds, const std::string& step)
 {
     if (seconds < 0)
         return Error { ErrorCode::InvalidArgument, "time only goes forward" };
+    double now = RunLoop::main().now();
+    if (!m_firstWaitAt || *m_firstWaitAt > now)
+        m_firstWaitAt = now;
+    double covered = now - *m_firstWaitAt;
+    if (seconds > maxScenarioSeconds - covered) {
+        char text[160];
+        std::snprintf(text, sizeof text, "%s %g would take the scenario to %g s of the clock; a scenario covers at most %g s in all "
+                                         "(it would record that long); wait less",
+            step.c_str(), seconds, covered + seconds, maxScenarioSeconds);
+        return Error { ErrorCode::InvalidArgument, text };
+    }
+    return {};
+}
+
+Status ScenarioDriver::wait(double seconds)
+{
+    TRY(checkWait(seconds, "wait"));
     RunLoop::main().runFor(seconds);
     return {};
 }

@@ -115,6 +115,15 @@ public:
 
     // How long long-press holds the finger down.
     static constexpr double longPressDuration = 0.5;
+    // The clock time one scenario may cover in all, counted from its first
+    // wait. A recording runs while the clock does, so this is also the
+    // longest movie a scenario can make: without it, one long wait would
+    // encode until the disk is full.
+    static constexpr double maxScenarioSeconds = 3600;
+    // Fails, before any time passes, when waiting `seconds` more would take
+    // the scenario past maxScenarioSeconds (`step` names the step for the
+    // message).
+    foundation::Status checkWait(double seconds, const std::string& step);
 
     // The system log since boot.
     std::vector<std::string> logSinceBoot() const;
@@ -136,6 +145,7 @@ private:
     Snapshotter m_snapshot;
     std::function<void(const std::string&)> m_output;
     std::vector<std::function<void()>> m_bootObservers;
+    std::optional<double> m_firstWaitAt;
     std::size_t m_logMark = 0;
     std::size_t m_hapticMark = 0;
 };

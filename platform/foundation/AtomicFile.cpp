@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <random>
@@ -69,6 +70,21 @@ std::optional<Error> refusalOf(const std::string& destination, bool linkAllowed)
         what += ", not a regular file";
     return Error { ErrorCode::WriteFailed,
         destination + " exists and is " + what + "; it is not replaced (move it away and try again)" };
+}
+
+// A rename that fails with EEXIST rather than replace what appeared at `to`
+// since it was last looked at. Where the file system cannot rename so, a
+// hard link does the same (it never replaces either).
+bool renameAsNew(const std::string& from, const std::string& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return false;
+    ::unlink(from.c_str());
+    return true;
 }
 
 // Whatever the reason, a write that cannot happen is WriteFailed to the
@@ -168,7 +184,45 @@ Status AtomicFile::write(std::string_view bytes)
     return {};
 }
 
+Status AtomicFile::copyFrom(const std::string& sourcePath)
+{
+    const int source = ::open(sourcePath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (source < 0)
+        return Error::fromErrno("read", sourcePath);
+    struct stat info;
+    if (::fstat(source, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int error = errno;
+        ::close(source);
+        return S_ISREG(info.st_mode) ? Error::fromErrno("inspect", sourcePath, error)
+                                     : Error { ErrorCode::InvalidArgument, sourcePath + " is not a regular file; it is not copied" };
+    }
+    Status copied;
+    char buffer[1 << 16];
+    while (copied) {
+        const ssize_t n = ::read(source, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            copied = Error::fromErrno("read", sourcePath);
+        if (n <= 0)
+            break;
+        copied = write(std::string_view(buffer, static_cast<std::size_t>(n)));
+    }
+    ::close(source);
+    return copied;
+}
+
 Status AtomicFile::commit()
+{
+    return finish(true);
+}
+
+Status AtomicFile::commitAsNew()
+{
+    return finish(false);
+}
+
+Status AtomicFile::finish(bool replace)
 {
     if (m_fd < 0)
         return Error { ErrorCode::InvalidState, "the file for " + m_destination + " was already finished" };
@@ -179,14 +233,20 @@ Status AtomicFile::commit()
     // Checked again: something may have taken the name while we wrote.
     if (auto refused = refusalOf(m_destination, false))
         return fail(*refused);
+    struct stat existing;
+    if (!replace && ::lstat(m_destination.c_str(), &existing) == 0)
+        return fail(Error { ErrorCode::WriteFailed, m_destination + " already exists; it is not replaced (choose a new name)" });
     if (::fsync(m_fd) != 0)
         return fail(writeFailure("flush", m_destination, errno));
     const int closed = ::close(m_fd);
     m_fd = -1;
     if (closed != 0)
         return fail(writeFailure("close", m_destination, errno));
-    if (::rename(m_tempPath.c_str(), m_destination.c_str()) != 0)
+    if (replace ? ::rename(m_tempPath.c_str(), m_destination.c_str()) != 0 : !renameAsNew(m_tempPath, m_destination)) {
+        if (!replace && errno == EEXIST)
+            return fail(Error { ErrorCode::WriteFailed, m_destination + " already exists; it is not replaced (choose a new name)" });
         return fail(writeFailure("move the finished file to", m_destination, errno));
+    }
     m_tempPath.clear();
     syncFolder(folderOf(m_destination));
     return {};

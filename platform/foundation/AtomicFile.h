@@ -39,8 +39,14 @@ public:
     const std::string& destination() const { return m_destination; }
 
     [[nodiscard]] Status write(std::string_view bytes);
+    // The whole of the regular file at `sourcePath`, appended.
+    [[nodiscard]] Status copyFrom(const std::string& sourcePath);
     // On failure the temporary is removed and the destination left as it was.
     [[nodiscard]] Status commit();
+    // The same for a destination that must not exist: anything found there
+    // by the time of the rename (a file, a link, a FIFO) is left alone and
+    // the write fails.
+    [[nodiscard]] Status commitAsNew();
     void discard();
 
     // The name of a temporary for `fileName`: never longer than the longest
@@ -57,6 +63,7 @@ public:
 
 private:
     AtomicFile(int fd, std::string tempPath, std::string destination);
+    Status finish(bool replace);
 
     int m_fd = -1;
     std::string m_tempPath;

@@ -15,6 +15,23 @@ std::string& rootStorage()
     static std::string value = defaultRoot();
     return value;
 }
+// The first link on the way that leads out, named with its target and what
+// to do, for the message: nothing when none can be found any more.
+std::string linkOutOf(const std::vector<std::string>& parts)
+{
+    fs::path at(root());
+    for (const auto& part : parts) {
+        at /= part;
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(at, ec)))
+            continue;
+        if (pathcontainment::staysInside(at, root()))
+            continue;
+        return ": " + at.string() + " is a link to " + fs::read_symlink(at, ec).string()
+            + " (remove the link, `rm " + at.string() + "`; what it points to is not touched)";
+    }
+    return {};
+}
 }  // namespace
 
 void setRoot(const std::string& hostFolder) { rootStorage() = fs::absolute(hostFolder).lexically_normal().string(); }
@@ -55,7 +72,8 @@ foundation::Result<std::string> toHost(const std::string& devicePath)
     // A symbolic link planted inside the root must not carry a write out of
     // it; links that stay inside are the device's own business.
     if (!pathcontainment::staysInside(out, root()))
-        return Error { ErrorCode::InvalidArgument, "device path \"" + devicePath + "\" leads out of the device root through a symbolic link" };
+        return Error { ErrorCode::InvalidArgument,
+            "device path \"" + devicePath + "\" leads out of the device root through a symbolic link" + linkOutOf(parts) };
     return out.string();
 }
 

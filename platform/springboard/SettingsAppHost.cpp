@@ -32,7 +32,20 @@ foundation::Result<std::shared_ptr<UIViewController>> SettingsAppHost::instantia
             return Error { ErrorCode::NotFound, path + "/Info.plist is missing (" + reinstall + ")" };
         return Error { ErrorCode::UnreadableInput, path + "/Info.plist cannot be read: " + info.message() + " (" + reinstall + ")" };
     }
-    auto* className = info.value().find("NSPrincipalClass") ? info.value().find("NSPrincipalClass")->get<std::string>() : nullptr;
+    const PlistValue* principal = info.value().find("NSPrincipalClass");
+    auto* className = principal ? principal->get<std::string>() : nullptr;
+    if (principal && !className) {
+        const char* kind = principal->is<PlistDict>()                  ? "a dictionary"
+            : principal->is<PlistArray>()                              ? "an array"
+            : principal->is<bool>()                                    ? "a boolean"
+            : principal->is<std::int64_t>() || principal->is<double>() ? "a number"
+            : principal->is<PlistData>()                               ? "data"
+            : principal->is<PlistDate>()                               ? "a date"
+                                                                       : "not a string";
+        return Error { ErrorCode::InvalidArgument,
+            path + "/Info.plist: NSPrincipalClass is " + kind + ", not the name of a class (a string), so the Settings app does not know which screen to show ("
+                + reinstall + ")" };
+    }
     if (!className || className->empty())
         return Error { ErrorCode::NotFound,
             path + "/Info.plist names no NSPrincipalClass: the Settings app does not know which screen to show (" + reinstall + ")" };

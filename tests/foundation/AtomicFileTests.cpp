@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <csignal>
 #include <cstdlib>
@@ -224,4 +225,47 @@ TEST(AtomicFile, ALinkReplacesAFileOrALinkButNeverAFolder)
     EXPECT_FALSE(foundation::replaceWithSymlink(dir.file("folder"), "target"));
     EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::symlink_status(dir.file("folder"))));
     EXPECT_EQ(dir.entries().size(), 4u);
+}
+
+TEST(AtomicFile, ANewFileNeverReplacesWhatAppearsAtItsNameWhileItIsWritten)
+{
+    TempDir dir;
+    testsupport::writeFile(dir.file("movie.mov"), "the movie");
+    for (const std::string taken : { "file", "link" }) {
+        SCOPED_TRACE(taken);
+        const std::string destination = dir.file("copy-" + taken + ".mov");
+        auto file = AtomicFile::create(destination);
+        ASSERT_TRUE(file);
+        ASSERT_TRUE(file.value().copyFrom(dir.file("movie.mov")));
+        if (taken == "file")
+            testsupport::writeFile(destination, "someone else's");
+        else
+            std::filesystem::create_symlink("movie.mov", destination);
+        auto committed = file.value().commitAsNew();
+        ASSERT_FALSE(committed);
+        EXPECT_NE(committed.message().find(destination + " "), std::string::npos) << committed.message();
+        if (taken == "file")
+            EXPECT_EQ(testsupport::readFile(destination), "someone else's");
+        else
+            EXPECT_TRUE(std::filesystem::is_symlink(destination));
+    }
+    auto fresh = AtomicFile::create(dir.file("fresh.mov"));
+    ASSERT_TRUE(fresh);
+    ASSERT_TRUE(fresh.value().copyFrom(dir.file("movie.mov")));
+    ASSERT_TRUE(fresh.value().commitAsNew());
+    EXPECT_EQ(testsupport::readFile(dir.file("fresh.mov")), "the movie");
+    auto entries = dir.entries();
+    std::sort(entries.begin(), entries.end());
+    EXPECT_EQ(entries, (std::vector<std::string> { "copy-file.mov", "copy-link.mov", "fresh.mov", "movie.mov" })) << "no temporary is left";
+}
+
+TEST(AtomicFile, CopiesOnlyFromARegularFileAndNeverWaitsOnAFifo)
+{
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0644), 0);
+    auto file = AtomicFile::create(dir.file("out"));
+    ASSERT_TRUE(file);
+    auto copied = file.value().copyFrom(dir.file("fifo"));
+    ASSERT_FALSE(copied);
+    EXPECT_NE(copied.message().find("is not a regular file"), std::string::npos) << copied.message();
 }

@@ -2,6 +2,7 @@
 // would be, and what installing them does to a device root.
 
 #include "platform/foundation/DevicePath.h"
+#include "tests/support/Files.h"
 #include "tests/support/TestDevice.h"
 #include "tools/DebianPackage.h"
 #include "tools/InstallRecord.h"
@@ -170,7 +171,10 @@ TEST(PackageInstall, NeverWritesThroughALinkInTheRoot)
     auto package = DebianPackage::fromBytes(debOf({ { "./var/jb/First.txt", AE_IFREG, "x" }, tweak }));
     auto laid = Installer::installPackage(package.value(), "p.deb");
     ASSERT_FALSE(laid);
-    EXPECT_NE(laid.message().find("leads out of the device root through a symbolic link"), std::string::npos) << laid.message();
+    EXPECT_NE(laid.message().find(device.root() + "/var/jb/Library/MobileSubstrate/DynamicLibraries is a link to " + outside.path() + ", out of the device root"),
+        std::string::npos)
+        << laid.message();
+    EXPECT_NE(laid.message().find("install the package again"), std::string::npos) << laid.message();
     EXPECT_TRUE(fs::is_empty(outside.path()));
     // Checked before the first write: the member ahead of the bad one is not laid either.
     EXPECT_FALSE(fs::exists(device.host("/var/jb/First.txt")));
@@ -289,4 +293,182 @@ TEST(BuildInstall, CopiesKeepTheirPermissionsAndLongNamesWork)
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(device.host(Installer::bundleDevicePath)))
         ++files;
     EXPECT_EQ(files, 1);
+}
+
+TEST(DebianPackage, FollowsItsOwnLinksToTellWhetherALinkLeavesTheRoot)
+{
+    // Each link alone stays inside; followed one through the other, the
+    // second leads to the root's parent.
+    EXPECT_NE(refusal({ { "./a/b/c/l1", AE_IFLNK, "", "../../.." }, { "./a/l2", AE_IFLNK, "", "b/c/l1/.." } }).find("link \"/a/l2\" points out of the device root"),
+        std::string::npos);
+    EXPECT_NE(refusal({ { "./a/l2", AE_IFLNK, "", "b/c/l1/.." }, { "./a/b/c/l1", AE_IFLNK, "", "../../.." } }).find("points out of the device root"),
+        std::string::npos)
+        << "the order the members come in does not matter";
+    EXPECT_NE(refusal({ { "./a/x", AE_IFLNK, "", "y" }, { "./a/y", AE_IFLNK, "", "x" } }).find("points out of the device root"), std::string::npos)
+        << "links that go round in a circle lead nowhere";
+    EXPECT_EQ(refusal({ { "./a/b/c/l1", AE_IFLNK, "", "../../.." }, { "./a/l2", AE_IFLNK, "", "b/c/l1/var" } }), "accepted");
+}
+
+TEST(PackageInstall, RefusesALinkThatLeavesTheRootThroughALinkAlreadyThere)
+{
+    TestDevice device;
+    testsupport::TempDir outside;
+    fs::create_directories(device.host("/var"));
+    fs::create_directory_symlink("..", device.host("/var/up"));
+    const std::string before = testsupport::treeSnapshot(device.root());
+    // Alone the package's link stays in the root; beside var/up it does not.
+    auto package = DebianPackage::fromBytes(debOf({ tweak, { "./var/jb/l", AE_IFLNK, "", "../up/.." } }));
+    ASSERT_TRUE(package) << package.message();
+    auto laid = Installer::installPackage(package.value(), "p.deb");
+    ASSERT_FALSE(laid);
+    EXPECT_NE(laid.message().find("link \"/var/jb/l\" points out of the device root"), std::string::npos) << laid.message();
+    EXPECT_EQ(testsupport::treeSnapshot(device.root()), before);
+}
+
+TEST(DevicePath, FollowsALinkBeforeTheDotDotAfterIt)
+{
+    TestDevice device;
+    fs::create_directories(device.host("/a/b/c"));
+    fs::create_directory_symlink("../../..", device.host("/a/b/c/l1"));
+    fs::create_directory_symlink("b/c/l1/..", device.host("/a/l2"));
+    auto escaped = DevicePath::toHost("/a/l2/x");
+    ASSERT_FALSE(escaped) << "resolves to " << escaped.value();
+    EXPECT_NE(escaped.message().find(device.root() + "/a/l2 is a link to b/c/l1/.. (remove the link"), std::string::npos) << escaped.message();
+    EXPECT_TRUE(DevicePath::toHost("/a/b/c/l1/a"));
+}
+
+namespace {
+// A real install to replace: files, a link and a file the new version drops.
+std::vector<Member> oldVersion()
+{
+    return { tweak, filter, { "./var/jb/Library/Marqel/Dropped.txt", AE_IFREG, "only in 1.1" }, { "./var/jb/Library/Marqel/Current", AE_IFLNK, "", "Dropped.txt" } };
+}
+std::vector<Member> newVersion()
+{
+    return { { "./var/jb/Library/Marqel/", AE_IFDIR }, { tweak.name, AE_IFREG, "tweak 1.2" }, { "./var/jb/Library/Marqel/New/Readme", AE_IFREG, "new" },
+        { "./var/jb/Library/Marqel/Current", AE_IFLNK, "", "New/Readme" }, { filter.name, AE_IFREG, "filter 1.2" } };
+}
+}  // namespace
+
+TEST(PackageInstall, AFailureAtAnyStepLeavesTheRootAndTheRecordAsTheyWere)
+{
+    TestDevice device;
+    auto old = DebianPackage::fromBytes(debOf(oldVersion(), "com.zorvelin.marqel", "1.1"));
+    ASSERT_TRUE(Installer::installPackage(old.value(), "old.deb"));
+    auto newer = DebianPackage::fromBytes(debOf(newVersion()));
+    ASSERT_TRUE(newer) << newer.message();
+    const std::string before = testsupport::treeSnapshot(device.root());
+    const std::size_t members = newer.value().members().size();
+    std::vector<std::pair<Installer::Step, std::size_t>> steps;
+    for (std::size_t i = 0; i < members; ++i)
+        steps.emplace_back(Installer::Step::Stage, i);
+    for (std::size_t i = 0; i < members; ++i)
+        steps.emplace_back(Installer::Step::Commit, i);
+    steps.emplace_back(Installer::Step::RemoveLeftover, 0);
+    steps.emplace_back(Installer::Step::SaveRecord, 0);
+    for (const auto& [failAt, failIndex] : steps) {
+        bool reached = false;
+        auto laid = Installer::installPackage(newer.value(), "new.deb", [&](Installer::Step step, std::size_t index) -> foundation::Status {
+            if (step != failAt || index != failIndex)
+                return {};
+            reached = true;
+            return foundation::Error { foundation::ErrorCode::WriteFailed, "injected failure" };
+        });
+        SCOPED_TRACE("failure before step " + std::to_string(int(failAt)) + " of member " + std::to_string(failIndex));
+        EXPECT_TRUE(reached);
+        ASSERT_FALSE(laid);
+        EXPECT_EQ(laid.message(), "injected failure");
+        EXPECT_EQ(testsupport::treeSnapshot(device.root()), before);
+        auto record = tools::InstallRecord::load();
+        ASSERT_TRUE(record && record.value());
+        EXPECT_EQ(record.value()->version, "1.1");
+    }
+    // And with nothing in the way, the new version is laid whole.
+    ASSERT_TRUE(Installer::installPackage(newer.value(), "new.deb"));
+    EXPECT_EQ(readText(device.host("/var/jb/Library/Marqel/Current")), "new");
+    EXPECT_FALSE(fs::exists(device.host("/var/jb/Library/Marqel/Dropped.txt")));
+    for (const auto& entry : fs::directory_iterator(device.root()))
+        EXPECT_FALSE(entry.path().filename().string().starts_with(".marqel-install")) << "the staging folder is gone";
+}
+
+TEST(PackageInstall, ANameTooLongForTheFolderFailsTheWholeInstall)
+{
+    TestDevice device;
+    auto old = DebianPackage::fromBytes(debOf(oldVersion(), "com.zorvelin.marqel", "1.1"));
+    ASSERT_TRUE(Installer::installPackage(old.value(), "old.deb"));
+    const std::string before = testsupport::treeSnapshot(device.root());
+    // The first members are laid before the file system refuses the name.
+    auto newer = DebianPackage::fromBytes(debOf({ { tweak.name, AE_IFREG, "tweak 1.2" }, filter, { "./var/jb/" + std::string(300, 'n'), AE_IFREG, "x" } }));
+    ASSERT_TRUE(newer) << newer.message();
+    auto laid = Installer::installPackage(newer.value(), "new.deb");
+    ASSERT_FALSE(laid);
+    EXPECT_NE(laid.message().find("cannot install /var/jb/nnn"), std::string::npos) << laid.message();
+    EXPECT_EQ(testsupport::treeSnapshot(device.root()), before);
+    EXPECT_EQ(tools::InstallRecord::load().value()->version, "1.1");
+}
+
+TEST(BuildInstall, ABundleFolderLinkedOutOfTheRootIsNamedAndReplacedWhenForced)
+{
+    TestDevice device;
+    testsupport::TempDir build, outside;
+    fs::create_directories(build.file("lib"));
+    fs::create_directories(build.file("resources/MarqelPrefs.bundle"));
+    std::ofstream(build.file("lib/Marqel.so")) << "tweak";
+    std::ofstream(build.file("lib/MarqelPrefs.so")) << "prefs";
+    std::ofstream(build.file("resources/Marqel.plist")) << "filter";
+    std::ofstream(build.file("resources/MarqelPrefs.bundle/Info.plist")) << "info";
+    fs::create_directories(build.file("resources/PreferenceLoader"));
+    std::ofstream(build.file("resources/PreferenceLoader/MarqelPrefs.plist")) << "entry";
+    Installer installer(build.file("lib"), build.file("resources"));
+    ASSERT_TRUE(installer.install());
+    std::ofstream(outside.file("theirs")) << "not ours";
+    fs::remove_all(device.host(Installer::bundleDevicePath));
+    fs::create_directory_symlink(outside.path(), device.host(Installer::bundleDevicePath));
+    fs::remove(device.host(Installer::tweakDevicePath));
+    fs::create_symlink(outside.file("theirs"), device.root() + Installer::tweakDevicePath);
+
+    // The record itself is sound: what is wrong is the folder, and each
+    // command says which and what to run.
+    ASSERT_TRUE(tools::InstallRecord::load());
+    auto plain = installer.install();
+    ASSERT_FALSE(plain);
+    EXPECT_NE(plain.message().find(device.root() + Installer::tweakDevicePath + " is a link to " + outside.file("theirs")), std::string::npos)
+        << plain.message();
+    auto bundle = Installer::folderProblem(std::string(Installer::bundleDevicePath) + "/Info.plist");
+    ASSERT_TRUE(bundle);
+    EXPECT_EQ(bundle->what, device.root() + Installer::bundleDevicePath + " is a link to " + outside.path() + ", out of the device root, where a folder belongs");
+    EXPECT_NE(plain.message().find("run `marqel install --force`"), std::string::npos) << plain.message();
+
+    auto forced = installer.install(true);
+    ASSERT_TRUE(forced) << forced.message();
+    EXPECT_FALSE(fs::is_symlink(device.host(Installer::bundleDevicePath)));
+    EXPECT_EQ(readText(device.host(Installer::tweakDevicePath)), "tweak");
+    EXPECT_FALSE(fs::is_symlink(device.host(Installer::tweakDevicePath)));
+    EXPECT_EQ(readText(device.host(std::string(Installer::bundleDevicePath) + "/Info.plist")), "info");
+    EXPECT_EQ(readText(outside.file("theirs")), "not ours");
+    EXPECT_FALSE(fs::exists(outside.file("Info.plist"))) << "the link was never followed";
+}
+
+TEST(Uninstall, LeavesWhatLiesPastALinkOutOfTheRootAndSaysSo)
+{
+    TestDevice device;
+    testsupport::TempDir outside;
+    auto package = DebianPackage::fromBytes(debOf({ tweak, { "./var/LIY/Zorvelin/Preferences/MarqelPrefs.bundle/Info.plist", AE_IFREG, "info" } }));
+    ASSERT_TRUE(Installer::installPackage(package.value(), "p.deb"));
+    std::ofstream(outside.file("Info.plist")) << "theirs";
+    fs::remove_all(device.host(Installer::bundleDevicePath));
+    fs::create_directory_symlink(outside.path(), device.host(Installer::bundleDevicePath));
+
+    auto again = Installer::installPackage(package.value(), "p.deb");
+    ASSERT_FALSE(again);
+    EXPECT_NE(again.message().find("is a link to " + outside.path() + ", out of the device root"), std::string::npos) << again.message();
+    EXPECT_NE(again.message().find("`rm " + device.root() + Installer::bundleDevicePath + "`"), std::string::npos) << again.message();
+
+    auto removal = Installer::uninstall();
+    ASSERT_TRUE(removal) << removal.message();
+    ASSERT_EQ(removal.value().kept.size(), 1u);
+    EXPECT_NE(removal.value().kept[0].find("MarqelPrefs.bundle/Info.plist"), std::string::npos);
+    EXPECT_FALSE(fs::exists(device.host(Installer::tweakDevicePath)));
+    EXPECT_EQ(readText(outside.file("Info.plist")), "theirs");
+    EXPECT_FALSE(fs::exists(device.host(tools::InstallRecord::devicePath)));
 }

@@ -53,6 +53,8 @@ TEST(SettingsApp, EachMissingPieceOfTheBundleIsNamed)
             { "/var/LIY/Zorvelin/Preferences/MarqelPrefs.bundle/Info.plist is missing", "marqel install --force" } },
         { "no principal class named", [](PlistDict& info) { info.remove("NSPrincipalClass"); }, true, "MarqelPrefs.so",
             { "Info.plist names no NSPrincipalClass", "marqel install --force" } },
+        { "a principal class that is not a string", [](PlistDict& info) { info.set("NSPrincipalClass", PlistValue(std::int64_t(7))); }, true,
+            "MarqelPrefs.so", { "MarqelPrefs.bundle/Info.plist: NSPrincipalClass is a number, not the name of a class", "marqel install --force" } },
         { "an executable that is not there", [](PlistDict& info) { info.set("CFBundleExecutable", PlistValue("Gone.so")); }, true,
             "MarqelPrefs.so", { "cannot load /var/LIY/Zorvelin/Preferences/MarqelPrefs.bundle: ", "Gone.so", "rebuild MarqelPrefs" } },
         { "a class the bundle does not register", [](PlistDict& info) { info.set("NSPrincipalClass", PlistValue("MRQNowhere")); },
