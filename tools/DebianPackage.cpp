@@ -217,7 +217,6 @@ std::optional<std::string> DebianPackage::resolveLink(const std::vector<Member>&
     return real->string();
 }
 
-
 namespace {
 
 // The outer ar archive's layout, judged from its headers alone before a

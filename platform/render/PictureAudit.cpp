@@ -258,6 +258,40 @@ bool covered(const Tree& tree, CGRect area, int after, int upTo)
     return false;
 }
 
+// What of `area` still shows past plain rectangles drawn later that run
+// across it from edge to edge (a banner over the home screen's labels): a
+// text mostly behind one is hidden by design and not judged, and of the rest
+// only what shows is. Empty when nothing worth judging is left.
+CGRect uncoveredPart(const Tree& tree, CGRect area, int after)
+{
+    CGRect left = area;
+    for (const auto& cover : tree.covers) {
+        if (cover.order <= after || cover.shapeLayer || isEmpty(intersection(cover.area, left)))
+            continue;
+        const CGRect& c = cover.area;
+        const double top = left.origin.y, bottom = top + left.size.height;
+        const double l = left.origin.x, r = l + left.size.width;
+        const double cTop = c.origin.y, cBottom = cTop + c.size.height;
+        const double cLeft = c.origin.x, cRight = cLeft + c.size.width;
+        if (cLeft <= l && cRight >= r) {
+            if (cTop <= top)
+                left = CGRectMake(l, cBottom, left.size.width, bottom - cBottom);
+            else if (cBottom >= bottom)
+                left = CGRectMake(l, top, left.size.width, cTop - top);
+        } else if (cTop <= top && cBottom >= bottom) {
+            if (cLeft <= l)
+                left = CGRectMake(cRight, top, r - cRight, left.size.height);
+            else if (cRight >= r)
+                left = CGRectMake(l, top, cLeft - l, left.size.height);
+        }
+        if (isEmpty(left))
+            return CGRectZero;
+    }
+    if (left.size.width * left.size.height < area.size.width * area.size.height / 2)
+        return CGRectZero;
+    return left;
+}
+
 // The pixels of `area` (points) on a picture of `scale` pixels a point.
 struct PixelBox {
     int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
@@ -382,6 +416,8 @@ std::vector<PictureAudit::Finding> audit(Tree& tree, const Surface& picture, con
         CGRect inkInBounds = intersection(ink, CGRectMake(0, 0, b.size.width, b.size.height));
         text.ink = intersection(screenBox(text.matrix, CGRectMake(b.origin.x + inkInBounds.origin.x, b.origin.y + inkInBounds.origin.y, inkInBounds.size.width, inkInBounds.size.height)),
             text.clip);
+        if (!isEmpty(text.ink) && !covered(tree, text.ink, text.order, tree.order))
+            text.ink = uncoveredPart(tree, text.ink, text.order);
         if (isEmpty(text.ink) || covered(tree, text.ink, text.order, tree.order)) {
             text.shown = false;
             continue;

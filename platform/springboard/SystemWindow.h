@@ -1,8 +1,10 @@
 #pragma once
 
 // A window of SpringBoard's own interface (the status bar, Control Center,
-// system alerts, banners). They stand above every app window and above a
-// tweak's window at alert level, as the phone's do, in this order. A
+// system alerts, banners), in this order. As on the phone, the status bar
+// stands at status-bar level, above apps but beneath a window at alert level
+// (a tweak's full-screen overlay covers it); Control Center, system alerts
+// and banners stand above everything. A
 // window that only shows a strip of interface lets touches that land on
 // none of its interactive views through to the windows beneath.
 
@@ -11,7 +13,7 @@
 class SystemWindow : public UIWindow {
     MARQEL_OBJECT(SystemWindow, UIWindow)
 public:
-    static constexpr UIWindowLevel statusBarLevel = UIWindowLevelAlert + 100;
+    static constexpr UIWindowLevel statusBarLevel = UIWindowLevelStatusBar;
     static constexpr UIWindowLevel controlCenterLevel = UIWindowLevelAlert + 200;
     static constexpr UIWindowLevel alertLevel = UIWindowLevelAlert + 300;
     static constexpr UIWindowLevel bannerLevel = UIWindowLevelAlert + 400;

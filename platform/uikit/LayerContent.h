@@ -23,12 +23,12 @@ struct TextContent {
     std::shared_ptr<UIColor> colour;
     std::int64_t alignment = 4;  // NSTextAlignmentNatural
     std::int64_t numberOfLines = 1;
+    std::int64_t lineBreakMode = 4;  // NSLineBreakByTruncatingTail
     // A text field's caret while it is edited: a byte offset into `text`
     // (into nothing but the placeholder's start when the field is empty),
     // or -1 for none.
     std::int64_t caret = -1;
     std::shared_ptr<UIColor> caretColour {};
-    std::int64_t lineBreakMode = 4;  // NSLineBreakByTruncatingTail
 };
 
 // An image placed in the bounds by a view content mode; symbol images take

@@ -15,7 +15,7 @@ scenario() {
   m springboard --script "$root/shot.scn"
 }
 mkfifo "$root/out/fifo.png"
-refused scenario "$root/out/fifo.png" && grep -q "fifo.png exists and is not a regular file; it is not replaced" <<<"$err" \
+refused scenario "$root/out/fifo.png" && grep -q "fifo.png exists and is a FIFO, not a regular file; it is not replaced" <<<"$err" \
   || fail "the snapshot step over a FIFO: $err"
 [ -p "$root/out/fifo.png" ] || fail "the snapshot step replaced a FIFO"
 ln -s "$outside/victim.png" "$root/out/link.png"
@@ -48,7 +48,7 @@ m install >/dev/null
 tweak=$root/var/jb/Library/MobileSubstrate/DynamicLibraries/Marqel.so
 rm "$tweak"
 mkfifo "$tweak"
-refused timeout 20 "$marqel" --root "$root" install --force && grep -q "Marqel.so exists and is not a regular file" <<<"$err" \
+refused timeout 20 "$marqel" --root "$root" install --force && grep -q "Marqel.so exists and is a FIFO, not a regular file" <<<"$err" \
   || fail "install over a FIFO: $err"
 [ -p "$tweak" ] || fail "install replaced a FIFO"
 echo "output paths: ok"

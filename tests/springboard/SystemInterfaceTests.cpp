@@ -167,14 +167,21 @@ TEST_F(SystemInterface, ARedPillIsDrawnWhereTheTimeIsOnlyWhileTheSystemRecords)
     EXPECT_FALSE(isRed(drawnAt(edge)));
 }
 
-TEST_F(SystemInterface, ThePillIsDrawnAboveTheOverlay)
+TEST_F(SystemInterface, AWindowAtAlertLevelCoversThePillAndTakesItsTouches)
 {
-    OverlayStandIn overlay;
     startRecording();
     const auto& pill = StatusBar::shared().recordingPill();
     CGRect frame = pill->convertRectToScreen(pill->bounds());
-    EXPECT_TRUE(isRed(drawnAt(CGPointMake(CGRectGetMinX(frame) + 6, CGRectGetMidY(frame)))));
-    EXPECT_GT(StatusBar::shared().window()->windowLevel(), overlay.window->windowLevel());
+    CGPoint edge = CGPointMake(CGRectGetMinX(frame) + 6, CGRectGetMidY(frame));
+    EXPECT_TRUE(isRed(drawnAt(edge)));
+    // As on the phone, the status bar is beneath a full-screen window at
+    // alert level: the overlay hides it, and a tap there is the overlay's.
+    OverlayStandIn overlay;
+    EXPECT_LT(StatusBar::shared().window()->windowLevel(), overlay.window->windowLevel());
+    EXPECT_FALSE(isRed(drawnAt(edge)));
+    tap(centreOf(pill));
+    EXPECT_EQ(overlay.taps, 1);
+    EXPECT_FALSE(SystemAlert::current());
 }
 
 TEST_F(SystemInterface, TappingThePillAsksAndCancelKeepsRecording)
@@ -200,9 +207,9 @@ TEST_F(SystemInterface, TappingThePillAsksAndCancelKeepsRecording)
 
 TEST_F(SystemInterface, StopInTheAlertEndsTheRecordingAndTheAlertIsAboveEverything)
 {
-    OverlayStandIn overlay;
     startRecording();
     tap(centreOf(StatusBar::shared().recordingPill()));
+    OverlayStandIn overlay;
     auto alert = SystemAlert::current();
     ASSERT_TRUE(alert);
     auto stop = alert->buttonForAction(alert->actions()[1]);
@@ -225,6 +232,7 @@ TEST_F(SystemInterface, StopInTheAlertEndsTheRecordingAndTheAlertIsAboveEverythi
 TEST_F(SystemInterface, TouchesOnTheStatusBarAwayFromItsControlsReachTheWindowBeneath)
 {
     OverlayStandIn overlay;
+    overlay.window->setWindowLevel(UIWindowLevelNormal);
     // The time while nothing records, and the middle of the bar.
     tap(centreOf(StatusBar::shared().recordingPill()));
     tap(statusBarPoint(0.5));
@@ -237,6 +245,7 @@ TEST_F(SystemInterface, TouchesOnTheStatusBarAwayFromItsControlsReachTheWindowBe
 TEST_F(SystemInterface, ControlCenterComesDownOnlyFromTheRightThirdOfTheStatusBar)
 {
     OverlayStandIn overlay;
+    overlay.window->setWindowLevel(UIWindowLevelNormal);
     pullDown(0.5);
     EXPECT_FALSE(ControlCenter::shared().isOpen()) << "from the middle";
     pullDown(0.6);
@@ -251,7 +260,9 @@ TEST_F(SystemInterface, ControlCenterComesDownOnlyFromTheRightThirdOfTheStatusBa
     const auto& window = ControlCenter::shared().window();
     EXPECT_TRUE(shown(window));
     EXPECT_GT(window->windowLevel(), StatusBar::shared().window()->windowLevel());
-    // Over everything: the overlay beneath takes no touch while it is open.
+    // Over everything: a window at alert level beneath takes no touch while
+    // it is open.
+    overlay.window->setWindowLevel(UIWindowLevelAlert);
     tap(CGPointMake(195, 700));
     EXPECT_EQ(overlay.taps, 0);
 }
