@@ -15,8 +15,7 @@ namespace {
 
 Error peerGone(const char* operation, int error)
 {
-    return Error { ErrorCode::Failed, std::string("the display connection is gone (") + operation + ": "
-            + std::strerror(error) + ")" };
+    return Error { ErrorCode::Failed, std::string("the display connection is gone (") + operation + ": " + std::strerror(error) + ")" };
 }
 
 }  // namespace

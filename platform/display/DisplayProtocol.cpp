@@ -106,7 +106,10 @@ bool isText(const std::string& s)
         auto c = static_cast<unsigned char>(s[i]);
         if (c == 0)
             return false;
-        std::size_t extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 4;
+        std::size_t extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1
+            : (c & 0xF0) == 0xE0                              ? 2
+            : (c & 0xF8) == 0xF0                              ? 3
+                                                              : 4;
         if (extra == 4 || (extra == 1 && c < 0xC2) || s.size() - i < extra + 1)
             return false;
         std::uint32_t code = extra == 0 ? c : c & (0x3F >> extra);

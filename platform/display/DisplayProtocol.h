@@ -89,7 +89,8 @@ enum class MessageType : std::uint16_t {
     Text = 8,
 };
 
-enum class ProcessRole : std::uint8_t { SpringBoard = 0, Application = 1 };
+enum class ProcessRole : std::uint8_t { SpringBoard = 0,
+    Application = 1 };
 
 enum SurfaceFlag : std::uint8_t {
     Hidden = 1,
@@ -98,9 +99,16 @@ enum SurfaceFlag : std::uint8_t {
 };
 constexpr std::uint8_t knownSurfaceFlags = Hidden | KeyWindow | CarriesSurface;
 
-enum class TouchPhase : std::uint8_t { Began = 0, Moved = 1, Ended = 2, Cancelled = 3 };
-enum class KeyPhase : std::uint8_t { Down = 0, Up = 1 };
-enum class LifecycleAction : std::uint8_t { Launch = 0, ToFront = 1, Home = 2, Terminate = 3 };
+enum class TouchPhase : std::uint8_t { Began = 0,
+    Moved = 1,
+    Ended = 2,
+    Cancelled = 3 };
+enum class KeyPhase : std::uint8_t { Down = 0,
+    Up = 1 };
+enum class LifecycleAction : std::uint8_t { Launch = 0,
+    ToFront = 1,
+    Home = 2,
+    Terminate = 3 };
 
 struct Hello {
     ProcessRole role = ProcessRole::Application;

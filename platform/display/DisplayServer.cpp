@@ -72,7 +72,7 @@ foundation::Status DisplayServer::listen(const std::string& path)
             "the display's socket path is empty or longer than " + std::to_string(sizeof address.sun_path - 1)
                 + " bytes: choose a shorter one" };
     std::memcpy(address.sun_path, path.c_str(), path.size());
-    struct stat status {};
+    struct stat status { };
     if (::lstat(path.c_str(), &status) == 0) {
         if (!S_ISSOCK(status.st_mode))
             return Error { ErrorCode::InvalidArgument, "cannot listen at " + path + ": something other than a socket is there" };

@@ -61,7 +61,7 @@ foundation::Result<SharedSurface> SharedSurface::create(CGSize points, double sc
 foundation::Result<SharedSurface> SharedSurface::adopt(FileDescriptor fd, int pixelWidth, int pixelHeight)
 {
     std::size_t bytes = TRY(bufferBytes(pixelWidth, pixelHeight));
-    struct stat status {};
+    struct stat status { };
     if (::fstat(fd.get(), &status) != 0)
         return Error::fromErrno("inspect", "a window surface's descriptor", errno, ErrorCode::UnreadableInput);
     if (!S_ISREG(status.st_mode))

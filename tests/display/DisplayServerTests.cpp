@@ -412,7 +412,9 @@ TEST(DisplayServerSocket, ProcessesConnectByTheSocketsPath)
     // A second display on the same path replaces a stale socket but never a
     // file that is not one.
     auto notASocket = folder.file("file");
-    { std::ofstream(notASocket) << "keep"; }
+    {
+        std::ofstream(notASocket) << "keep";
+    }
     DisplayServer other;
     auto refused = other.listen(notASocket);
     ASSERT_FALSE(refused);
