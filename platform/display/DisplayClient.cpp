@@ -1,0 +1,115 @@
+#include "platform/display/DisplayClient.h"
+
+#include <cmath>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+
+namespace display {
+
+using foundation::Error;
+using foundation::ErrorCode;
+
+foundation::Result<std::unique_ptr<DisplayClient>> DisplayClient::connect(const std::string& path, const Hello& hello)
+{
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    if (path.empty() || path.size() >= sizeof address.sun_path)
+        return Error { ErrorCode::InvalidArgument, "the display's socket path is empty or too long: " + path };
+    std::memcpy(address.sun_path, path.c_str(), path.size());
+    FileDescriptor socket(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0));
+    if (!socket.isValid())
+        return Error::fromErrno("create a socket for", path);
+    if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        Error error = Error::fromErrno("connect to the display at", path);
+        error.message += " (is the display running?)";
+        return error;
+    }
+    return adopt(std::move(socket), hello);
+}
+
+foundation::Result<std::unique_ptr<DisplayClient>> DisplayClient::adopt(FileDescriptor socket, const Hello& hello)
+{
+    std::unique_ptr<DisplayClient> client(new DisplayClient(std::move(socket)));
+    TRY(client->m_connection.send(hello));
+    return client;
+}
+
+bool DisplayClient::canPublish(std::uint32_t windowId) const
+{
+    auto it = m_windows.find(windowId);
+    return it == m_windows.end() || it->second.shown;
+}
+
+foundation::Status DisplayClient::publish(std::uint32_t windowId, const WindowState& state, const render::Surface& picture)
+{
+    if (!canPublish(windowId))
+        return Error { ErrorCode::Busy,
+            "window " + std::to_string(windowId) + " waits for the display to show its last picture: pump() and try again" };
+    SurfaceReady ready { windowId, state.level, state.frame, state.scale, 0, 0 };
+    if (state.hidden)
+        ready.flags |= Hidden;
+    if (state.keyWindow)
+        ready.flags |= KeyWindow;
+    Window& window = m_windows[windowId];
+    bool fresh = window.surface.pixelWidth() != ready.pixelWidth() || window.surface.pixelHeight() != ready.pixelHeight()
+        || window.scale != state.scale;
+    if (fresh) {
+        window.surface = TRY(SharedSurface::create(state.frame.size, state.scale));
+        window.scale = state.scale;
+        window.published = -1;
+        ready.flags |= CarriesSurface;
+    }
+    ready.bufferIndex = static_cast<std::uint8_t>(window.published == 0 ? 1 : 0);
+    TRY(window.surface.fill(ready.bufferIndex, picture));
+    TRY(m_connection.send(ready, fresh ? window.surface.fd() : -1));
+    window.published = ready.bufferIndex;
+    window.shown = false;
+    return {};
+}
+
+foundation::Status DisplayClient::removeWindow(std::uint32_t windowId)
+{
+    if (m_windows.erase(windowId) == 0)
+        return {};
+    return m_connection.send(WindowGone { windowId });
+}
+
+foundation::Status DisplayClient::request(const Lifecycle& lifecycle) { return m_connection.send(lifecycle); }
+
+foundation::Result<std::size_t> DisplayClient::pump()
+{
+    TRY(m_connection.flush());
+    std::size_t handled = 0;
+    for (;;) {
+        auto received = TRY(m_connection.receive());
+        if (!received)
+            break;
+        ++handled;
+        if (received->fd.isValid())
+            return refusal("the display sent a descriptor");
+        auto& payload = received->message.payload;
+        if (auto* shown = std::get_if<FrameShown>(&payload)) {
+            auto it = m_windows.find(shown->windowId);
+            if (it != m_windows.end() && it->second.published == shown->bufferIndex)
+                it->second.shown = true;
+        } else if (auto* touch = std::get_if<Touch>(&payload)) {
+            if (m_handlers.touch)
+                m_handlers.touch(*touch);
+        } else if (auto* key = std::get_if<Key>(&payload)) {
+            if (m_handlers.key)
+                m_handlers.key(*key);
+        } else if (auto* text = std::get_if<Text>(&payload)) {
+            if (m_handlers.text)
+                m_handlers.text(*text);
+        } else if (auto* lifecycle = std::get_if<Lifecycle>(&payload)) {
+            if (m_handlers.lifecycle)
+                m_handlers.lifecycle(*lifecycle);
+        } else {
+            return refusal(std::string("a ") + nameOf(typeOf(payload)) + " message goes to the display, not from it");
+        }
+    }
+    return handled;
+}
+
+}  // namespace display

@@ -1,0 +1,85 @@
+#pragma once
+
+// A process that draws on the display (SpringBoard, an app): it says who it
+// is, publishes each of its windows as a shared surface, and receives the
+// touches, keys, text and life-cycle requests the display sends it.
+//
+// Publishing is double-buffered: a picture is copied into the buffer the
+// display is not reading, and the display answers frame-shown once it has
+// switched to it. Until then the window cannot publish again
+// (canPublish() is false): both buffers may be in use. Drive it with pump().
+
+#include "platform/display/Connection.h"
+#include "platform/display/DisplayProtocol.h"
+#include "platform/display/SharedSurface.h"
+#include "platform/foundation/Result.h"
+#include "platform/render/Surface.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace display {
+
+class DisplayClient {
+public:
+    struct Handlers {
+        std::function<void(const Touch&)> touch;
+        std::function<void(const Key&)> key;
+        std::function<void(const Text&)> text;
+        std::function<void(const Lifecycle&)> lifecycle;
+    };
+    // How a window is published.
+    struct WindowState {
+        double level = 0;  // UIWindowLevel
+        CGRect frame;  // points
+        double scale = 3;
+        bool hidden = false;
+        bool keyWindow = false;
+    };
+
+    // Connects to the display's socket at `path` and says hello.
+    static foundation::Result<std::unique_ptr<DisplayClient>> connect(const std::string& path, const Hello& hello);
+    // Over a socket already connected (one end of a socketpair).
+    static foundation::Result<std::unique_ptr<DisplayClient>> adopt(FileDescriptor socket, const Hello& hello);
+
+    void setHandlers(Handlers handlers) { m_handlers = std::move(handlers); }
+
+    // False while the display may still read both of the window's buffers.
+    bool canPublish(std::uint32_t windowId) const;
+    // Shows `picture` (the window's frame × scale in pixels, premultiplied
+    // ARGB32) as window `windowId`. A new size or scale makes a new surface,
+    // whose descriptor goes with the message.
+    foundation::Status publish(std::uint32_t windowId, const WindowState& state, const render::Surface& picture);
+    foundation::Status removeWindow(std::uint32_t windowId);
+    // SpringBoard's requests (launch, front app, home, terminate).
+    foundation::Status request(const Lifecycle& lifecycle);
+
+    // Reads what arrived and hands it to the handlers, sends what waits.
+    // Fails when the display has gone or sent something the protocol
+    // refuses. Returns the number of messages handled.
+    foundation::Result<std::size_t> pump();
+
+    // Messages the display dropped for this client while it did not read.
+    std::uint64_t missedCount() const { return m_connection.missedCount(); }
+
+private:
+    explicit DisplayClient(FileDescriptor socket)
+        : m_connection(std::move(socket))
+    {
+    }
+    struct Window {
+        SharedSurface surface;
+        double scale = 0;
+        int published = -1;  // the buffer last published, -1 before the first
+        bool shown = true;  // the display has acknowledged `published`
+    };
+
+    Connection m_connection;
+    Handlers m_handlers;
+    std::map<std::uint32_t, Window> m_windows;
+};
+
+}  // namespace display

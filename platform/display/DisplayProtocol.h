@@ -1,0 +1,196 @@
+#pragma once
+
+// The messages between the display and the processes that draw on it
+// (SpringBoard, the apps), one message per record of a SOCK_SEQPACKET Unix
+// socket, so a record never holds half a message or two.
+//
+// Every message is a 12-byte header and a payload, all numbers little-endian:
+//
+//   offset size  field
+//   0      2     type      (MessageType below; any other value is refused)
+//   2      2     reserved  (must be 0)
+//   4      4     length    (payload bytes after the header, at most
+//                           maxPayloadSize; the record holds exactly
+//                           header + length bytes)
+//   8      4     sequence  (the sender's count, 1 for its first message,
+//                           rising by one per message it queued; the
+//                           display refuses a client whose sequence does not
+//                           rise, a client counts the gaps as messages the
+//                           display dropped for it)
+//
+// Strings are a u16 byte count and that many UTF-8 bytes, without a NUL.
+// Numbers with a fraction are IEEE 754 doubles and must be finite. Points
+// are screen points, origin top left. A payload that is shorter or longer
+// than its fields, or whose values are out of range, is refused: the
+// display disconnects the client that sent it.
+//
+// Payloads, client to display:
+//   Hello         u8 role (ProcessRole), i32 pid, string bundle identifier
+//                 (1...255 bytes of letters, digits, '.', '-', '_').
+//                 The first message of every client, and only the first.
+//   SurfaceReady  u32 window id (not 0), f64 level (UIWindowLevel), f64 x,
+//                 y, width, height (the window's frame in points; sides
+//                 above 0 and at most maxSurfaceSide), f64 scale (pixels a
+//                 point, 1...maxScale), u8 buffer index (0 or 1), u8 flags
+//                 (SurfaceFlag). The surface is a memfd holding two buffers
+//                 one after the other, each lround(width * scale) ×
+//                 lround(height * scale) premultiplied ARGB32 pixels (Cairo's
+//                 layout, 4 bytes a pixel, rows packed); it comes with the
+//                 message as an SCM_RIGHTS descriptor when the flag
+//                 CarriesSurface is set (the first time, and whenever the
+//                 size or scale changes), and must be sealed against
+//                 shrinking and at least that large.
+//   WindowGone    u32 window id.
+//   Lifecycle     u8 action (LifecycleAction), string bundle identifier
+//                 (empty for Home). SpringBoard's requests: the display
+//                 hands them to the process of that bundle.
+// Display to client:
+//   FrameShown    u32 window id, u8 buffer index: the display has shown
+//                 that buffer and reads only it from now on, so the other
+//                 one may be drawn into.
+//   Touch         u32 window id, u8 phase (TouchPhase), f64 x, f64 y
+//                 (screen points), u64 timestamp (nanoseconds of the
+//                 display's clock).
+//   Key           u8 phase (KeyPhase), i32 key code (SDL's), u16 modifiers,
+//                 string key name ("A", "Return"; up to 64 bytes).
+//   Text          string (1...maxTextSize bytes of UTF-8, no NUL).
+//   Lifecycle     as above: what the process is asked to do.
+
+#include "platform/foundation/CGGeometry.h"
+#include "platform/foundation/Result.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace display {
+
+constexpr std::size_t headerSize = 12;
+constexpr std::size_t maxPayloadSize = 4096;
+constexpr std::size_t maxBundleIdentifierSize = 255;
+constexpr std::size_t maxKeyNameSize = 64;
+constexpr std::size_t maxTextSize = 1024;
+// A window larger than this many points a side, or drawn at more than
+// maxScale pixels a point, is refused before any memory is mapped.
+constexpr double maxSurfaceSide = 4096;
+constexpr double maxScale = 4;
+
+enum class MessageType : std::uint16_t {
+    Hello = 1,
+    SurfaceReady = 2,
+    WindowGone = 3,
+    Lifecycle = 4,
+    FrameShown = 5,
+    Touch = 6,
+    Key = 7,
+    Text = 8,
+};
+
+enum class ProcessRole : std::uint8_t { SpringBoard = 0,
+    Application = 1 };
+
+enum SurfaceFlag : std::uint8_t {
+    Hidden = 1,
+    KeyWindow = 2,
+    CarriesSurface = 4,
+};
+constexpr std::uint8_t knownSurfaceFlags = Hidden | KeyWindow | CarriesSurface;
+
+enum class TouchPhase : std::uint8_t { Began = 0,
+    Moved = 1,
+    Ended = 2,
+    Cancelled = 3 };
+enum class KeyPhase : std::uint8_t { Down = 0,
+    Up = 1 };
+enum class LifecycleAction : std::uint8_t { Launch = 0,
+    ToFront = 1,
+    Home = 2,
+    Terminate = 3 };
+
+struct Hello {
+    ProcessRole role = ProcessRole::Application;
+    std::int32_t pid = 0;
+    std::string bundleIdentifier;
+    bool operator==(const Hello&) const = default;
+};
+
+struct SurfaceReady {
+    std::uint32_t windowId = 0;
+    double level = 0;
+    CGRect frame;
+    double scale = 1;
+    std::uint8_t bufferIndex = 0;
+    std::uint8_t flags = 0;
+    bool operator==(const SurfaceReady&) const = default;
+
+    bool hidden() const { return flags & Hidden; }
+    bool keyWindow() const { return flags & KeyWindow; }
+    bool carriesSurface() const { return flags & CarriesSurface; }
+    // The size of one buffer in pixels, as the frame and scale make it.
+    int pixelWidth() const;
+    int pixelHeight() const;
+};
+
+struct WindowGone {
+    std::uint32_t windowId = 0;
+    bool operator==(const WindowGone&) const = default;
+};
+
+struct Lifecycle {
+    LifecycleAction action = LifecycleAction::Launch;
+    std::string bundleIdentifier;
+    bool operator==(const Lifecycle&) const = default;
+};
+
+struct FrameShown {
+    std::uint32_t windowId = 0;
+    std::uint8_t bufferIndex = 0;
+    bool operator==(const FrameShown&) const = default;
+};
+
+struct Touch {
+    std::uint32_t windowId = 0;
+    TouchPhase phase = TouchPhase::Began;
+    CGPoint point;
+    std::uint64_t timestamp = 0;
+    bool operator==(const Touch&) const = default;
+};
+
+struct Key {
+    KeyPhase phase = KeyPhase::Down;
+    std::int32_t keycode = 0;
+    std::uint16_t modifiers = 0;
+    std::string name;
+    bool operator==(const Key&) const = default;
+};
+
+struct Text {
+    std::string text;
+    bool operator==(const Text&) const = default;
+};
+
+using Payload = std::variant<Hello, SurfaceReady, WindowGone, Lifecycle, FrameShown, Touch, Key, Text>;
+
+struct Message {
+    std::uint32_t sequence = 0;
+    Payload payload;
+    bool operator==(const Message&) const = default;
+};
+
+MessageType typeOf(const Payload& payload);
+// Why a message was refused, in the one form every refusal takes.
+foundation::Error refusal(std::string why);
+const char* nameOf(MessageType type);
+
+// The bytes of one record. A payload the decoder would refuse (a string too
+// long, a value out of range) is a programming error on the sending side:
+// encode() refuses it too, so nothing unreadable is ever sent.
+foundation::Result<std::vector<std::uint8_t>> encode(const Message& message);
+// One whole record: the header, then exactly the payload its length gives.
+// Never reads outside `record`; every refusal says what was wrong.
+foundation::Result<Message> decode(std::span<const std::uint8_t> record);
+
+}  // namespace display

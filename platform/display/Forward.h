@@ -1,0 +1,12 @@
+#pragma once
+
+// The display's classes, for headers that only name them.
+
+namespace display {
+class Connection;
+class DisplayClient;
+class DisplayServer;
+class FileDescriptor;
+class SharedSurface;
+struct Message;
+}  // namespace display
