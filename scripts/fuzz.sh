@@ -7,7 +7,7 @@
 # were). New inputs the fuzzer finds go to build-fuzz/fuzz-work/TARGET/corpus,
 # crashing inputs to build-fuzz/fuzz-work/TARGET/crashes; a fixed crash's input
 # belongs in fuzz/corpus/TARGET.
-#   ./scripts/fuzz.sh [--seconds 60] [--only propertylist|scenario|movie]
+#   ./scripts/fuzz.sh [--seconds 60] [--only propertylist|scenario|movie|package|substratefilter|displaymessage]
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -23,7 +23,7 @@ while [ $# -gt 0 ]; do
 done
 case "$seconds" in ''|*[!0-9]*) echo "fuzz: --seconds takes a whole number" >&2; exit 2 ;; esac
 
-targets=(propertylist scenario movie)
+targets=(propertylist scenario movie package substratefilter displaymessage)
 if [ -n "$only" ]; then
   case " ${targets[*]} " in *" $only "*) targets=("$only") ;; *) echo "fuzz: no target $only" >&2; exit 2 ;; esac
 fi
