@@ -107,8 +107,15 @@ xdotool type --delay 60 "Music In Cafx"
 xdotool key BackSpace
 # Slowly, in case é had to be remapped onto a spare key: the window must
 # read the key before it goes back.
-xdotool type --delay 300 "é"
-until_seen typed-name eval '[ "$(dark_points 150 405 40 30)" -gt 20 ]'
+# On a busy machine a remapped key can be lost: é is typed again until it
+# is drawn after "Caf" (its dark points appear right of the caret's place).
+before=$(dark_points 186 405 16 30)
+accent_drawn() { [ "$(dark_points 186 405 16 30)" -gt $((before + 10)) ]; }
+for ((attempt = 0; attempt < 3; attempt++)); do
+  xdotool type --delay 300 "é"
+  for ((i = 0; i < 50; i++)); do accent_drawn && break 2; sleep 0.2; done
+done
+until_seen typed-name eval '[ "$(dark_points 150 405 40 30)" -gt 20 ] && accent_drawn'
 shot typed-name
 xdotool key Return
 
