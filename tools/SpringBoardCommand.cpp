@@ -3,7 +3,7 @@
 #include "common/MarqelPreferences.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/render/Window.h"
-#include "platform/replaykit/RPScreenRecorder.h"
+#include "platform/springboard/ScreenRecordingControl.h"
 #include "platform/springboard/SpringBoardHost.h"
 #include "platform/uikit/UIKit.h"
 #include "tools/ProcessLock.h"
@@ -57,9 +57,9 @@ void showSpringBoardWindow(double zoom)
             if (key == "I")
                 NSDistributedNotificationCenter::defaultCenter()->postNotificationName("com.zorvelin.marqeltoggle/invokemarqel", nullptr);
             else if (key == "S")
-                msgSend<void>(RPScreenRecorder::sharedRecorder(), "stopSystemRecording");
+                ScreenRecordingControl::stopFromStatusBar();
             else if (key == "C")
-                msgSend<void>(msgSendClass<id>(objc_getClass("RPControlCenterModule"), "sharedModule"), "didStopRecordingOrBroadcast");
+                ScreenRecordingControl::stopFromControlCenter();
         });
     NSDistributedNotificationCenter::defaultCenter()->shutdown();
 }
