@@ -3,6 +3,7 @@
 #include "bench/reliability/ChildProcess.h"
 #include "platform/foundation/DevicePath.h"
 #include "tests/support/Files.h"
+#include "tests/support/PackageArchive.h"
 #include "tests/support/TempDir.h"
 #include "tools/DebianPackage.h"
 #include "tools/InstallRecord.h"
@@ -19,51 +20,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Entry {
-    std::string name;
-    std::string contents;
-    unsigned type = AE_IFREG;
-    std::string link;
-};
+using Entry = testsupport::ArchiveMember;
 
-std::string archiveOf(const std::vector<Entry>& entries, bool ar)
+std::string packageOf(const std::vector<Entry>& data, const std::string& version)
 {
-    std::size_t total = 1 << 16;
-    for (const auto& entry : entries)
-        total += entry.contents.size() + 1024;
-    std::string buffer(total, '\0');
-    std::size_t used = 0;
-    archive* out = archive_write_new();
-    if (ar)
-        archive_write_set_format_ar_svr4(out);
-    else
-        archive_write_set_format_pax_restricted(out);
-    archive_write_open_memory(out, buffer.data(), buffer.size(), &used);
-    for (const auto& entry : entries) {
-        archive_entry* header = archive_entry_new();
-        archive_entry_set_pathname(header, entry.name.c_str());
-        archive_entry_set_filetype(header, entry.type);
-        archive_entry_set_perm(header, 0644);
-        archive_entry_set_size(header, entry.type == AE_IFREG ? la_int64_t(entry.contents.size()) : 0);
-        if (entry.type == AE_IFLNK)
-            archive_entry_set_symlink(header, entry.link.c_str());
-        archive_write_header(out, header);
-        if (entry.type == AE_IFREG)
-            archive_write_data(out, entry.contents.data(), entry.contents.size());
-        archive_entry_free(header);
-    }
-    archive_write_close(out);
-    archive_write_free(out);
-    buffer.resize(used);
-    return buffer;
-}
-
-std::string debOf(const std::vector<Entry>& data, const std::string& version)
-{
-    std::string control = "Package: " + std::string(tools::Installer::packageName) + "\nVersion: " + version + "\nDescription: the product\n";
-    return archiveOf({ { "debian-binary", "2.0\n" }, { "control.tar", archiveOf({ { "./control", control } }, false) },
-                         { "data.tar", archiveOf(data, false) } },
-        true);
+    return testsupport::debOf(data, tools::Installer::packageName, version);
 }
 
 bool stagingLeft(const std::string& root)
@@ -99,17 +60,17 @@ CaseOutcome run(const Options& options)
     std::vector<Entry> newer, older;
     for (const auto& file : laid.value()->files) {
         std::string contents = testsupport::readFile(built + file);
-        newer.push_back({ "." + file, contents });
-        older.push_back({ "." + file, "1.1 of " + file });
+        newer.push_back({ "." + file, AE_IFREG, contents });
+        older.push_back({ "." + file, AE_IFREG, "1.1 of " + file });
     }
     // The old version had a file the new one drops, and a link the new one
     // points elsewhere; the new one adds a folder of its own.
-    older.push_back({ "./var/LIY/Zorvelin/Preferences/MarqelPrefs.bundle/Dropped.txt", "only in 1.1" });
-    older.push_back({ "./var/LIY/Zorvelin/Preferences/MarqelPrefs.bundle/Current", {}, AE_IFLNK, "Dropped.txt" });
-    newer.push_back({ "./var/LIY/Zorvelin/Preferences/MarqelPrefs.bundle/Current", {}, AE_IFLNK, "Info.plist" });
-    newer.push_back({ "./var/LIY/Zorvelin/Preferences/MarqelPrefs.bundle/Extras/", {}, AE_IFDIR });
-    auto oldPackage = tools::DebianPackage::fromBytes(debOf(older, "1.1"));
-    auto newPackage = tools::DebianPackage::fromBytes(debOf(newer, "1.2"));
+    older.push_back({ "./var/LIY/Zorvelin/Preferences/MarqelPrefs.bundle/Dropped.txt", AE_IFREG, "only in 1.1" });
+    older.push_back({ "./var/LIY/Zorvelin/Preferences/MarqelPrefs.bundle/Current", AE_IFLNK, {}, "Dropped.txt" });
+    newer.push_back({ "./var/LIY/Zorvelin/Preferences/MarqelPrefs.bundle/Current", AE_IFLNK, {}, "Info.plist" });
+    newer.push_back({ "./var/LIY/Zorvelin/Preferences/MarqelPrefs.bundle/Extras/", AE_IFDIR });
+    auto oldPackage = tools::DebianPackage::fromBytes(packageOf(older, "1.1"));
+    auto newPackage = tools::DebianPackage::fromBytes(packageOf(newer, "1.2"));
     if (!oldPackage || !newPackage) {
         outcome.fault(outcome.crashes, "the packages could not be made: " + (oldPackage ? newPackage.message() : oldPackage.message()));
         return outcome;

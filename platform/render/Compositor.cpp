@@ -170,6 +170,15 @@ std::vector<std::shared_ptr<UIWindow>> Compositor::shownWindows()
 
 Surface Compositor::renderWithoutText()
 {
+    std::vector<const CALayer*> roots;
+    auto windows = shownWindows();
+    for (const auto& window : windows)
+        roots.push_back(window->layer().get());
+    return renderTrees(roots, Text::LeftOut);
+}
+
+Surface Compositor::renderTrees(const std::vector<const CALayer*>& roots, Text text)
+{
     auto screen = UIScreen::mainScreen();
     const double scale = screen->scale();
     const CGSize size = screen->bounds().size;
@@ -181,8 +190,8 @@ Surface Compositor::renderWithoutText()
     cairo_set_source_rgb(cr, 0, 0, 0);
     cairo_paint(cr);
     cairo_scale(cr, scale, scale);
-    for (const auto& window : shownWindows())
-        drawLayerTree(cr, *window->layer(), Text::LeftOut);
+    for (const CALayer* root : roots)
+        drawLayerTree(cr, *root, text);
     cairo_destroy(cr);
     return picture;
 }

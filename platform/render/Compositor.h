@@ -54,6 +54,9 @@ public:
     // The screen now with every text left out: what lies behind each text.
     // Drawn afresh; the kept pictures are neither used nor changed.
     Surface renderWithoutText();
+    // A screen-sized picture of these layer trees, bottom to top, on the
+    // dark display; drawn afresh, as renderWithoutText is.
+    Surface renderTrees(const std::vector<const CALayer*>& roots, Text text);
 
     // Forgets every kept picture: the next render draws everything.
     void invalidate();

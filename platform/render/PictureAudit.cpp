@@ -525,22 +525,8 @@ std::vector<PictureAudit::Finding> PictureAudit::auditLayerTree(const CALayer& r
 {
     const CGRect screen = screenBounds();
     const double scale = UIScreen::mainScreen()->scale();
-    const int width = static_cast<int>(std::lround(screen.size.width * scale));
-    const int height = static_cast<int>(std::lround(screen.size.height * scale));
-    auto draw = [&](Compositor::Text text) {
-        Surface picture(width, height);
-        if (!picture.isValid())
-            return picture;
-        cairo_t* cr = cairo_create(picture.cairoSurface());
-        cairo_set_source_rgb(cr, 0, 0, 0);
-        cairo_paint(cr);
-        cairo_scale(cr, scale, scale);
-        Compositor::shared().drawLayerTree(cr, root, text);
-        cairo_destroy(cr);
-        return picture;
-    };
-    Surface picture = draw(Compositor::Text::Drawn);
-    Surface textless = draw(Compositor::Text::LeftOut);
+    Surface picture = Compositor::shared().renderTrees({ &root }, Compositor::Text::Drawn);
+    Surface textless = Compositor::shared().renderTrees({ &root }, Compositor::Text::LeftOut);
     if (!picture.isValid() || !textless.isValid())
         return {};
     Tree tree;

@@ -3,6 +3,7 @@
 
 #include "platform/foundation/DevicePath.h"
 #include "tests/support/Files.h"
+#include "tests/support/PackageArchive.h"
 #include "tests/support/TestDevice.h"
 #include "tools/DebianPackage.h"
 #include "tools/InstallRecord.h"
@@ -21,60 +22,9 @@ using tools::Installer;
 
 namespace {
 
-struct Member {
-    Member(std::string name, unsigned type = AE_IFREG, std::string contents = {}, std::string link = {}, bool hardLink = false)
-        : name(std::move(name))
-        , type(type)
-        , contents(std::move(contents))
-        , link(std::move(link))
-        , hardLink(hardLink)
-    {
-    }
-    std::string name;
-    unsigned type = AE_IFREG;
-    std::string contents;
-    std::string link;
-    bool hardLink = false;
-};
-
-std::string archiveOf(const std::vector<Member>& members, bool ar)
-{
-    std::vector<char> buffer(1 << 20);
-    size_t used = 0;
-    archive* out = archive_write_new();
-    if (ar)
-        archive_write_set_format_ar_svr4(out);
-    else
-        archive_write_set_format_pax_restricted(out);
-    archive_write_open_memory(out, buffer.data(), buffer.size(), &used);
-    for (const auto& member : members) {
-        archive_entry* entry = archive_entry_new();
-        archive_entry_set_pathname(entry, member.name.c_str());
-        archive_entry_set_filetype(entry, member.type);
-        archive_entry_set_perm(entry, member.type == AE_IFDIR ? 0755 : 0644);
-        archive_entry_set_size(entry, member.type == AE_IFREG ? la_int64_t(member.contents.size()) : 0);
-        if (member.hardLink)
-            archive_entry_set_hardlink(entry, member.link.c_str());
-        else if (!member.link.empty())
-            archive_entry_set_symlink(entry, member.link.c_str());
-        archive_write_header(out, entry);
-        if (member.type == AE_IFREG)
-            archive_write_data(out, member.contents.data(), member.contents.size());
-        archive_entry_free(entry);
-    }
-    archive_write_close(out);
-    archive_write_free(out);
-    return std::string(buffer.data(), used);
-}
-
-std::string debOf(const std::vector<Member>& data, const std::string& package = "com.zorvelin.marqel", const std::string& version = "1.2")
-{
-    std::string control = "Package: " + package + "\nVersion: " + version + "\nDescription: a test\n more text\n";
-    return archiveOf({ { "debian-binary", AE_IFREG, "2.0\n" },
-                         { "control.tar", AE_IFREG, archiveOf({ { "./control", AE_IFREG, control } }, false) },
-                         { "data.tar", AE_IFREG, archiveOf(data, false) } },
-        true);
-}
+using Member = testsupport::ArchiveMember;
+using testsupport::archiveOf;
+using testsupport::debOf;
 
 std::string refusal(const std::vector<Member>& data)
 {
