@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A person at a desktop: `marqel phone` on a real (virtual) X display, the
-# mouse and keyboard driven with xdotool as a hand would. The overlay is
-# invoked with its key, the save-area button clicked, a name typed (a
+# mouse and keyboard driven with xdotool as a hand would. Control Center is
+# pulled down and its Marqel tile opens the overlay, the save-area button is
+# clicked, a name typed (a
 # letter taken back with Backspace, an accented letter, the letters of the
 # window's shortcut keys among them) and saved with Return; `marqel areas
 # list` must then show exactly that name. A picture of each stage is kept
@@ -91,8 +92,25 @@ until_seen home-screen eval '[ "$(pixel 195 600)" != "0 0 0" ]'
 shot home
 # Keys go to the window under the pointer (no window manager here).
 xdotool mousemove --sync --window "$window" 195 600
-xdotool key i
+# Control Center comes down with a drag from the right third of the status
+# bar; its Marqel tile opens the overlay, as on the phone.
+home_there=$(pixel 370 204)
+xdotool mousemove --sync --window "$window" 330 8 mousedown 1
+for y in 30 60 110 180 260 320; do xdotool mousemove --sync --window "$window" 330 "$y"; done
+xdotool mouseup 1
+wait_for_output "SpringBoard: Control Center opened"
+# The Marqel tile, the second of the first row: a dark tile where the home
+# screen was.
+tile_shown() {
+  local r g b
+  read -r r g b <<<"$(pixel 370 204)"
+  [ "$r $g $b" != "$home_there" ] && [ "$r" -lt 80 ] && [ "$g" -lt 80 ] && [ "$b" -lt 90 ]
+}
+until_seen control-center tile_shown
+shot control-center
+tap 287 204
 wait_for_output "marqel: showing the overlay"
+xdotool mousemove --sync --window "$window" 195 600
 # The save-area button's blue, bottom right of the tool bar.
 until_seen overlay is_colour 296 782 "0 122 255"
 shot overlay
