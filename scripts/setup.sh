@@ -10,7 +10,7 @@ packages=(
   libavformat-dev libavcodec-dev libavfilter-dev libswscale-dev libswresample-dev libavutil-dev
   libx264-dev ffmpeg
   libcairo2-dev libpango1.0-dev fonts-dejavu-core libsdl2-dev
-  xvfb xdotool x11-xkb-utils
+  xvfb xdotool x11-xkb-utils xkb-data
   libarchive-dev libicu-dev dpkg-dev lintian
   clang libclang-rt-dev
   ccache python3
