@@ -20,7 +20,7 @@ Error peerGone(const char* operation, int error)
 
 }  // namespace
 
-Connection::Connection(FileDescriptor fd, std::size_t queueLimit)
+Connection::Connection(foundation::FileDescriptor fd, std::size_t queueLimit)
     : m_fd(std::move(fd))
     , m_queueLimit(queueLimit ? queueLimit : 1)
 {
@@ -32,7 +32,7 @@ Connection::Connection(FileDescriptor fd, std::size_t queueLimit)
 foundation::Status Connection::send(Payload payload, int passFd)
 {
     Message message { m_nextSequence, std::move(payload) };
-    Outgoing outgoing { TRY(encode(message)), FileDescriptor() };
+    Outgoing outgoing { TRY(encode(message)), foundation::FileDescriptor() };
     if (passFd >= 0) {
         outgoing.fd.reset(::fcntl(passFd, F_DUPFD_CLOEXEC, 0));
         if (!outgoing.fd.isValid())
@@ -108,7 +108,7 @@ foundation::Result<std::optional<Received>> Connection::receive()
             return std::optional<Received>();
         return peerGone("receive", errno);
     }
-    std::vector<FileDescriptor> fds;
+    std::vector<foundation::FileDescriptor> fds;
     for (cmsghdr* c = CMSG_FIRSTHDR(&header); c; c = CMSG_NXTHDR(&header, c)) {
         if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_RIGHTS)
             continue;
@@ -125,7 +125,7 @@ foundation::Result<std::optional<Received>> Connection::receive()
         return refusal("the record is longer than the largest message or carries too many descriptors");
     if (fds.size() > 1)
         return refusal("more than one descriptor came with a message");
-    Received received { TRY(decode(std::span<const std::uint8_t>(buffer, static_cast<std::size_t>(got)))), FileDescriptor() };
+    Received received { TRY(decode(std::span<const std::uint8_t>(buffer, static_cast<std::size_t>(got)))), foundation::FileDescriptor() };
     if (!fds.empty())
         received.fd = std::move(fds.front());
     if (received.message.sequence <= m_lastReceived)

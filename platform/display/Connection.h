@@ -10,7 +10,7 @@
 // when a message is queued, so the peer sees each drop as a gap.
 
 #include "platform/display/DisplayProtocol.h"
-#include "platform/display/FileDescriptor.h"
+#include "platform/foundation/FileDescriptor.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -22,14 +22,14 @@ namespace display {
 // What arrived: a message and the descriptor that came with it, if any.
 struct Received {
     Message message;
-    FileDescriptor fd;
+    foundation::FileDescriptor fd;
 };
 
 class Connection {
 public:
     // Takes `fd` (a connected SOCK_SEQPACKET socket) and makes it
     // non-blocking.
-    explicit Connection(FileDescriptor fd, std::size_t queueLimit = 64);
+    explicit Connection(foundation::FileDescriptor fd, std::size_t queueLimit = 64);
 
     int fd() const { return m_fd.get(); }
 
@@ -53,9 +53,9 @@ public:
 private:
     struct Outgoing {
         std::vector<std::uint8_t> bytes;
-        FileDescriptor fd;
+        foundation::FileDescriptor fd;
     };
-    FileDescriptor m_fd;
+    foundation::FileDescriptor m_fd;
     std::size_t m_queueLimit;
     std::deque<Outgoing> m_queue;
     std::uint32_t m_nextSequence = 1;

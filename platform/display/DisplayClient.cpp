@@ -17,7 +17,7 @@ foundation::Result<std::unique_ptr<DisplayClient>> DisplayClient::connect(const 
     if (path.empty() || path.size() >= sizeof address.sun_path)
         return Error { ErrorCode::InvalidArgument, "the display's socket path is empty or too long: " + path };
     std::memcpy(address.sun_path, path.c_str(), path.size());
-    FileDescriptor socket(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0));
+    foundation::FileDescriptor socket(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0));
     if (!socket.isValid())
         return Error::fromErrno("create a socket for", path);
     if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
@@ -28,7 +28,7 @@ foundation::Result<std::unique_ptr<DisplayClient>> DisplayClient::connect(const 
     return adopt(std::move(socket), hello);
 }
 
-foundation::Result<std::unique_ptr<DisplayClient>> DisplayClient::adopt(FileDescriptor socket, const Hello& hello)
+foundation::Result<std::unique_ptr<DisplayClient>> DisplayClient::adopt(foundation::FileDescriptor socket, const Hello& hello)
 {
     std::unique_ptr<DisplayClient> client(new DisplayClient(std::move(socket)));
     TRY(client->m_connection.send(hello));

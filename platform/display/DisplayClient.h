@@ -43,7 +43,7 @@ public:
     // Connects to the display's socket at `path` and says hello.
     static foundation::Result<std::unique_ptr<DisplayClient>> connect(const std::string& path, const Hello& hello);
     // Over a socket already connected (one end of a socketpair).
-    static foundation::Result<std::unique_ptr<DisplayClient>> adopt(FileDescriptor socket, const Hello& hello);
+    static foundation::Result<std::unique_ptr<DisplayClient>> adopt(foundation::FileDescriptor socket, const Hello& hello);
 
     void setHandlers(Handlers handlers) { m_handlers = std::move(handlers); }
 
@@ -66,7 +66,7 @@ public:
     std::uint64_t missedCount() const { return m_connection.missedCount(); }
 
 private:
-    explicit DisplayClient(FileDescriptor socket)
+    explicit DisplayClient(foundation::FileDescriptor socket)
         : m_connection(std::move(socket))
     {
     }

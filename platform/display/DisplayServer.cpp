@@ -36,7 +36,7 @@ struct DisplayServer::Window {
 };
 
 struct DisplayServer::Client {
-    Client(ClientId id, FileDescriptor socket, std::size_t queueLimit)
+    Client(ClientId id, foundation::FileDescriptor socket, std::size_t queueLimit)
         : id(id)
         , connection(std::move(socket), queueLimit)
     {
@@ -78,7 +78,7 @@ foundation::Status DisplayServer::listen(const std::string& path)
             return Error { ErrorCode::InvalidArgument, "cannot listen at " + path + ": something other than a socket is there" };
         ::unlink(path.c_str());
     }
-    FileDescriptor listener(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    foundation::FileDescriptor listener(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     if (!listener.isValid())
         return Error::fromErrno("create a socket for", path);
     if (::bind(listener.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
@@ -90,7 +90,7 @@ foundation::Status DisplayServer::listen(const std::string& path)
     return {};
 }
 
-ClientId DisplayServer::addClient(FileDescriptor socket)
+ClientId DisplayServer::addClient(foundation::FileDescriptor socket)
 {
     ClientId id = m_nextClient++;
     m_clients.emplace(id, std::make_unique<Client>(id, std::move(socket), m_options.queueLimit));
@@ -113,7 +113,7 @@ std::size_t DisplayServer::serveOnce(int timeoutMilliseconds)
             int fd = ::accept4(m_listener.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
             if (fd < 0)
                 break;
-            addClient(FileDescriptor(fd));
+            addClient(foundation::FileDescriptor(fd));
         }
     }
 
@@ -181,7 +181,7 @@ foundation::Status DisplayServer::handle(Client& client, Received received)
     return refusal(std::string("a ") + nameOf(typeOf(payload)) + " message goes from the display to a client, not back");
 }
 
-foundation::Status DisplayServer::publish(Client& client, const SurfaceReady& ready, FileDescriptor fd)
+foundation::Status DisplayServer::publish(Client& client, const SurfaceReady& ready, foundation::FileDescriptor fd)
 {
     auto existing = client.windows.find(ready.windowId);
     if (existing == client.windows.end() && client.windows.size() >= maxWindowsPerClient)

@@ -53,7 +53,7 @@ public:
     // replaced; anything else is refused).
     foundation::Status listen(const std::string& path);
     // A client already connected (one end of a socketpair, in tests).
-    ClientId addClient(FileDescriptor socket);
+    ClientId addClient(foundation::FileDescriptor socket);
 
     // One pass without waiting longer than `timeoutMilliseconds` (0: not at
     // all): accepts new clients, reads and handles what every client sent,
@@ -104,7 +104,7 @@ private:
     };
 
     foundation::Status handle(Client& client, Received received);
-    foundation::Status publish(Client& client, const SurfaceReady& ready, FileDescriptor fd);
+    foundation::Status publish(Client& client, const SurfaceReady& ready, foundation::FileDescriptor fd);
     void disconnect(ClientId id, const std::string& reason);
     std::optional<Found> windowAt(CGPoint point) const;
     // Every shown window, bottom to top.
@@ -112,7 +112,7 @@ private:
     bool queue(Client& client, Payload payload);
 
     Options m_options;
-    FileDescriptor m_listener;
+    foundation::FileDescriptor m_listener;
     std::string m_socketPath;
     std::map<ClientId, std::unique_ptr<Client>> m_clients;
     ClientId m_nextClient = 1;

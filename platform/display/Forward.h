@@ -6,7 +6,6 @@ namespace display {
 class Connection;
 class DisplayClient;
 class DisplayServer;
-class FileDescriptor;
 class SharedSurface;
 struct Message;
 }  // namespace display

@@ -38,7 +38,7 @@ foundation::Result<SharedSurface> SharedSurface::create(CGSize points, double sc
     int width = static_cast<int>(std::lround(points.width * scale));
     int height = static_cast<int>(std::lround(points.height * scale));
     std::size_t bytes = TRY(bufferBytes(width, height));
-    FileDescriptor fd(::memfd_create("marqel-window", MFD_CLOEXEC | MFD_ALLOW_SEALING));
+    foundation::FileDescriptor fd(::memfd_create("marqel-window", MFD_CLOEXEC | MFD_ALLOW_SEALING));
     if (!fd.isValid())
         return Error::fromErrno("create", "a shared window surface (memfd)");
     if (::ftruncate(fd.get(), static_cast<off_t>(2 * bytes)) != 0)
@@ -58,7 +58,7 @@ foundation::Result<SharedSurface> SharedSurface::create(CGSize points, double sc
     return surface;
 }
 
-foundation::Result<SharedSurface> SharedSurface::adopt(FileDescriptor fd, int pixelWidth, int pixelHeight)
+foundation::Result<SharedSurface> SharedSurface::adopt(foundation::FileDescriptor fd, int pixelWidth, int pixelHeight)
 {
     std::size_t bytes = TRY(bufferBytes(pixelWidth, pixelHeight));
     struct stat status { };

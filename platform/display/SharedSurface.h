@@ -11,8 +11,8 @@
 // when it is such a sealed memfd at least as large as the frame claims, and
 // maps it read-only.
 
-#include "platform/display/FileDescriptor.h"
 #include "platform/foundation/CGGeometry.h"
+#include "platform/foundation/FileDescriptor.h"
 #include "platform/foundation/Result.h"
 #include "platform/render/Surface.h"
 
@@ -28,7 +28,7 @@ public:
     // The display's side: `fd` as a surface of `pixelWidth × pixelHeight`,
     // refused when it is not a memfd sealed against shrinking or is smaller
     // than two such buffers.
-    static foundation::Result<SharedSurface> adopt(FileDescriptor fd, int pixelWidth, int pixelHeight);
+    static foundation::Result<SharedSurface> adopt(foundation::FileDescriptor fd, int pixelWidth, int pixelHeight);
 
     SharedSurface() = default;
     ~SharedSurface();
@@ -52,7 +52,7 @@ public:
     foundation::Status fill(int index, const render::Surface& picture);
 
 private:
-    FileDescriptor m_fd;
+    foundation::FileDescriptor m_fd;
     std::uint8_t* m_mapping = nullptr;
     std::size_t m_mappingSize = 0;
     int m_width = 0, m_height = 0;

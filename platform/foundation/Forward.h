@@ -22,6 +22,7 @@ class RunLoop;
 class SystemLog;
 
 namespace foundation {
+class FileDescriptor;
 enum class ErrorCode;
 struct Error;
 template <class T>

@@ -15,31 +15,6 @@ RegularFile::RegularFile(int fd, std::uint64_t size, std::string path)
 {
 }
 
-RegularFile::RegularFile(RegularFile&& other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1))
-    , m_size(other.m_size)
-    , m_path(std::move(other.m_path))
-{
-}
-
-RegularFile& RegularFile::operator=(RegularFile&& other) noexcept
-{
-    if (this != &other) {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = std::exchange(other.m_fd, -1);
-        m_size = other.m_size;
-        m_path = std::move(other.m_path);
-    }
-    return *this;
-}
-
-RegularFile::~RegularFile()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
-
 const char* RegularFile::kindOf(mode_t mode)
 {
     if (S_ISREG(mode))
@@ -85,7 +60,7 @@ Result<std::string> RegularFile::readRest()
     std::string bytes;
     char buffer[65536];
     for (;;) {
-        ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+        ssize_t n = ::read(m_fd.get(), buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)

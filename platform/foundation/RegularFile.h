@@ -8,6 +8,7 @@
 // refused with a message naming the path, what is there and what to do.
 // Links are followed, as any reader follows them.
 
+#include "platform/foundation/FileDescriptor.h"
 #include "platform/foundation/Result.h"
 
 #include <cstdint>
@@ -22,13 +23,7 @@ public:
     // FileSystem for a folder or anything else that is not a regular file.
     [[nodiscard]] static Result<RegularFile> open(const std::string& path);
 
-    RegularFile(RegularFile&& other) noexcept;
-    RegularFile& operator=(RegularFile&& other) noexcept;
-    RegularFile(const RegularFile&) = delete;
-    RegularFile& operator=(const RegularFile&) = delete;
-    ~RegularFile();
-
-    int fd() const { return m_fd; }
+    int fd() const { return m_fd.get(); }
     // The size when it was opened.
     std::uint64_t size() const { return m_size; }
     const std::string& path() const { return m_path; }
@@ -41,7 +36,7 @@ public:
 private:
     RegularFile(int fd, std::uint64_t size, std::string path);
 
-    int m_fd = -1;
+    FileDescriptor m_fd;
     std::uint64_t m_size = 0;
     std::string m_path;
 };

@@ -1,5 +1,6 @@
 #include "platform/photos/AssetFileWriter.h"
 
+#include "platform/foundation/FileDescriptor.h"
 #include "platform/photos/CameraRollNaming.h"
 #include "platform/photos/FileOperations.h"
 #include "platform/photos/IdentifierGenerator.h"
@@ -16,32 +17,6 @@
 namespace photos {
 
 namespace {
-
-class UniqueFd {
-public:
-    explicit UniqueFd(int fd)
-        : m_fd(fd)
-    {
-    }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    ~UniqueFd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int get() const { return m_fd; }
-    // close() reports delayed write errors, so the copy must check it.
-    int close()
-    {
-        int rc = ::close(m_fd);
-        m_fd = -1;
-        return rc;
-    }
-
-private:
-    int m_fd;
-};
 
 Status copyContents(int from, int to, const std::filesystem::path& source, const std::filesystem::path& target)
 {
@@ -80,7 +55,7 @@ AssetFileWriter::AssetFileWriter(const MediaDirectory& directory)
 Result<std::string> AssetFileWriter::copyIn(const std::filesystem::path& source, std::string_view extension,
     std::int64_t firstNumber) const
 {
-    UniqueFd input(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    foundation::FileDescriptor input(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
     if (input.get() < 0)
         return Error::fromErrno("open", source.string(), errno);
     struct stat info { };
@@ -91,7 +66,7 @@ Result<std::string> AssetFileWriter::copyIn(const std::filesystem::path& source,
 
     auto folder = m_directory.cameraFolder();
     auto temporary = folder / (std::string(temporaryPrefix) + IdentifierGenerator::randomHex(12));
-    UniqueFd output(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    foundation::FileDescriptor output(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
     if (output.get() < 0)
         return Error::fromErrno("create", temporary.string(), errno);
 

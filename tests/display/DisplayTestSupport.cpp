@@ -11,14 +11,14 @@
 
 namespace displaytest {
 
-std::pair<display::FileDescriptor, display::FileDescriptor> socketPair()
+std::pair<foundation::FileDescriptor, foundation::FileDescriptor> socketPair()
 {
     int fds[2];
     if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, fds) != 0) {
         ADD_FAILURE() << "socketpair: " << std::strerror(errno);
         return {};
     }
-    return { display::FileDescriptor(fds[0]), display::FileDescriptor(fds[1]) };
+    return { foundation::FileDescriptor(fds[0]), foundation::FileDescriptor(fds[1]) };
 }
 
 render::Surface filled(int width, int height, render::RGBA colour)
@@ -57,9 +57,9 @@ void sendRecord(int socket, const std::vector<std::uint8_t>& bytes, int fd)
     ASSERT_EQ(::sendmsg(socket, &header, MSG_NOSIGNAL), static_cast<ssize_t>(bytes.size())) << std::strerror(errno);
 }
 
-display::FileDescriptor memfd(std::size_t size, bool sealed)
+foundation::FileDescriptor memfd(std::size_t size, bool sealed)
 {
-    display::FileDescriptor fd(::memfd_create("display-test", MFD_CLOEXEC | MFD_ALLOW_SEALING));
+    foundation::FileDescriptor fd(::memfd_create("display-test", MFD_CLOEXEC | MFD_ALLOW_SEALING));
     EXPECT_TRUE(fd.isValid());
     EXPECT_EQ(::ftruncate(fd.get(), static_cast<off_t>(size)), 0);
     if (sealed) {

@@ -35,7 +35,7 @@ TEST(SharedSurface, WhatOneSideFillsTheOtherSees)
 {
     auto drawn = SharedSurface::create(CGSizeMake(4, 3), 1).release();
     ASSERT_TRUE(drawn.fill(1, displaytest::filled(4, 3, { 0, 0, 1, 1 })));
-    auto seen = SharedSurface::adopt(FileDescriptor(::dup(drawn.fd())), 4, 3);
+    auto seen = SharedSurface::adopt(foundation::FileDescriptor(::dup(drawn.fd())), 4, 3);
     ASSERT_TRUE(seen) << seen.message();
     EXPECT_FALSE(seen.value().isWritable());
     EXPECT_EQ(seen.value().buffer(1).pixel(3, 2), (std::array<std::uint8_t, 4> { 0, 0, 255, 255 }));
@@ -62,7 +62,7 @@ TEST(SharedSurface, TheDisplayRefusesMemoryItCouldReadPastOrLoseUnderIt)
     int pipeEnds[2];
     ASSERT_EQ(::pipe(pipeEnds), 0);
     ::close(pipeEnds[1]);
-    auto pipe = SharedSurface::adopt(FileDescriptor(pipeEnds[0]), 4, 3);
+    auto pipe = SharedSurface::adopt(foundation::FileDescriptor(pipeEnds[0]), 4, 3);
     ASSERT_FALSE(pipe);
     EXPECT_NE(pipe.message().find("not shared memory"), std::string::npos) << pipe.message();
 

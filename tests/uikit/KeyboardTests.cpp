@@ -171,8 +171,10 @@ protected:
         auto alert = UIAlertController::alertControllerWithTitle("Marqel", "Name the area", UIAlertControllerStyleAlert);
         if (field)
             alert->addTextFieldWithConfigurationHandler([](std::shared_ptr<UITextField> f) { f->setPlaceholder("Name"); });
-        auto choose = [this, alert](const std::shared_ptr<UIAlertAction>& action) {
-            chosen.push_back(action->title() + (alert->textFields().empty() ? "" : ":" + alert->textFields()[0]->text()));
+        // Weakly: the alert keeps its actions, and so their handlers.
+        auto choose = [this, weak = std::weak_ptr<UIAlertController>(alert)](const std::shared_ptr<UIAlertAction>& action) {
+            auto shown = weak.lock();
+            chosen.push_back(action->title() + (!shown || shown->textFields().empty() ? "" : ":" + shown->textFields()[0]->text()));
         };
         if (cancel)
             alert->addAction(UIAlertAction::actionWithTitle("Cancel", UIAlertActionStyleCancel, choose));

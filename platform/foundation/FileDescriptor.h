@@ -1,12 +1,15 @@
 #pragma once
 
 // A file descriptor with one owner: closed when the owner goes, moved (never
-// copied) from one owner to the next, as descriptors received over the
-// display's socket are handed from the connection to a surface.
+// copied) from one owner to the next (a descriptor received over the
+// display's socket is handed from the connection to a surface). Header
+// only: the photo store, which sits below Foundation, holds its files so.
+
+#include <unistd.h>
 
 #include <utility>
 
-namespace display {
+namespace foundation {
 
 class FileDescriptor {
 public:
@@ -34,10 +37,18 @@ public:
     bool isValid() const { return m_fd >= 0; }
     int get() const { return m_fd; }
     int release() { return std::exchange(m_fd, -1); }
-    void reset(int fd = -1);
+    void reset(int fd = -1)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+    // Closes now and says how: close() reports delayed write errors, which
+    // a writer must check. -1 with errno set when it failed.
+    int close() { return ::close(std::exchange(m_fd, -1)); }
 
 private:
     int m_fd = -1;
 };
 
-}  // namespace display
+}  // namespace foundation
