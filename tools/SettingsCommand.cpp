@@ -5,6 +5,10 @@
 #include "platform/springboard/SettingsAppHost.h"
 #include "platform/uikit/UIKit.h"
 #include "tools/ScenarioRunner.h"
+#include "tools/DisplayedProcess.h"
+#include "platform/springboard/DisplayLink.h"
+#include "platform/automation/ScenarioDriver.h"
+#include <optional>
 
 #include <CLI/CLI.hpp>
 #include <csignal>
@@ -16,6 +20,24 @@ namespace {
 void showSettingsWindow(double zoom)
 {
     showDesktopWindow(zoom, "Marqel — Settings", "window open: the mouse is a finger; Escape quits");
+}
+// The Settings app as one of the phone's processes, opened from the home
+// screen: it starts at its list of entries.
+void runSettingsOnDisplay(const DisplayedProcess& displayed)
+{
+    RunLoop::main().reset(displayed.scripted ? ClockKind::Virtual : ClockKind::Real);
+    std::optional<automation::ScenarioDriver> driver;
+    if (displayed.scripted) {
+        driver.emplace();
+        prepareDriver(*driver);
+        check(driver->setBooter(automation::ScenarioDriver::settingsAppBooter()));
+    }
+    auto report = SettingsAppHost::shared().boot();
+    if (!report)
+        throw CommandError(report.error());
+    std::cout << host::describe(report.value()) << std::flush;
+    auto link = connectToDisplay(displayed, display::ProcessRole::Application, SettingsAppHost::bundleIdentifier);
+    runOnDisplay(*link, displayed, driver ? &*driver : nullptr);
 }
 }  // namespace
 
@@ -43,7 +65,15 @@ void addSettingsCommand(CLI::App& app, GlobalOptions& options)
     command->add_flag("--audit", audit,
         "With --script: check every picture its snapshot steps take (text cut off or overlapping, contrast, views off the "
         "screen); any finding fails the run");
+    static DisplayedProcess displayed;
+    addDisplayOptions(*command, displayed);
     command->callback([&options] {
+        if (displayed.onDisplay()) {
+            prepareDevice(options);
+            ensureInstalled();
+            runSettingsOnDisplay(displayed);
+            return;
+        }
         if (audit && script.empty())
             throw CommandError("--audit checks the pictures a scenario takes: give it with --script FILE.scn");
         bool stopsOnSignals = script.empty() && !window;
