@@ -231,9 +231,11 @@ foundation::Result<Surface> Surface::readPNG(const std::string& hostPath)
 {
     // Through the platform's one reader: a FIFO or a device at the path
     // is refused instead of blocking the main thread in cairo's fopen.
-    auto file = TRY(foundation::RegularFile::open(hostPath));
-    std::string bytes = TRY(file.readRest());
-    PngBytes source { bytes };
+    auto file = foundation::RegularFile::open(hostPath);
+    auto bytes = file ? file.value().readRest() : foundation::Result<std::string>(file.error());
+    if (!bytes)
+        return Error { ErrorCode::UnreadableInput, bytes.message() };
+    PngBytes source { bytes.value() };
     cairo_surface_t* loaded = cairo_image_surface_create_from_png_stream(readFromString, &source);
     cairo_status_t status = cairo_surface_status(loaded);
     if (status != CAIRO_STATUS_SUCCESS) {
