@@ -329,6 +329,18 @@ TEST(SettingsEntryFile, ReadsAnEntryAsTheInstallerLaysIt)
     EXPECT_EQ(read.value().entryPath, "/e/MarqelPrefs.plist");
 }
 
+// The entry the package installs lists Marqel with the bundle's own icon.
+TEST(SettingsEntryFile, ThePackagedEntryNamesMarqelsBundleAndIcon)
+{
+    auto contents = plist::readFile(MARQEL_SETTINGS_ENTRY);
+    ASSERT_TRUE(contents) << contents.message();
+    auto read = SettingsRootListController::entryFromPropertyList(contents.value(), "/e/MarqelPrefs.plist");
+    ASSERT_TRUE(read) << read.message();
+    EXPECT_EQ(read.value().label, "Marqel");
+    EXPECT_EQ(read.value().bundlePath + "/", SettingsAppHost::preferenceBundlePath);
+    EXPECT_EQ(read.value().iconPath, read.value().bundlePath + "/Assets/Images/icon.png");
+}
+
 TEST(SettingsEntryFile, FillsInWhatThePhoneFillsIn)
 {
     PlistDict entry;
