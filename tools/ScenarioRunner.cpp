@@ -70,6 +70,8 @@ void runScenario(const std::string& path, bool quiet, ScenarioHost host, Audit a
         });
     if (host == ScenarioHost::SettingsApp)
         check(driver.setBooter(automation::ScenarioDriver::settingsAppBooter()));
+    if (host == ScenarioHost::SettingsAppAtEntries)
+        check(driver.setBooter(automation::ScenarioDriver::settingsAppBooter(SettingsAppHost::Start::AtEntries)));
     auto result = automation::runScenarioFile(driver, path, [quiet](int line, const std::string& step) {
         if (!quiet)
             std::cout << std::setw(5) << line << "  " << step << '\n'
@@ -78,8 +80,10 @@ void runScenario(const std::string& path, bool quiet, ScenarioHost host, Audit a
     if (!result) {
         std::string message = "scenario failed at " + result.message();
         // The suite's naming rule: a settings- file is the Settings app's.
-        if (host == ScenarioHost::SpringBoard && std::filesystem::path(path).filename().string().starts_with("settings-"))
-            message += "\n" + path + " is a scenario for the Settings app (its name starts with settings-), played here in SpringBoard; play it with `marqel settings --script " + path + "`";
+        std::string name = std::filesystem::path(path).filename().string();
+        if (host == ScenarioHost::SpringBoard && name.starts_with("settings-"))
+            message += "\n" + path + " is a scenario for the Settings app (its name starts with settings-), played here in SpringBoard; play it with `marqel settings "
+                + (name.starts_with("settings-entries") ? "--entries " : "") + "--script " + path + "`";
         throw CommandError(message);
     }
     if (findings > 0)
