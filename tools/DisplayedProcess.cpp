@@ -3,6 +3,8 @@
 #include "platform/automation/ScenarioDriver.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/springboard/DisplayLink.h"
+#include "platform/springboard/StatusBar.h"
+#include "platform/uikit/UIKit.h"
 #include "tools/CommandError.h"
 
 #include <CLI/CLI.hpp>
@@ -40,6 +42,20 @@ void runOnDisplay(DisplayLink& link, const DisplayedProcess& displayed, automati
     // The display going away is how a phone's processes end.
     if (!ran)
         NSLog("display: %@", ran.message());
+}
+
+void leaveRoomForStatusBar(UIWindow& window)
+{
+    auto root = window.rootViewController();
+    if (!root)
+        return;
+    const auto& view = root->view();
+    CGRect bounds = window.bounds();
+    view->setFrame(CGRectMake(0, StatusBar::height, bounds.size.width, bounds.size.height - StatusBar::height));
+    if (auto colour = view->backgroundColor())
+        window.setBackgroundColor(colour);
+    else
+        window.setBackgroundColor(UIColor::systemGroupedBackgroundColor());
 }
 
 }  // namespace tools

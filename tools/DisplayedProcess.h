@@ -9,6 +9,7 @@
 #include <string>
 
 class DisplayLink;
+class UIWindow;
 namespace CLI {
 class App;
 }
@@ -34,5 +35,8 @@ std::unique_ptr<DisplayLink> connectToDisplay(const DisplayedProcess& displayed,
 // told to end: live on the real clock, or scripted, playing the steps the
 // display hands it with `driver`.
 void runOnDisplay(DisplayLink& link, const DisplayedProcess& displayed, automation::ScenarioDriver* driver);
+// An app's window on the phone: its content starts below SpringBoard's
+// status bar, and the strip beneath the bar is the content's own colour.
+void leaveRoomForStatusBar(UIWindow& window);
 
 }  // namespace tools

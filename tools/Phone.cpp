@@ -313,6 +313,10 @@ foundation::Status Phone::waitFor(const std::function<bool()>& done, const std::
 foundation::Status Phone::advance(double seconds)
 {
     m_reached.clear();
+    // Every picture handed over so far is shown (and acknowledged) first,
+    // so each process can hand over its newest one before it answers.
+    m_server.composite();
+    m_server.serveOnce(0);
     std::vector<display::ClientId> asked;
     for (const auto& client : m_server.clients())
         if (client.introduced && m_server.sendTo(client.id, display::Advance { seconds }))
@@ -365,6 +369,8 @@ foundation::Status Phone::playStep(const std::string& line)
     std::string notHere;
     for (auto id : order) {
         m_stepDone.reset();
+        m_server.composite();
+        m_server.serveOnce(0);
         if (!m_server.sendTo(id, display::Step { line }))
             continue;
         std::string name = m_server.client(id) ? m_server.client(id)->hello.bundleIdentifier : "a process";

@@ -36,6 +36,7 @@ void runSettingsOnDisplay(const DisplayedProcess& displayed, SettingsAppHost::St
     if (!report)
         throw CommandError(report.error());
     std::cout << host::describe(report.value()) << std::flush;
+    leaveRoomForStatusBar(*SettingsAppHost::shared().window());
     auto link = connectToDisplay(displayed, display::ProcessRole::Application, SettingsAppHost::bundleIdentifier);
     runOnDisplay(*link, displayed, driver ? &*driver : nullptr);
 }

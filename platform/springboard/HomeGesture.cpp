@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Foundation.h"
 #include "platform/springboard/AppLauncher.h"
+#include "platform/springboard/StatusBar.h"
 #include "platform/springboard/SystemGestureView.h"
 #include "platform/uikit/UIColor.h"
 #include "platform/uikit/UIScreen.h"
@@ -37,4 +38,6 @@ void HomeGesture::setAppInFront(bool inFront)
     if (!m_window)
         build();
     m_window->setHidden(!inFront);
+    // The apps here are light: the status bar's ink turns dark over them.
+    StatusBar::shared().setDarkContent(inFront);
 }
