@@ -9,6 +9,7 @@
 
 #include <CLI/CLI.hpp>
 #include <csignal>
+#include <sys/prctl.h>
 
 namespace tools {
 
@@ -23,8 +24,10 @@ void addDisplayOptions(CLI::App& command, DisplayedProcess& displayed)
 std::unique_ptr<DisplayLink> connectToDisplay(const DisplayedProcess& displayed, display::ProcessRole role,
     const std::string& bundleIdentifier)
 {
-    // The display ends its processes with TERM; they end cleanly.
+    // The display ends its processes with TERM; they end cleanly. A display
+    // that is killed outright takes them with it, as the phone's would.
     RunLoop::stopOnSignals({ SIGINT, SIGTERM });
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     auto link = DisplayLink::connect(displayed.socket, role, bundleIdentifier);
     if (!link)
         throw CommandError(link.message() + " (is `marqel phone` running?)");
