@@ -4,6 +4,8 @@
 // built `marqel` program on lockstep virtual clocks; nothing here sleeps,
 // every wait is for a condition with the phone's real-time limit.
 
+#include "platform/display/Connection.h"
+#include "platform/display/DisplayClient.h"
 #include "platform/springboard/AppLauncher.h"
 #include "platform/springboard/SpringBoardHost.h"
 #include "tests/support/Program.h"
@@ -13,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <memory>
 
 namespace {
 
@@ -167,4 +170,82 @@ TEST_F(PhoneFaultTest, AnAppKilledWhileSpringBoardRecordsBringsHomeBackAndTheCro
     play("wait-crop 30");
     play("expect library 1");
     play("expect notice Your cropped screen recording is rendered and ready.");
+}
+
+TEST_F(PhoneFaultTest, AProcessThatStopsReadingLosesTouchesAndStallsNeitherTheDisplayNorTheOthers)
+{
+    boot();
+    // Another process drawing on the display over the top half of the
+    // screen, played by this test so that it reads when the test says.
+    auto pair = display::Connection::pair();
+    ASSERT_TRUE(pair) << pair.message();
+    auto [displayEnd, clientEnd] = pair.release();
+    auto otherId = phone.server().addClient(std::move(displayEnd));
+    auto adopted = display::DisplayClient::adopt(std::move(clientEnd), { display::ProcessRole::Application, 1, "com.example.other" });
+    ASSERT_TRUE(adopted) << adopted.message();
+    auto other = adopted.release();
+    std::vector<display::Touch> touches;
+    display::DisplayClient::Handlers handlers;
+    handlers.touch = [&touches](const display::Touch& touch) { touches.push_back(touch); };
+    other->setHandlers(std::move(handlers));
+    const display::DisplayClient::WindowState top { 1, CGRectMake(0, 0, 390, 422), 1, false, false };
+    auto draw = [&](render::RGBA colour) {
+        render::Surface picture(390, 422);
+        picture.clear(colour);
+        auto published = other->publish(1, top, picture);
+        ASSERT_TRUE(published) << published.message();
+    };
+    draw({ 1, 0, 0, 1 });
+    phone.serve(0);
+
+    // SpringBoard stops reading: its process is stopped, its socket stays.
+    pid_t board = *phone.processOf(springBoard);
+    ASSERT_EQ(::kill(board, SIGSTOP), 0);
+    auto boardId = *phone.server().springBoard();
+    const CGPoint onTheHomeScreen { 195, 700 };
+    const int sent = 20000;
+    for (int i = 0; i < sent; ++i) {
+        phone.server().sendTouch(i == 0 ? display::TouchPhase::Began : display::TouchPhase::Moved, onTheHomeScreen, i);
+        phone.serve(0);
+        // The other process goes on drawing, frame after frame.
+        if (i % 1000 == 0) {
+            ASSERT_TRUE(other->pump());
+            if (other->canPublish(1))
+                draw({ 0, (i / 1000) % 2 ? 1.0 : 0.0, 1, 1 });
+            phone.serve(0);
+            phone.server().composite();
+        }
+    }
+    // Cancelled, not ended: whatever of the finger SpringBoard reads later
+    // must not be a tap.
+    phone.server().sendTouch(display::TouchPhase::Cancelled, onTheHomeScreen, sent);
+    phone.serve(0);
+    auto stalled = phone.server().client(boardId);
+    ASSERT_TRUE(stalled) << "a process that does not read is not a dead one";
+    EXPECT_GT(stalled->droppedCount, 0u);
+    EXPECT_LE(stalled->queuedCount, display::DisplayServer::Options {}.queueLimit);
+
+    ASSERT_TRUE(other->pump());
+    ASSERT_TRUE(other->canPublish(1));
+    draw({ 0, 1, 0, 1 });
+    phone.serve(0);
+    auto topMiddle = phone.server().composite().pixel(195 * 3, 200 * 3);
+    EXPECT_EQ(topMiddle, (std::array<std::uint8_t, 4> { 0, 255, 0, 255 }));
+    EXPECT_TRUE(phone.server().sendTouch(display::TouchPhase::Began, { 195, 200 }, 1));
+    EXPECT_TRUE(phone.server().sendTouch(display::TouchPhase::Ended, { 195, 200 }, 2));
+    phone.serve(0);
+    ASSERT_TRUE(other->pump());
+    ASSERT_EQ(touches.size(), 2u);
+    EXPECT_EQ(touches[0].phase, display::TouchPhase::Began);
+    EXPECT_EQ(touches[0].point, (CGPoint { 195, 200 }));
+
+    // Once it reads again, SpringBoard goes on where it was: no respring.
+    other.reset();
+    ASSERT_EQ(::kill(board, SIGCONT), 0);
+    auto settled = phone.settle();
+    ASSERT_TRUE(settled) << settled.message();
+    EXPECT_EQ(*phone.processOf(springBoard), board);
+    EXPECT_EQ(phone.respringCount(), 0u);
+    EXPECT_GT(shownWindows(springBoard), 0u);
+    EXPECT_EQ(phone.server().client(boardId)->queuedCount, 0u);
 }
