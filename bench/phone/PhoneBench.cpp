@@ -148,9 +148,8 @@ void BM_AppLaunchToFirstFrame(benchmark::State& state)
         }
         state.SetIterationTime(taken);
         seconds.push_back(taken);
-        state.PauseTiming();
+        // Untimed: the iteration's time is the one set above.
         auto ended = bench->endApp(settings);
-        state.ResumeTiming();
         if (!ended) {
             state.SkipWithError(ended.message().c_str());
             return;
@@ -172,15 +171,13 @@ void BM_HomeGestureToHomeScreen(benchmark::State& state)
     auto& server = phone.server();
     std::vector<double> seconds;
     for (auto _ : state) {
-        state.PauseTiming();
-        // A warm launch when it already runs; SpringBoard raises its
-        // gesture strip for the app in front.
+        // Untimed, as all before the swipe: a warm launch when it already
+        // runs; SpringBoard raises its gesture strip for the app in front.
         auto launched = phone.launch(settings);
         auto inFront = launched ? phone.waitFor([&] { return bench->shownWindows(settings) > 0 || !phone.processOf(settings); }, "Settings in front")
                                 : launched;
         if (inFront)
             inFront = phone.settle();
-        state.ResumeTiming();
         if (!inFront || bench->shownWindows(settings) == 0) {
             state.SkipWithError("Settings did not come to the screen (its process ended; see the device root's system log): "
                                 "this phone cannot launch it yet, so there is no app to swipe away");
