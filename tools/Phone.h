@@ -71,6 +71,10 @@ public:
     // first process whose answer is not "not here" decides.
     foundation::Status playStep(const std::string& line);
 
+    // Serves until `done` holds, for up to answerLimit of real time; the
+    // error names `what` was waited for.
+    foundation::Status waitFor(const std::function<bool()>& done, const std::string& what);
+
     // Why the phone cannot go on (SpringBoard ended before it ever reached
     // the display: starting it again would only fail again); empty while
     // it can.
@@ -95,7 +99,6 @@ private:
     void greetNewcomers();
     void tellSpringBoard(const display::Lifecycle& lifecycle);
     void stopProcess(pid_t pid);
-    foundation::Status waitFor(const std::function<bool()>& done, const std::string& what);
 
     Options m_options;
     display::DisplayServer m_server;
