@@ -14,7 +14,7 @@ MARQEL_DEFINE_CLASS(UIImage,
 namespace {
 
 // The symbols the screens name.
-constexpr std::array<const char*, 11> catalog = {
+constexpr std::array<const char*, 14> catalog = {
     "record.circle",
     "mic.fill",
     "mic.slash.fill",
@@ -26,6 +26,9 @@ constexpr std::array<const char*, 11> catalog = {
     "trash.fill",
     "power",
     "timer",
+    "play.fill",
+    "pause.fill",
+    "video.fill",
 };
 
 // Symbols draw at the body text size unless configured otherwise.
