@@ -70,6 +70,8 @@ void runScenario(const std::string& path, bool quiet, ScenarioHost host, Audit a
         });
     if (host == ScenarioHost::SettingsApp)
         check(driver.setBooter(automation::ScenarioDriver::settingsAppBooter()));
+    else if (host == ScenarioHost::PhotosApp)
+        check(driver.setBooter(automation::ScenarioDriver::photosAppBooter()));
     auto result = automation::runScenarioFile(driver, path, [quiet](int line, const std::string& step) {
         if (!quiet)
             std::cout << std::setw(5) << line << "  " << step << '\n'
@@ -80,6 +82,8 @@ void runScenario(const std::string& path, bool quiet, ScenarioHost host, Audit a
         // The suite's naming rule: a settings- file is the Settings app's.
         if (host == ScenarioHost::SpringBoard && std::filesystem::path(path).filename().string().starts_with("settings-"))
             message += "\n" + path + " is a scenario for the Settings app (its name starts with settings-), played here in SpringBoard; play it with `marqel settings --script " + path + "`";
+        if (host == ScenarioHost::SpringBoard && std::filesystem::path(path).filename().string().starts_with("photos-"))
+            message += "\n" + path + " is a scenario for the Photos app (its name starts with photos-), played here in SpringBoard; play it with `marqel photos --script " + path + "`";
         throw CommandError(message);
     }
     if (findings > 0)

@@ -19,6 +19,7 @@ scenario::RecordingSteps prepareDriver(automation::ScenarioDriver& driver);
 enum class ScenarioHost {
     SpringBoard,
     SettingsApp,
+    PhotosApp,
 };
 
 // Whether every picture a scenario's `snapshot` steps take is audited.

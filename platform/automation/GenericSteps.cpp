@@ -3,6 +3,7 @@
 #include "platform/automation/ScenarioDriver.h"
 #include "platform/automation/ScreenQueries.h"
 #include "platform/automation/StepContext.h"
+#include "platform/automation/PhotosSteps.h"
 #include "platform/automation/SystemSteps.h"
 #include "platform/springboard/NoticeCenter.h"
 #include "platform/uikit/UIKit.h"
@@ -242,6 +243,7 @@ void registerGenericSteps(ScenarioDriver& driver)
     registerRecordExpectations(driver);
     registerScreenExpectations(driver);
     mustSucceed(registerSystemSteps(driver));
+    mustSucceed(registerPhotosSteps(driver));
 }
 
 }  // namespace automation

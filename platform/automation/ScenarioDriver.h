@@ -46,6 +46,9 @@ public:
     static constexpr const char* settingsApp = "the Settings app";
     // The Settings app with the preference bundle at its root.
     static Booter settingsAppBooter();
+    static constexpr const char* photosApp = "the Photos app";
+    // The Photos app on its grid of the library's videos.
+    static Booter photosAppBooter();
 
     // A driver with the generic steps registered, booting SpringBoard.
     ScenarioDriver();
