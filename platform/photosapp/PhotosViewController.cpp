@@ -123,10 +123,10 @@ void PhotosViewController::showTab(Tab tab)
 
 void PhotosViewController::updateChrome()
 {
-    m_titleLabel->setText(m_tab == Tab::Library ? libraryTitle : recentlyDeletedTitle);
+    m_titleLabel->setText(m_tab == Tab::Library ? libraryHeading : recentlyDeletedHeading);
     m_emptyLabel->setHidden(!m_assets.empty());
-    m_libraryButton->setTintColor(m_tab == Tab::Library ? UIColor::systemBlueColor() : UIColor::systemGrayColor());
-    m_deletedButton->setTintColor(m_tab == Tab::RecentlyDeleted ? UIColor::systemBlueColor() : UIColor::systemGrayColor());
+    for (Tab each : { Tab::Library, Tab::RecentlyDeleted })
+        tabButton(each)->setTitleColor(m_tab == each ? UIColor::systemBlueColor() : UIColor::systemGrayColor(), UIControlStateNormal);
     m_collectionView->reloadData();
     m_collectionView->setNeedsLayout();
 }
@@ -204,6 +204,8 @@ foundation::Status PhotosViewController::play(std::int64_t index)
             self->closePlayer();
     });
     view()->addSubview(m_player);
+    // In place before anyone looks, as after the phone's presentation.
+    m_player->layoutIfNeeded();
     m_player->play();
     return {};
 }

@@ -34,6 +34,9 @@ public:
     static constexpr const char* libraryTitle = "Library";
     static constexpr const char* recentlyDeletedTitle = "Recently Deleted";
     static constexpr const char* emptyText = "No Videos";
+    // Above the grid; not the tabs' titles, so a title names one thing on screen.
+    static constexpr const char* libraryHeading = "Videos";
+    static constexpr const char* recentlyDeletedHeading = "Deleted Videos";
 
     void viewDidLoad() override;
 

@@ -1,0 +1,178 @@
+// The player: a tap on a video plays it over the grid at the movie's own
+// rate on the run loop's clock, the scrubber follows and seeks, play/pause
+// holds and resumes, the end stops on the last picture, and the close
+// button brings the grid back.
+
+#include "platform/foundation/Foundation.h"
+#include "platform/photosapp/PhotosPlayerView.h"
+#include "platform/photosapp/PhotosVideoCell.h"
+#include "platform/photosapp/PhotosViewController.h"
+#include "platform/uikit/UIKit.h"
+#include "tests/photosapp/PhotosLibrary.h"
+#include "tests/support/TestDevice.h"
+#include "tests/support/Touches.h"
+
+#include <gtest/gtest.h>
+
+using namespace photostest;
+
+namespace {
+
+void tapAt(CGPoint at)
+{
+    testsupport::touch(UITouchPhaseBegan, at);
+    testsupport::touch(UITouchPhaseEnded, at);
+    RunLoop::main().drain();
+}
+
+Colour pictureColour(const PhotosPlayerView& player) { return colourAt(centreOf(*player.pictureView())); }
+
+// The screen point of the scrubber's track at `seconds` of `duration`.
+CGPoint scrubberPoint(const UISlider& slider, double seconds, double duration)
+{
+    CGRect b = slider.bounds();
+    CGFloat travel = b.size.width - UISlider::thumbSize;
+    return slider.convertPointToScreen(CGPointMake(UISlider::thumbSize / 2 + travel * seconds / duration, CGRectGetMidY(b)));
+}
+
+struct Playing {
+    TestDevice device;
+    testsupport::TempDir scratch;
+    PhotosScreen shown;
+    std::shared_ptr<PhotosPlayerView> player;
+
+    explicit Playing(const std::vector<Colour>& colours)
+    {
+        importColourMovie(scratch, colours, 100);
+        shown = showPhotos();
+        auto cell = shown.controller->collectionView()->cellForItemAtIndexPath({ 0, 0 });
+        tapAt(centreOf(*cell));
+        player = shown.controller->player();
+    }
+};
+
+}  // namespace
+
+TEST(PhotosPlayer, PlaysAtTheMoviesRateOnTheClock)
+{
+    Playing p({ red, green, blue });
+    ASSERT_TRUE(p.player) << "a tap on the cell opened no player";
+    EXPECT_TRUE(p.shown.controller->isPlaying());
+    // The picture fills the screen's width, on black.
+    CGRect picture = p.player->pictureView()->frame();
+    EXPECT_NEAR(picture.size.width, UIScreen::mainScreen()->bounds().size.width, 0.5);
+    EXPECT_NEAR(picture.size.height / picture.size.width, 48.0 / 64.0, 0.01);
+    EXPECT_TRUE(near(colourAt(CGPointMake(20, 30)), { 0, 0, 0 }, 2));
+
+    EXPECT_TRUE(near(pictureColour(*p.player), red)) << describe(pictureColour(*p.player));
+    RunLoop::main().runFor(0.9);
+    EXPECT_TRUE(near(pictureColour(*p.player), red)) << describe(pictureColour(*p.player));
+    RunLoop::main().runFor(0.1);
+    EXPECT_TRUE(near(pictureColour(*p.player), green)) << "at 1.0 s: " << describe(pictureColour(*p.player));
+    RunLoop::main().runFor(1.0);
+    EXPECT_TRUE(near(pictureColour(*p.player), blue)) << "at 2.0 s: " << describe(pictureColour(*p.player));
+    EXPECT_TRUE(p.player->isPlaying());
+    // The scrubber's thumb has followed: two thirds along.
+    EXPECT_NEAR(p.player->scrubber()->value(), 2.0, 0.05);
+
+    // The end: the last picture stays and playback stops.
+    RunLoop::main().runFor(1.5);
+    EXPECT_FALSE(p.player->isPlaying());
+    EXPECT_FALSE(p.shown.controller->isPlaying());
+    EXPECT_TRUE(near(pictureColour(*p.player), blue)) << describe(pictureColour(*p.player));
+    EXPECT_NEAR(p.player->position(), 3.0, 0.05);
+    EXPECT_EQ(p.player->playButton()->currentImage()->symbolName(), PhotosPlayerView::playSymbol);
+
+    // Play again starts from the beginning.
+    tapAt(centreOf(*p.player->playButton()));
+    EXPECT_TRUE(p.player->isPlaying());
+    EXPECT_TRUE(near(pictureColour(*p.player), red)) << describe(pictureColour(*p.player));
+}
+
+TEST(PhotosPlayer, PauseHoldsThePictureAndPlayGoesOn)
+{
+    Playing p({ red, green, blue });
+    ASSERT_TRUE(p.player);
+    RunLoop::main().runFor(0.5);
+    tapAt(centreOf(*p.player->playButton()));
+    EXPECT_FALSE(p.player->isPlaying());
+    EXPECT_EQ(p.player->playButton()->currentImage()->symbolName(), PhotosPlayerView::playSymbol);
+    RunLoop::main().runFor(5);
+    EXPECT_TRUE(near(pictureColour(*p.player), red));
+    EXPECT_NEAR(p.player->position(), 0.5, 1e-6);
+    tapAt(centreOf(*p.player->playButton()));
+    EXPECT_TRUE(p.player->isPlaying());
+    EXPECT_EQ(p.player->playButton()->currentImage()->symbolName(), PhotosPlayerView::pauseSymbol);
+    RunLoop::main().runFor(0.5);
+    EXPECT_TRUE(near(pictureColour(*p.player), green)) << describe(pictureColour(*p.player));
+}
+
+TEST(PhotosPlayer, DraggingTheScrubberSeeksBothWays)
+{
+    Playing p({ red, green, blue, yellow });
+    ASSERT_TRUE(p.player);
+    tapAt(centreOf(*p.player->playButton()));
+    ASSERT_FALSE(p.player->isPlaying());
+    const UISlider& slider = *p.player->scrubber();
+    const double duration = p.player->duration();
+    ASSERT_NEAR(duration, 4.0, 0.05);
+
+    // Forward into the fourth second, then back into the second.
+    testsupport::drag(centreOf(*slider.thumbView()), scrubberPoint(slider, 3.5, duration));
+    RunLoop::main().drain();
+    EXPECT_NEAR(p.player->position(), 3.5, 0.1);
+    EXPECT_TRUE(near(pictureColour(*p.player), yellow)) << describe(pictureColour(*p.player));
+    testsupport::drag(centreOf(*slider.thumbView()), scrubberPoint(slider, 1.5, duration));
+    RunLoop::main().drain();
+    EXPECT_NEAR(p.player->position(), 1.5, 0.1);
+    EXPECT_TRUE(near(pictureColour(*p.player), green)) << describe(pictureColour(*p.player));
+    EXPECT_FALSE(p.player->isPlaying());
+
+    // A tap on the bare track, away from the thumb, moves nothing.
+    tapAt(scrubberPoint(slider, 3.8, duration));
+    EXPECT_NEAR(p.player->position(), 1.5, 0.1);
+}
+
+TEST(PhotosPlayer, ScrubbingWhilePlayingGoesOnFromThere)
+{
+    Playing p({ red, green, blue, yellow });
+    ASSERT_TRUE(p.player);
+    const UISlider& slider = *p.player->scrubber();
+    testsupport::drag(centreOf(*slider.thumbView()), scrubberPoint(slider, 2.0, p.player->duration()));
+    RunLoop::main().drain();
+    EXPECT_TRUE(p.player->isPlaying());
+    EXPECT_TRUE(near(pictureColour(*p.player), blue)) << describe(pictureColour(*p.player));
+    RunLoop::main().runFor(1.0);
+    EXPECT_TRUE(near(pictureColour(*p.player), yellow)) << describe(pictureColour(*p.player));
+}
+
+TEST(PhotosPlayer, CloseBringsTheGridBack)
+{
+    Playing p({ red, green });
+    ASSERT_TRUE(p.player);
+    RunLoop::main().runFor(1.2);
+    tapAt(centreOf(*p.player->closeButton()));
+    EXPECT_FALSE(p.shown.controller->player());
+    EXPECT_FALSE(p.shown.controller->isPlaying());
+    EXPECT_FALSE(p.player->superview());
+    // The grid again, its cell showing the first picture.
+    auto cell = p.shown.controller->collectionView()->cellForItemAtIndexPath({ 0, 0 });
+    Colour seen = colourAt(centreOf(*cell));
+    EXPECT_TRUE(near(seen, red)) << describe(seen);
+    // Closed means stopped: time passing changes nothing.
+    RunLoop::main().runFor(2);
+    EXPECT_FALSE(p.player->isPlaying());
+}
+
+TEST(PhotosPlayer, AnIndexOutsideTheGridSaysWhatIsThere)
+{
+    TestDevice device;
+    testsupport::TempDir scratch;
+    importColourMovie(scratch, { red }, 100);
+    auto shown = showPhotos();
+    auto played = shown.controller->play(1);
+    ASSERT_FALSE(played);
+    EXPECT_EQ(played.message(), "there is no video 2 to play: the library shows 1 video");
+    EXPECT_FALSE(shown.controller->play(-1));
+    EXPECT_FALSE(shown.controller->player());
+}
