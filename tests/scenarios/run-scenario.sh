@@ -1,14 +1,26 @@
 #!/usr/bin/env bash
 # Plays one scenario file as a simulated user on a fresh device root: in the
-# Settings app when the file's name starts with "settings-", else in
-# SpringBoard.
+# Settings app when the file's name starts with "settings-", in the Photos
+# app when it starts with "photos-" (on a library of two movies made here),
+# else in SpringBoard.
 set -euo pipefail
 marqel=$1
 scenario=$2
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 process=springboard
-if [[ $(basename "$scenario") == settings-* ]]; then
-  process=settings
-fi
+case $(basename "$scenario") in
+  settings-*) process=settings ;;
+  photos-*)
+    process=photos
+    # Two seconds each, the second one newer: one flat colour a second.
+    for colours in "red green" "blue yellow"; do
+      set -- $colours
+      movie="$root/$1-$2.mov"
+      ffmpeg -v error -y -f lavfi -i "color=c=$1:size=64x48:rate=30:duration=1" -f lavfi -i "color=c=$2:size=64x48:rate=30:duration=1" \
+        -filter_complex "[0:v][1:v]concat=n=2:v=1:a=0,format=yuv420p[v]" -map "[v]" -c:v libx264 -preset ultrafast -f mov "$movie"
+      "$marqel" --root "$root" library import "$movie" >/dev/null
+    done
+    ;;
+esac
 "$marqel" --root "$root" "$process" --script "$scenario"
