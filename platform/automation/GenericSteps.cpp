@@ -1,9 +1,9 @@
 #include "platform/automation/GenericSteps.h"
 
+#include "platform/automation/PhotosSteps.h"
 #include "platform/automation/ScenarioDriver.h"
 #include "platform/automation/ScreenQueries.h"
 #include "platform/automation/StepContext.h"
-#include "platform/automation/PhotosSteps.h"
 #include "platform/automation/SystemSteps.h"
 #include "platform/springboard/NoticeCenter.h"
 #include "platform/uikit/UIKit.h"

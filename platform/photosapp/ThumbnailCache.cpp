@@ -1,7 +1,7 @@
 #include "platform/photosapp/ThumbnailCache.h"
 
-#include "platform/foundation/NSLog.h"
 #include "platform/av/MovieProbe.h"
+#include "platform/foundation/NSLog.h"
 #include "platform/photosapp/MovieFrames.h"
 #include "platform/photosapp/PictureGeometry.h"
 

@@ -156,11 +156,14 @@ TEST(PhotosGrid, RecentlyDeletedListsTheTrashedVideos)
     EXPECT_TRUE(near(seen, red)) << describe(seen);
     EXPECT_EQ(controller.titleLabel()->text(), "Deleted Videos");
     // The chosen tab is the blue one.
-    EXPECT_GT(countNear(*frame, [&] {
-        auto button = controller.tabButton(photosapp::Tab::RecentlyDeleted);
-        CGPoint o = button->convertPointToScreen(CGPointZero);
-        return CGRectMake(o.x, o.y, button->bounds().size.width, button->bounds().size.height);
-    }(), { 0, 122, 255 }, 60), 20);
+    EXPECT_GT(countNear(
+                  *frame, [&] {
+                      auto button = controller.tabButton(photosapp::Tab::RecentlyDeleted);
+                      CGPoint o = button->convertPointToScreen(CGPointZero);
+                      return CGRectMake(o.x, o.y, button->bounds().size.width, button->bounds().size.height);
+                  }(),
+                  { 0, 122, 255 }, 60),
+        20);
 
     tapView(*controller.tabButton(photosapp::Tab::Library));
     ASSERT_EQ(controller.videoCount(), 1);

@@ -61,8 +61,7 @@ bool makeColourMovie(const std::string& path, const std::vector<std::string>& co
     std::vector<std::string> argv { "ffmpeg", "-v", "error", "-y" };
     std::string graph;
     for (std::size_t i = 0; i < colours.size(); ++i) {
-        argv.insert(argv.end(), { "-f", "lavfi", "-i",
-            "color=c=" + colours[i] + ":size=" + std::to_string(width) + "x" + std::to_string(height) + ":rate=30:duration=1" });
+        argv.insert(argv.end(), { "-f", "lavfi", "-i", "color=c=" + colours[i] + ":size=" + std::to_string(width) + "x" + std::to_string(height) + ":rate=30:duration=1" });
         graph += "[" + std::to_string(i) + ":v]";
     }
     graph += "concat=n=" + std::to_string(colours.size()) + ":v=1:a=0,format=yuv420p[v]";
