@@ -4,11 +4,13 @@
 // button brings the grid back.
 
 #include "platform/foundation/Foundation.h"
+#include "platform/photos/PHPhotoLibrary.h"
 #include "platform/photosapp/PhotosPlayerView.h"
 #include "platform/photosapp/PhotosVideoCell.h"
 #include "platform/photosapp/PhotosViewController.h"
 #include "platform/uikit/UIKit.h"
 #include "tests/photosapp/PhotosLibrary.h"
+#include "tests/support/Program.h"
 #include "tests/support/TestDevice.h"
 #include "tests/support/Touches.h"
 
@@ -175,4 +177,44 @@ TEST(PhotosPlayer, AnIndexOutsideTheGridSaysWhatIsThere)
     EXPECT_EQ(played.message(), "there is no video 2 to play: the library shows 1 video");
     EXPECT_FALSE(shown.controller->play(-1));
     EXPECT_FALSE(shown.controller->player());
+}
+
+TEST(PhotosPlayer, ATurnedMovieIsShownUprightInTheGridAndThePlayer)
+{
+    TestDevice device;
+    testsupport::TempDir scratch;
+    // Red on the left, blue on the right, stored landscape with a display
+    // matrix that turns it a quarter: ffmpeg's own player shows it 48x64,
+    // blue above red.
+    const std::string plain = scratch.path() + "/plain.mov";
+    const std::string turned = scratch.path() + "/turned.mov";
+    ASSERT_EQ(testsupport::runProgram({ "ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "color=c=red:size=32x48:rate=30:duration=1", "-f",
+                  "lavfi", "-i", "color=c=blue:size=32x48:rate=30:duration=1", "-filter_complex", "[0:v][1:v]hstack,format=yuv420p[v]", "-map",
+                  "[v]", "-c:v", "libx264", "-preset", "ultrafast", "-f", "mov", plain })
+                  .exitCode,
+        0);
+    ASSERT_EQ(testsupport::runProgram({ "ffmpeg", "-v", "error", "-y", "-i", plain, "-c", "copy", "-metadata:s:v:0", "rotate=90", "-f", "mov", turned })
+                  .exitCode,
+        0);
+    auto store = PHPhotoLibrary::sharedPhotoLibrary()->store().value();
+    ASSERT_TRUE(store->importFile(turned, photos::MediaType::Video, { 64, 48, 1 }, 100));
+
+    auto shown = showPhotos();
+    auto cell = shown.controller->collectionView()->cellForItemAtIndexPath({ 0, 0 });
+    ASSERT_TRUE(cell);
+    CGRect b = cell->bounds();
+    auto frame = screen();
+    Colour top = colourAt(*frame, cell->convertPointToScreen(CGPointMake(b.size.width / 2, b.size.height * 0.2)));
+    Colour bottom = colourAt(*frame, cell->convertPointToScreen(CGPointMake(b.size.width / 2, b.size.height * 0.8)));
+    EXPECT_TRUE(near(top, blue)) << describe(top);
+    EXPECT_TRUE(near(bottom, red)) << describe(bottom);
+
+    ASSERT_TRUE(shown.controller->play(0));
+    auto picture = shown.controller->player()->pictureView();
+    EXPECT_NEAR(picture->bounds().size.height / picture->bounds().size.width, 64.0 / 48.0, 0.01);
+    CGRect p = picture->bounds();
+    top = colourAt(picture->convertPointToScreen(CGPointMake(p.size.width / 2, p.size.height * 0.2)));
+    bottom = colourAt(picture->convertPointToScreen(CGPointMake(p.size.width / 2, p.size.height * 0.8)));
+    EXPECT_TRUE(near(top, blue)) << describe(top);
+    EXPECT_TRUE(near(bottom, red)) << describe(bottom);
 }
