@@ -189,8 +189,8 @@ TEST(PhotosPlayer, ATurnedMovieIsShownUprightInTheGridAndThePlayer)
     const std::string plain = scratch.path() + "/plain.mov";
     const std::string turned = scratch.path() + "/turned.mov";
     ASSERT_EQ(testsupport::runProgram({ "ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "color=c=red:size=32x48:rate=30:duration=1", "-f",
-                  "lavfi", "-i", "color=c=blue:size=32x48:rate=30:duration=1", "-filter_complex", "[0:v][1:v]hstack,format=yuv420p[v]", "-map",
-                  "[v]", "-c:v", "libx264", "-preset", "ultrafast", "-f", "mov", plain })
+                                          "lavfi", "-i", "color=c=blue:size=32x48:rate=30:duration=1", "-filter_complex", "[0:v][1:v]hstack,format=yuv420p[v]", "-map",
+                                          "[v]", "-c:v", "libx264", "-preset", "ultrafast", "-f", "mov", plain })
                   .exitCode,
         0);
     ASSERT_EQ(testsupport::runProgram({ "ffmpeg", "-v", "error", "-y", "-i", plain, "-c", "copy", "-metadata:s:v:0", "rotate=90", "-f", "mov", turned })
