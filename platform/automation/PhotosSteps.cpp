@@ -9,6 +9,7 @@
 #include "platform/uikit/UIKit.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace automation {
 
@@ -28,6 +29,13 @@ std::string tabName()
 {
     auto controller = PhotosAppHost::shared().viewController();
     return controller && controller->tab() == photosapp::Tab::RecentlyDeleted ? "Recently Deleted" : "the library";
+}
+
+std::string seconds(double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f s", value);
+    return text;
 }
 
 std::string videos(std::int64_t count) { return std::to_string(count) + (count == 1 ? " video" : " videos"); }
