@@ -89,7 +89,7 @@ Status expectPlaying(StepContext& c)
     if (!player)
         return StepContext::mismatch("a video playing", "the grid of " + tabName() + ", no player open");
     if (!player->isPlaying())
-        return StepContext::mismatch("a video playing", "the player paused at " + std::to_string(player->position()) + " s of " + std::to_string(player->duration()) + " s");
+        return StepContext::mismatch("a video playing", "the player paused at " + seconds(player->position()) + " of " + seconds(player->duration()));
     return {};
 }
 
