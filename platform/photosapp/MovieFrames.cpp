@@ -54,9 +54,10 @@ CGSize MovieFrames::uprightSize(const av::MovieInfo& info)
     return sideways ? CGSizeMake(info.height, info.width) : CGSizeMake(info.width, info.height);
 }
 
-foundation::Result<std::unique_ptr<MovieFrames>> MovieFrames::open(const std::string& hostPath, CGSize pixelSize)
+foundation::Result<std::unique_ptr<MovieFrames>> MovieFrames::open(const std::string& hostPath, const Sizing& pixelSizeFor)
 {
     auto info = TRY(av::MovieProbe::probe(hostPath));
+    const CGSize pixelSize = pixelSizeFor ? pixelSizeFor(info) : uprightSize(info);
     std::unique_ptr<MovieFrames> frames(new MovieFrames(hostPath, info, pixelSize));
     TRY(frames->start(0));
     return frames;

@@ -11,6 +11,7 @@
 #include "platform/foundation/Result.h"
 #include "platform/render/ScreenFrame.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,9 +25,11 @@ public:
         double seconds = 0;  // from the movie's start
     };
 
-    // `pixelSize` is the size the upright pictures come out at. Fails as the
-    // media core says (not a movie, no video track, no decoder).
-    [[nodiscard]] static foundation::Result<std::unique_ptr<MovieFrames>> open(const std::string& hostPath, CGSize pixelSize);
+    // The upright pictures come out at the size `pixelSizeFor` gives for the
+    // movie's probe. Fails as the media core says (not a movie, no video
+    // track, no decoder).
+    using Sizing = std::function<CGSize(const av::MovieInfo&)>;
+    [[nodiscard]] static foundation::Result<std::unique_ptr<MovieFrames>> open(const std::string& hostPath, const Sizing& pixelSizeFor);
     // The size a movie's upright pictures have, from its probe.
     static CGSize uprightSize(const av::MovieInfo& info);
 

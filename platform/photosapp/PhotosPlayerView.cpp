@@ -1,6 +1,5 @@
 #include "platform/photosapp/PhotosPlayerView.h"
 
-#include "platform/av/MovieProbe.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/photosapp/DurationText.h"
 #include "platform/photosapp/MovieFrames.h"
@@ -68,11 +67,11 @@ foundation::Status PhotosPlayerView::open(const std::string& hostPath)
 {
     pause();
     CGSize screen = UIScreen::mainScreen()->bounds().size;
-    CGFloat scale = UIScreen::mainScreen()->scale();
-    auto probe = TRY(av::MovieProbe::probe(hostPath));
+    const CGFloat longest = std::max(screen.width, screen.height) * UIScreen::mainScreen()->scale();
     // Never more pixels than the screen can show.
-    CGSize pixels = photosapp::cappedPixelSize(photosapp::MovieFrames::uprightSize(probe), std::max(screen.width, screen.height) * scale);
-    m_frames = TRY(photosapp::MovieFrames::open(hostPath, pixels));
+    m_frames = TRY(photosapp::MovieFrames::open(hostPath, [longest](const av::MovieInfo& info) {
+        return photosapp::cappedPixelSize(photosapp::MovieFrames::uprightSize(info), longest);
+    }));
     m_position = 0;
     m_scrubber->setMaximumValue(static_cast<float>(duration()));
     show(0);

@@ -1,6 +1,5 @@
 #include "platform/photosapp/ThumbnailCache.h"
 
-#include "platform/av/MovieProbe.h"
 #include "platform/foundation/NSLog.h"
 #include "platform/photosapp/MovieFrames.h"
 #include "platform/photosapp/PictureGeometry.h"
@@ -14,9 +13,11 @@ std::shared_ptr<const ScreenFrame> ThumbnailCache::thumbnail(const std::string& 
         return found->second;
     ++m_decodes;
     std::shared_ptr<const ScreenFrame> picture;
-    auto probe = av::MovieProbe::probe(hostPath);
-    auto frames = probe ? MovieFrames::open(hostPath, sizeFillingSquare(MovieFrames::uprightSize(probe.value()), sidePixels))
-                        : foundation::Result<std::unique_ptr<MovieFrames>>(probe.error());
+    // FIXME: decoded on the main thread as the cell is made; the phone
+    // fills cells in as their pictures arrive.
+    auto frames = MovieFrames::open(hostPath, [sidePixels](const av::MovieInfo& info) {
+        return sizeFillingSquare(MovieFrames::uprightSize(info), sidePixels);
+    });
     if (frames) {
         auto first = frames.value()->frameAt(0);
         if (first)
