@@ -99,6 +99,7 @@ void PhotosPlayerView::show(double seconds)
         NSLog("Photos: cannot show the movie at %@ s: %@", std::to_string(seconds), frame.message());
         return;
     }
+    m_shownSeconds = frame.value().seconds;
     if (frame.value().picture != m_shownPicture) {
         m_shownPicture = frame.value().picture;
         m_picture->layer()->setContent(PictureContent { m_shownPicture });
@@ -164,10 +165,12 @@ void PhotosPlayerView::tick(std::uint64_t generation)
         return;
     const double at = position();
     show(at);
-    if (at >= duration() || m_frames->atEnd()) {
+    // A movie cut short ends when its last good picture has had its time.
+    const bool cutShort = m_frames->atEnd() && at >= m_shownSeconds + m_frames->frameInterval();
+    if (at >= duration() || cutShort) {
         // Stops on the last picture, as the phone's player does.
         m_playing = false;
-        m_position = duration();
+        m_position = std::min(at, duration());
         ++m_generation;
     } else {
         scheduleTick();

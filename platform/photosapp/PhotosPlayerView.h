@@ -68,6 +68,7 @@ private:
     std::shared_ptr<UILabel> m_elapsed;
     std::shared_ptr<UILabel> m_remaining;
     std::shared_ptr<const ScreenFrame> m_shownPicture;
+    double m_shownSeconds = 0;
     std::function<void()> m_onClose;
 
     bool m_playing = false;

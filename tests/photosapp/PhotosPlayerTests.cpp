@@ -77,12 +77,15 @@ TEST(PhotosPlayer, PlaysAtTheMoviesRateOnTheClock)
     // The scrubber's thumb has followed: two thirds along.
     EXPECT_NEAR(p.player->scrubber()->value(), 2.0, 0.05);
 
+    // The last picture has its full time before playback stops.
+    RunLoop::main().runFor(0.99);
+    EXPECT_TRUE(p.player->isPlaying());
     // The end: the last picture stays and playback stops.
-    RunLoop::main().runFor(1.5);
+    RunLoop::main().runFor(0.51);
     EXPECT_FALSE(p.player->isPlaying());
     EXPECT_FALSE(p.shown.controller->isPlaying());
     EXPECT_TRUE(near(pictureColour(*p.player), blue)) << describe(pictureColour(*p.player));
-    EXPECT_NEAR(p.player->position(), 3.0, 0.05);
+    EXPECT_DOUBLE_EQ(p.player->position(), 3.0);
     EXPECT_EQ(p.player->playButton()->currentImage()->symbolName(), PhotosPlayerView::playSymbol);
 
     // Play again starts from the beginning.
@@ -217,4 +220,35 @@ TEST(PhotosPlayer, ATurnedMovieIsShownUprightInTheGridAndThePlayer)
     bottom = colourAt(picture->convertPointToScreen(CGPointMake(p.size.width / 2, p.size.height * 0.8)));
     EXPECT_TRUE(near(top, blue)) << describe(top);
     EXPECT_TRUE(near(bottom, red)) << describe(bottom);
+}
+
+TEST(PhotosPlayer, AMovieCutShortPlaysWhatItHasAndStops)
+{
+    TestDevice device;
+    testsupport::TempDir scratch;
+    // The index at the front, so the first pictures survive the cut.
+    const std::string whole = scratch.path() + "/whole.mov";
+    ASSERT_EQ(testsupport::runProgram({ "ffmpeg", "-v", "error", "-y", "-f", "lavfi", "-i", "color=c=red:size=64x48:rate=30:duration=1", "-f",
+                                          "lavfi", "-i", "color=c=lime:size=64x48:rate=30:duration=2", "-filter_complex", "[0:v][1:v]concat=n=2:v=1:a=0,format=yuv420p[v]",
+                                          "-map", "[v]", "-c:v", "libx264", "-preset", "ultrafast", "-g", "30", "-movflags", "+faststart", "-f", "mov", whole })
+                  .exitCode,
+        0);
+    auto store = PHPhotoLibrary::sharedPhotoLibrary()->store().value();
+    auto record = store->importFile(whole, photos::MediaType::Video, { 64, 48, 3 }, 100);
+    ASSERT_TRUE(record);
+    const auto file = store->filePath(record.value()).value();
+    std::filesystem::resize_file(file, std::filesystem::file_size(file) * 2 / 3);
+
+    auto shown = showPhotos();
+    ASSERT_EQ(shown.controller->videoCount(), 1);
+    auto played = shown.controller->play(0);
+    ASSERT_TRUE(played) << played.message();
+    auto player = shown.controller->player();
+    EXPECT_TRUE(near(colourAt(centreOf(*player->pictureView())), red));
+    RunLoop::main().runFor(4);
+    EXPECT_FALSE(player->isPlaying());
+    EXPECT_LT(player->position(), 2.5);  // where the pictures ran out, not the movie's stated end
+    // The last picture that decoded stays on screen.
+    Colour last = colourAt(centreOf(*player->pictureView()));
+    EXPECT_TRUE(near(last, red) || near(last, green)) << describe(last);
 }
