@@ -66,3 +66,9 @@ void PhotosAppHost::showTab(photosapp::Tab tab)
     if (m_controller)
         m_controller->showTab(tab);
 }
+
+void PhotosAppHost::reload()
+{
+    if (m_controller)
+        m_controller->reload();
+}

@@ -36,6 +36,9 @@ public:
     // completion notice's default action takes the user.
     [[nodiscard]] foundation::Status openNewestVideo();
     void showTab(photosapp::Tab tab);
+    // Reads the library again, as the app does when it comes to the front
+    // (a recording saved meanwhile shows up).
+    void reload();
 
 private:
     [[nodiscard]] foundation::Status requireBooted(const char* what) const;

@@ -4,6 +4,7 @@
 
 #include "platform/automation/ScenarioDriver.h"
 #include "platform/foundation/Foundation.h"
+#include "platform/photos/PHPhotoLibrary.h"
 #include "platform/photosapp/PhotosAppHost.h"
 #include "platform/photosapp/PhotosPlayerView.h"
 #include "platform/photosapp/PhotosViewController.h"
@@ -50,8 +51,22 @@ TEST(PhotosApp, BootsOnItsGridAndOpensTheNewestVideo)
     app.closePlayer();
     EXPECT_FALSE(app.isPlaying());
 
+    // A video saved while the app runs shows up when it reads the library again.
+    importColourMovie(scratch, { yellow }, 300);
+    EXPECT_EQ(app.videoCount(), 2);
+    app.reload();
+    EXPECT_EQ(app.videoCount(), 3);
+    RunLoop::main().drain();
+    auto newest = app.viewController()->collectionView()->cellForItemAtIndexPath({ 0, 0 });
+    ASSERT_TRUE(newest);
+    EXPECT_TRUE(near(colourAt(centreOf(*newest)), yellow));
+    ASSERT_TRUE(PHPhotoLibrary::sharedPhotoLibrary()->store().value()->trash({ app.viewController()->videos().front()->localIdentifier() }));
+
     app.showTab(photosapp::Tab::RecentlyDeleted);
-    EXPECT_EQ(app.videoCount(), 0);
+    EXPECT_EQ(app.videoCount(), 1);
+    app.showTab(photosapp::Tab::Library);
+    EXPECT_EQ(app.videoCount(), 2);
+    app.showTab(photosapp::Tab::RecentlyDeleted);
     auto none = app.openNewestVideo();
     ASSERT_TRUE(none) << none.message();  // back to the library, whose newest is there
     app.closePlayer();
