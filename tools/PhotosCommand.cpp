@@ -3,14 +3,59 @@
 #include "platform/foundation/Foundation.h"
 #include "platform/photosapp/PhotosAppHost.h"
 #include "platform/render/Window.h"
+#include "platform/springboard/AppLauncher.h"
+#include "platform/springboard/DisplayLink.h"
 #include "platform/uikit/UIKit.h"
+#include "tools/DisplayedProcess.h"
 #include "tools/ScenarioRunner.h"
 
 #include <CLI/CLI.hpp>
 #include <csignal>
 #include <iostream>
+#include <optional>
 
 namespace tools {
+
+namespace {
+// The Photos app as one of the phone's processes, opened from the home
+// screen or (with `newest`) from a recording's notice.
+void runPhotosOnDisplay(const DisplayedProcess& displayed, bool newest)
+{
+    RunLoop::main().reset(displayed.scripted ? ClockKind::Virtual : ClockKind::Real);
+    std::optional<automation::ScenarioDriver> driver;
+    if (displayed.scripted) {
+        driver.emplace();
+        prepareDriver(*driver);
+        check(driver->setBooter(automation::ScenarioDriver::photosAppBooter()));
+    }
+    auto& photos = PhotosAppHost::shared();
+    auto report = photos.boot();
+    if (!report)
+        throw CommandError(report.error());
+    std::cout << host::describe(report.value()) << std::flush;
+    leaveRoomForStatusBar(*photos.window());
+    if (newest) {
+        // An empty library leaves the grid showing so: the app still opens.
+        if (auto opened = photos.openNewestVideo(); !opened)
+            NSLog("Photos: %@", opened.message());
+    }
+    auto link = connectToDisplay(displayed, display::ProcessRole::Application, PhotosAppHost::bundleIdentifier);
+    // Brought to the front, the app reads the library again (a recording
+    // may have been saved meanwhile); from a recording's notice it opens
+    // the player on the newest video.
+    link->setLifecycleHandler([](const display::Lifecycle& lifecycle) {
+        if (lifecycle.action != display::LifecycleAction::Launch)
+            return;
+        auto& app = PhotosAppHost::shared();
+        app.reload();
+        if (lifecycle.url != AppLauncher::newestVideoURL)
+            return;
+        if (auto opened = app.openNewestVideo(); !opened)
+            NSLog("Photos: %@", opened.message());
+    });
+    runOnDisplay(*link, displayed, driver ? &*driver : nullptr);
+}
+}  // namespace
 
 void addPhotosCommand(CLI::App& app, GlobalOptions& options)
 {
@@ -36,7 +81,15 @@ void addPhotosCommand(CLI::App& app, GlobalOptions& options)
                                     "Play a scenario file as a simulated user (on the virtual clock; its `boot` step starts the Photos app), then exit")
                              ->check(CLI::ExistingFile);
     command->get_option("--newest")->excludes(scriptOption);
+    static DisplayedProcess displayed;
+    addDisplayOptions(*command, displayed);
     command->callback([&options] {
+        if (displayed.onDisplay()) {
+            prepareDevice(options);
+            ensureInstalled();
+            runPhotosOnDisplay(displayed, newest);
+            return;
+        }
         bool stopsOnSignals = script.empty() && !window;
         if (stopsOnSignals)
             RunLoop::stopOnSignals({ SIGINT, SIGTERM });

@@ -70,7 +70,9 @@ void runScenario(const std::string& path, bool quiet, ScenarioHost host, Audit a
         });
     if (host == ScenarioHost::SettingsApp)
         check(driver.setBooter(automation::ScenarioDriver::settingsAppBooter()));
-    else if (host == ScenarioHost::PhotosApp)
+    if (host == ScenarioHost::SettingsAppAtEntries)
+        check(driver.setBooter(automation::ScenarioDriver::settingsAppBooter(SettingsAppHost::Start::AtEntries)));
+    if (host == ScenarioHost::PhotosApp)
         check(driver.setBooter(automation::ScenarioDriver::photosAppBooter()));
     auto result = automation::runScenarioFile(driver, path, [quiet](int line, const std::string& step) {
         if (!quiet)
@@ -80,9 +82,11 @@ void runScenario(const std::string& path, bool quiet, ScenarioHost host, Audit a
     if (!result) {
         std::string message = "scenario failed at " + result.message();
         // The suite's naming rule: a settings- file is the Settings app's.
-        if (host == ScenarioHost::SpringBoard && std::filesystem::path(path).filename().string().starts_with("settings-"))
-            message += "\n" + path + " is a scenario for the Settings app (its name starts with settings-), played here in SpringBoard; play it with `marqel settings --script " + path + "`";
-        if (host == ScenarioHost::SpringBoard && std::filesystem::path(path).filename().string().starts_with("photos-"))
+        std::string name = std::filesystem::path(path).filename().string();
+        if (host == ScenarioHost::SpringBoard && name.starts_with("settings-"))
+            message += "\n" + path + " is a scenario for the Settings app (its name starts with settings-), played here in SpringBoard; play it with `marqel settings "
+                + (name.starts_with("settings-entries") ? "--entries " : "") + "--script " + path + "`";
+        if (host == ScenarioHost::SpringBoard && name.starts_with("photos-"))
             message += "\n" + path + " is a scenario for the Photos app (its name starts with photos-), played here in SpringBoard; play it with `marqel photos --script " + path + "`";
         throw CommandError(message);
     }

@@ -19,6 +19,8 @@ scenario::RecordingSteps prepareDriver(automation::ScenarioDriver& driver);
 enum class ScenarioHost {
     SpringBoard,
     SettingsApp,
+    // The Settings app opening on its entry list, as from the home screen.
+    SettingsAppAtEntries,
     PhotosApp,
 };
 

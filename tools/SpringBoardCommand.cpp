@@ -3,7 +3,12 @@
 #include "common/MarqelPreferences.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/render/Window.h"
+#include "platform/springboard/AppLauncher.h"
+#include "platform/springboard/DisplayLink.h"
+#include "platform/springboard/HomeGesture.h"
 #include "platform/springboard/ScreenRecordingControl.h"
+#include "platform/automation/ScenarioDriver.h"
+#include "tools/DisplayedProcess.h"
 #include "platform/springboard/SpringBoardHost.h"
 #include "platform/uikit/UIKit.h"
 #include "tools/ProcessLock.h"
@@ -48,21 +53,53 @@ void bootSpringBoard(ClockKind clock, const std::string& tweakOffNote)
     std::cout << std::flush;
 }
 
+bool springBoardShortcut(const std::string& key)
+{
+    if (key == "I")
+        NSDistributedNotificationCenter::defaultCenter()->postNotificationName("com.zorvelin.marqeltoggle/invokemarqel", nullptr);
+    else if (key == "S")
+        ScreenRecordingControl::stopFromStatusBar();
+    else if (key == "C")
+        ScreenRecordingControl::stopFromControlCenter();
+    else
+        return false;
+    return true;
+}
+
 void showSpringBoardWindow(double zoom)
 {
     showDesktopWindow(zoom, "Marqel — SpringBoard",
         "window open: the mouse is a finger; I invokes the overlay, S stops a recording (C: from Control Center), "
         "Escape quits; a tapped text field takes typing (Return: the alert's action, Escape: Cancel)",
-        [](const std::string& key) {
-            if (key == "I")
-                NSDistributedNotificationCenter::defaultCenter()->postNotificationName("com.zorvelin.marqeltoggle/invokemarqel", nullptr);
-            else if (key == "S")
-                ScreenRecordingControl::stopFromStatusBar();
-            else if (key == "C")
-                ScreenRecordingControl::stopFromControlCenter();
-        });
+        [](const std::string& key) { springBoardShortcut(key); });
     NSDistributedNotificationCenter::defaultCenter()->shutdown();
 }
+
+namespace {
+// SpringBoard as one of the phone's processes: its launches, home and
+// respring become the display's business.
+void runSpringBoardOnDisplay(const DisplayedProcess& displayed)
+{
+    auto link = connectToDisplay(displayed, display::ProcessRole::SpringBoard, SpringBoardHost::bundleIdentifier);
+    AppLauncher::shared().setRequester([&link](const display::Lifecycle& lifecycle) { return link->request(lifecycle); });
+    std::optional<automation::ScenarioDriver> driver;
+    if (displayed.scripted) {
+        driver.emplace();
+        prepareDriver(*driver);
+    }
+    bootSpringBoard(displayed.scripted ? ClockKind::Virtual : ClockKind::Real,
+        "the tweak is off (toggleMarqel is false), so the overlay will not open. Turn it on in the Settings app, then respring "
+        "(Control Center's Respring tile, or R)");
+    link->setShortcutHandler(springBoardShortcut);
+    link->setLifecycleHandler([](const display::Lifecycle& lifecycle) {
+        if (lifecycle.action == display::LifecycleAction::ToFront)
+            HomeGesture::shared().setAppInFront(true);
+        else if (lifecycle.action == display::LifecycleAction::Home)
+            HomeGesture::shared().setAppInFront(false);
+    });
+    runOnDisplay(*link, displayed, driver ? &*driver : nullptr);
+}
+}  // namespace
 
 void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
 {
@@ -84,7 +121,14 @@ void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
     static std::string script;
     command->add_option("--script", script, "Play a scenario file as a simulated user (on the virtual clock), then exit")
         ->check(CLI::ExistingFile);
+    static DisplayedProcess displayed;
+    addDisplayOptions(*command, displayed);
     command->callback([&options] {
+        if (displayed.onDisplay()) {
+            claimSpringBoard(options);
+            runSpringBoardOnDisplay(displayed);
+            return;
+        }
         // Ctrl-C or a TERM at any moment from here on, installing included, ends
         // the run cleanly: the handlers are in place before anything is written.
         bool stopsOnSignals = script.empty() && !window;

@@ -44,11 +44,11 @@ std::string pixelCount(double pixels)
 
 }  // namespace
 
-ScenarioDriver::Booter ScenarioDriver::settingsAppBooter()
+ScenarioDriver::Booter ScenarioDriver::settingsAppBooter(SettingsAppHost::Start start)
 {
     return { settingsApp,
-        []() -> Status {
-            auto booted = SettingsAppHost::shared().boot();
+        [start]() -> Status {
+            auto booted = SettingsAppHost::shared().boot(start);
             if (!booted)
                 return booted.error();
             return {};

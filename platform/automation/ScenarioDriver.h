@@ -11,6 +11,7 @@
 #include "platform/automation/Forward.h"
 #include "platform/foundation/CGGeometry.h"
 #include "platform/foundation/Result.h"
+#include "platform/springboard/SettingsAppHost.h"
 #include "platform/uikit/HapticsLog.h"
 
 #include <functional>
@@ -44,8 +45,9 @@ public:
     };
     static constexpr const char* springBoard = "SpringBoard";
     static constexpr const char* settingsApp = "the Settings app";
-    // The Settings app with the preference bundle at its root.
-    static Booter settingsAppBooter();
+    // The Settings app with the preference bundle at its root, or with the
+    // list of installed entries there.
+    static Booter settingsAppBooter(SettingsAppHost::Start start = SettingsAppHost::Start::InBundle);
     static constexpr const char* photosApp = "the Photos app";
     // The Photos app on its grid of the library's videos.
     static Booter photosAppBooter();

@@ -10,13 +10,25 @@ namespace automation {
 foundation::Status runScenarioFile(ScenarioDriver& driver, const std::string& path,
     const std::function<void(int, const std::string&)>& onStep)
 {
-    std::ifstream in(path);
-    if (!in)
-        return foundation::Error { foundation::ErrorCode::UnreadableInput, "cannot read the scenario file " + path };
-    return runScenario(driver, in, path, onStep);
+    return runScenarioFile([&driver](const std::string& step) { return driver.runStep(step); }, path, onStep);
 }
 
 foundation::Status runScenario(ScenarioDriver& driver, std::istream& in, const std::string& path,
+    const std::function<void(int, const std::string&)>& onStep)
+{
+    return runScenario([&driver](const std::string& step) { return driver.runStep(step); }, in, path, onStep);
+}
+
+foundation::Status runScenarioFile(const StepRunner& runStep, const std::string& path,
+    const std::function<void(int, const std::string&)>& onStep)
+{
+    std::ifstream in(path);
+    if (!in)
+        return foundation::Error { foundation::ErrorCode::UnreadableInput, "cannot read the scenario file " + path };
+    return runScenario(runStep, in, path, onStep);
+}
+
+foundation::Status runScenario(const StepRunner& runStep, std::istream& in, const std::string& path,
     const std::function<void(int, const std::string&)>& onStep)
 {
     std::string line;
@@ -38,7 +50,7 @@ foundation::Status runScenario(ScenarioDriver& driver, std::istream& in, const s
             step.pop_back();
         if (onStep)
             onStep(number, step);
-        if (auto status = driver.runStep(step); !status)
+        if (auto status = runStep(step); !status)
             return foundation::Error { status.code(), path + ":" + std::to_string(number) + ": " + step + ": " + status.message() };
     }
     if (in.bad())

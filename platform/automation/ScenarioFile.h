@@ -23,4 +23,12 @@ foundation::Status runScenarioFile(ScenarioDriver& driver, const std::string& pa
 foundation::Status runScenario(ScenarioDriver& driver, std::istream& in, const std::string& name,
     const std::function<void(int, const std::string&)>& onStep = nullptr);
 
+// Plays each step with `runStep` instead of a driver in this process (the
+// whole phone's runner hands steps to the processes that play them).
+using StepRunner = std::function<foundation::Status(const std::string& step)>;
+foundation::Status runScenarioFile(const StepRunner& runStep, const std::string& path,
+    const std::function<void(int, const std::string&)>& onStep = nullptr);
+foundation::Status runScenario(const StepRunner& runStep, std::istream& in, const std::string& name,
+    const std::function<void(int, const std::string&)>& onStep = nullptr);
+
 }  // namespace automation

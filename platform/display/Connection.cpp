@@ -29,6 +29,14 @@ Connection::Connection(foundation::FileDescriptor fd, std::size_t queueLimit)
         ::fcntl(m_fd.get(), F_SETFL, flags | O_NONBLOCK);
 }
 
+foundation::Result<std::pair<foundation::FileDescriptor, foundation::FileDescriptor>> Connection::pair()
+{
+    int fds[2];
+    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, fds) != 0)
+        return Error::fromErrno("create", "a display socket pair");
+    return std::pair { foundation::FileDescriptor(fds[0]), foundation::FileDescriptor(fds[1]) };
+}
+
 foundation::Status Connection::send(Payload payload, int passFd)
 {
     Message message { m_nextSequence, std::move(payload) };

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <utility>
 
 namespace display {
 
@@ -30,6 +31,9 @@ public:
     // Takes `fd` (a connected SOCK_SEQPACKET socket) and makes it
     // non-blocking.
     explicit Connection(foundation::FileDescriptor fd, std::size_t queueLimit = 64);
+    // Two connected ends of a display socket in this process (a display
+    // and its clients in one program: tests, benchmarks).
+    static foundation::Result<std::pair<foundation::FileDescriptor, foundation::FileDescriptor>> pair();
 
     int fd() const { return m_fd.get(); }
 

@@ -77,6 +77,13 @@ foundation::Status DisplayClient::removeWindow(std::uint32_t windowId)
 
 foundation::Status DisplayClient::request(const Lifecycle& lifecycle) { return m_connection.send(lifecycle); }
 
+foundation::Status DisplayClient::send(Payload payload)
+{
+    if (std::holds_alternative<Hello>(payload) || std::holds_alternative<SurfaceReady>(payload))
+        return foundation::Error { foundation::ErrorCode::InvalidArgument, "hello and surfaces have calls of their own" };
+    return m_connection.send(std::move(payload));
+}
+
 foundation::Result<std::size_t> DisplayClient::pump()
 {
     TRY(m_connection.flush());
@@ -105,6 +112,12 @@ foundation::Result<std::size_t> DisplayClient::pump()
         } else if (auto* lifecycle = std::get_if<Lifecycle>(&payload)) {
             if (m_handlers.lifecycle)
                 m_handlers.lifecycle(*lifecycle);
+        } else if (auto* advance = std::get_if<Advance>(&payload)) {
+            if (m_handlers.advance)
+                m_handlers.advance(*advance);
+        } else if (auto* step = std::get_if<Step>(&payload)) {
+            if (m_handlers.step)
+                m_handlers.step(*step);
         } else {
             return refusal(std::string("a ") + nameOf(typeOf(payload)) + " message goes to the display, not from it");
         }

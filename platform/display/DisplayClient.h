@@ -30,6 +30,10 @@ public:
         std::function<void(const Key&)> key;
         std::function<void(const Text&)> text;
         std::function<void(const Lifecycle&)> lifecycle;
+        // A scripted run's clock and steps; each must be answered (send
+        // Reached, StepDone).
+        std::function<void(const Advance&)> advance;
+        std::function<void(const Step&)> step;
     };
     // How a window is published.
     struct WindowState {
@@ -56,6 +60,10 @@ public:
     foundation::Status removeWindow(std::uint32_t windowId);
     // SpringBoard's requests (launch, front app, home, terminate).
     foundation::Status request(const Lifecycle& lifecycle);
+    // A key not taken, reached, step-done.
+    foundation::Status send(Payload payload);
+    // For poll(): readable when the display sent something.
+    int fd() const { return m_connection.fd(); }
 
     // Reads what arrived and hands it to the handlers, sends what waits.
     // Fails when the display has gone or sent something the protocol

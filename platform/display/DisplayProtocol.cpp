@@ -170,9 +170,11 @@ foundation::Status check(const WindowGone& m)
 
 foundation::Status check(const Lifecycle& m)
 {
-    if (static_cast<std::uint8_t>(m.action) > static_cast<std::uint8_t>(LifecycleAction::Terminate))
+    if (static_cast<std::uint8_t>(m.action) > static_cast<std::uint8_t>(LifecycleAction::Respring))
         return refusal("a life-cycle message names an unknown action");
-    return checkBundleIdentifier(m.bundleIdentifier, m.action == LifecycleAction::Home);
+    if (m.url.size() > maxUrlSize || !isText(m.url))
+        return refusal("a life-cycle message's URL is longer than 1024 bytes or not UTF-8 without NUL");
+    return checkBundleIdentifier(m.bundleIdentifier, m.action == LifecycleAction::Home || m.action == LifecycleAction::Respring);
 }
 
 foundation::Status check(const FrameShown& m)
@@ -199,6 +201,38 @@ foundation::Status check(const Key& m)
         return refusal("a key has an unknown phase");
     if (m.name.size() > maxKeyNameSize || !isText(m.name))
         return refusal("a key's name is longer than 64 bytes or not UTF-8");
+    return {};
+}
+
+foundation::Status check(const KeyNotTaken& m) { return check(m.key); }
+
+foundation::Status check(const Reached& m)
+{
+    if (!finite(m.seconds) || m.seconds < 0)
+        return refusal("reached gives a time that is not a finite number of seconds from 0");
+    return {};
+}
+
+foundation::Status check(const StepDone& m)
+{
+    if (static_cast<std::uint8_t>(m.outcome) > static_cast<std::uint8_t>(StepOutcome::NotHere))
+        return refusal("step-done gives an unknown outcome");
+    if (m.message.size() > maxStepTextSize || !isText(m.message))
+        return refusal("step-done's message is longer than 3000 bytes or not UTF-8 without NUL");
+    return {};
+}
+
+foundation::Status check(const Advance& m)
+{
+    if (!finite(m.seconds) || m.seconds < 0 || m.seconds > maxAdvance)
+        return refusal("advance asks for a time outside 0...86400 seconds");
+    return {};
+}
+
+foundation::Status check(const Step& m)
+{
+    if (m.text.empty() || m.text.size() > maxStepTextSize || !isText(m.text))
+        return refusal("a step is empty, longer than 3000 bytes or not UTF-8 without NUL");
     return {};
 }
 
@@ -232,6 +266,7 @@ void write(Writer& w, const Lifecycle& m)
 {
     w.u8(static_cast<std::uint8_t>(m.action));
     w.string(m.bundleIdentifier);
+    w.string(m.url);
 }
 void write(Writer& w, const FrameShown& m)
 {
@@ -251,9 +286,30 @@ void write(Writer& w, const Key& m)
     w.u8(static_cast<std::uint8_t>(m.phase));
     w.i32(m.keycode);
     w.u16(m.modifiers);
+    w.u16(m.scancode);
     w.string(m.name);
 }
 void write(Writer& w, const Text& m) { w.string(m.text); }
+void write(Writer& w, const KeyNotTaken& m) { write(w, m.key); }
+void write(Writer& w, const Reached& m) { w.f64(m.seconds); }
+void write(Writer& w, const StepDone& m)
+{
+    w.u8(static_cast<std::uint8_t>(m.outcome));
+    w.string(m.message);
+}
+void write(Writer& w, const Advance& m) { w.f64(m.seconds); }
+void write(Writer& w, const Step& m) { w.string(m.text); }
+
+Key readKey(Reader& r)
+{
+    Key m;
+    m.phase = static_cast<KeyPhase>(r.u8());
+    m.keycode = r.i32();
+    m.modifiers = r.u16();
+    m.scancode = r.u16();
+    m.name = r.string();
+    return m;
+}
 
 Payload read(MessageType type, Reader& r)
 {
@@ -284,6 +340,7 @@ Payload read(MessageType type, Reader& r)
         Lifecycle m;
         m.action = static_cast<LifecycleAction>(r.u8());
         m.bundleIdentifier = r.string();
+        m.url = r.string();
         return m;
     }
     case MessageType::FrameShown: {
@@ -301,21 +358,29 @@ Payload read(MessageType type, Reader& r)
         m.timestamp = r.u64();
         return m;
     }
-    case MessageType::Key: {
-        Key m;
-        m.phase = static_cast<KeyPhase>(r.u8());
-        m.keycode = r.i32();
-        m.modifiers = r.u16();
-        m.name = r.string();
-        return m;
-    }
+    case MessageType::Key:
+        return readKey(r);
     case MessageType::Text:
         return Text { r.string() };
+    case MessageType::KeyNotTaken:
+        return KeyNotTaken { readKey(r) };
+    case MessageType::Reached:
+        return Reached { r.f64() };
+    case MessageType::StepDone: {
+        StepDone m;
+        m.outcome = static_cast<StepOutcome>(r.u8());
+        m.message = r.string();
+        return m;
+    }
+    case MessageType::Advance:
+        return Advance { r.f64() };
+    case MessageType::Step:
+        return Step { r.string() };
     }
     return Text {};  // not reached: the type was checked before
 }
 
-bool isKnownType(std::uint16_t type) { return type >= 1 && type <= static_cast<std::uint16_t>(MessageType::Text); }
+bool isKnownType(std::uint16_t type) { return type >= 1 && type <= static_cast<std::uint16_t>(MessageType::Step); }
 
 }  // namespace
 
@@ -345,6 +410,16 @@ const char* nameOf(MessageType type)
         return "key";
     case MessageType::Text:
         return "text";
+    case MessageType::KeyNotTaken:
+        return "key-not-taken";
+    case MessageType::Reached:
+        return "reached";
+    case MessageType::StepDone:
+        return "step-done";
+    case MessageType::Advance:
+        return "advance";
+    case MessageType::Step:
+        return "step";
     }
     return "unknown";
 }

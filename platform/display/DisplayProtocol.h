@@ -42,8 +42,17 @@
 //                 shrinking and at least that large.
 //   WindowGone    u32 window id.
 //   Lifecycle     u8 action (LifecycleAction), string bundle identifier
-//                 (empty for Home). SpringBoard's requests: the display
+//                 (empty for Home and Respring), string URL (what the app
+//                 opens on, up to maxUrlSize bytes; may be empty).
+//                 SpringBoard's requests: the display acts on them and
 //                 hands them to the process of that bundle.
+//   KeyNotTaken   as Key: a key the client's application did not take
+//                 (no field edits, no key command wants it); the display
+//                 gives it to its own shortcuts (home, respring, quit).
+//   Reached       f64 seconds: the client's clock has run the time the
+//                 last Advance asked for, and its windows are published.
+//   StepDone      u8 outcome (StepOutcome), string message (up to
+//                 maxStepTextSize bytes): the answer to Step.
 // Display to client:
 //   FrameShown    u32 window id, u8 buffer index: the display has shown
 //                 that buffer and reads only it from now on, so the other
@@ -55,6 +64,16 @@
 //                 string key name ("A", "Return"; up to 64 bytes).
 //   Text          string (1...maxTextSize bytes of UTF-8, no NUL).
 //   Lifecycle     as above: what the process is asked to do.
+//   Advance       f64 seconds (0...maxAdvance): a scripted run's clock.
+//                 The client runs its main loop on its virtual clock for
+//                 that long (0: what is due now), publishes its windows,
+//                 then answers Reached. Only a client started for a
+//                 scripted run is sent it.
+//   Step          string: one step of a scenario (up to maxStepTextSize
+//                 bytes) for the client to play as its simulated user;
+//                 it answers StepDone.
+//   Key, as above, also carries u16 scancode (the key's USB HID usage)
+//   after the modifiers' field and before the name.
 
 #include "platform/foundation/CGGeometry.h"
 #include "platform/foundation/Result.h"
@@ -73,6 +92,9 @@ constexpr std::size_t maxPayloadSize = 4096;
 constexpr std::size_t maxBundleIdentifierSize = 255;
 constexpr std::size_t maxKeyNameSize = 64;
 constexpr std::size_t maxTextSize = 1024;
+constexpr std::size_t maxUrlSize = 1024;
+constexpr std::size_t maxStepTextSize = 3000;
+constexpr double maxAdvance = 24 * 3600;
 // A window larger than this many points a side, or drawn at more than
 // maxScale pixels a point, is refused before any memory is mapped.
 constexpr double maxSurfaceSide = 4096;
@@ -87,6 +109,11 @@ enum class MessageType : std::uint16_t {
     Touch = 6,
     Key = 7,
     Text = 8,
+    KeyNotTaken = 9,
+    Reached = 10,
+    StepDone = 11,
+    Advance = 12,
+    Step = 13,
 };
 
 enum class ProcessRole : std::uint8_t { SpringBoard = 0,
@@ -108,7 +135,13 @@ enum class KeyPhase : std::uint8_t { Down = 0,
 enum class LifecycleAction : std::uint8_t { Launch = 0,
     ToFront = 1,
     Home = 2,
-    Terminate = 3 };
+    Terminate = 3,
+    Respring = 4 };
+enum class StepOutcome : std::uint8_t { Done = 0,
+    Failed = 1,
+    // The step is not this process's, or what it names is not on its
+    // screen: the display may try another process.
+    NotHere = 2 };
 
 struct Hello {
     ProcessRole role = ProcessRole::Application;
@@ -142,6 +175,7 @@ struct WindowGone {
 struct Lifecycle {
     LifecycleAction action = LifecycleAction::Launch;
     std::string bundleIdentifier;
+    std::string url;
     bool operator==(const Lifecycle&) const = default;
 };
 
@@ -164,7 +198,34 @@ struct Key {
     std::int32_t keycode = 0;
     std::uint16_t modifiers = 0;
     std::string name;
+    std::uint16_t scancode = 0;
     bool operator==(const Key&) const = default;
+};
+
+struct KeyNotTaken {
+    Key key;
+    bool operator==(const KeyNotTaken&) const = default;
+};
+
+struct Reached {
+    double seconds = 0;
+    bool operator==(const Reached&) const = default;
+};
+
+struct StepDone {
+    StepOutcome outcome = StepOutcome::Done;
+    std::string message;
+    bool operator==(const StepDone&) const = default;
+};
+
+struct Advance {
+    double seconds = 0;
+    bool operator==(const Advance&) const = default;
+};
+
+struct Step {
+    std::string text;
+    bool operator==(const Step&) const = default;
 };
 
 struct Text {
@@ -172,7 +233,8 @@ struct Text {
     bool operator==(const Text&) const = default;
 };
 
-using Payload = std::variant<Hello, SurfaceReady, WindowGone, Lifecycle, FrameShown, Touch, Key, Text>;
+using Payload = std::variant<Hello, SurfaceReady, WindowGone, Lifecycle, FrameShown, Touch, Key, Text, KeyNotTaken, Reached,
+    StepDone, Advance, Step>;
 
 struct Message {
     std::uint32_t sequence = 0;

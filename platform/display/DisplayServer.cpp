@@ -44,6 +44,7 @@ struct DisplayServer::Client {
     ClientId id;
     Connection connection;
     bool introduced = false;
+    bool shown = true;
     Hello hello;
     std::map<std::uint32_t, Window> windows;
 };
@@ -178,6 +179,12 @@ foundation::Status DisplayServer::handle(Client& client, Received received)
             m_lifecycleHandler(client.id, *lifecycle);
         return {};
     }
+    if (std::holds_alternative<KeyNotTaken>(payload) || std::holds_alternative<Reached>(payload)
+        || std::holds_alternative<StepDone>(payload)) {
+        if (m_messageHandler)
+            m_messageHandler(client.id, payload);
+        return {};
+    }
     return refusal(std::string("a ") + nameOf(typeOf(payload)) + " message goes from the display to a client, not back");
 }
 
@@ -232,9 +239,10 @@ std::vector<std::pair<const DisplayServer::Client*, const DisplayServer::Window*
 {
     std::vector<std::pair<const Client*, const Window*>> shown;
     for (auto& [id, client] : m_clients)
-        for (auto& [windowId, window] : client->windows)
-            if (!window.state.hidden())
-                shown.emplace_back(client.get(), &window);
+        if (client->shown)
+            for (auto& [windowId, window] : client->windows)
+                if (!window.state.hidden())
+                    shown.emplace_back(client.get(), &window);
     std::stable_sort(shown.begin(), shown.end(), [](const auto& a, const auto& b) {
         if (a.second->state.level != b.second->state.level)
             return a.second->state.level < b.second->state.level;
@@ -323,24 +331,84 @@ bool DisplayServer::sendTouch(TouchPhase phase, CGPoint point, std::uint64_t tim
     return queue(*client->second, Touch { target.windowId, phase, point, timestamp });
 }
 
+DisplayServer::Client* DisplayServer::keyClient()
+{
+    if (m_keyWindow) {
+        auto client = m_clients.find(m_keyWindow->client);
+        if (client != m_clients.end() && client->second->shown) {
+            auto window = client->second->windows.find(m_keyWindow->windowId);
+            if (window != client->second->windows.end() && !window->second.state.hidden())
+                return client->second.get();
+        }
+    }
+    // With no app's window key (home, or the app in front has none), the
+    // keyboard is SpringBoard's, as the phone's hardware keyboard is.
+    for (auto& [id, client] : m_clients)
+        if (client->introduced && client->hello.role == ProcessRole::SpringBoard)
+            return client.get();
+    return nullptr;
+}
+
 bool DisplayServer::sendKey(const Key& key)
 {
-    if (!m_keyWindow)
-        return false;
-    auto client = m_clients.find(m_keyWindow->client);
-    if (client == m_clients.end())
-        return false;
-    return queue(*client->second, key);
+    Client* client = keyClient();
+    return client && queue(*client, key);
 }
 
 bool DisplayServer::sendText(const std::string& text)
 {
-    if (!m_keyWindow)
-        return false;
-    auto client = m_clients.find(m_keyWindow->client);
-    if (client == m_clients.end())
-        return false;
-    return queue(*client->second, Text { text });
+    Client* client = keyClient();
+    return client && queue(*client, Text { text });
+}
+
+bool DisplayServer::sendTo(ClientId id, Payload payload)
+{
+    auto client = m_clients.find(id);
+    return client != m_clients.end() && queue(*client->second, std::move(payload));
+}
+
+void DisplayServer::setShown(ClientId id, bool shown)
+{
+    auto client = m_clients.find(id);
+    if (client == m_clients.end() || client->second->shown == shown)
+        return;
+    client->second->shown = shown;
+    // A finger on an app sent home no longer reaches it.
+    if (!shown && m_touchTarget && m_touchTarget->client == id) {
+        queue(*client->second, Touch { m_touchTarget->windowId, TouchPhase::Cancelled, {}, 0 });
+        m_touchTarget.reset();
+    }
+}
+
+bool DisplayServer::isShown(ClientId id) const
+{
+    auto client = m_clients.find(id);
+    return client != m_clients.end() && client->second->shown;
+}
+
+std::optional<ClientId> DisplayServer::clientOf(const std::string& bundleIdentifier) const
+{
+    for (auto& [id, client] : m_clients)
+        if (client->introduced && client->hello.bundleIdentifier == bundleIdentifier)
+            return id;
+    return std::nullopt;
+}
+
+std::optional<ClientId> DisplayServer::springBoard() const
+{
+    for (auto& [id, client] : m_clients)
+        if (client->introduced && client->hello.role == ProcessRole::SpringBoard)
+            return id;
+    return std::nullopt;
+}
+
+std::size_t DisplayServer::shownWindowCount(ClientId id) const
+{
+    auto client = m_clients.find(id);
+    if (client == m_clients.end() || !client->second->shown)
+        return 0;
+    return static_cast<std::size_t>(std::count_if(client->second->windows.begin(), client->second->windows.end(),
+        [](const auto& entry) { return !entry.second.state.hidden(); }));
 }
 
 bool DisplayServer::sendLifecycle(const std::string& bundleIdentifier, const Lifecycle& message)

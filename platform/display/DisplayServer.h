@@ -70,13 +70,29 @@ public:
     // the point; its moves and end go to the same window (a touch stays with
     // the view it began in). Returns whether a client was sent it.
     bool sendTouch(TouchPhase phase, CGPoint point, std::uint64_t timestamp);
-    // To the client owning the key window; false when there is none (or the
-    // text is not something a text field takes).
+    // To the client owning the key window (SpringBoard when no shown window
+    // is key); false when there is none (or the text is not something a
+    // text field takes).
     bool sendKey(const Key& key);
     bool sendText(const std::string& text);
     // Sends a life-cycle message to the client of `bundleIdentifier`.
     bool sendLifecycle(const std::string& bundleIdentifier, const Lifecycle& message);
     void setLifecycleHandler(LifecycleHandler handler) { m_lifecycleHandler = std::move(handler); }
+    // What else a client tells the display's owner: a key its application
+    // did not take, and a scripted run's answers (reached, step-done).
+    using MessageHandler = std::function<void(ClientId from, const Payload&)>;
+    void setMessageHandler(MessageHandler handler) { m_messageHandler = std::move(handler); }
+    // Queues any display-to-client message for one client.
+    bool sendTo(ClientId id, Payload payload);
+
+    // An app sent to the background keeps its process and windows, but
+    // they are neither drawn nor touched; a finger on them is cancelled.
+    void setShown(ClientId id, bool shown);
+    bool isShown(ClientId id) const;
+    std::optional<ClientId> clientOf(const std::string& bundleIdentifier) const;
+    std::optional<ClientId> springBoard() const;
+    // Its windows the screen would show (none while it is not shown).
+    std::size_t shownWindowCount(ClientId id) const;
 
     struct ClientInfo {
         ClientId id = 0;
@@ -110,6 +126,9 @@ private:
     // Every shown window, bottom to top.
     std::vector<std::pair<const Client*, const Window*>> stack() const;
     bool queue(Client& client, Payload payload);
+    // Who the keyboard types into: the key window's owner while that
+    // window is shown, otherwise SpringBoard.
+    Client* keyClient();
 
     Options m_options;
     foundation::FileDescriptor m_listener;
@@ -121,6 +140,7 @@ private:
     std::optional<Found> m_touchTarget;
     std::optional<Found> m_keyWindow;
     LifecycleHandler m_lifecycleHandler;
+    MessageHandler m_messageHandler;
     std::string m_lastDisconnectReason;
     std::uint64_t m_disconnected = 0;
 };

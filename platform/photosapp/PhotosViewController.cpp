@@ -67,6 +67,14 @@ void PhotosViewController::viewDidLoad()
     m_tabBar->addSubview(m_deletedButton);
 
     layoutViews();
+    // The app's window may be resized after launch (on the phone, below the
+    // status bar): every part keeps its place by the edges it hangs from.
+    m_titleLabel->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleBottomMargin);
+    m_collectionView->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
+    m_emptyLabel->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleTopMargin | UIViewAutoresizingFlexibleBottomMargin);
+    m_tabBar->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleTopMargin);
+    m_libraryButton->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleRightMargin);
+    m_deletedButton->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleLeftMargin);
     fetch();
     updateChrome();
 }
@@ -194,6 +202,7 @@ foundation::Status PhotosViewController::play(std::int64_t index)
     if (path.empty())
         return Error { ErrorCode::NotFound, "the file of " + asset->localIdentifier() + " is not in the library" };
     auto player = alloc<PhotosPlayerView>(view()->bounds());
+    player->setAutoresizingMask(UIViewAutoresizingFlexibleWidth | UIViewAutoresizingFlexibleHeight);
     if (auto opened = player->open(path); !opened)
         return Error { opened.code(), "cannot play " + asset->localIdentifier() + ": " + opened.message() };
     closePlayer();

@@ -12,6 +12,7 @@
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <vector>
@@ -70,6 +71,13 @@ struct Compositor::State {
     };
     std::map<std::uint64_t, WindowRecord> windows;  // by creation order
     bool windowCaching = true;
+    // renderEachWindow's pictures, by creation order.
+    struct SeparateWindow {
+        TreeSignature signature;
+        CGRect frame {};
+        Surface picture;
+    };
+    std::map<std::uint64_t, SeparateWindow> separate;
 
     std::shared_ptr<ScreenFrame> frame;
     std::uint64_t frameGeneration = ~0ull;
@@ -238,6 +246,58 @@ const Surface& Compositor::renderSurface()
     ++s.screenGeneration;
     ++m_statistics.framesDrawn;
     return s.screen;
+}
+
+std::vector<Compositor::WindowPicture> Compositor::renderEachWindow()
+{
+    State& s = *m_state;
+    auto screen = UIScreen::mainScreen();
+    const double scale = screen->scale();
+    const CGSize size = screen->bounds().size;
+    ShownWindows shown = windowsShown(static_cast<int>(std::lround(size.width * scale)),
+        static_cast<int>(std::lround(size.height * scale)), scale);
+    std::vector<WindowPicture> pictures;
+    std::map<std::uint64_t, State::SeparateWindow> kept;
+    for (std::size_t i = 0; i < shown.windows.size(); ++i) {
+        const auto& window = shown.windows[i];
+        CGRect frame = window->frame();
+        TreeSignature signature = std::move(shown.signatures[i]);
+        // The window's place and the screen's look are part of its picture.
+        signature.addNumber(frame.origin.x);
+        signature.addNumber(frame.origin.y);
+        signature.addNumber(frame.size.width);
+        signature.addNumber(frame.size.height);
+        signature.addNumber(scale);
+        signature.addWord(static_cast<std::uint64_t>(UITraitCollection::systemUserInterfaceStyle()));
+        auto previous = s.separate.find(window->creationOrder());
+        State::SeparateWindow record;
+        bool changed = true;
+        if (previous != s.separate.end() && previous->second.signature == signature && previous->second.picture.isValid()) {
+            record = std::move(previous->second);
+            changed = false;
+            ++m_statistics.windowsFromCache;
+        } else {
+            int width = std::max(1, static_cast<int>(std::lround(frame.size.width * scale)));
+            int height = std::max(1, static_cast<int>(std::lround(frame.size.height * scale)));
+            record.picture = Surface(width, height);
+            if (record.picture.isValid()) {
+                cairo_t* cr = cairo_create(record.picture.cairoSurface());
+                cairo_scale(cr, scale, scale);
+                cairo_translate(cr, -frame.origin.x, -frame.origin.y);
+                s.painter.paint(cr, *window->layer());
+                cairo_destroy(cr);
+                record.picture.markDirty();
+            }
+            record.signature = std::move(signature);
+            record.frame = frame;
+            ++m_statistics.windowsDrawn;
+        }
+        auto& placed = kept[window->creationOrder()] = std::move(record);
+        pictures.push_back({ window, placed.frame, &placed.picture, changed });
+    }
+    // Moving the map hands over its nodes: the pictures' addresses hold.
+    s.separate = std::move(kept);
+    return pictures;
 }
 
 std::shared_ptr<const ScreenFrame> Compositor::renderScreen()

@@ -14,6 +14,7 @@
 #include "platform/render/Forward.h"
 #include "platform/render/ScreenFrame.h"
 #include "platform/render/Surface.h"
+#include "platform/foundation/CGGeometry.h"
 #include "platform/uikit/Forward.h"
 
 #include <cstdint>
@@ -57,6 +58,18 @@ public:
     // A screen-sized picture of these layer trees, bottom to top, on the
     // dark display; drawn afresh, as renderWithoutText is.
     Surface renderTrees(const std::vector<const CALayer*>& roots, Text text);
+
+    // Each shown window in a picture of its own, the size of its frame
+    // (points × the screen's scale), transparent where it draws nothing:
+    // what a process hands the display. A window is drawn again only when
+    // it changed; `changed` says so. Valid until the next call.
+    struct WindowPicture {
+        std::shared_ptr<UIWindow> window;
+        CGRect frame;  // screen points
+        const Surface* picture = nullptr;
+        bool changed = false;
+    };
+    std::vector<WindowPicture> renderEachWindow();
 
     // Forgets every kept picture: the next render draws everything.
     void invalidate();

@@ -1,6 +1,7 @@
 #include "platform/render/Surface.h"
 
 #include "platform/foundation/AtomicFile.h"
+#include "platform/foundation/RegularFile.h"
 
 #include "platform/render/ScreenFrame.h"
 
@@ -209,9 +210,33 @@ foundation::Status Surface::writePNG(const std::string& hostPath) const
     return foundation::writeFileAtomically(hostPath, png, 0644);
 }
 
+namespace {
+struct PngBytes {
+    const std::string& bytes;
+    std::size_t at = 0;
+};
+
+cairo_status_t readFromString(void* closure, unsigned char* data, unsigned int length)
+{
+    auto* source = static_cast<PngBytes*>(closure);
+    if (source->bytes.size() - source->at < length)
+        return CAIRO_STATUS_READ_ERROR;
+    std::memcpy(data, source->bytes.data() + source->at, length);
+    source->at += length;
+    return CAIRO_STATUS_SUCCESS;
+}
+}  // namespace
+
 foundation::Result<Surface> Surface::readPNG(const std::string& hostPath)
 {
-    cairo_surface_t* loaded = cairo_image_surface_create_from_png(hostPath.c_str());
+    // Through the platform's one reader: a FIFO or a device at the path
+    // is refused instead of blocking the main thread in cairo's fopen.
+    auto file = foundation::RegularFile::open(hostPath);
+    auto bytes = file ? file.value().readRest() : foundation::Result<std::string>(file.error());
+    if (!bytes)
+        return Error { ErrorCode::UnreadableInput, bytes.message() };
+    PngBytes source { bytes.value() };
+    cairo_surface_t* loaded = cairo_image_surface_create_from_png_stream(readFromString, &source);
     cairo_status_t status = cairo_surface_status(loaded);
     if (status != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(loaded);

@@ -45,13 +45,37 @@ foundation::Result<std::unique_ptr<Window>> Window::open(const Options& options)
     // often read from the display in the same batch as the tap, before the
     // application has seen it.
     SDL_StartTextInput();
+    window->m_input = applicationInput();
+    window->m_picture = [] {
+        auto& compositor = Compositor::shared();
+        const Surface& screen = compositor.renderSurface();
+        return Picture { &screen, compositor.statistics().framesDrawn };
+    };
+    window->m_tick = [](double seconds) { RunLoop::main().runFor(seconds); };
     return window;
+}
+
+Window::Input Window::applicationInput()
+{
+    Input input;
+    input.touch = [](std::int64_t phase, CGPoint point) {
+        UIApplication::sharedApplication()->sendTouch(static_cast<UITouchPhase>(phase), point);
+    };
+    input.key = [](const KeyEvent& key) { return UIApplication::sharedApplication()->sendKeyPress(uiKey(key)); };
+    input.text = [](const std::string& text) { UIApplication::sharedApplication()->insertText(text); };
+    input.editingArea = []() -> std::optional<CGRect> {
+        auto editing = std::dynamic_pointer_cast<UIView>(UIApplication::sharedApplication()->textInputResponder());
+        if (!editing)
+            return std::nullopt;
+        return editing->convertRectToScreen(editing->bounds());
+    };
+    return input;
 }
 
 Window::~Window()
 {
-    if (m_fingerDown)
-        UIApplication::sharedApplication()->sendTouch(UITouchPhaseCancelled, CGPointZero);
+    if (m_fingerDown && m_input.touch)
+        m_input.touch(UITouchPhaseCancelled, CGPointZero);
     if (m_texture)
         SDL_DestroyTexture(m_texture);
     if (m_renderer)
@@ -69,8 +93,8 @@ CGPoint Window::screenPointForWindowPosition(double x, double y) const
 
 void Window::touch(std::int64_t phase, double x, double y)
 {
-    auto application = UIApplication::sharedApplication();
-    application->sendTouch(static_cast<UITouchPhase>(phase), screenPointForWindowPosition(x, y));
+    if (m_input.touch)
+        m_input.touch(phase, screenPointForWindowPosition(x, y));
 }
 
 bool Window::processEvents()
@@ -111,7 +135,8 @@ bool Window::processEvents()
             break;
         case SDL_TEXTINPUT:
             // Keys typed with no field being edited type nothing.
-            UIApplication::sharedApplication()->insertText(event.text.text);
+            if (m_input.text)
+                m_input.text(event.text.text);
             break;
         default:
             break;
@@ -126,13 +151,10 @@ bool Window::processEvents()
     return !m_closed;
 }
 
-namespace {
-
-// The key as UIKit names it: a key command's input and the held modifiers.
-std::shared_ptr<UIKey> uiKey(const SDL_Keysym& keysym)
+std::shared_ptr<UIKey> Window::uiKey(const KeyEvent& keysym)
 {
     std::string input;
-    switch (keysym.sym) {
+    switch (keysym.keycode) {
     case SDLK_RETURN:
     case SDLK_KP_ENTER: input = "\r"; break;
     case SDLK_ESCAPE: input = UIKeyInputEscape; break;
@@ -146,49 +168,49 @@ std::shared_ptr<UIKey> uiKey(const SDL_Keysym& keysym)
     case SDLK_END: input = UIKeyInputEnd; break;
     default:
         // Printable keys are their own (lower-case) character in SDL.
-        if (keysym.sym >= 0x20 && keysym.sym < 0x7F)
-            input = std::string(1, static_cast<char>(keysym.sym));
+        if (keysym.keycode >= 0x20 && keysym.keycode < 0x7F)
+            input = std::string(1, static_cast<char>(keysym.keycode));
         else
-            input = SDL_GetKeyName(keysym.sym);
+            input = keysym.name;
     }
     UIKeyModifierFlags flags = 0;
-    if (keysym.mod & KMOD_SHIFT)
+    if (keysym.modifiers & KMOD_SHIFT)
         flags |= UIKeyModifierShift;
-    if (keysym.mod & KMOD_CTRL)
+    if (keysym.modifiers & KMOD_CTRL)
         flags |= UIKeyModifierControl;
-    if (keysym.mod & KMOD_ALT)
+    if (keysym.modifiers & KMOD_ALT)
         flags |= UIKeyModifierAlternate;
-    if (keysym.mod & KMOD_GUI)
+    if (keysym.modifiers & KMOD_GUI)
         flags |= UIKeyModifierCommand;
-    if (keysym.mod & KMOD_CAPS)
+    if (keysym.modifiers & KMOD_CAPS)
         flags |= UIKeyModifierAlphaShift;
     // SDL's scancodes are the keys' USB HID usages, which UIKit uses too.
     return UIKey::keyWithInput(static_cast<UIKeyboardHIDUsage>(keysym.scancode), input, flags);
 }
 
-}  // namespace
-
 void Window::key(const void* sdlKeyEvent)
 {
     const auto& event = *static_cast<const SDL_KeyboardEvent*>(sdlKeyEvent);
+    KeyEvent key { event.keysym.sym, static_cast<std::uint16_t>(event.keysym.scancode), event.keysym.mod, event.repeat != 0,
+        SDL_GetKeyName(event.keysym.sym) };
     // A held key repeats for the application (Backspace deletes on), never
     // for a shortcut.
-    if (UIApplication::sharedApplication()->sendKeyPress(uiKey(event.keysym)))
+    if (m_input.key && m_input.key(key))
         return;
     if (!event.repeat && m_keyHandler)
-        m_keyHandler({ SDL_GetKeyName(event.keysym.sym), event.keysym.sym });
+        m_keyHandler({ key.name, key.keycode });
 }
 
 void Window::placeTextInput()
 {
     // An input method shows what it composes beside the field being edited.
-    auto editing = std::dynamic_pointer_cast<UIView>(UIApplication::sharedApplication()->textInputResponder());
-    if (editing.get() == m_textInputPlacedFor)
+    std::optional<CGRect> editing = m_input.editingArea ? m_input.editingArea() : std::nullopt;
+    if (editing == m_textInputPlacedAt)
         return;
-    m_textInputPlacedFor = editing.get();
+    m_textInputPlacedAt = editing;
     if (!editing)
         return;
-    CGRect frame = editing->convertRectToScreen(editing->bounds());
+    CGRect frame = *editing;
     double perPoint = m_zoom * UIScreen::mainScreen()->scale();
     SDL_Rect area { static_cast<int>(std::lround(frame.origin.x * perPoint)), static_cast<int>(std::lround(frame.origin.y * perPoint)),
         static_cast<int>(std::lround(frame.size.width * perPoint)), static_cast<int>(std::lround(frame.size.height * perPoint)) };
@@ -211,11 +233,13 @@ bool Window::ensureTexture(int width, int height)
 
 void Window::present()
 {
-    auto& compositor = Compositor::shared();
-    const Surface& screen = compositor.renderSurface();
+    Picture picture = m_picture();
+    if (!picture.surface)
+        return;
+    const Surface& screen = *picture.surface;
     if (!screen.isValid() || !ensureTexture(screen.width(), screen.height()))
         return;
-    std::uint64_t frame = compositor.statistics().framesDrawn;
+    std::uint64_t frame = picture.generation;
     if (frame != m_uploadedFrame) {
         SDL_UpdateTexture(m_texture, nullptr, screen.data(), screen.stride());
         m_uploadedFrame = frame;
@@ -236,7 +260,7 @@ void Window::run()
             // it at the wall's pace.
             SDL_Delay(static_cast<Uint32>(frameTime * 1000));
         }
-        loop.runFor(frameTime);
+        m_tick(frameTime);
         present();
     }
 }

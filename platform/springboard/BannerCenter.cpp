@@ -8,6 +8,7 @@
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIScreen.h"
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -115,11 +116,16 @@ void BannerCenter::showNext()
     Notice notice = m_waiting.front();
     m_waiting.pop_front();
     CGRect screen = UIScreen::mainScreen()->bounds();
-    if (!m_window || m_window->bounds().size != screen.size)
+    if (!m_window || m_window->bounds().size.width != screen.size.width)
         m_window = alloc<SystemWindow>(screen, SystemWindow::bannerLevel, SystemWindow::Touches::OnInteractiveViewsOnly);
+    // Only as tall as the banner: where the phone's display routes a
+    // finger by window, a screen-sized window would take every touch meant
+    // for the app beneath while the banner shows.
+    m_window->setFrame(screen);
     m_window->setHidden(false);
     m_notice = notice;
     m_banner = build(notice);
+    m_window->setFrame(CGRectMake(0, 0, screen.size.width, std::min(screen.size.height, CGRectGetMaxY(m_banner->frame()) + 8)));
 
     // In from above the screen.
     CGPoint rest = m_banner->center();

@@ -13,6 +13,7 @@ class NCNotificationDispatcher;
 class NCNotificationRequest;
 class NoticeCenter;
 class SettingsAppHost;
+class SettingsRootListController;
 class SpringBoard;
 class SpringBoardHost;
 class StatusBar;

@@ -4,6 +4,9 @@
 #include "platform/render/GradientWallpaper.h"
 #include "platform/replaykit/TestPattern.h"
 #include "platform/springboard/HomeScreenArt.h"
+#include "platform/springboard/AppLauncher.h"
+#include "platform/springboard/SystemGestureView.h"
+#include "platform/foundation/Foundation.h"
 #include "platform/uikit/UIFont.h"
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIScreen.h"
@@ -55,6 +58,37 @@ CGRect HomeScreen::dockFrame()
     return CGRectMake(12, screen.height - 34 - 88, screen.width - 24, 88);
 }
 
+std::string HomeScreen::iconNameAt(CGPoint point)
+{
+    const auto& grid = HomeScreenArt::gridApps();
+    for (std::size_t i = 0; i < grid.size(); ++i)
+        if (CGRectContainsPoint(iconFrame(i), point))
+            return grid[i].name;
+    CGRect dock = dockFrame();
+    const auto& docked = HomeScreenArt::dockApps();
+    for (std::size_t i = 0; i < docked.size(); ++i) {
+        CGRect frame = iconFrame(i);
+        frame.origin.y = dock.origin.y + (dock.size.height - iconSize) / 2;
+        if (CGRectContainsPoint(frame, point))
+            return docked[i].name;
+    }
+    return {};
+}
+
+std::optional<CGPoint> HomeScreen::iconCentre(const std::string& name)
+{
+    const auto& grid = HomeScreenArt::gridApps();
+    for (std::size_t i = 0; i < grid.size(); ++i)
+        if (grid[i].name == name)
+            return CGPoint { CGRectGetMidX(iconFrame(i)), CGRectGetMidY(iconFrame(i)) };
+    CGRect dock = dockFrame();
+    const auto& docked = HomeScreenArt::dockApps();
+    for (std::size_t i = 0; i < docked.size(); ++i)
+        if (docked[i].name == name)
+            return CGPoint { CGRectGetMidX(iconFrame(i)), dock.origin.y + dock.size.height / 2 };
+    return std::nullopt;
+}
+
 void HomeScreen::setWallpaper(Wallpaper wallpaper)
 {
     if (m_wallpaper == wallpaper && !needsRebuild())
@@ -76,9 +110,6 @@ void HomeScreen::show()
     if (!m_window) {
         m_window = alloc<UIWindow>();
         m_window->setWindowLevel(windowLevel);
-        // The home screen's icons do nothing here; touches that reach no
-        // other window land on nothing, as before the home screen existed.
-        m_window->setUserInteractionEnabled(false);
         rebuild();
     } else if (needsRebuild()) {
         rebuild();
@@ -142,7 +173,18 @@ void HomeScreen::rebuild()
         dot->setBackgroundColor(UIColor::colorWithWhite(1, i == 0 ? 0.95 : 0.4));
         dot->layer()->setCornerRadius(3.5);
     }
+    // A tapped icon opens its app when there is one to open here (Settings,
+    // Photos); the others do nothing, as an app not installed would.
+    auto taps = root.add<SystemGestureView>(bounds);
+    taps->onTap = [](CGPoint point) {
+        if (auto name = iconNameAt(point); !name.empty())
+            if (auto bundle = AppLauncher::bundleForIconName(name); !bundle.empty())
+                if (auto launched = AppLauncher::shared().launch(bundle); !launched)
+                    NSLog("SpringBoard: %@ did not open: %@", name, launched.message());
+    };
+
     auto dockView = root.add<UIView>(dock);
+    dockView->setUserInteractionEnabled(false);
     dockView->setBackgroundColor(UIColor::colorWithWhite(1, 0.28));
     dockView->layer()->setCornerRadius(30);
     dockView->layer()->setCornerCurve(kCACornerCurveContinuous);

@@ -41,6 +41,10 @@ public:
     // Where the grid's icons and the dock sit, in screen points.
     static CGRect iconFrame(std::size_t index);
     static CGRect dockFrame();
+    // The name under the icon at `point` (grid or dock), or empty.
+    static std::string iconNameAt(CGPoint point);
+    // Where the icon named `name` is, for a finger that taps it.
+    static std::optional<CGPoint> iconCentre(const std::string& name);
 
 private:
     HomeScreen() = default;

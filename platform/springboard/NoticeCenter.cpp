@@ -1,6 +1,7 @@
 #include "platform/springboard/NoticeCenter.h"
 
 #include "platform/foundation/Foundation.h"
+#include "platform/springboard/AppLauncher.h"
 #include "platform/springboard/BBBulletin.h"
 #include "platform/springboard/NCNotificationDispatcher.h"
 
@@ -179,6 +180,10 @@ foundation::Result<std::string> NoticeCenter::open(const Notice& notice)
     if (auto saved = save(contents); !saved)
         return foundation::Error { saved.code(), "the launch of " + bundle + " is not recorded: " + saved.message() };
     NSLog("SpringBoard: launched %@", bundle);
+    // A recording's notice opens Photos where the recording is.
+    std::string url = bundle == AppLauncher::photosBundleIdentifier ? AppLauncher::newestVideoURL : "";
+    if (auto launched = AppLauncher::shared().launch(bundle, url); !launched)
+        return foundation::Error { launched.code(), "cannot open " + bundle + ": " + launched.message() };
     return bundle;
 }
 

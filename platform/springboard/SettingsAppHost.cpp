@@ -1,6 +1,7 @@
 #include "platform/springboard/SettingsAppHost.h"
 
 #include "platform/foundation/Foundation.h"
+#include "platform/springboard/SettingsRootListController.h"
 #include "platform/springboard/SpringBoardHost.h"
 #include "platform/uikit/UIKit.h"
 
@@ -10,8 +11,30 @@ using foundation::Error;
 using foundation::ErrorCode;
 
 namespace {
-constexpr const char* reinstall = "run `marqel install --force` to put the built bundle back";
+
+// What to do about a bundle that does not come up: Marqel's own comes from
+// this build; any other from the package that installed its entry.
+struct Remedy {
+    std::string install;
+    std::string reinstall;
+    std::string rebuild;
+};
+
+Remedy remedyFor(const std::string& bundleDevicePath)
+{
+    auto trimmed = [](std::string path) {
+        while (path.size() > 1 && path.back() == '/')
+            path.pop_back();
+        return path;
+    };
+    if (trimmed(bundleDevicePath) == trimmed(SettingsAppHost::preferenceBundlePath))
+        return { "build MarqelPrefs, then run `marqel install`", "run `marqel install --force` to put the built bundle back",
+            "run `marqel install --force` to put the built bundle back, or rebuild MarqelPrefs" };
+    const std::string again = "reinstall the package that installed it";
+    return { again, again, again };
 }
+
+}  // namespace
 
 SettingsAppHost& SettingsAppHost::shared()
 {
@@ -21,10 +44,11 @@ SettingsAppHost& SettingsAppHost::shared()
 
 foundation::Result<std::shared_ptr<UIViewController>> SettingsAppHost::instantiatePrincipalController(const std::string& bundleDevicePath)
 {
+    const Remedy remedy = remedyFor(bundleDevicePath);
+    const std::string& reinstall = remedy.reinstall;
     auto bundle = NSBundle::bundleWithPath(bundleDevicePath);
     if (!bundle)
-        return Error { ErrorCode::NotFound,
-            "the settings bundle is not installed: nothing at " + bundleDevicePath + " (build MarqelPrefs, then run `marqel install`)" };
+        return Error { ErrorCode::NotFound, "the settings bundle is not installed: nothing at " + bundleDevicePath + " (" + remedy.install + ")" };
     const std::string& path = bundle->bundlePath();
     auto info = bundle->readInfoDictionary();
     if (!info) {
@@ -50,7 +74,7 @@ foundation::Result<std::shared_ptr<UIViewController>> SettingsAppHost::instantia
         return Error { ErrorCode::NotFound,
             path + "/Info.plist names no NSPrincipalClass: the Settings app does not know which screen to show (" + reinstall + ")" };
     if (auto loaded = bundle->loadAndReturnError(); !loaded)
-        return Error { loaded.code(), loaded.message() + " (" + reinstall + ", or rebuild MarqelPrefs)" };
+        return Error { loaded.code(), loaded.message() + " (" + remedy.rebuild + ")" };
     Class cls = objc_getClass(*className);
     if (!cls)
         return Error { ErrorCode::NotFound,
@@ -65,7 +89,7 @@ foundation::Result<std::shared_ptr<UIViewController>> SettingsAppHost::instantia
     return controller;
 }
 
-foundation::Result<host::BootReport> SettingsAppHost::boot()
+foundation::Result<host::BootReport> SettingsAppHost::boot(Start start)
 {
     if (m_booted)
         return Error { ErrorCode::InvalidState, "the Settings app is already running" };
@@ -73,7 +97,13 @@ foundation::Result<host::BootReport> SettingsAppHost::boot()
         m_started = true;
         m_startReport = host::startProcess(executablePath, bundleIdentifier);
     }
-    auto root = TRY(instantiatePrincipalController(preferenceBundlePath));
+    std::shared_ptr<UIViewController> root;
+    if (start == Start::AtEntries) {
+        m_entryList = alloc<SettingsRootListController>();
+        root = m_entryList;
+    } else {
+        root = TRY(instantiatePrincipalController(preferenceBundlePath));
+    }
 
     m_root = root;
     m_navigationController = alloc<UINavigationController>(root);
@@ -88,4 +118,30 @@ foundation::Result<host::BootReport> SettingsAppHost::boot()
     report.changes = host::methodChanges(SpringBoardHost::privateClassNames());
     NSLog("Preferences: finished launching with %@", std::string(root->className()));
     return report;
+}
+
+foundation::Status SettingsAppHost::openEntry(const std::string& label)
+{
+    if (!m_booted)
+        return Error { ErrorCode::InvalidState, "the Settings app is not running, so it has no entry " + label + " to open" };
+    if (!m_entryList)
+        return Error { ErrorCode::InvalidState, "the Settings app started inside Marqel's bundle, without the entry list" };
+    // The entry opens from the list, as a tap would: whatever was pushed
+    // over the list goes first.
+    while (m_navigationController->viewControllers().size() > 1)
+        m_navigationController->popViewControllerAnimated(false);
+    TRY(m_entryList->openEntry(label));
+    RunLoop::main().drain();
+    return {};
+}
+
+void SettingsAppHost::reset()
+{
+    if (m_window)
+        m_window->setHidden(true);
+    m_window = nullptr;
+    m_navigationController = nullptr;
+    m_root = nullptr;
+    m_entryList = nullptr;
+    m_booted = false;
 }

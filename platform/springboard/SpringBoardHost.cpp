@@ -4,6 +4,7 @@
 #include "platform/photos/Photos.h"
 #include "platform/render/Compositor.h"
 #include "platform/replaykit/RPScreenRecorder.h"
+#include "platform/springboard/AppLauncher.h"
 #include "platform/springboard/BannerCenter.h"
 #include "platform/springboard/HomeScreen.h"
 #include "platform/springboard/NoticeCenter.h"
@@ -11,6 +12,7 @@
 #include "platform/springboard/StatusBar.h"
 #include "platform/springboard/controlcenter/ControlCenter.h"
 #include "platform/springboard/controlcenter/MarqelToggleModule.h"
+#include "platform/springboard/controlcenter/RespringModule.h"
 #include "platform/springboard/controlcenter/ScreenRecordingModule.h"
 #include "platform/uikit/UIScreen.h"
 
@@ -97,6 +99,9 @@ foundation::Result<host::BootReport> SpringBoardHost::boot()
     // module bundle installed beside the tweak would add it, the maker's.
     ControlCenter::shared().addModule(std::make_shared<ScreenRecordingModule>());
     ControlCenter::shared().addModule(std::make_shared<MarqelToggleModule>());
+    // Only the display can start SpringBoard again.
+    if (AppLauncher::shared().isOnDisplay())
+        ControlCenter::shared().addModule(std::make_shared<RespringModule>());
     auto recorder = objc_cast<RPScreenRecorder>(RPScreenRecorder::sharedRecorder());
     recorder->setFinishedMovieHandler([this](const std::string& moviePath) { movieFinished(moviePath); });
     connectScreen(*recorder, m_wallpaper ? *m_wallpaper : wallpaperFromEnvironment());

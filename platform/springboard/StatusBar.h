@@ -35,6 +35,11 @@ public:
     // A tap on the pill: the alert asking whether to stop.
     void recordingPillTapped();
 
+    // Dark indicators over a light app in front; light ones over the
+    // wallpaper. The time on the red pill stays white.
+    void setDarkContent(bool dark);
+    bool hasDarkContent() const { return m_dark; }
+
     // Back to how a new SpringBoard finds it: hidden, no alert.
     void reset();
 
@@ -42,10 +47,14 @@ private:
     StatusBar() = default;
     void rebuild();
     void followRecorder();
+    void repaintIndicators();
 
     std::shared_ptr<SystemWindow> m_window;
     std::shared_ptr<UIView> m_pill;
     std::shared_ptr<UIView> m_controlCenterArea;
     CGSize m_builtFor {};
     bool m_following = false;
+    std::shared_ptr<UIView> m_indicators;
+    bool m_dark = false;
+    int m_paintedAs = -1;
 };

@@ -1,10 +1,12 @@
 #include "platform/uikit/UIImage.h"
 
 #include "platform/foundation/DevicePath.h"
+#include "platform/foundation/RegularFile.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdint>
-#include <fstream>
+#include <unistd.h>
 
 MARQEL_DEFINE_CLASS(UIImage,
     method<&UIImage::symbolName>("symbolName"),
@@ -43,14 +45,23 @@ struct PngHeader {
 
 // Reads the signature and the first chunk, which must be IHDR. Returns false
 // for anything else: a short file, another format, a zero or absurd size.
+// Only a regular file is opened: an image named by a file anyone can write
+// (a settings entry's icon) may be a FIFO, which would block the app for ever.
 bool readPngHeader(const std::string& hostPath, PngHeader& header)
 {
-    std::ifstream file(hostPath, std::ios::binary);
+    auto file = foundation::RegularFile::open(hostPath);
     if (!file)
         return false;
     unsigned char bytes[24];
-    if (!file.read(reinterpret_cast<char*>(bytes), sizeof bytes))
-        return false;
+    std::size_t got = 0;
+    while (got < sizeof bytes) {
+        ssize_t n = ::read(file.value().fd(), bytes + got, sizeof bytes - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        got += static_cast<std::size_t>(n);
+    }
     static const unsigned char signature[8] = { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n' };
     for (int i = 0; i < 8; ++i)
         if (bytes[i] != signature[i])

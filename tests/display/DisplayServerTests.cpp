@@ -150,8 +150,9 @@ TEST_F(DisplayServerTest, ATouchGoesToTheOwnerOfTheTopmostShownWindowAndStaysWit
 TEST_F(DisplayServerTest, KeysAndTextGoToTheProcessWithTheKeyWindow)
 {
     auto app = connect("com.example.app");
+    EXPECT_FALSE(server.sendKey(Key { KeyPhase::Down, 13, 0, "Return" }));  // no key window, no SpringBoard
     auto springBoard = connect("com.apple.springboard", ProcessRole::SpringBoard);
-    EXPECT_FALSE(server.sendKey(Key { KeyPhase::Down, 13, 0, "Return" }));  // no key window yet
+    step({ app.get(), springBoard.get() });
 
     publish(*springBoard, 1, 0, CGRectMake(0, 0, 100, 100), { 1, 0, 0, 1 }, false, true);
     publish(*app, 1, 0, CGRectMake(0, 0, 100, 100), { 0, 0, 1, 1 });
@@ -172,10 +173,85 @@ TEST_F(DisplayServerTest, KeysAndTextGoToTheProcessWithTheKeyWindow)
     ASSERT_EQ(app->texts.size(), 1u);
     EXPECT_EQ(app->texts[0].text, "caf\xC3\xA9");
 
-    // The key window's process goes: keys have nowhere to go.
+    // The key window goes: the keyboard is SpringBoard's again, as on the
+    // home screen.
     ASSERT_TRUE(app->client->removeWindow(1));
     step({ app.get(), springBoard.get() });
-    EXPECT_FALSE(server.sendKey(Key { KeyPhase::Down, 13, 0, "Return" }));
+    EXPECT_TRUE(server.sendKey(Key { KeyPhase::Down, 27, 0, "Escape" }));
+    step({ app.get(), springBoard.get() });
+    ASSERT_EQ(springBoard->keys.size(), 1u);
+    EXPECT_EQ(springBoard->keys[0].name, "Escape");
+    EXPECT_EQ(app->keys.size(), 1u);
+}
+
+TEST_F(DisplayServerTest, AnAppSentToTheBackgroundIsNeitherDrawnNorTouchedNorTypedInto)
+{
+    auto app = connect("com.example.app");
+    auto springBoard = connect("com.apple.springboard", ProcessRole::SpringBoard);
+    publish(*springBoard, 1, -1, CGRectMake(0, 0, 100, 100), { 1, 0, 0, 1 });
+    publish(*app, 1, 0, CGRectMake(0, 0, 100, 100), { 0, 0, 1, 1 }, false, true);
+    step({ app.get(), springBoard.get() });
+    EXPECT_TRUE(near(server.composite().pixel(50, 50), blue));
+    EXPECT_TRUE(server.sendTouch(TouchPhase::Began, CGPointMake(50, 50), 1));
+
+    server.setShown(app->id, false);
+    EXPECT_FALSE(server.isShown(app->id));
+    EXPECT_EQ(server.shownWindowCount(app->id), 0u);
+    EXPECT_TRUE(near(server.composite().pixel(50, 50), red));
+    // The finger it had is cancelled; the rest of that touch goes nowhere.
+    EXPECT_FALSE(server.sendTouch(TouchPhase::Moved, CGPointMake(50, 50), 2));
+    EXPECT_TRUE(server.sendKey(Key { KeyPhase::Down, 72, 0, "H" }));
+    step({ app.get(), springBoard.get() });
+    ASSERT_EQ(app->touches.size(), 2u);
+    EXPECT_EQ(app->touches[1].phase, TouchPhase::Cancelled);
+    EXPECT_TRUE(app->keys.empty());
+    ASSERT_EQ(springBoard->keys.size(), 1u);
+
+    // Back in front, as it was: nothing was drawn again.
+    server.setShown(app->id, true);
+    EXPECT_TRUE(near(server.composite().pixel(50, 50), blue));
+    EXPECT_EQ(server.clientOf("com.example.app"), app->id);
+    EXPECT_EQ(server.springBoard(), springBoard->id);
+}
+
+TEST_F(DisplayServerTest, WhatAClientTellsTheOwnerReachesItAndWhatOnlyTheDisplaySendsIsRefused)
+{
+    auto app = connect("com.example.app");
+    std::vector<std::pair<ClientId, Payload>> told;
+    server.setMessageHandler([&told](ClientId from, const Payload& payload) { told.emplace_back(from, payload); });
+    ASSERT_TRUE(app->client->send(KeyNotTaken { Key { KeyPhase::Down, 114, 0, "R", 21 } }));
+    ASSERT_TRUE(app->client->send(Reached { 2.5 }));
+    ASSERT_TRUE(app->client->send(StepDone { StepOutcome::NotHere, "unknown step \"play\"" }));
+    server.serveOnce();
+    ASSERT_EQ(told.size(), 3u);
+    EXPECT_EQ(told[0].second, Payload(KeyNotTaken { Key { KeyPhase::Down, 114, 0, "R", 21 } }));
+    EXPECT_EQ(told[1].second, Payload(Reached { 2.5 }));
+    EXPECT_EQ(std::get<StepDone>(told[2].second).outcome, StepOutcome::NotHere);
+    EXPECT_TRUE(connected(app->id));
+
+    // The display's requests go one way only.
+    ASSERT_TRUE(app->client->send(Advance { 1 }));
+    server.serveOnce();
+    EXPECT_FALSE(connected(app->id));
+    EXPECT_NE(server.lastDisconnectReason().find("advance"), std::string::npos) << server.lastDisconnectReason();
+}
+
+TEST_F(DisplayServerTest, AScriptedClientIsAskedToRunItsClockAndToPlayAStep)
+{
+    auto app = connect("com.example.app");
+    std::vector<Advance> advances;
+    std::vector<Step> steps;
+    app->client->setHandlers({ {}, {}, {}, {}, [&](const Advance& a) { advances.push_back(a); }, [&](const Step& s) { steps.push_back(s); } });
+    server.serveOnce();
+    EXPECT_TRUE(server.sendTo(app->id, Advance { 0.25 }));
+    EXPECT_TRUE(server.sendTo(app->id, Step { "tap-title OK" }));
+    EXPECT_FALSE(server.sendTo(9999, Advance { 1 }));
+    server.serveOnce();
+    ASSERT_TRUE(app->client->pump());
+    ASSERT_EQ(advances.size(), 1u);
+    EXPECT_EQ(advances[0].seconds, 0.25);
+    ASSERT_EQ(steps.size(), 1u);
+    EXPECT_EQ(steps[0].text, "tap-title OK");
 }
 
 TEST_F(DisplayServerTest, ADeadProcessTakesItsWindowsWithItAndTheOthersGoOn)
@@ -194,9 +270,10 @@ TEST_F(DisplayServerTest, ADeadProcessTakesItsWindowsWithItAndTheOthersGoOn)
     EXPECT_FALSE(connected(gone));
     EXPECT_EQ(server.clients().size(), 1u);
     EXPECT_TRUE(near(server.composite().pixel(50, 50), red));
-    // The touch it had begun has nowhere to go; the next one reaches home.
+    // The touch it had begun has nowhere to go; the next one reaches home,
+    // and so does the keyboard.
     EXPECT_FALSE(server.sendTouch(TouchPhase::Moved, CGPointMake(50, 50), 2));
-    EXPECT_FALSE(server.sendKey(Key { KeyPhase::Down, 13, 0, "Return" }));
+    EXPECT_TRUE(server.sendKey(Key { KeyPhase::Down, 13, 0, "Return" }));
     EXPECT_TRUE(server.sendTouch(TouchPhase::Began, CGPointMake(50, 50), 3));
     step({ springBoard.get() });
     ASSERT_EQ(springBoard->touches.size(), 1u);

@@ -1,5 +1,7 @@
 #include "DisplayTestSupport.h"
 
+#include "platform/display/Connection.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,12 +15,12 @@ namespace displaytest {
 
 std::pair<foundation::FileDescriptor, foundation::FileDescriptor> socketPair()
 {
-    int fds[2];
-    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, fds) != 0) {
-        ADD_FAILURE() << "socketpair: " << std::strerror(errno);
+    auto made = display::Connection::pair();
+    if (!made) {
+        ADD_FAILURE() << made.message();
         return {};
     }
-    return { foundation::FileDescriptor(fds[0]), foundation::FileDescriptor(fds[1]) };
+    return made.release();
 }
 
 render::Surface filled(int width, int height, render::RGBA colour)

@@ -40,8 +40,15 @@ TEST(DisplayProtocol, EveryMessageReadsBackAsItWasWritten)
         Lifecycle { LifecycleAction::Home, "" },
         FrameShown { 7, 1 },
         Touch { 9, TouchPhase::Moved, CGPointMake(12.25, 800), 123456789012345ull },
-        Key { KeyPhase::Up, 13, 0x40, "Return" },
+        Key { KeyPhase::Up, 13, 0x40, "Return", 40 },
         Text { "caf\xC3\xA9 \xF0\x9F\x93\xB9" },
+        Lifecycle { LifecycleAction::Launch, "com.apple.mobileslideshow", "photos-redirect://newest-video" },
+        Lifecycle { LifecycleAction::Respring, "" },
+        KeyNotTaken { Key { KeyPhase::Down, 114, 0, "R", 21 } },
+        Reached { 12.5 },
+        StepDone { StepOutcome::Failed, "expected 2 videos, found 1" },
+        Advance { 0 },
+        Step { "open-app Settings" },
     };
     std::uint32_t sequence = 1;
     for (const auto& payload : payloads) {
@@ -129,8 +136,16 @@ TEST(DisplayProtocol, ValuesOutOfRangeAreRefusedOnBothSides)
         { Text { "" }, "empty" },
         { Text { std::string("a\0b", 3) }, "NUL" },
         { Text { "\xED\xA0\x80" }, "UTF-8" },  // a lone surrogate
-        { Lifecycle { static_cast<LifecycleAction>(4), "a.b" }, "unknown action" },
+        { Lifecycle { static_cast<LifecycleAction>(5), "a.b" }, "unknown action" },
         { Lifecycle { LifecycleAction::Launch, "" }, "empty" },
+        { Lifecycle { LifecycleAction::Launch, "a.b", std::string(1025, 'u') }, "URL" },
+        { Reached { -1 }, "finite number" },
+        { Advance { nan }, "outside" },
+        { Advance { 1e9 }, "outside" },
+        { Step { "" }, "empty" },
+        { Step { std::string(3001, 's') }, "3000" },
+        { StepDone { static_cast<StepOutcome>(3), "" }, "unknown outcome" },
+        { KeyNotTaken { Key { KeyPhase::Down, 1, 0, std::string(65, 'k') } }, "64 bytes" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);

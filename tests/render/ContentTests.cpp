@@ -276,6 +276,12 @@ TEST(SurfaceFile, APictureReplacesOnlyARegularFile)
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
     EXPECT_FALSE(picture.writePNG(fifo));
     EXPECT_TRUE(fs::is_fifo(fifo)) << "the FIFO is left as it was";
+    // Nor is one read: an image named by a file anyone may write (a
+    // settings entry's icon) would otherwise block the app in its open.
+    auto fromFifo = render::Surface::readPNG(fifo);
+    ASSERT_FALSE(fromFifo);
+    EXPECT_EQ(fromFifo.code(), foundation::ErrorCode::UnreadableInput);
+    EXPECT_NE(fromFifo.message().find("a FIFO"), std::string::npos) << fromFifo.message();
 
     std::string outside = (folder / "outside.txt").string();
     std::ofstream(outside) << "keep";

@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
-# Plays one scenario file as a simulated user on a fresh device root: in the
-# Settings app when the file's name starts with "settings-", in the Photos
-# app when it starts with "photos-" (on a library of two movies made here),
-# else in SpringBoard.
+# Plays one scenario file as a simulated user on a fresh device root: on the
+# whole phone (every app a process of its own) when the file's name starts
+# with "phone-", in the Settings app when it starts with "settings-"
+# (opening on its entry list when it starts with "settings-entries"), in the
+# Photos app when it starts with "photos-" (on a library of two movies made
+# here), else in SpringBoard.
 set -euo pipefail
 marqel=$1
 scenario=$2
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
-process=springboard
+process=(springboard)
 case $(basename "$scenario") in
-  settings-*) process=settings ;;
+  phone-*) process=(phone) ;;
+  settings-entries*) process=(settings --entries) ;;
+  settings-*) process=(settings) ;;
   photos-*)
-    process=photos
+    process=(photos)
     # Two seconds each, the second one newer: one flat colour a second.
     for colours in "red green" "blue yellow"; do
       set -- $colours
@@ -23,4 +27,4 @@ case $(basename "$scenario") in
     done
     ;;
 esac
-"$marqel" --root "$root" "$process" --script "$scenario"
+"$marqel" --root "$root" "${process[@]}" --script "$scenario"

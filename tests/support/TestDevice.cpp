@@ -5,6 +5,7 @@
 #include "platform/render/Compositor.h"
 #include "platform/springboard/BannerCenter.h"
 #include "platform/springboard/HomeScreen.h"
+#include "platform/springboard/SettingsAppHost.h"
 #include "platform/springboard/StatusBar.h"
 #include "platform/springboard/controlcenter/ControlCenter.h"
 #include "platform/uikit/UIKit.h"
@@ -37,6 +38,7 @@ void TestDevice::resetSingletons()
     SystemLog::shared().setEcho(false);
     SystemLog::shared().clear();
     HapticsLog::shared().clear();
+    SettingsAppHost::shared().reset();
     UIApplication::sharedApplication()->reset();
     UIScreen::mainScreen()->resetToDefault();
     UITraitCollection::setSystemUserInterfaceStyle(UIUserInterfaceStyleLight);

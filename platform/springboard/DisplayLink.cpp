@@ -1,0 +1,146 @@
+#include "platform/springboard/DisplayLink.h"
+
+#include "platform/foundation/Foundation.h"
+#include "platform/render/Compositor.h"
+#include "platform/render/Window.h"
+#include "platform/uikit/UIApplication.h"
+#include "platform/uikit/UIScreen.h"
+#include "platform/uikit/UITouch.h"
+#include "platform/uikit/UIWindow.h"
+
+#include <poll.h>
+#include <set>
+#include <unistd.h>
+
+using foundation::Error;
+using foundation::ErrorCode;
+
+foundation::Result<std::unique_ptr<DisplayLink>> DisplayLink::connect(const std::string& socketPath, display::ProcessRole role,
+    const std::string& bundleIdentifier)
+{
+    auto client = display::DisplayClient::connect(socketPath, { role, static_cast<std::int32_t>(::getpid()), bundleIdentifier });
+    if (!client)
+        return Error { client.code(), "cannot reach the display at " + socketPath + ": " + client.message() };
+    return std::unique_ptr<DisplayLink>(new DisplayLink(client.release()));
+}
+
+DisplayLink::DisplayLink(std::unique_ptr<display::DisplayClient> client)
+    : m_client(std::move(client))
+{
+    display::DisplayClient::Handlers handlers;
+    handlers.touch = [](const display::Touch& touch) {
+        static constexpr UITouchPhase phases[] = { UITouchPhaseBegan, UITouchPhaseMoved, UITouchPhaseEnded, UITouchPhaseCancelled };
+        UIApplication::sharedApplication()->sendTouch(phases[static_cast<int>(touch.phase)], touch.point);
+    };
+    handlers.key = [this](const display::Key& key) { handleKey(key); };
+    handlers.text = [](const display::Text& text) { UIApplication::sharedApplication()->insertText(text.text); };
+    handlers.lifecycle = [this](const display::Lifecycle& lifecycle) {
+        if (lifecycle.action == display::LifecycleAction::Terminate)
+            m_finished = true;
+        if (m_lifecycle)
+            m_lifecycle(lifecycle);
+    };
+    handlers.advance = [this](const display::Advance& advance) {
+        RunLoop::main().runFor(advance.seconds);
+        if (auto published = publishWindows(); !published)
+            NSLog("display: windows not published: %@", published.message());
+        if (auto sent = m_client->send(display::Reached { RunLoop::main().now() }); !sent)
+            m_finished = true;
+    };
+    handlers.step = [this](const display::Step& step) {
+        display::StepDone done;
+        if (!m_stepRunner) {
+            done.outcome = display::StepOutcome::NotHere;
+            done.message = "this process plays no steps";
+        } else if (auto status = m_stepRunner(step.text); !status) {
+            done.outcome = status.code() == ErrorCode::NotFound ? display::StepOutcome::NotHere : display::StepOutcome::Failed;
+            done.message = status.message().substr(0, display::maxStepTextSize);
+        }
+        if (auto published = publishWindows(); !published)
+            NSLog("display: windows not published: %@", published.message());
+        if (auto sent = m_client->send(std::move(done)); !sent)
+            m_finished = true;
+    };
+    m_client->setHandlers(std::move(handlers));
+}
+
+void DisplayLink::handleKey(const display::Key& key)
+{
+    if (key.phase != display::KeyPhase::Down)
+        return;
+    render::Window::KeyEvent event { key.keycode, key.scancode, key.modifiers, false, key.name };
+    if (UIApplication::sharedApplication()->sendKeyPress(render::Window::uiKey(event)))
+        return;
+    if (m_shortcut && m_shortcut(key.name))
+        return;
+    if (auto sent = m_client->send(display::KeyNotTaken { key }); !sent)
+        NSLog("display: the %@ key could not be handed back: %@", key.name, sent.message());
+}
+
+foundation::Status DisplayLink::publishWindows()
+{
+    const double scale = UIScreen::mainScreen()->scale();
+    std::set<std::uint32_t> shown;
+    for (const auto& picture : render::Compositor::shared().renderEachWindow()) {
+        if (!picture.picture || !picture.picture->isValid() || picture.frame.size.width <= 0 || picture.frame.size.height <= 0)
+            continue;
+        // Ids start at 1: the protocol keeps 0 for no window.
+        auto id = static_cast<std::uint32_t>(picture.window->creationOrder() + 1);
+        shown.insert(id);
+        bool keyWindow = picture.window->isKeyWindow();
+        auto [it, fresh] = m_windows.try_emplace(id);
+        Published& state = it->second;
+        if (picture.changed || fresh || state.keyWindow != keyWindow)
+            state.pending = true;
+        state.keyWindow = keyWindow;
+        // The display may still read both buffers: the newest picture goes
+        // at the next chance, never over one being shown.
+        if (!state.pending || !m_client->canPublish(id))
+            continue;
+        display::DisplayClient::WindowState published { picture.window->windowLevel(), picture.frame, scale, false, keyWindow };
+        TRY(m_client->publish(id, published, *picture.picture));
+        state.pending = false;
+        ++m_published;
+    }
+    for (auto it = m_windows.begin(); it != m_windows.end();) {
+        if (shown.contains(it->first)) {
+            ++it;
+            continue;
+        }
+        TRY(m_client->removeWindow(it->first));
+        it = m_windows.erase(it);
+    }
+    return {};
+}
+
+foundation::Status DisplayLink::pump()
+{
+    auto handled = m_client->pump();
+    if (!handled)
+        return handled.error();
+    return {};
+}
+
+foundation::Status DisplayLink::runLive()
+{
+    constexpr double frameTime = 1.0 / 60;
+    while (!m_finished && !RunLoop::stopRequestedBySignal()) {
+        TRY(pump());
+        if (m_finished)
+            break;
+        RunLoop::main().runFor(frameTime);
+        TRY(publishWindows());
+        TRY(pump());
+    }
+    return {};
+}
+
+foundation::Status DisplayLink::runScripted()
+{
+    while (!m_finished && !RunLoop::stopRequestedBySignal()) {
+        pollfd fd { m_client->fd(), POLLIN, 0 };
+        ::poll(&fd, 1, 1000);
+        TRY(pump());
+    }
+    return {};
+}
