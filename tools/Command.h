@@ -71,6 +71,7 @@ void addPrefsCommand(CLI::App& app, GlobalOptions& options);
 void addSpringBoardCommand(CLI::App& app, GlobalOptions& options);
 void addPhoneCommand(CLI::App& app, GlobalOptions& options);
 void addSettingsCommand(CLI::App& app, GlobalOptions& options);
+void addPhotosCommand(CLI::App& app, GlobalOptions& options);
 void addAppCommand(CLI::App& app, GlobalOptions& options);
 void addInvokeCommand(CLI::App& app, GlobalOptions& options);
 void addRunCommand(CLI::App& app, GlobalOptions& options);

@@ -72,6 +72,8 @@ void runScenario(const std::string& path, bool quiet, ScenarioHost host, Audit a
         check(driver.setBooter(automation::ScenarioDriver::settingsAppBooter()));
     if (host == ScenarioHost::SettingsAppAtEntries)
         check(driver.setBooter(automation::ScenarioDriver::settingsAppBooter(SettingsAppHost::Start::AtEntries)));
+    if (host == ScenarioHost::PhotosApp)
+        check(driver.setBooter(automation::ScenarioDriver::photosAppBooter()));
     auto result = automation::runScenarioFile(driver, path, [quiet](int line, const std::string& step) {
         if (!quiet)
             std::cout << std::setw(5) << line << "  " << step << '\n'
@@ -84,6 +86,8 @@ void runScenario(const std::string& path, bool quiet, ScenarioHost host, Audit a
         if (host == ScenarioHost::SpringBoard && name.starts_with("settings-"))
             message += "\n" + path + " is a scenario for the Settings app (its name starts with settings-), played here in SpringBoard; play it with `marqel settings "
                 + (name.starts_with("settings-entries") ? "--entries " : "") + "--script " + path + "`";
+        if (host == ScenarioHost::SpringBoard && name.starts_with("photos-"))
+            message += "\n" + path + " is a scenario for the Photos app (its name starts with photos-), played here in SpringBoard; play it with `marqel photos --script " + path + "`";
         throw CommandError(message);
     }
     if (findings > 0)

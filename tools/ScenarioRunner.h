@@ -21,6 +21,7 @@ enum class ScenarioHost {
     SettingsApp,
     // The Settings app opening on its entry list, as from the home screen.
     SettingsAppAtEntries,
+    PhotosApp,
 };
 
 // Whether every picture a scenario's `snapshot` steps take is audited.

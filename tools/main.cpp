@@ -315,6 +315,7 @@ int main(int argc, char** argv)
     tools::addSpringBoardCommand(app, options);
     tools::addPhoneCommand(app, options);
     tools::addSettingsCommand(app, options);
+    tools::addPhotosCommand(app, options);
     tools::addAppCommand(app, options);
     tools::addInvokeCommand(app, options);
     tools::addCropCommand(app, options);

@@ -1,5 +1,6 @@
 #include "platform/automation/GenericSteps.h"
 
+#include "platform/automation/PhotosSteps.h"
 #include "platform/automation/ScenarioDriver.h"
 #include "platform/automation/ScreenQueries.h"
 #include "platform/automation/StepContext.h"
@@ -242,6 +243,7 @@ void registerGenericSteps(ScenarioDriver& driver)
     registerRecordExpectations(driver);
     registerScreenExpectations(driver);
     mustSucceed(registerSystemSteps(driver));
+    mustSucceed(registerPhotosSteps(driver));
 }
 
 }  // namespace automation

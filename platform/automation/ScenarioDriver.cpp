@@ -4,6 +4,7 @@
 #include "platform/automation/ScreenQueries.h"
 #include "platform/automation/StepContext.h"
 #include "platform/foundation/Foundation.h"
+#include "platform/photosapp/PhotosAppHost.h"
 #include "platform/springboard/SettingsAppHost.h"
 #include "platform/springboard/SpringBoardHost.h"
 #include "platform/uikit/UIKit.h"
@@ -53,6 +54,18 @@ ScenarioDriver::Booter ScenarioDriver::settingsAppBooter(SettingsAppHost::Start 
             return {};
         },
         [] { return SettingsAppHost::shared().isBooted(); } };
+}
+
+ScenarioDriver::Booter ScenarioDriver::photosAppBooter()
+{
+    return { photosApp,
+        []() -> Status {
+            auto booted = PhotosAppHost::shared().boot();
+            if (!booted)
+                return booted.error();
+            return {};
+        },
+        [] { return PhotosAppHost::shared().isBooted(); } };
 }
 
 ScenarioDriver::ScenarioDriver()

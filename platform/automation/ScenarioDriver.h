@@ -48,6 +48,9 @@ public:
     // The Settings app with the preference bundle at its root, or with the
     // list of installed entries there.
     static Booter settingsAppBooter(SettingsAppHost::Start start = SettingsAppHost::Start::InBundle);
+    static constexpr const char* photosApp = "the Photos app";
+    // The Photos app on its grid of the library's videos.
+    static Booter photosAppBooter();
 
     // A driver with the generic steps registered, booting SpringBoard.
     ScenarioDriver();

@@ -39,6 +39,7 @@ class DecodeThread;
 template <class T>
 class BoundedQueue;
 class PictureRenderer;
+class RgbaConverter;
 class ToneGenerator;
 class AffineSampler;
 class FrameRateConverter;

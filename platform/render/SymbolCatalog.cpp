@@ -185,6 +185,38 @@ void timer(cairo_t* cr)
     cairo_fill(cr);
 }
 
+// In a box 0.8 wide: the triangle leans on its left edge, as the phone's.
+void playFill(cairo_t* cr)
+{
+    cairo_move_to(cr, 0.06, 0.06);
+    cairo_line_to(cr, 0.76, 0.5);
+    cairo_line_to(cr, 0.06, 0.94);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+}
+
+// In a box 0.7 wide.
+void pauseFill(cairo_t* cr)
+{
+    roundedBox(cr, 0.04, 0.06, 0.22, 0.88, 0.05);
+    cairo_fill(cr);
+    roundedBox(cr, 0.44, 0.06, 0.22, 0.88, 0.05);
+    cairo_fill(cr);
+}
+
+// A movie camera in a box 1.4 wide: the body and its lens cone.
+void videoFill(cairo_t* cr)
+{
+    roundedBox(cr, 0.04, 0.2, 0.9, 0.6, 0.12);
+    cairo_fill(cr);
+    cairo_move_to(cr, 0.98, 0.45);
+    cairo_line_to(cr, 1.36, 0.24);
+    cairo_line_to(cr, 1.36, 0.76);
+    cairo_line_to(cr, 0.98, 0.55);
+    cairo_close_path(cr);
+    cairo_fill(cr);
+}
+
 void squareWithCharacter(cairo_t* cr, char character)
 {
     roundedBox(cr, 0.02, 0.02, 0.96, 0.96, 0.22);
@@ -236,6 +268,9 @@ const std::map<std::string, Entry>& catalog()
         { "trash.fill", { trashFill, 0.86 } },
         { "power", { power, 1.0 } },
         { "timer", { timer, 1.0 } },
+        { "play.fill", { playFill, 0.8 } },
+        { "pause.fill", { pauseFill, 0.7 } },
+        { "video.fill", { videoFill, 1.4 } },
     };
     return entries;
 }

@@ -47,6 +47,7 @@ class UINavigationItem;
 class UIResponder;
 class UIScrollView;
 class UISegmentedControl;
+class UISlider;
 class UIScreen;
 class UISwitch;
 class UITapGestureRecognizer;

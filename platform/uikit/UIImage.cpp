@@ -16,7 +16,7 @@ MARQEL_DEFINE_CLASS(UIImage,
 namespace {
 
 // The symbols the screens name.
-constexpr std::array<const char*, 11> catalog = {
+constexpr std::array<const char*, 14> catalog = {
     "record.circle",
     "mic.fill",
     "mic.slash.fill",
@@ -28,6 +28,9 @@ constexpr std::array<const char*, 11> catalog = {
     "trash.fill",
     "power",
     "timer",
+    "play.fill",
+    "pause.fill",
+    "video.fill",
 };
 
 // Symbols draw at the body text size unless configured otherwise.

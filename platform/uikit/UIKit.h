@@ -45,6 +45,7 @@
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UIScrollView.h"
 #include "platform/uikit/UISegmentedControl.h"
+#include "platform/uikit/UISlider.h"
 #include "platform/uikit/UISwitch.h"
 #include "platform/uikit/UITapGestureRecognizer.h"
 #include "platform/uikit/UITextField.h"

@@ -254,13 +254,14 @@ TEST_F(MarqelSteps, TheReadmeDocumentsEveryRegisteredStep)
 
 // Every expectation has a scenario that must fail, so a comparison that
 // stops comparing turns the suite red. One played in the Settings app
-// ("settings-expect-NAME.scn") counts as well as one in SpringBoard.
+// ("settings-expect-NAME.scn") or the Photos app ("photos-expect-NAME.scn")
+// counts as well as one in SpringBoard.
 TEST_F(MarqelSteps, EveryExpectationHasAScenarioThatMustFail)
 {
     std::string folder = std::string(MARQEL_SOURCE_DIR) + "/tests/scenarios/must-fail/";
     for (const auto& [name, entry] : driver.expectations()) {
         bool found = false;
-        for (const char* prefix : { "expect-", "settings-expect-" }) {
+        for (const char* prefix : { "expect-", "settings-expect-", "photos-expect-" }) {
             std::ifstream in(folder + prefix + name + ".scn");
             if (!in.is_open())
                 continue;

@@ -54,6 +54,21 @@ bool makeMovie(const std::string& path, int width, int height, double seconds, b
     return runProgram(argv).exitCode == 0;
 }
 
+bool makeColourMovie(const std::string& path, const std::vector<std::string>& colours, int width, int height)
+{
+    std::error_code ec;
+    fs::create_directories(fs::path(path).parent_path(), ec);
+    std::vector<std::string> argv { "ffmpeg", "-v", "error", "-y" };
+    std::string graph;
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+        argv.insert(argv.end(), { "-f", "lavfi", "-i", "color=c=" + colours[i] + ":size=" + std::to_string(width) + "x" + std::to_string(height) + ":rate=30:duration=1" });
+        graph += "[" + std::to_string(i) + ":v]";
+    }
+    graph += "concat=n=" + std::to_string(colours.size()) + ":v=1:a=0,format=yuv420p[v]";
+    argv.insert(argv.end(), { "-filter_complex", graph, "-map", "[v]", "-c:v", "libx264", "-preset", "ultrafast", "-g", "30", "-f", "mov", path });
+    return !colours.empty() && runProgram(argv).exitCode == 0;
+}
+
 namespace {
 
 std::string withoutTrailingLineBreaks(std::string text)

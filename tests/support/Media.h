@@ -26,6 +26,10 @@ void writePpm(const std::string& path, const RgbImage& image);
 // A movie of ffmpeg's own moving test picture, 30 fps H.264 (with a 440 Hz
 // AAC tone when `audio`); its folder is made. False when ffmpeg failed.
 bool makeMovie(const std::string& path, int width, int height, double seconds, bool audio = false);
+// A movie of flat colours, one second each in turn (ffmpeg colour names or
+// 0xRRGGBB), 30 fps H.264 with a key frame every second, no sound; its
+// folder is made. False when ffmpeg failed.
+bool makeColourMovie(const std::string& path, const std::vector<std::string>& colours, int width, int height);
 
 // One -show_entries query of the streams chosen by `select`, values only,
 // one a line, without the last line break.
