@@ -216,6 +216,7 @@ foundation::Status PhotosViewController::play(std::int64_t index)
     // In place before anyone looks, as after the phone's presentation.
     m_player->layoutIfNeeded();
     m_player->play();
+    NSLog("Photos: playing %@", asset->localIdentifier());
     return {};
 }
 

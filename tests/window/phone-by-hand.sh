@@ -154,9 +154,9 @@ until_seen home-after-respring eval '[ "$(pixel 195 600)" != "0 0 0" ]'
 shot respring
 
 # Control Center's Marqel tile opens the overlay, now that the tweak is on.
+home_there=$(pixel 370 204)
 pull_control_center
 until_seen control-center-again said "SpringBoard: Control Center opened" 2
-home_there=$(pixel 370 204)
 tile_shown() {
   local r g b
   read -r r g b <<<"$(pixel 370 204)"
@@ -212,7 +212,7 @@ until_seen recording pill_red
 shot recording
 tap 60 25
 until_seen stop-alert said "asking whether to stop the screen recording"
-until_seen stop-alert-drawn is_light 262 450
+until_seen stop-alert-drawn is_light 320 385
 shot stop-alert
 tap 262 450
 # The cropped movie's banner, then Photos from it.
