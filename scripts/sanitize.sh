@@ -6,7 +6,9 @@
 #   ./scripts/sanitize.sh          every test
 #   ./scripts/sanitize.sh --unit   the GoogleTest cases and the fuzz corpus
 #                                  replays, without the scripts driving
-#                                  `marqel`, the window test, the scenario files and the
+#                                  `marqel`, the window test, the scenario files, the
+#                                  phone's fault tests (which run `marqel` as
+#                                  SpringBoard and the apps) and the
 #                                  reliability and package runs (what CI runs)
 # Further arguments go to ctest (e.g. -R PropertyList).
 set -euo pipefail
@@ -14,7 +16,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 filter=()
 target=all
 if [ "${1:-}" = "--unit" ]; then
-  filter=(-E '^(cli|scenario|reliability|package|window)\.')
+  filter=(-E '^(cli|scenario|reliability|package|window|PhoneFaultTest)\.')
   target=unit_tests
   shift
 fi

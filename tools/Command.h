@@ -55,6 +55,22 @@ void requireDisplay(const std::string& user = "--window");
 void showDesktopWindow(double zoom, const std::string& title, const std::string& help,
     const std::function<void(const std::string& key)>& onKey = {});
 
+// What every process command takes: --for SECONDS, --virtual-clock,
+// --window (described by `windowHelp`) and --zoom.
+struct ProcessRunOptions {
+    double seconds = -1;
+    bool virtualClock = false;
+    bool window = false;
+    double zoom = 1.0 / 3;
+    ClockKind clock() const { return virtualClock && !window ? ClockKind::Virtual : ClockKind::Real; }
+};
+void addProcessRunOptions(CLI::App& command, ProcessRunOptions& options, const std::string& windowHelp);
+
+// A process's main loop, on the clock it was reset to: for `seconds` (0 or
+// more), or until Ctrl-C or TERM when `seconds` is negative; then it leaves
+// the cross-process notification centre.
+void runMainLoop(double seconds);
+
 // The SpringBoard a root may have: applies the global options, takes the
 // root's SpringBoard lock (until the process ends) and makes sure the
 // product is installed.

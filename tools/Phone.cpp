@@ -6,8 +6,8 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>

@@ -33,7 +33,8 @@ void runPhotosOnDisplay(const DisplayedProcess& displayed, bool newest)
     if (!report)
         throw CommandError(report.error());
     std::cout << host::describe(report.value()) << std::flush;
-    leaveRoomForStatusBar(*photos.window());
+    // Photos lays its grid out below the status bar itself, and its player
+    // is the whole screen, as on the phone.
     if (newest) {
         // An empty library leaves the grid showing so: the app still opens.
         if (auto opened = photos.openNewestVideo(); !opened)
@@ -61,18 +62,8 @@ void addPhotosCommand(CLI::App& app, GlobalOptions& options)
 {
     auto* command = app.add_subcommand("photos",
         "Start the Photos app showing the photo library's videos (newest first; Recently Deleted as its second tab) and run its main loop");
-    static double seconds = -1;
-    static bool virtualClock = false;
-    command->add_option("--for", seconds, "Run for this many seconds (0 or more), then exit (default: until Ctrl-C)")
-        ->check(CLI::Validator(checkSeconds, "SECONDS"));
-    command->add_flag("--virtual-clock", virtualClock, "Run on the virtual clock (time jumps when idle)");
-    static bool window = false;
-    static double zoom = 1.0 / 3;
-    command->add_flag("--window", window,
-        "Show the phone's screen in a desktop window (real clock): the mouse is a finger, Escape quits");
-    command->add_option("--zoom", zoom, "Window pixels per screen pixel with --window, above 0 and at most 8")
-        ->capture_default_str()
-        ->check(CLI::Validator([](std::string& text) { return checkZoom(text); }, "ZOOM"));
+    static ProcessRunOptions run;
+    addProcessRunOptions(*command, run, "Show the phone's screen in a desktop window (real clock): the mouse is a finger, Escape quits");
     static bool newest = false;
     command->add_flag("--newest", newest,
         "Open on the newest video, playing (where the recording notice's default action leads); fails when the library has none");
@@ -90,10 +81,10 @@ void addPhotosCommand(CLI::App& app, GlobalOptions& options)
             runPhotosOnDisplay(displayed, newest);
             return;
         }
-        bool stopsOnSignals = script.empty() && !window;
+        bool stopsOnSignals = script.empty() && !run.window;
         if (stopsOnSignals)
             RunLoop::stopOnSignals({ SIGINT, SIGTERM });
-        if (window)
+        if (run.window)
             requireDisplay();
         prepareDevice(options);
         ensureInstalled();
@@ -101,7 +92,7 @@ void addPhotosCommand(CLI::App& app, GlobalOptions& options)
             runScenario(script, false, ScenarioHost::PhotosApp);
             return;
         }
-        RunLoop::main().reset(virtualClock && !window ? ClockKind::Virtual : ClockKind::Real);
+        RunLoop::main().reset(run.clock());
         auto& photos = PhotosAppHost::shared();
         auto report = photos.boot();
         if (!report)
@@ -114,18 +105,12 @@ void addPhotosCommand(CLI::App& app, GlobalOptions& options)
             std::cout << "playing the newest video\n";
         }
         std::cout << std::flush;
-        if (window) {
-            showDesktopWindow(zoom, "Marqel — Photos", "window open: the mouse is a finger; Escape quits");
+        if (run.window) {
+            showDesktopWindow(run.zoom, "Marqel — Photos", "window open: the mouse is a finger; Escape quits");
             NSDistributedNotificationCenter::defaultCenter()->shutdown();
             return;
         }
-        if (seconds >= 0) {
-            RunLoop::main().runFor(seconds);
-        } else {
-            while (!RunLoop::stopRequestedBySignal())
-                RunLoop::main().runFor(3600);
-        }
-        NSDistributedNotificationCenter::defaultCenter()->shutdown();
+        runMainLoop(run.seconds);
         std::cout << "Photos stopped\n";
     });
 }

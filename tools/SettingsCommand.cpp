@@ -1,13 +1,13 @@
 #include "tools/Command.h"
 
+#include "platform/automation/ScenarioDriver.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/render/Window.h"
+#include "platform/springboard/DisplayLink.h"
 #include "platform/springboard/SettingsAppHost.h"
 #include "platform/uikit/UIKit.h"
-#include "tools/ScenarioRunner.h"
 #include "tools/DisplayedProcess.h"
-#include "platform/springboard/DisplayLink.h"
-#include "platform/automation/ScenarioDriver.h"
+#include "tools/ScenarioRunner.h"
 #include <optional>
 
 #include <CLI/CLI.hpp>
@@ -51,18 +51,8 @@ void addSettingsCommand(CLI::App& app, GlobalOptions& options)
     command->add_flag("--entries", entries,
         "Start at the Settings app's list of installed settings (the entries in /var/jb/Library/PreferenceLoader/Preferences), "
         "as the home screen opens it; tapping one opens its bundle. Without it the app starts inside Marqel's bundle");
-    static double seconds = -1;
-    static bool virtualClock = false;
-    command->add_option("--for", seconds, "Run for this many seconds (0 or more), then exit (default: until Ctrl-C)")
-        ->check(CLI::Validator(checkSeconds, "SECONDS"));
-    command->add_flag("--virtual-clock", virtualClock, "Run on the virtual clock (time jumps when idle)");
-    static bool window = false;
-    static double zoom = 1.0 / 3;
-    command->add_flag("--window", window,
-        "Show the phone's screen in a desktop window (real clock): the mouse is a finger, Escape quits");
-    command->add_option("--zoom", zoom, "Window pixels per screen pixel with --window, above 0 and at most 8")
-        ->capture_default_str()
-        ->check(CLI::Validator([](std::string& text) { return checkZoom(text); }, "ZOOM"));
+    static ProcessRunOptions run;
+    addProcessRunOptions(*command, run, "Show the phone's screen in a desktop window (real clock): the mouse is a finger, Escape quits");
     static std::string script;
     command->add_option("--script", script,
                "Play a scenario file as a simulated user (on the virtual clock; its `boot` step starts the Settings app, inside the "
@@ -83,10 +73,10 @@ void addSettingsCommand(CLI::App& app, GlobalOptions& options)
         }
         if (audit && script.empty())
             throw CommandError("--audit checks the pictures a scenario takes: give it with --script FILE.scn");
-        bool stopsOnSignals = script.empty() && !window;
+        bool stopsOnSignals = script.empty() && !run.window;
         if (stopsOnSignals)
             RunLoop::stopOnSignals({ SIGINT, SIGTERM });
-        if (window)
+        if (run.window)
             requireDisplay();
         prepareDevice(options);
         ensureInstalled();
@@ -94,25 +84,19 @@ void addSettingsCommand(CLI::App& app, GlobalOptions& options)
             runScenario(script, false, entries ? ScenarioHost::SettingsAppAtEntries : ScenarioHost::SettingsApp, audit ? Audit::Yes : Audit::No);
             return;
         }
-        RunLoop::main().reset(virtualClock && !window ? ClockKind::Virtual : ClockKind::Real);
+        RunLoop::main().reset(run.clock());
         auto report = SettingsAppHost::shared().boot(entries ? SettingsAppHost::Start::AtEntries : SettingsAppHost::Start::InBundle);
         if (!report)
             throw CommandError(report.error());
         std::cout << host::describe(report.value());
         std::cout << "showing " << SettingsAppHost::shared().rootViewController()->className() << '\n'
                   << std::flush;
-        if (window) {
-            showSettingsWindow(zoom);
+        if (run.window) {
+            showSettingsWindow(run.zoom);
             NSDistributedNotificationCenter::defaultCenter()->shutdown();
             return;
         }
-        if (seconds >= 0) {
-            RunLoop::main().runFor(seconds);
-        } else {
-            while (!RunLoop::stopRequestedBySignal())
-                RunLoop::main().runFor(3600);
-        }
-        NSDistributedNotificationCenter::defaultCenter()->shutdown();
+        runMainLoop(run.seconds);
         std::cout << "Settings stopped\n";
     });
 }

@@ -1,16 +1,16 @@
 #include "tools/Command.h"
 
 #include "common/MarqelPreferences.h"
+#include "platform/automation/ScenarioDriver.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/render/Window.h"
 #include "platform/springboard/AppLauncher.h"
 #include "platform/springboard/DisplayLink.h"
 #include "platform/springboard/HomeGesture.h"
 #include "platform/springboard/ScreenRecordingControl.h"
-#include "platform/automation/ScenarioDriver.h"
-#include "tools/DisplayedProcess.h"
 #include "platform/springboard/SpringBoardHost.h"
 #include "platform/uikit/UIKit.h"
+#include "tools/DisplayedProcess.h"
 #include "tools/ProcessLock.h"
 #include "tools/ScenarioRunner.h"
 
@@ -88,8 +88,8 @@ void runSpringBoardOnDisplay(const DisplayedProcess& displayed)
         prepareDriver(*driver);
     }
     bootSpringBoard(displayed.scripted ? ClockKind::Virtual : ClockKind::Real,
-        "the tweak is off (toggleMarqel is false), so the overlay will not open. Turn it on in the Settings app, then respring "
-        "(Control Center's Respring tile, or R)");
+        "Marqel is switched off (toggleMarqel is false), so the overlay will not open: turn it on in the Settings app (its "
+        "Marqel entry) or with `marqel prefs set toggleMarqel true`, then respring (Control Center's Respring tile, or R)");
     link->setShortcutHandler(springBoardShortcut);
     link->setLifecycleHandler([](const display::Lifecycle& lifecycle) {
         if (lifecycle.action == display::LifecycleAction::ToFront)
@@ -104,20 +104,11 @@ void runSpringBoardOnDisplay(const DisplayedProcess& displayed)
 void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
 {
     auto* command = app.add_subcommand("springboard", "Boot SpringBoard with the tweak injected and run its main loop");
-    static double seconds = -1;
-    static bool virtualClock = false;
-    command->add_option("--for", seconds, "Run for this many seconds (0 or more), then exit (default: until Ctrl-C)")
-        ->check(CLI::Validator(checkSeconds, "SECONDS"));
-    command->add_flag("--virtual-clock", virtualClock, "Run on the virtual clock (time jumps when idle)");
-    static bool window = false;
-    static double zoom = 1.0 / 3;
-    command->add_flag("--window", window,
-        "Show the phone's screen in a desktop window (real clock), as `marqel phone` does: the mouse is a finger, "
+    static ProcessRunOptions run;
+    addProcessRunOptions(*command, run,
+        "Show the phone's screen in a desktop window (real clock), SpringBoard alone in this process: the mouse is a finger, "
         "the keyboard types into a tapped field, I invokes the overlay, S stops the recording from the status bar, "
-        "C from Control Center, Escape quits");
-    command->add_option("--zoom", zoom, "Window pixels per screen pixel with --window, above 0 and at most 8")
-        ->capture_default_str()
-        ->check(CLI::Validator([](std::string& text) { return checkZoom(text); }, "ZOOM"));
+        "C from Control Center, Escape quits (`marqel phone` is the whole phone)");
     static std::string script;
     command->add_option("--script", script, "Play a scenario file as a simulated user (on the virtual clock), then exit")
         ->check(CLI::ExistingFile);
@@ -131,29 +122,23 @@ void addSpringBoardCommand(CLI::App& app, GlobalOptions& options)
         }
         // Ctrl-C or a TERM at any moment from here on, installing included, ends
         // the run cleanly: the handlers are in place before anything is written.
-        bool stopsOnSignals = script.empty() && !window;
+        bool stopsOnSignals = script.empty() && !run.window;
         if (stopsOnSignals)
             RunLoop::stopOnSignals({ SIGINT, SIGTERM });
-        if (window)
+        if (run.window)
             requireDisplay();
         claimSpringBoard(options);
         if (!script.empty()) {
             runScenario(script);
             return;
         }
-        bootSpringBoard(virtualClock && !window ? ClockKind::Virtual : ClockKind::Real,
+        bootSpringBoard(run.clock(),
             "the tweak is off (toggleMarqel is false), so the overlay will not open. " + tweakOffAdvice);
-        if (window) {
-            showSpringBoardWindow(zoom);
+        if (run.window) {
+            showSpringBoardWindow(run.zoom);
             return;
         }
-        if (seconds >= 0) {
-            RunLoop::main().runFor(seconds);
-        } else {
-            while (!RunLoop::stopRequestedBySignal())
-                RunLoop::main().runFor(3600);
-        }
-        NSDistributedNotificationCenter::defaultCenter()->shutdown();
+        runMainLoop(run.seconds);
         // The hooks were listed at boot; they do not change while it runs.
         std::cout << "SpringBoard stopped\n";
         // What is on the screen as SpringBoard stops.

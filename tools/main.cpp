@@ -192,6 +192,28 @@ void showDesktopWindow(double zoom, const std::string& title, const std::string&
     window->run();
 }
 
+void addProcessRunOptions(CLI::App& command, ProcessRunOptions& options, const std::string& windowHelp)
+{
+    command.add_option("--for", options.seconds, "Run for this many seconds (0 or more), then exit (default: until Ctrl-C)")
+        ->check(CLI::Validator(checkSeconds, "SECONDS"));
+    command.add_flag("--virtual-clock", options.virtualClock, "Run on the virtual clock (time jumps when idle)");
+    command.add_flag("--window", options.window, windowHelp);
+    command.add_option("--zoom", options.zoom, "Window pixels per screen pixel with --window, above 0 and at most 8")
+        ->capture_default_str()
+        ->check(CLI::Validator([](std::string& text) { return checkZoom(text); }, "ZOOM"));
+}
+
+void runMainLoop(double seconds)
+{
+    if (seconds >= 0) {
+        RunLoop::main().runFor(seconds);
+    } else {
+        while (!RunLoop::stopRequestedBySignal())
+            RunLoop::main().runFor(3600);
+    }
+    NSDistributedNotificationCenter::defaultCenter()->shutdown();
+}
+
 void addGlobalOptions(CLI::App& app, GlobalOptions& options)
 {
     app.add_option("--root", options.root, "Device root folder (default: $MARQEL_ROOT, else $XDG_DATA_HOME/marqel/device, else ~/.local/share/marqel/device)")

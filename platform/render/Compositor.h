@@ -11,10 +11,10 @@
 // kept as a picture of its own, so a busy overlay above a still home screen
 // redraws only the overlay. Main thread only, like UIKit.
 
+#include "platform/foundation/CGGeometry.h"
 #include "platform/render/Forward.h"
 #include "platform/render/ScreenFrame.h"
 #include "platform/render/Surface.h"
-#include "platform/foundation/CGGeometry.h"
 #include "platform/uikit/Forward.h"
 
 #include <cstdint>

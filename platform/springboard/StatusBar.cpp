@@ -87,7 +87,7 @@ void StatusBar::followRecorder()
     objc_cast<RPScreenRecorder>(RPScreenRecorder::sharedRecorder())->addRecordingObserver([this] {
         if (m_pill)
             m_pill->setHidden(!ScreenRecordingControl::isRecording());
-            repaintIndicators();
+        repaintIndicators();
     });
 }
 

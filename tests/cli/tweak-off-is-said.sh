@@ -27,14 +27,17 @@ unset SDL_VIDEODRIVER
 [ "$rc" -ne 0 ] && [[ $err == *"started with the tweak off"* ]] || fail "invoke with a window SpringBoard: $rc $err"
 grep -q "the tweak is off" "$springboard_out" || fail "the window SpringBoard does not say the tweak is off"
 
-# `marqel phone` says it once at boot, with the way back to the phone.
+# `marqel phone` says it once as its SpringBoard boots, with the way to
+# turn it on there: the Settings app, then a respring.
 export SDL_VIDEODRIVER=offscreen
 start_marqel phone
 wait_for_output "window open"
+wait_for_output "SpringBoard: finished launching"
+wait_for_output "Marqel is switched off"
 stop_springboard TERM
 unset SDL_VIDEODRIVER
 [ "$(grep -c "Marqel is switched off" "$springboard_out")" -eq 1 ] || fail "phone: not said exactly once: $(cat "$springboard_out")"
-grep -q "turn it on with \`marqel prefs set toggleMarqel true\`, then restart with \`marqel phone\`" "$springboard_out" \
+grep -q "turn it on in the Settings app (its Marqel entry) or with \`marqel prefs set toggleMarqel true\`, then respring" "$springboard_out" \
   || fail "phone: how to turn it on is not said: $(grep "switched off" "$springboard_out")"
 
 # Switched on: nothing said, and the invocation reaches it.
@@ -47,6 +50,7 @@ stop_springboard INT
 export SDL_VIDEODRIVER=offscreen
 start_marqel phone
 wait_for_output "window open"
+wait_for_output "SpringBoard: finished launching"
 stop_springboard TERM
 unset SDL_VIDEODRIVER
 ! grep -q "switched off" "$springboard_out" || fail "phone said off while on"

@@ -118,7 +118,7 @@ pull_control_center() { drag 330 8 330 30 330 60 330 110 330 180 330 260 330 320
 # The home screen's wallpaper is drawn (the window starts black).
 until_seen home-screen eval '[ "$(pixel 195 600)" != "0 0 0" ]'
 shot home
-grep -q "the tweak is off" "$phone_out" || fail "a fresh root's phone did not say the tweak is off"
+grep -q "Marqel is switched off" "$phone_out" || fail "a fresh root's phone did not say the tweak is off"
 
 # The Settings icon (fourth row, third column) opens the Settings app at its
 # list of installed settings; Marqel's row opens the bundle, whose hint
