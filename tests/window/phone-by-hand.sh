@@ -128,7 +128,10 @@ until_seen settings-list said "display: started com.apple.Preferences"
 until_seen settings-drawn is_light 195 300
 shot settings
 tap 150 148
-until_seen hint eval '[ "$(dark_points 130 270 130 20)" -gt 20 ]'
+# The hint's alert dims the bundle's light background (the push itself is
+# not animated); its card stays light round its OK.
+dimmed() { ! is_light 20 700; }
+until_seen hint eval 'dimmed && is_light 120 499'
 shot hint
 tap 195 499
 m prefs list | grep -q "didShowControlCenterAlert.*true" || until_seen hint-answered eval 'm prefs list | grep -q "didShowControlCenterAlert.*true"'
@@ -144,9 +147,16 @@ shot home-after-settings
 
 # The switch takes effect when SpringBoard restarts: Control Center's
 # Respring tile.
+# A dark tile where the home screen was.
+dark_tile_at() {
+  local r g b
+  read -r r g b <<<"$(pixel "$1" "$2")"
+  [ "$r $g $b" != "$3" ] && [ "$r" -lt 80 ] && [ "$g" -lt 80 ] && [ "$b" -lt 90 ]
+}
+home_there=$(pixel 100 284)
 pull_control_center
 until_seen control-center said "SpringBoard: Control Center opened"
-until_seen respring-tile eval '! is_colour 100 284 "$(pixel 100 600)"'
+until_seen respring-tile dark_tile_at 100 284 "$home_there"
 tap 100 284
 until_seen respring said "display: respring"
 until_seen springboard-again said "SpringBoard: finished launching" 2
@@ -157,12 +167,7 @@ shot respring
 home_there=$(pixel 370 204)
 pull_control_center
 until_seen control-center-again said "SpringBoard: Control Center opened" 2
-tile_shown() {
-  local r g b
-  read -r r g b <<<"$(pixel 370 204)"
-  [ "$r $g $b" != "$home_there" ] && [ "$r" -lt 80 ] && [ "$g" -lt 80 ] && [ "$b" -lt 90 ]
-}
-until_seen control-center-tiles tile_shown
+until_seen control-center-tiles dark_tile_at 370 204 "$home_there"
 shot control-center
 tap 287 204
 until_seen overlay-shown said "marqel: showing the overlay"
