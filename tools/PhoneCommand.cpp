@@ -115,9 +115,15 @@ public:
         if (name == "expect" && step.has(0) && step.argument(0) == "app")
             return expectApp(step);
         // Before the phone runs, the steps that need no process (the
-        // preferences a person set up earlier) are played here.
-        if (!m_phone.server().springBoard())
-            return m_local.runStep(line);
+        // preferences a person set up earlier) are played here; the others
+        // set SpringBoard up (how it announces recordings), so they are
+        // played here to check them, then again in SpringBoard once it runs.
+        if (!m_phone.server().springBoard()) {
+            TRY(m_local.runStep(line));
+            if (name != "pref")
+                m_beforeBoot.push_back(line);
+            return {};
+        }
         return m_phone.playStep(line);
     }
 
@@ -134,7 +140,12 @@ private:
         if (m_phone.server().springBoard())
             return automation::StepContext::failure("the phone is already running");
         TRY(m_phone.start());
-        return m_phone.settle();
+        TRY(m_phone.settle());
+        for (const auto& line : m_beforeBoot)
+            if (auto given = m_phone.playStep(line); !given)
+                return automation::StepContext::failure("\"" + line + "\" (before boot) could not be given to SpringBoard: " + given.message());
+        m_beforeBoot.clear();
+        return {};
     }
 
     foundation::Status touch(display::TouchPhase phase, CGPoint point)
@@ -225,6 +236,7 @@ private:
     Phone& m_phone;
     // Plays the steps before boot; never boots a process of its own.
     automation::ScenarioDriver m_local;
+    std::vector<std::string> m_beforeBoot;
     double m_waited = 0;
 };
 

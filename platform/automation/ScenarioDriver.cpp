@@ -187,8 +187,10 @@ Status ScenarioDriver::requireBooted(const std::string& step) const
 
 Status ScenarioDriver::requireHost(const std::string& hostName, const std::string& step) const
 {
+    // Not found here, rather than refused: on the whole phone the display
+    // then hands the step to the process it is for.
     if (hostName != m_booter.hostName)
-        return Error { ErrorCode::InvalidState, step + " works in " + hostName + ", and this scenario runs in " + m_booter.hostName };
+        return Error { ErrorCode::NotFound, step + " works in " + hostName + ", and this scenario runs in " + m_booter.hostName };
     return {};
 }
 
