@@ -66,6 +66,15 @@ struct ProcessRunOptions {
 };
 void addProcessRunOptions(CLI::App& command, ProcessRunOptions& options, const std::string& windowHelp);
 
+// --audit, for an app command that plays scenarios: every picture its
+// snapshot steps take is checked.
+void addAuditOption(CLI::App& command, bool& audit);
+// What an app's command does before the app starts in a process of its
+// own (not on the phone's display): refuses --audit without --script; a
+// run without script or window ends on Ctrl-C or TERM; a window needs a
+// display; then the device root and the install.
+void prepareAppProcess(const GlobalOptions& options, const ProcessRunOptions& run, const std::string& script, bool audit);
+
 // A process's main loop, on the clock it was reset to: for `seconds` (0 or
 // more), or until Ctrl-C or TERM when `seconds` is negative; then it leaves
 // the cross-process notification centre.

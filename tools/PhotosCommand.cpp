@@ -72,6 +72,8 @@ void addPhotosCommand(CLI::App& app, GlobalOptions& options)
                                     "Play a scenario file as a simulated user (on the virtual clock; its `boot` step starts the Photos app), then exit")
                              ->check(CLI::ExistingFile);
     command->get_option("--newest")->excludes(scriptOption);
+    static bool audit = false;
+    addAuditOption(*command, audit);
     static DisplayedProcess displayed;
     addDisplayOptions(*command, displayed);
     command->callback([&options] {
@@ -81,15 +83,9 @@ void addPhotosCommand(CLI::App& app, GlobalOptions& options)
             runPhotosOnDisplay(displayed, newest);
             return;
         }
-        bool stopsOnSignals = script.empty() && !run.window;
-        if (stopsOnSignals)
-            RunLoop::stopOnSignals({ SIGINT, SIGTERM });
-        if (run.window)
-            requireDisplay();
-        prepareDevice(options);
-        ensureInstalled();
+        prepareAppProcess(options, run, script, audit);
         if (!script.empty()) {
-            runScenario(script, false, ScenarioHost::PhotosApp);
+            runScenario(script, false, ScenarioHost::PhotosApp, audit ? Audit::Yes : Audit::No);
             return;
         }
         RunLoop::main().reset(run.clock());

@@ -59,9 +59,7 @@ void addSettingsCommand(CLI::App& app, GlobalOptions& options)
                "bundle unless --entries is given), then exit")
         ->check(CLI::ExistingFile);
     static bool audit = false;
-    command->add_flag("--audit", audit,
-        "With --script: check every picture its snapshot steps take (text cut off or overlapping, contrast, views off the "
-        "screen); any finding fails the run");
+    addAuditOption(*command, audit);
     static DisplayedProcess displayed;
     addDisplayOptions(*command, displayed);
     command->callback([&options] {
@@ -71,15 +69,7 @@ void addSettingsCommand(CLI::App& app, GlobalOptions& options)
             runSettingsOnDisplay(displayed, entries ? SettingsAppHost::Start::AtEntries : SettingsAppHost::Start::InBundle);
             return;
         }
-        if (audit && script.empty())
-            throw CommandError("--audit checks the pictures a scenario takes: give it with --script FILE.scn");
-        bool stopsOnSignals = script.empty() && !run.window;
-        if (stopsOnSignals)
-            RunLoop::stopOnSignals({ SIGINT, SIGTERM });
-        if (run.window)
-            requireDisplay();
-        prepareDevice(options);
-        ensureInstalled();
+        prepareAppProcess(options, run, script, audit);
         if (!script.empty()) {
             runScenario(script, false, entries ? ScenarioHost::SettingsAppAtEntries : ScenarioHost::SettingsApp, audit ? Audit::Yes : Audit::No);
             return;

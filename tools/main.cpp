@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -201,6 +202,25 @@ void addProcessRunOptions(CLI::App& command, ProcessRunOptions& options, const s
     command.add_option("--zoom", options.zoom, "Window pixels per screen pixel with --window, above 0 and at most 8")
         ->capture_default_str()
         ->check(CLI::Validator([](std::string& text) { return checkZoom(text); }, "ZOOM"));
+}
+
+void addAuditOption(CLI::App& command, bool& audit)
+{
+    command.add_flag("--audit", audit,
+        "With --script: check every picture its snapshot steps take (text cut off or overlapping, contrast, views off the "
+        "screen); any finding fails the run");
+}
+
+void prepareAppProcess(const GlobalOptions& options, const ProcessRunOptions& run, const std::string& script, bool audit)
+{
+    if (audit && script.empty())
+        throw CommandError("--audit checks the pictures a scenario takes: give it with --script FILE.scn");
+    if (script.empty() && !run.window)
+        RunLoop::stopOnSignals({ SIGINT, SIGTERM });
+    if (run.window)
+        requireDisplay();
+    prepareDevice(options);
+    ensureInstalled();
 }
 
 void runMainLoop(double seconds)

@@ -55,7 +55,7 @@ void PhotosViewController::viewDidLoad()
     root->addSubview(m_emptyLabel);
 
     m_tabBar = alloc<UIView>(CGRectZero);
-    m_tabBar->setBackgroundColor(UIColor::colorWithWhite(0.97, 0.94));
+    m_tabBar->setBackgroundColor(UIColor::secondarySystemBackgroundColor());
     root->addSubview(m_tabBar);
     m_libraryButton = UIButton::buttonWithType(UIButtonTypeSystem);
     m_libraryButton->setTitle(libraryTitle, UIControlStateNormal);
@@ -134,7 +134,7 @@ void PhotosViewController::updateChrome()
     m_titleLabel->setText(m_tab == Tab::Library ? libraryHeading : recentlyDeletedHeading);
     m_emptyLabel->setHidden(!m_assets.empty());
     for (Tab each : { Tab::Library, Tab::RecentlyDeleted })
-        tabButton(each)->setTitleColor(m_tab == each ? UIColor::systemBlueColor() : UIColor::systemGrayColor(), UIControlStateNormal);
+        tabButton(each)->setTitleColor(m_tab == each ? UIColor::systemBlueColor() : UIColor::secondaryLabelColor(), UIControlStateNormal);
     m_collectionView->reloadData();
     m_collectionView->setNeedsLayout();
 }

@@ -14,6 +14,15 @@ make_movie "$root/b.mov" 48x64 2
 m library import "$root/a.mov" >/dev/null
 id=$(m library import "$root/b.mov" | awk '{print $1}')
 out=$(m photos --virtual-clock --for 3 --newest)
+# What a person sees passes the picture audit in both appearances: the grid
+# with its tab bar, and the player.
+for look in light dark; do
+  printf 'appearance %s\nboot\nwait 0.5\nsnapshot %s\nplay 1\nwait 0.5\nsnapshot %s\n' \
+    "$look" "$root/grid-$look.png" "$root/player-$look.png" >"$root/audit-$look.scn"
+  m photos --script "$root/audit-$look.scn" --audit >/dev/null 2>"$root/audit.err" \
+    || fail "the $look pictures have faults: $(cat "$root/audit.err")"
+done
+refused m photos --audit && grep -q "give it with --script" <<<"$err" || fail "--audit without --script: $err"
 grep -q "showing 2 videos" <<<"$out" || fail "two videos: $out"
 grep -q "playing the newest video" <<<"$out" || fail "--newest: $out"
 
