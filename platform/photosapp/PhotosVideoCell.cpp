@@ -22,12 +22,15 @@ PhotosVideoCell::PhotosVideoCell(CGRect frame)
     m_duration->setFont(UIFont::systemFontOfSize(12, UIFontWeightSemibold));
     m_duration->setTextColor(UIColor::whiteColor());
     m_duration->setTextAlignment(NSTextAlignmentRight);
-    // Dark enough under the white digits on a white frame.
-    m_duration->layer()->setShadowColor(UIColor::blackColor()->CGColor());
-    m_duration->layer()->setShadowOpacity(0.6);
-    m_duration->layer()->setShadowRadius(2);
+    // A shadow alone leaves the white digits unreadable on a light or
+    // bright frame; a dark capsule behind them keeps them readable on any
+    // picture and hides no more of it than the digits do.
+    m_scrim = alloc<UIView>(CGRectZero);
+    m_scrim->setBackgroundColor(UIColor::colorWithWhite(0, 0.5));
+    m_scrim->setUserInteractionEnabled(false);
     contentView()->addSubview(m_picture);
     contentView()->addSubview(m_placeholder);
+    contentView()->addSubview(m_scrim);
     contentView()->addSubview(m_duration);
     m_placeholder->setHidden(true);
 }
@@ -55,6 +58,11 @@ void PhotosVideoCell::layoutSubviews()
     m_placeholder->setFrame(CGRectMake(CGRectGetMidX(b) - symbol / 2, CGRectGetMidY(b) - symbol / 2, symbol, symbol));
     m_duration->setFrame(CGRectMake(b.origin.x + durationInset, b.origin.y + b.size.height - durationInset - durationHeight,
         b.size.width - 2 * durationInset, durationHeight));
+    const CGFloat digits = std::min(m_duration->intrinsicContentSize().width, b.size.width - 2 * durationInset);
+    const CGFloat pad = 3;
+    m_scrim->setFrame(CGRectMake(CGRectGetMaxX(m_duration->frame()) - digits - pad, m_duration->frame().origin.y - 1,
+        digits + 2 * pad, durationHeight + 2));
+    m_scrim->layer()->setCornerRadius((durationHeight + 2) / 2);
 }
 
 void PhotosVideoCell::prepareForReuse()

@@ -27,5 +27,6 @@ public:
 private:
     std::shared_ptr<UIView> m_picture;
     std::shared_ptr<UIImageView> m_placeholder;
+    std::shared_ptr<UIView> m_scrim;
     std::shared_ptr<UILabel> m_duration;
 };
