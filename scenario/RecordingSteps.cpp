@@ -26,8 +26,17 @@ bool mentions(const Notice& notice, const std::string& text)
     return notice.title.find(text) != std::string::npos || notice.message.find(text) != std::string::npos;
 }
 
+// The recorder and the notices are SpringBoard's: on the whole phone an
+// app's process answers that the step is not its own, rather than judging
+// a recorder and notices it does not have.
+Status inSpringBoard(StepContext& c, const std::string& step)
+{
+    return c.driver().requireHost(automation::ScenarioDriver::springBoard, step);
+}
+
 Status expectRecording(StepContext& c)
 {
+    TRY(inSpringBoard(c, "expect recording"));
     TRY(c.need(1));
     if (c.argument(0) != "on" && c.argument(0) != "off")
         return Error { ErrorCode::InvalidArgument, "usage: " + c.usage() };
@@ -60,6 +69,7 @@ Status expectVideo(StepContext& c)
 
 Status expectNotice(StepContext& c)
 {
+    TRY(inSpringBoard(c, "expect notice"));
     TRY(c.need(1));
     std::string text = c.joined(0);
     auto notices = NoticeCenter::notices();
@@ -75,6 +85,7 @@ Status expectNotice(StepContext& c)
 Status expectCompletionNotices(StepContext& c)
 {
     namespace form = completionNotice;
+    TRY(inSpringBoard(c, "expect completion-notices"));
     TRY(c.need(1));
     TRY(c.count(0));
     std::set<std::string> identifiers;
@@ -101,6 +112,7 @@ Status expectCompletionNotices(StepContext& c)
 
 Status expectLaunched(StepContext& c)
 {
+    TRY(inSpringBoard(c, "expect launched"));
     TRY(c.need(1));
     auto launches = NoticeCenter::launches();
     if (launches.empty() || launches.back() != c.argument(0))
@@ -194,15 +206,18 @@ foundation::Result<RecordingSteps> RecordingSteps::registerOn(automation::Scenar
         TRY(c.driver().requireBooted("record-start"));
         return steps.startSystemRecording(c.has(0));
     }));
-    TRY(d.registerStep("record-stop", "record-stop [status-bar|control-center]", [steps](StepContext& c) mutable {
+    TRY(d.registerStep("record-stop", "record-stop [status-bar|control-center]", [steps](StepContext& c) mutable -> Status {
+        TRY(inSpringBoard(c, "record-stop"));
         return steps.stopRecording(c.has(0) ? c.argument(0) : "status-bar");
     }));
     TRY(d.registerStep("wait-crop", "wait-crop [TIMEOUT]", [steps](StepContext& c) mutable -> Status {
+        TRY(inSpringBoard(c, "wait-crop"));
         double timeout = c.has(0) ? TRY(c.number(0)) : 60;
         TRY(c.driver().checkWait(timeout, "wait-crop"));
         return steps.waitForCrop(timeout);
     }));
     TRY(d.registerStep("tap-notice", "tap-notice TEXT", [steps](StepContext& c) mutable -> Status {
+        TRY(inSpringBoard(c, "tap-notice"));
         TRY(c.need(1));
         return steps.tapNotice(c.rest(0));
     }));

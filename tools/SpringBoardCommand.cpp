@@ -4,6 +4,7 @@
 #include "platform/automation/ScenarioDriver.h"
 #include "platform/foundation/Foundation.h"
 #include "platform/render/Window.h"
+#include "platform/replaykit/RPScreenRecorder.h"
 #include "platform/springboard/AppLauncher.h"
 #include "platform/springboard/DisplayLink.h"
 #include "platform/springboard/HomeGesture.h"
@@ -91,6 +92,8 @@ void runSpringBoardOnDisplay(const DisplayedProcess& displayed)
         "Marqel is switched off (toggleMarqel is false), so the overlay will not open: turn it on in the Settings app (its "
         "Marqel entry) or with `marqel prefs set toggleMarqel true`, then respring (Control Center's Respring tile, or R)");
     link->setShortcutHandler(springBoardShortcut);
+    if (auto recorder = objc_cast<RPScreenRecorder>(RPScreenRecorder::sharedRecorder()))
+        link->recordTheDisplay(*recorder);
     link->setLifecycleHandler([](const display::Lifecycle& lifecycle) {
         if (lifecycle.action == display::LifecycleAction::ToFront)
             HomeGesture::shared().setAppInFront(true);

@@ -84,6 +84,32 @@ foundation::Status DisplayClient::send(Payload payload)
     return m_connection.send(std::move(payload));
 }
 
+foundation::Status DisplayClient::shareScreen(bool on)
+{
+    m_wantsScreen = on;
+    if (!on) {
+        m_screen.reset();
+        m_frame.reset();
+        m_spare.reset();
+    }
+    return m_connection.send(Capture { static_cast<std::uint8_t>(on ? 1 : 0) });
+}
+
+std::shared_ptr<const ScreenFrame> DisplayClient::screen()
+{
+    if (!m_screen)
+        return nullptr;
+    std::shared_ptr<ScreenFrame> reuse;
+    if (m_spare && m_spare.use_count() == 1)
+        reuse = std::move(m_spare);
+    auto frame = m_screen->latest(std::move(reuse));
+    if (!frame)
+        return m_frame;
+    m_spare = std::move(m_frame);
+    m_frame = std::move(frame);
+    return m_frame;
+}
+
 foundation::Result<std::size_t> DisplayClient::pump()
 {
     TRY(m_connection.flush());
@@ -93,9 +119,18 @@ foundation::Result<std::size_t> DisplayClient::pump()
         if (!received)
             break;
         ++handled;
-        if (received->fd.isValid())
-            return refusal("the display sent a descriptor");
         auto& payload = received->message.payload;
+        if (auto* shared = std::get_if<ScreenShared>(&payload)) {
+            if (!received->fd.isValid())
+                return refusal("screen-shared came without the screen's descriptor");
+            // An answer that crossed the recording's stop is not kept: the
+            // display no longer fills it.
+            if (m_wantsScreen)
+                m_screen.emplace(TRY(ScreenShare::adopt(std::move(received->fd), shared->pixelWidth, shared->pixelHeight)));
+            continue;
+        }
+        if (received->fd.isValid())
+            return refusal(std::string("a descriptor came with a ") + nameOf(typeOf(payload)) + " message");
         if (auto* shown = std::get_if<FrameShown>(&payload)) {
             auto it = m_windows.find(shown->windowId);
             if (it != m_windows.end() && it->second.published == shown->bufferIndex)

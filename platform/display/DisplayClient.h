@@ -11,6 +11,7 @@
 
 #include "platform/display/Connection.h"
 #include "platform/display/DisplayProtocol.h"
+#include "platform/display/ScreenShare.h"
 #include "platform/display/SharedSurface.h"
 #include "platform/foundation/Result.h"
 #include "platform/render/Surface.h"
@@ -19,6 +20,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace display {
@@ -62,6 +64,12 @@ public:
     foundation::Status request(const Lifecycle& lifecycle);
     // A key not taken, reached, step-done.
     foundation::Status send(Payload payload);
+    // SpringBoard's recording: asks the display for its pictures of the
+    // whole screen (every process's windows), or gives them up.
+    foundation::Status shareScreen(bool on);
+    // The display's latest whole picture of the screen; null until the
+    // display has shared one (and after shareScreen(false)).
+    std::shared_ptr<const ScreenFrame> screen();
     // For poll(): readable when the display sent something.
     int fd() const { return m_connection.fd(); }
 
@@ -88,6 +96,11 @@ private:
     Connection m_connection;
     Handlers m_handlers;
     std::map<std::uint32_t, Window> m_windows;
+    bool m_wantsScreen = false;
+    std::optional<ScreenShare> m_screen;
+    // A frame is immutable once handed out; the older one's buffer is
+    // recycled once nobody (the recorder's encoder) holds it any more.
+    std::shared_ptr<ScreenFrame> m_frame, m_spare;
 };
 
 }  // namespace display

@@ -236,6 +236,22 @@ foundation::Status check(const Step& m)
     return {};
 }
 
+foundation::Status check(const Capture& m)
+{
+    if (m.on > 1)
+        return refusal("capture is neither 0 (off) nor 1 (on)");
+    return {};
+}
+
+foundation::Status check(const ScreenShared& m)
+{
+    const double largest = maxSurfaceSide * maxScale;
+    if (m.pixelWidth <= 0 || m.pixelHeight <= 0 || m.pixelWidth > largest || m.pixelHeight > largest)
+        return refusal("screen-shared gives a screen of " + std::to_string(m.pixelWidth) + " × "
+            + std::to_string(m.pixelHeight) + " pixels, empty or larger than any screen");
+    return {};
+}
+
 foundation::Status check(const Text& m)
 {
     if (m.text.empty() || m.text.size() > maxTextSize || !isText(m.text))
@@ -299,6 +315,12 @@ void write(Writer& w, const StepDone& m)
 }
 void write(Writer& w, const Advance& m) { w.f64(m.seconds); }
 void write(Writer& w, const Step& m) { w.string(m.text); }
+void write(Writer& w, const Capture& m) { w.u8(m.on); }
+void write(Writer& w, const ScreenShared& m)
+{
+    w.i32(m.pixelWidth);
+    w.i32(m.pixelHeight);
+}
 
 Key readKey(Reader& r)
 {
@@ -376,11 +398,19 @@ Payload read(MessageType type, Reader& r)
         return Advance { r.f64() };
     case MessageType::Step:
         return Step { r.string() };
+    case MessageType::Capture:
+        return Capture { r.u8() };
+    case MessageType::ScreenShared: {
+        ScreenShared m;
+        m.pixelWidth = r.i32();
+        m.pixelHeight = r.i32();
+        return m;
+    }
     }
     return Text {};  // not reached: the type was checked before
 }
 
-bool isKnownType(std::uint16_t type) { return type >= 1 && type <= static_cast<std::uint16_t>(MessageType::Step); }
+bool isKnownType(std::uint16_t type) { return type >= 1 && type <= static_cast<std::uint16_t>(MessageType::ScreenShared); }
 
 }  // namespace
 
@@ -420,6 +450,10 @@ const char* nameOf(MessageType type)
         return "advance";
     case MessageType::Step:
         return "step";
+    case MessageType::Capture:
+        return "capture";
+    case MessageType::ScreenShared:
+        return "screen-shared";
     }
     return "unknown";
 }

@@ -53,6 +53,10 @@
 //                 last Advance asked for, and its windows are published.
 //   StepDone      u8 outcome (StepOutcome), string message (up to
 //                 maxStepTextSize bytes): the answer to Step.
+//   Capture       u8 on (0 or 1): SpringBoard, which records the screen,
+//                 wants the display's pictures of the whole screen (1), or
+//                 no longer wants them (0). Only SpringBoard may ask: an
+//                 app never sees another process's windows.
 // Display to client:
 //   FrameShown    u32 window id, u8 buffer index: the display has shown
 //                 that buffer and reads only it from now on, so the other
@@ -72,6 +76,11 @@
 //   Step          string: one step of a scenario (up to maxStepTextSize
 //                 bytes) for the client to play as its simulated user;
 //                 it answers StepDone.
+//   ScreenShared  i32 pixel width, i32 pixel height: the answer to
+//                 Capture 1, with the screen's memfd as an SCM_RIGHTS
+//                 descriptor (its layout: ScreenShare.h). From then on the
+//                 display copies each picture it composites into it, until
+//                 Capture 0.
 //   Key, as above, also carries u16 scancode (the key's USB HID usage)
 //   after the modifiers' field and before the name.
 
@@ -114,6 +123,8 @@ enum class MessageType : std::uint16_t {
     StepDone = 11,
     Advance = 12,
     Step = 13,
+    Capture = 14,
+    ScreenShared = 15,
 };
 
 enum class ProcessRole : std::uint8_t { SpringBoard = 0,
@@ -233,8 +244,19 @@ struct Text {
     bool operator==(const Text&) const = default;
 };
 
+struct Capture {
+    std::uint8_t on = 0;  // 0 or 1
+    bool operator==(const Capture&) const = default;
+};
+
+struct ScreenShared {
+    std::int32_t pixelWidth = 0;
+    std::int32_t pixelHeight = 0;
+    bool operator==(const ScreenShared&) const = default;
+};
+
 using Payload = std::variant<Hello, SurfaceReady, WindowGone, Lifecycle, FrameShown, Touch, Key, Text, KeyNotTaken, Reached,
-    StepDone, Advance, Step>;
+    StepDone, Advance, Step, Capture, ScreenShared>;
 
 struct Message {
     std::uint32_t sequence = 0;

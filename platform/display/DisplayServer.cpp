@@ -45,6 +45,7 @@ struct DisplayServer::Client {
     Connection connection;
     bool introduced = false;
     bool shown = true;
+    bool capturing = false;  // wants each picture of the screen
     Hello hello;
     std::map<std::uint32_t, Window> windows;
 };
@@ -179,6 +180,8 @@ foundation::Status DisplayServer::handle(Client& client, Received received)
             m_lifecycleHandler(client.id, *lifecycle);
         return {};
     }
+    if (auto* capturing = std::get_if<Capture>(&payload))
+        return capture(client, capturing->on == 1);
     if (std::holds_alternative<KeyNotTaken>(payload) || std::holds_alternative<Reached>(payload)
         || std::holds_alternative<StepDone>(payload)) {
         if (m_messageHandler)
@@ -220,6 +223,25 @@ foundation::Status DisplayServer::publish(Client& client, const SurfaceReady& re
         m_keyWindow = here;
     else if (isKey)
         m_keyWindow.reset();
+    return {};
+}
+
+foundation::Status DisplayServer::capture(Client& client, bool on)
+{
+    if (client.hello.role != ProcessRole::SpringBoard)
+        return refusal("only SpringBoard records the screen; an app never sees another process's windows");
+    client.capturing = on;
+    if (!on)
+        return {};
+    if (!m_share) {
+        auto made = ScreenShare::create(m_options.screen, m_options.scale);
+        // Without memory to share, SpringBoard records what it draws
+        // itself; the display goes on.
+        if (!made)
+            return {};
+        m_share.emplace(made.release());
+    }
+    queue(client, ScreenShared { m_share->pixelWidth(), m_share->pixelHeight() }, m_share->fd());
     return {};
 }
 
@@ -280,6 +302,8 @@ const render::Surface& DisplayServer::composite()
     }
     cairo_destroy(cr);
     m_screen.markDirty();
+    if (m_share && std::any_of(m_clients.begin(), m_clients.end(), [](const auto& c) { return c.second->capturing; }))
+        (void)m_share->publish(m_screen);
     for (auto& [id, client] : m_clients) {
         for (auto& [windowId, window] : client->windows) {
             if (window.acknowledged)
@@ -307,12 +331,12 @@ std::optional<ClientId> DisplayServer::clientAt(CGPoint point) const
     return std::nullopt;
 }
 
-bool DisplayServer::queue(Client& client, Payload payload)
+bool DisplayServer::queue(Client& client, Payload payload, int passFd)
 {
     // A failure to send means the client is gone; serveOnce() finds that on
     // its next flush and disconnects it there, outside any walk of the
     // clients. Only a payload the protocol refuses is not sent at all.
-    auto status = client.connection.send(std::move(payload));
+    auto status = client.connection.send(std::move(payload), passFd);
     return status.ok() || status.code() != ErrorCode::UnreadableInput;
 }
 

@@ -15,6 +15,7 @@
 
 #include "platform/display/Connection.h"
 #include "platform/display/DisplayProtocol.h"
+#include "platform/display/ScreenShare.h"
 #include "platform/display/SharedSurface.h"
 #include "platform/foundation/CGGeometry.h"
 #include "platform/foundation/Result.h"
@@ -63,7 +64,8 @@ public:
     // The screen as the display shows it now: black, then every shown
     // window of every client, lowest level first (in order of first
     // publication within a level). Acknowledges each newly shown buffer to
-    // its client.
+    // its client, and copies the picture into the screen share while
+    // SpringBoard records.
     const render::Surface& composite();
 
     // A finger: a touch that begins goes to the topmost shown window under
@@ -110,6 +112,8 @@ public:
     // and tests.
     const std::string& lastDisconnectReason() const { return m_lastDisconnectReason; }
     std::uint64_t disconnectedCount() const { return m_disconnected; }
+    // Pictures of the screen copied for a recording so far.
+    std::uint64_t screenPicturesShared() const { return m_share ? m_share->publishedCount() : 0; }
 
 private:
     struct Window;
@@ -121,11 +125,12 @@ private:
 
     foundation::Status handle(Client& client, Received received);
     foundation::Status publish(Client& client, const SurfaceReady& ready, foundation::FileDescriptor fd);
+    foundation::Status capture(Client& client, bool on);
     void disconnect(ClientId id, const std::string& reason);
     std::optional<Found> windowAt(CGPoint point) const;
     // Every shown window, bottom to top.
     std::vector<std::pair<const Client*, const Window*>> stack() const;
-    bool queue(Client& client, Payload payload);
+    bool queue(Client& client, Payload payload, int passFd = -1);
     // Who the keyboard types into: the key window's owner while that
     // window is shown, otherwise SpringBoard.
     Client* keyClient();
@@ -137,6 +142,8 @@ private:
     ClientId m_nextClient = 1;
     std::uint64_t m_nextPublication = 1;
     render::Surface m_screen;
+    // Made when SpringBoard first records, then kept for its next recording.
+    std::optional<ScreenShare> m_share;
     std::optional<Found> m_touchTarget;
     std::optional<Found> m_keyWindow;
     LifecycleHandler m_lifecycleHandler;

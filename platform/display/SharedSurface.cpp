@@ -31,36 +31,39 @@ foundation::Result<std::size_t> bufferBytes(int width, int height)
 
 }  // namespace
 
-foundation::Result<SharedSurface> SharedSurface::create(CGSize points, double scale)
+foundation::Result<SharedSurface> SharedSurface::create(CGSize points, double scale, std::size_t trailerBytes)
 {
     if (!std::isfinite(scale) || !std::isfinite(points.width) || !std::isfinite(points.height) || scale <= 0)
         return Error { ErrorCode::InvalidArgument, "a window surface needs a finite size and a positive scale" };
     int width = static_cast<int>(std::lround(points.width * scale));
     int height = static_cast<int>(std::lround(points.height * scale));
     std::size_t bytes = TRY(bufferBytes(width, height));
+    const std::size_t total = 2 * bytes + trailerBytes;
     foundation::FileDescriptor fd(::memfd_create("marqel-window", MFD_CLOEXEC | MFD_ALLOW_SEALING));
     if (!fd.isValid())
         return Error::fromErrno("create", "a shared window surface (memfd)");
-    if (::ftruncate(fd.get(), static_cast<off_t>(2 * bytes)) != 0)
+    if (::ftruncate(fd.get(), static_cast<off_t>(total)) != 0)
         return Error::fromErrno("size", "a shared window surface (memfd)");
     if (::fcntl(fd.get(), F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_SEAL) != 0)
         return Error::fromErrno("seal", "a shared window surface (memfd)");
-    void* mapping = ::mmap(nullptr, 2 * bytes, PROT_READ | PROT_WRITE, MAP_SHARED, fd.get(), 0);
+    void* mapping = ::mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_SHARED, fd.get(), 0);
     if (mapping == MAP_FAILED)
         return Error::fromErrno("map", "a shared window surface (memfd)");
     SharedSurface surface;
     surface.m_fd = std::move(fd);
     surface.m_mapping = static_cast<std::uint8_t*>(mapping);
-    surface.m_mappingSize = 2 * bytes;
+    surface.m_mappingSize = total;
     surface.m_width = width;
     surface.m_height = height;
     surface.m_writable = true;
     return surface;
 }
 
-foundation::Result<SharedSurface> SharedSurface::adopt(foundation::FileDescriptor fd, int pixelWidth, int pixelHeight)
+foundation::Result<SharedSurface> SharedSurface::adopt(foundation::FileDescriptor fd, int pixelWidth, int pixelHeight,
+    std::size_t trailerBytes)
 {
     std::size_t bytes = TRY(bufferBytes(pixelWidth, pixelHeight));
+    const std::size_t total = 2 * bytes + trailerBytes;
     struct stat status { };
     if (::fstat(fd.get(), &status) != 0)
         return Error::fromErrno("inspect", "a window surface's descriptor", errno, ErrorCode::UnreadableInput);
@@ -71,17 +74,17 @@ foundation::Result<SharedSurface> SharedSurface::adopt(foundation::FileDescripto
     int seals = ::fcntl(fd.get(), F_GET_SEALS);
     if (seals < 0 || !(seals & F_SEAL_SHRINK))
         return Error { ErrorCode::UnreadableInput, "a window surface's memfd is not sealed against shrinking" };
-    if (status.st_size < 0 || static_cast<unsigned long long>(status.st_size) < 2 * static_cast<unsigned long long>(bytes))
+    if (status.st_size < 0 || static_cast<unsigned long long>(status.st_size) < total)
         return Error { ErrorCode::UnreadableInput,
             "a window surface's memfd holds " + std::to_string(status.st_size) + " bytes, less than the "
-                + std::to_string(2 * bytes) + " its frame needs" };
-    void* mapping = ::mmap(nullptr, 2 * bytes, PROT_READ, MAP_SHARED, fd.get(), 0);
+                + std::to_string(total) + " its frame needs" };
+    void* mapping = ::mmap(nullptr, total, PROT_READ, MAP_SHARED, fd.get(), 0);
     if (mapping == MAP_FAILED)
         return Error::fromErrno("map", "a window surface's memfd", errno, ErrorCode::UnreadableInput);
     SharedSurface surface;
     surface.m_fd = std::move(fd);
     surface.m_mapping = static_cast<std::uint8_t*>(mapping);
-    surface.m_mappingSize = 2 * bytes;
+    surface.m_mappingSize = total;
     surface.m_width = pixelWidth;
     surface.m_height = pixelHeight;
     return surface;

@@ -10,6 +10,9 @@
 // under the display's mapping. The display maps a received descriptor only
 // when it is such a sealed memfd at least as large as the frame claims, and
 // maps it read-only.
+//
+// A surface may carry a few bytes after its two buffers (the trailer) for
+// the writer to tell the reader which buffer is whole; windows have none.
 
 #include "platform/foundation/CGGeometry.h"
 #include "platform/foundation/FileDescriptor.h"
@@ -24,11 +27,12 @@ namespace display {
 class SharedSurface {
 public:
     // A new memfd for a window of `points` drawn at `scale`.
-    static foundation::Result<SharedSurface> create(CGSize points, double scale);
+    static foundation::Result<SharedSurface> create(CGSize points, double scale, std::size_t trailerBytes = 0);
     // The display's side: `fd` as a surface of `pixelWidth × pixelHeight`,
     // refused when it is not a memfd sealed against shrinking or is smaller
     // than two such buffers.
-    static foundation::Result<SharedSurface> adopt(foundation::FileDescriptor fd, int pixelWidth, int pixelHeight);
+    static foundation::Result<SharedSurface> adopt(foundation::FileDescriptor fd, int pixelWidth, int pixelHeight,
+        std::size_t trailerBytes = 0);
 
     SharedSurface() = default;
     ~SharedSurface();
@@ -43,6 +47,9 @@ public:
     int stride() const { return m_width * 4; }
     std::size_t bufferSize() const { return static_cast<std::size_t>(stride()) * m_height; }
     bool isWritable() const { return m_writable; }
+    // The bytes after the buffers (8-byte aligned), or null without any;
+    // read-only unless the surface is writable.
+    std::uint8_t* trailer() const { return m_mappingSize > 2 * bufferSize() ? m_mapping + 2 * bufferSize() : nullptr; }
 
     // Buffer 0 or 1 as a picture to draw from (the display) or into (the
     // drawing process, whose surface is writable). The picture borrows the

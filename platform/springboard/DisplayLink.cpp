@@ -3,6 +3,7 @@
 #include "platform/foundation/Foundation.h"
 #include "platform/render/Compositor.h"
 #include "platform/render/Window.h"
+#include "platform/replaykit/RPScreenRecorder.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UITouch.h"
@@ -62,6 +63,27 @@ DisplayLink::DisplayLink(std::unique_ptr<display::DisplayClient> client)
             m_finished = true;
     };
     m_client->setHandlers(std::move(handlers));
+}
+
+void DisplayLink::recordTheDisplay(RPScreenRecorder& recorder)
+{
+    std::weak_ptr<display::DisplayClient> client = m_client;
+    recorder.setScreenSource([client, own = render::Compositor::shared().screenSource()]() -> std::shared_ptr<const ScreenFrame> {
+        if (!RunLoop::main().isMainThread())
+            return nullptr;
+        if (auto link = client.lock())
+            if (auto frame = link->screen())
+                return frame;
+        return own();
+    });
+    // The recorder is the process's one, alive as long as the process.
+    recorder.addRecordingObserver([client, recording = &recorder] {
+        auto link = client.lock();
+        if (!link)
+            return;
+        if (auto asked = link->shareScreen(recording->isRecording()); !asked)
+            NSLog("display: the screen's pictures could not be asked for: %@", asked.message());
+    });
 }
 
 void DisplayLink::handleKey(const display::Key& key)

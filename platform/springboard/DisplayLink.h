@@ -9,6 +9,7 @@
 
 #include "platform/display/DisplayClient.h"
 #include "platform/foundation/Result.h"
+#include "platform/replaykit/Forward.h"
 
 #include <functional>
 #include <map>
@@ -31,6 +32,12 @@ public:
     void setLifecycleHandler(std::function<void(const display::Lifecycle&)> handler) { m_lifecycle = std::move(handler); }
     // Plays one scenario step in this process; NotFound means not here.
     void setStepRunner(std::function<foundation::Status(const std::string& line)> runner) { m_stepRunner = std::move(runner); }
+
+    // SpringBoard's: while `recorder` records, it takes the display's
+    // pictures of the whole screen (the app in front included), as the
+    // phone records its display; SpringBoard's own picture stands in until
+    // the display's first one arrives.
+    void recordTheDisplay(RPScreenRecorder& recorder);
 
     // Draws what changed and publishes it; windows no longer shown leave
     // the display.
@@ -58,7 +65,8 @@ private:
         bool keyWindow = false;
         bool pending = true;  // drawn anew and not yet handed over
     };
-    std::unique_ptr<display::DisplayClient> m_client;
+    // Shared with the recorder's source, which outlives this link.
+    std::shared_ptr<display::DisplayClient> m_client;
     std::map<std::uint32_t, Published> m_windows;
     std::function<bool(const std::string&)> m_shortcut;
     std::function<void(const display::Lifecycle&)> m_lifecycle;

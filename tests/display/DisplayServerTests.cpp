@@ -449,6 +449,51 @@ TEST_F(DisplayServerTest, MalformedMessagesDisconnectTheirSenderAndNothingElse)
     EXPECT_TRUE(near(server.composite().pixel(50, 50), red));
 }
 
+TEST_F(DisplayServerTest, SpringBoardRecordsEveryProcesssWindowsWhileItAsksAndAnAppMayNotAsk)
+{
+    auto springBoard = connect("com.apple.springboard", ProcessRole::SpringBoard);
+    auto app = connect("com.apple.Preferences");
+    publish(*springBoard, 1, -1, CGRectMake(0, 0, 100, 100), { 1, 0, 0, 1 });
+    publish(*app, 1, 0, CGRectMake(0, 50, 100, 50), { 0, 0, 1, 1 });
+    step({ springBoard.get(), app.get() });
+    EXPECT_EQ(springBoard->client->screen(), nullptr);
+    EXPECT_EQ(server.screenPicturesShared(), 0u);
+
+    ASSERT_TRUE(springBoard->client->shareScreen(true));
+    step({ springBoard.get(), app.get() });
+    auto frame = springBoard->client->screen();
+    ASSERT_NE(frame, nullptr);
+    ASSERT_EQ(frame->width, 100);
+    auto pixel = [&](int x, int y) {
+        const std::uint8_t* p = &frame->pixels[(static_cast<std::size_t>(y) * frame->width + x) * 4];
+        return Pixel { p[0], p[1], p[2], p[3] };
+    };
+    EXPECT_TRUE(near(pixel(50, 20), red));  // SpringBoard's home screen
+    EXPECT_TRUE(near(pixel(50, 80), blue));  // the app in front of it
+
+    // The app's next picture reaches the recording with the next composite.
+    publish(*app, 1, 0, CGRectMake(0, 50, 100, 50), { 0, 1, 0, 1 });
+    step({ springBoard.get(), app.get() });
+    frame = springBoard->client->screen();
+    EXPECT_TRUE(near(pixel(50, 80), (Pixel { 0, 255, 0, 255 })));
+
+    // Once the recording stops, the display copies nothing more.
+    ASSERT_TRUE(springBoard->client->shareScreen(false));
+    step({ springBoard.get(), app.get() });
+    const auto shared = server.screenPicturesShared();
+    step({ springBoard.get(), app.get() });
+    EXPECT_EQ(server.screenPicturesShared(), shared);
+    EXPECT_EQ(springBoard->client->screen(), nullptr);
+
+    // An app never sees the other processes' windows.
+    ASSERT_TRUE(app->client->shareScreen(true));
+    server.serveOnce();
+    EXPECT_FALSE(connected(app->id));
+    EXPECT_TRUE(connected(springBoard->id));
+    EXPECT_NE(server.lastDisconnectReason().find("only SpringBoard records the screen"), std::string::npos)
+        << server.lastDisconnectReason();
+}
+
 TEST_F(DisplayServerTest, SpringBoardsLifeCycleRequestsReachTheDisplaysOwnerAndTheApp)
 {
     auto springBoard = connect("com.apple.springboard", ProcessRole::SpringBoard);

@@ -49,6 +49,9 @@ TEST(DisplayProtocol, EveryMessageReadsBackAsItWasWritten)
         StepDone { StepOutcome::Failed, "expected 2 videos, found 1" },
         Advance { 0 },
         Step { "open-app Settings" },
+        Capture { 1 },
+        Capture { 0 },
+        ScreenShared { 1170, 2532 },
     };
     std::uint32_t sequence = 1;
     for (const auto& payload : payloads) {
@@ -146,6 +149,10 @@ TEST(DisplayProtocol, ValuesOutOfRangeAreRefusedOnBothSides)
         { Step { std::string(3001, 's') }, "3000" },
         { StepDone { static_cast<StepOutcome>(3), "" }, "unknown outcome" },
         { KeyNotTaken { Key { KeyPhase::Down, 1, 0, std::string(65, 'k') } }, "64 bytes" },
+        { Capture { 2 }, "neither 0" },
+        { ScreenShared { 0, 2532 }, "empty" },
+        { ScreenShared { 1170, -1 }, "empty" },
+        { ScreenShared { 1170, 20000 }, "larger than any screen" },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);

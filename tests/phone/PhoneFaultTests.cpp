@@ -1,6 +1,7 @@
 // A process of the phone that dies, as the user would see it: a SpringBoard
 // killed is a respring that keeps the preferences; an app killed brings the
-// home screen back while SpringBoard goes on. The phone's processes are the
+// home screen back while SpringBoard goes on. And what SpringBoard records
+// is the display, the app in front included, not its own windows alone. The phone's processes are the
 // built `marqel` program on lockstep virtual clocks; nothing here sleeps,
 // every wait is for a condition with the phone's real-time limit.
 
@@ -8,7 +9,9 @@
 #include "platform/display/DisplayClient.h"
 #include "platform/springboard/AppLauncher.h"
 #include "platform/springboard/SpringBoardHost.h"
+#include "tests/support/Media.h"
 #include "tests/support/Program.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/TestDevice.h"
 #include "tools/Phone.h"
 
@@ -16,6 +19,7 @@
 
 #include <csignal>
 #include <memory>
+#include <sstream>
 
 namespace {
 
@@ -115,6 +119,43 @@ TEST_F(PhoneFaultTest, ASpringBoardKilledWhileAnAppIsInFrontIsARespringThatLoses
     EXPECT_EQ(after.output, before.output);
     EXPECT_NE(after.output.find("defaultWidth = 180"), std::string::npos) << after.output;
     EXPECT_EQ(phone.failure(), "");
+}
+
+TEST_F(PhoneFaultTest, ARecordingMadeWithAnAppInFrontShowsTheApp)
+{
+    // The tweak off: the system's own recording is kept whole, so the
+    // movie is the screen as the display showed it.
+    boot();
+    auto home = middleOfTheScreen();
+    if (!openSettings())
+        GTEST_SKIP() << "Settings did not start on this phone (its process ended before its first frame; "
+                        "the device root's system log says why): a recording over an app is not testable here";
+    auto app = middleOfTheScreen();
+    ASSERT_NE(app, home);
+    play("record-start");
+    ASSERT_TRUE(phone.advance(1));
+    // Played in Settings' process first, which has no recorder: the
+    // display must find SpringBoard's.
+    play("record-stop status-bar");
+    play("expect recording off");
+    ASSERT_TRUE(phone.advance(5));
+    play("expect library 1");
+    play("expect video 1170 2532");
+
+    auto listed = marqel({ "library", "list" });
+    ASSERT_EQ(listed.exitCode, 0) << listed.output;
+    std::string identifier;
+    std::istringstream(listed.output) >> identifier;
+    testsupport::TempDir out;
+    const std::string movie = out.file("recording.mp4");
+    auto exported = marqel({ "library", "export", identifier, movie });
+    ASSERT_EQ(exported.exitCode, 0) << exported.output;
+    // A frame from the middle of the recording, long after its first.
+    auto frame = testsupport::decodeFrame(movie, 15);
+    ASSERT_EQ(frame.width, 1170) << "the movie did not decode";
+    const std::uint8_t* middle = frame.at(frame.width / 2, frame.height / 2);
+    for (int channel = 0; channel < 3; ++channel)
+        EXPECT_NEAR(middle[channel], app[channel], 8) << "channel " << channel << ": the recording shows the home screen under the app";
 }
 
 TEST_F(PhoneFaultTest, ASpringBoardKilledOnTheHomeScreenComesBackWithTheSwitchAsItWas)
