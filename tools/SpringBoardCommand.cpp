@@ -94,6 +94,7 @@ void runSpringBoardOnDisplay(const DisplayedProcess& displayed)
     link->setShortcutHandler(springBoardShortcut);
     if (auto recorder = objc_cast<RPScreenRecorder>(RPScreenRecorder::sharedRecorder()))
         link->recordTheDisplay(*recorder);
+    link->setStatusBarStyleHandler([](bool light) { HomeGesture::shared().setAppWantsLightContent(light); });
     link->setLifecycleHandler([](const display::Lifecycle& lifecycle) {
         if (lifecycle.action == display::LifecycleAction::ToFront)
             HomeGesture::shared().setAppInFront(true);

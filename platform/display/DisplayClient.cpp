@@ -51,6 +51,8 @@ foundation::Status DisplayClient::publish(std::uint32_t windowId, const WindowSt
         ready.flags |= Hidden;
     if (state.keyWindow)
         ready.flags |= KeyWindow;
+    if (state.lightContent)
+        ready.flags |= LightContent;
     Window& window = m_windows[windowId];
     bool fresh = window.surface.pixelWidth() != ready.pixelWidth() || window.surface.pixelHeight() != ready.pixelHeight()
         || window.scale != state.scale;
@@ -153,6 +155,9 @@ foundation::Result<std::size_t> DisplayClient::pump()
         } else if (auto* step = std::get_if<Step>(&payload)) {
             if (m_handlers.step)
                 m_handlers.step(*step);
+        } else if (auto* style = std::get_if<StatusBarStyle>(&payload)) {
+            if (m_handlers.statusBarStyle)
+                m_handlers.statusBarStyle(*style);
         } else {
             return refusal(std::string("a ") + nameOf(typeOf(payload)) + " message goes to the display, not from it");
         }

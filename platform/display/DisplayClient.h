@@ -36,6 +36,8 @@ public:
         // Reached, StepDone).
         std::function<void(const Advance&)> advance;
         std::function<void(const Step&)> step;
+        // SpringBoard: what the app in front asks of the status bar.
+        std::function<void(const StatusBarStyle&)> statusBarStyle;
     };
     // How a window is published.
     struct WindowState {
@@ -44,6 +46,7 @@ public:
         double scale = 3;
         bool hidden = false;
         bool keyWindow = false;
+        bool lightContent = false;  // the status bar over it draws light content
     };
 
     // Connects to the display's socket at `path` and says hello.

@@ -243,6 +243,13 @@ foundation::Status check(const Capture& m)
     return {};
 }
 
+foundation::Status check(const StatusBarStyle& m)
+{
+    if (m.lightContent > 1)
+        return refusal("status-bar-style is neither 0 (dark content) nor 1 (light content)");
+    return {};
+}
+
 foundation::Status check(const ScreenShared& m)
 {
     const double largest = maxSurfaceSide * maxScale;
@@ -316,6 +323,7 @@ void write(Writer& w, const StepDone& m)
 void write(Writer& w, const Advance& m) { w.f64(m.seconds); }
 void write(Writer& w, const Step& m) { w.string(m.text); }
 void write(Writer& w, const Capture& m) { w.u8(m.on); }
+void write(Writer& w, const StatusBarStyle& m) { w.u8(m.lightContent); }
 void write(Writer& w, const ScreenShared& m)
 {
     w.i32(m.pixelWidth);
@@ -400,6 +408,8 @@ Payload read(MessageType type, Reader& r)
         return Step { r.string() };
     case MessageType::Capture:
         return Capture { r.u8() };
+    case MessageType::StatusBarStyle:
+        return StatusBarStyle { r.u8() };
     case MessageType::ScreenShared: {
         ScreenShared m;
         m.pixelWidth = r.i32();
@@ -410,7 +420,7 @@ Payload read(MessageType type, Reader& r)
     return Text {};  // not reached: the type was checked before
 }
 
-bool isKnownType(std::uint16_t type) { return type >= 1 && type <= static_cast<std::uint16_t>(MessageType::ScreenShared); }
+bool isKnownType(std::uint16_t type) { return type >= 1 && type <= static_cast<std::uint16_t>(MessageType::StatusBarStyle); }
 
 }  // namespace
 
@@ -454,6 +464,8 @@ const char* nameOf(MessageType type)
         return "capture";
     case MessageType::ScreenShared:
         return "screen-shared";
+    case MessageType::StatusBarStyle:
+        return "status-bar-style";
     }
     return "unknown";
 }

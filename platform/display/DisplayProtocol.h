@@ -32,7 +32,9 @@
 //                 y, width, height (the window's frame in points; sides
 //                 above 0 and at most maxSurfaceSide), f64 scale (pixels a
 //                 point, 1...maxScale), u8 buffer index (0 or 1), u8 flags
-//                 (SurfaceFlag). The surface is a memfd holding two buffers
+//                 (SurfaceFlag; LightContent: while this is the key
+//                 window of the app in front, the status bar over it
+//                 draws light content). The surface is a memfd holding two buffers
 //                 one after the other, each lround(width * scale) ×
 //                 lround(height * scale) premultiplied ARGB32 pixels (Cairo's
 //                 layout, 4 bytes a pixel, rows packed); it comes with the
@@ -81,6 +83,9 @@
 //                 descriptor (its layout: ScreenShare.h). From then on the
 //                 display copies each picture it composites into it, until
 //                 Capture 0.
+//   StatusBarStyle u8 light content (0 or 1), to SpringBoard: what the app
+//                 in front asks of the status bar over it (the LightContent
+//                 flag of its key window), sent when that changes.
 //   Key, as above, also carries u16 scancode (the key's USB HID usage)
 //   after the modifiers' field and before the name.
 
@@ -125,6 +130,7 @@ enum class MessageType : std::uint16_t {
     Step = 13,
     Capture = 14,
     ScreenShared = 15,
+    StatusBarStyle = 16,
 };
 
 enum class ProcessRole : std::uint8_t { SpringBoard = 0,
@@ -134,8 +140,9 @@ enum SurfaceFlag : std::uint8_t {
     Hidden = 1,
     KeyWindow = 2,
     CarriesSurface = 4,
+    LightContent = 8,
 };
-constexpr std::uint8_t knownSurfaceFlags = Hidden | KeyWindow | CarriesSurface;
+constexpr std::uint8_t knownSurfaceFlags = Hidden | KeyWindow | CarriesSurface | LightContent;
 
 enum class TouchPhase : std::uint8_t { Began = 0,
     Moved = 1,
@@ -173,6 +180,7 @@ struct SurfaceReady {
     bool hidden() const { return flags & Hidden; }
     bool keyWindow() const { return flags & KeyWindow; }
     bool carriesSurface() const { return flags & CarriesSurface; }
+    bool lightContent() const { return flags & LightContent; }
     // The size of one buffer in pixels, as the frame and scale make it.
     int pixelWidth() const;
     int pixelHeight() const;
@@ -249,6 +257,11 @@ struct Capture {
     bool operator==(const Capture&) const = default;
 };
 
+struct StatusBarStyle {
+    std::uint8_t lightContent = 0;  // 0 or 1
+    bool operator==(const StatusBarStyle&) const = default;
+};
+
 struct ScreenShared {
     std::int32_t pixelWidth = 0;
     std::int32_t pixelHeight = 0;
@@ -256,7 +269,7 @@ struct ScreenShared {
 };
 
 using Payload = std::variant<Hello, SurfaceReady, WindowGone, Lifecycle, FrameShown, Touch, Key, Text, KeyNotTaken, Reached,
-    StepDone, Advance, Step, Capture, ScreenShared>;
+    StepDone, Advance, Step, Capture, ScreenShared, StatusBarStyle>;
 
 struct Message {
     std::uint32_t sequence = 0;

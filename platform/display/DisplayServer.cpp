@@ -46,6 +46,7 @@ struct DisplayServer::Client {
     bool introduced = false;
     bool shown = true;
     bool capturing = false;  // wants each picture of the screen
+    std::optional<bool> toldLightContent;  // SpringBoard: the status bar style it was told last
     Hello hello;
     std::map<std::uint32_t, Window> windows;
 };
@@ -140,6 +141,7 @@ std::size_t DisplayServer::serveOnce(int timeoutMilliseconds)
     for (auto& [id, reason] : failed)
         disconnect(id, reason);
     failed.clear();
+    tellStatusBarStyle();
     for (auto& [id, client] : m_clients)
         if (auto status = client->connection.flush(); !status)
             failed.emplace_back(id, status.message());
@@ -416,6 +418,27 @@ std::optional<ClientId> DisplayServer::clientOf(const std::string& bundleIdentif
         if (client->introduced && client->hello.bundleIdentifier == bundleIdentifier)
             return id;
     return std::nullopt;
+}
+
+void DisplayServer::tellStatusBarStyle()
+{
+    auto board = springBoard();
+    if (!board || !m_keyWindow)
+        return;
+    // Only an app in front has a say; over SpringBoard's own windows the
+    // status bar follows SpringBoard.
+    auto owner = m_clients.find(m_keyWindow->client);
+    if (owner == m_clients.end() || !owner->second->shown || owner->second->hello.role != ProcessRole::Application)
+        return;
+    auto window = owner->second->windows.find(m_keyWindow->windowId);
+    if (window == owner->second->windows.end() || window->second.state.hidden())
+        return;
+    Client& told = *m_clients.at(*board);
+    const bool light = window->second.state.lightContent();
+    if (told.toldLightContent == light)
+        return;
+    if (queue(told, StatusBarStyle { static_cast<std::uint8_t>(light ? 1 : 0) }))
+        told.toldLightContent = light;
 }
 
 std::optional<ClientId> DisplayServer::springBoard() const

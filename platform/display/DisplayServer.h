@@ -131,6 +131,9 @@ private:
     // Every shown window, bottom to top.
     std::vector<std::pair<const Client*, const Window*>> stack() const;
     bool queue(Client& client, Payload payload, int passFd = -1);
+    // Tells SpringBoard when what the app in front asks of the status bar
+    // changed.
+    void tellStatusBarStyle();
     // Who the keyboard types into: the key window's owner while that
     // window is shown, otherwise SpringBoard.
     Client* keyClient();

@@ -53,6 +53,11 @@ public:
     [[nodiscard]] foundation::Status play(std::int64_t index);
     bool isPlaying() const;
     void closePlayer();
+    // Light over the player's black, as the status bar is over a movie.
+    UIStatusBarStyle preferredStatusBarStyle() const override
+    {
+        return m_player ? UIStatusBarStyleLightContent : UIStatusBarStyleDefault;
+    }
     const std::shared_ptr<PhotosPlayerView>& player() const { return m_player; }
 
     std::shared_ptr<UICollectionView> collectionView() const { return m_collectionView; }

@@ -7,6 +7,8 @@
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UITouch.h"
+#include "platform/uikit/UITraitCollection.h"
+#include "platform/uikit/UIViewController.h"
 #include "platform/uikit/UIWindow.h"
 
 #include <poll.h>
@@ -15,6 +17,34 @@
 
 using foundation::Error;
 using foundation::ErrorCode;
+
+namespace {
+
+// What the window's controller in front asks of the status bar: the root's
+// preference, or that of a controller it presents over the full screen
+// (a sheet or an alert leaves it to what is beneath).
+bool wantsLightStatusBar(const UIWindow& window)
+{
+    auto controller = window.rootViewController();
+    if (!controller)
+        return UITraitCollection::systemUserInterfaceStyle() == UIUserInterfaceStyleDark;
+    for (auto presented = controller->presentedViewController(); presented; presented = presented->presentedViewController()) {
+        auto style = presented->modalPresentationStyle();
+        if (style != UIModalPresentationFullScreen && style != UIModalPresentationOverFullScreen)
+            break;
+        controller = presented;
+    }
+    switch (controller->preferredStatusBarStyle()) {
+    case UIStatusBarStyleLightContent:
+        return true;
+    case UIStatusBarStyleDarkContent:
+        return false;
+    default:
+        return UITraitCollection::systemUserInterfaceStyle() == UIUserInterfaceStyleDark;
+    }
+}
+
+}  // namespace
 
 foundation::Result<std::unique_ptr<DisplayLink>> DisplayLink::connect(const std::string& socketPath, display::ProcessRole role,
     const std::string& bundleIdentifier)
@@ -47,6 +77,10 @@ DisplayLink::DisplayLink(std::unique_ptr<display::DisplayClient> client)
             NSLog("display: windows not published: %@", published.message());
         if (auto sent = m_client->send(display::Reached { RunLoop::main().now() }); !sent)
             m_finished = true;
+    };
+    handlers.statusBarStyle = [this](const display::StatusBarStyle& style) {
+        if (m_statusBarStyle)
+            m_statusBarStyle(style.lightContent == 1);
     };
     handlers.step = [this](const display::Step& step) {
         display::StepDone done;
@@ -110,16 +144,19 @@ foundation::Status DisplayLink::publishWindows()
         auto id = static_cast<std::uint32_t>(picture.window->creationOrder() + 1);
         shown.insert(id);
         bool keyWindow = picture.window->isKeyWindow();
+        bool light = keyWindow && wantsLightStatusBar(*picture.window);
         auto [it, fresh] = m_windows.try_emplace(id);
         Published& state = it->second;
-        if (picture.changed || fresh || state.keyWindow != keyWindow)
+        if (picture.changed || fresh || state.keyWindow != keyWindow || state.lightContent != light)
             state.pending = true;
         state.keyWindow = keyWindow;
+        state.lightContent = light;
         // The display may still read both buffers: the newest picture goes
         // at the next chance, never over one being shown.
         if (!state.pending || !m_client->canPublish(id))
             continue;
-        display::DisplayClient::WindowState published { picture.window->windowLevel(), picture.frame, scale, false, keyWindow };
+        display::DisplayClient::WindowState published { picture.window->windowLevel(), picture.frame, scale, false, keyWindow,
+            light };
         TRY(m_client->publish(id, published, *picture.picture));
         state.pending = false;
         ++m_published;

@@ -30,6 +30,9 @@ public:
     // it back.
     void setShortcutHandler(std::function<bool(const std::string& keyName)> handler) { m_shortcut = std::move(handler); }
     void setLifecycleHandler(std::function<void(const display::Lifecycle&)> handler) { m_lifecycle = std::move(handler); }
+    // SpringBoard's: told whether the app in front wants the status bar's
+    // content light.
+    void setStatusBarStyleHandler(std::function<void(bool lightContent)> handler) { m_statusBarStyle = std::move(handler); }
     // Plays one scenario step in this process; NotFound means not here.
     void setStepRunner(std::function<foundation::Status(const std::string& line)> runner) { m_stepRunner = std::move(runner); }
 
@@ -63,6 +66,7 @@ private:
 
     struct Published {
         bool keyWindow = false;
+        bool lightContent = false;
         bool pending = true;  // drawn anew and not yet handed over
     };
     // Shared with the recorder's source, which outlives this link.
@@ -70,6 +74,7 @@ private:
     std::map<std::uint32_t, Published> m_windows;
     std::function<bool(const std::string&)> m_shortcut;
     std::function<void(const display::Lifecycle&)> m_lifecycle;
+    std::function<void(bool)> m_statusBarStyle;
     std::function<foundation::Status(const std::string&)> m_stepRunner;
     bool m_finished = false;
     std::uint64_t m_published = 0;

@@ -23,13 +23,11 @@ void HomeGesture::build()
         if (auto asked = AppLauncher::shared().home(); !asked)
             NSLog("SpringBoard: the home gesture was not answered: %@", asked.message());
     };
-    // The indicator: a short rounded bar, dark enough on light apps and
-    // light enough on dark ones.
+    // The indicator: a short rounded bar in the status bar's ink.
     const CGFloat width = 134, height = 5;
-    auto bar = m_window->add<UIView>(CGRectMake((screen.size.width - width) / 2, edgeHeight - 8 - height, width, height));
-    bar->setBackgroundColor(UIColor::colorWithWhite(0.1, 0.85));
-    bar->layer()->setCornerRadius(height / 2);
-    bar->setUserInteractionEnabled(false);
+    m_indicator = m_window->add<UIView>(CGRectMake((screen.size.width - width) / 2, edgeHeight - 8 - height, width, height));
+    m_indicator->layer()->setCornerRadius(height / 2);
+    m_indicator->setUserInteractionEnabled(false);
 }
 
 void HomeGesture::setAppInFront(bool inFront)
@@ -38,6 +36,21 @@ void HomeGesture::setAppInFront(bool inFront)
     if (!m_window)
         build();
     m_window->setHidden(!inFront);
-    // The apps here are light: the status bar's ink turns dark over them.
-    StatusBar::shared().setDarkContent(inFront);
+    followApp();
+}
+
+void HomeGesture::setAppWantsLightContent(bool light)
+{
+    m_lightContent = light;
+    if (!m_window)
+        build();
+    followApp();
+}
+
+void HomeGesture::followApp()
+{
+    // Over the wallpaper the status bar's content is light; over an app,
+    // what the app asks.
+    StatusBar::shared().setDarkContent(m_appInFront && !m_lightContent);
+    m_indicator->setBackgroundColor(m_lightContent ? UIColor::colorWithWhite(0.95, 0.9) : UIColor::colorWithWhite(0.1, 0.85));
 }

@@ -18,12 +18,19 @@ public:
 
     void setAppInFront(bool inFront);
     bool isAppInFront() const { return m_appInFront; }
+    // What the app in front asks (the display tells): light content over a
+    // dark app, dark over a light one, for the status bar and the indicator.
+    void setAppWantsLightContent(bool light);
+    bool appWantsLightContent() const { return m_lightContent; }
     const std::shared_ptr<SystemWindow>& window() const { return m_window; }
 
 private:
     HomeGesture() = default;
     void build();
+    void followApp();
 
     std::shared_ptr<SystemWindow> m_window;
+    std::shared_ptr<UIView> m_indicator;
     bool m_appInFront = false;
+    bool m_lightContent = false;
 };

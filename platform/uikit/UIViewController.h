@@ -24,6 +24,12 @@ enum UIModalPresentationStyle : std::int64_t {
     UIModalPresentationPopover = 7,
 };
 
+enum UIStatusBarStyle : std::int64_t {
+    UIStatusBarStyleDefault = 0,  // dark content in light appearance, light in dark
+    UIStatusBarStyleLightContent = 1,
+    UIStatusBarStyleDarkContent = 3,
+};
+
 class UIViewController : public UIResponder {
     MARQEL_OBJECT(UIViewController, UIResponder)
 public:
@@ -57,6 +63,10 @@ public:
     const std::vector<std::shared_ptr<UIViewController>>& childViewControllers() const { return m_children; }
     void addChildViewController(const std::shared_ptr<UIViewController>& child);
     void removeFromParentViewController();
+
+    // The status bar's content over this controller when it is in front;
+    // read again each time the app's windows are drawn.
+    virtual UIStatusBarStyle preferredStatusBarStyle() const { return UIStatusBarStyleDefault; }
 
     UIModalPresentationStyle modalPresentationStyle() const { return m_modalPresentationStyle; }
     void setModalPresentationStyle(UIModalPresentationStyle style) { m_modalPresentationStyle = style; }

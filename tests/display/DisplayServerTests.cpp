@@ -30,6 +30,7 @@ struct Process {
     std::vector<Key> keys;
     std::vector<Text> texts;
     std::vector<Lifecycle> lifecycles;
+    std::vector<StatusBarStyle> statusBarStyles;
 };
 
 }  // namespace
@@ -53,14 +54,17 @@ protected:
             [p](const Key& k) { p->keys.push_back(k); },
             [p](const Text& t) { p->texts.push_back(t); },
             [p](const Lifecycle& l) { p->lifecycles.push_back(l); },
+            {},
+            {},
+            [p](const StatusBarStyle& s) { p->statusBarStyles.push_back(s); },
         });
         return process;
     }
 
     void publish(Process& process, std::uint32_t windowId, double level, CGRect frame, render::RGBA colour,
-        bool hidden = false, bool key = false)
+        bool hidden = false, bool key = false, bool lightContent = false)
     {
-        DisplayClient::WindowState state { level, frame, 1, hidden, key };
+        DisplayClient::WindowState state { level, frame, 1, hidden, key, lightContent };
         auto status = process.client->publish(windowId, state,
             filled(static_cast<int>(frame.size.width), static_cast<int>(frame.size.height), colour));
         ASSERT_TRUE(status) << status.message();
@@ -492,6 +496,43 @@ TEST_F(DisplayServerTest, SpringBoardRecordsEveryProcesssWindowsWhileItAsksAndAn
     EXPECT_TRUE(connected(springBoard->id));
     EXPECT_NE(server.lastDisconnectReason().find("only SpringBoard records the screen"), std::string::npos)
         << server.lastDisconnectReason();
+}
+
+TEST_F(DisplayServerTest, SpringBoardIsToldWhatTheAppInFrontAsksOfTheStatusBarWhenItChanges)
+{
+    auto springBoard = connect("com.apple.springboard", ProcessRole::SpringBoard);
+    auto photos = connect("com.apple.mobileslideshow");
+    const CGRect screen = CGRectMake(0, 0, 100, 100);
+    publish(*springBoard, 1, -1, screen, { 1, 0, 0, 1 }, false, true);
+    step({ springBoard.get(), photos.get() });
+    EXPECT_TRUE(springBoard->statusBarStyles.empty()) << "SpringBoard's own key window asks nothing of it";
+
+    auto settle = [&] {
+        step({ springBoard.get(), photos.get() });
+        step({ springBoard.get(), photos.get() });
+    };
+    publish(*photos, 1, 0, screen, { 0, 0, 0, 1 }, false, true, true);  // a movie playing
+    settle();
+    ASSERT_EQ(springBoard->statusBarStyles.size(), 1u);
+    EXPECT_EQ(springBoard->statusBarStyles[0].lightContent, 1);
+    // A new picture asking the same is not news.
+    publish(*photos, 1, 0, screen, { 0.1, 0, 0, 1 }, false, true, true);
+    settle();
+    EXPECT_EQ(springBoard->statusBarStyles.size(), 1u);
+    publish(*photos, 1, 0, screen, { 1, 1, 1, 1 }, false, true, false);  // back to the light grid
+    settle();
+    ASSERT_EQ(springBoard->statusBarStyles.size(), 2u);
+    EXPECT_EQ(springBoard->statusBarStyles[1].lightContent, 0);
+
+    // An app in the background has no say.
+    server.setShown(photos->id, false);
+    publish(*photos, 1, 0, screen, { 0, 0, 0, 1 }, false, true, true);
+    settle();
+    EXPECT_EQ(springBoard->statusBarStyles.size(), 2u);
+    server.setShown(photos->id, true);
+    settle();
+    ASSERT_EQ(springBoard->statusBarStyles.size(), 3u);
+    EXPECT_EQ(springBoard->statusBarStyles[2].lightContent, 1);
 }
 
 TEST_F(DisplayServerTest, SpringBoardsLifeCycleRequestsReachTheDisplaysOwnerAndTheApp)

@@ -34,7 +34,7 @@ TEST(DisplayProtocol, EveryMessageReadsBackAsItWasWritten)
 {
     std::vector<Payload> payloads {
         Hello { ProcessRole::SpringBoard, 4242, "com.apple.springboard" },
-        SurfaceReady { 7, 1000, CGRectMake(0, -20.5, 390, 44), 3, 1, Hidden | KeyWindow | CarriesSurface },
+        SurfaceReady { 7, 1000, CGRectMake(0, -20.5, 390, 44), 3, 1, Hidden | KeyWindow | CarriesSurface | LightContent },
         WindowGone { 7 },
         Lifecycle { LifecycleAction::Launch, "com.apple.Preferences" },
         Lifecycle { LifecycleAction::Home, "" },
@@ -52,6 +52,7 @@ TEST(DisplayProtocol, EveryMessageReadsBackAsItWasWritten)
         Capture { 1 },
         Capture { 0 },
         ScreenShared { 1170, 2532 },
+        StatusBarStyle { 1 },
     };
     std::uint32_t sequence = 1;
     for (const auto& payload : payloads) {
@@ -132,6 +133,7 @@ TEST(DisplayProtocol, ValuesOutOfRangeAreRefusedOnBothSides)
         { SurfaceReady { 1, 0, CGRectMake(0, 0, 10, 10), 0.5, 0, 0 }, "scale" },
         { SurfaceReady { 1, 0, CGRectMake(0, 0, 10, 10), 1, 2, 0 }, "buffer" },
         { SurfaceReady { 1, 0, CGRectMake(0, 0, 10, 10), 1, 0, 0x80 }, "unknown flag" },
+        { SurfaceReady { 1, 0, CGRectMake(0, 0, 10, 10), 1, 0, 0x10 }, "unknown flag" },
         { SurfaceReady { 1, 0, CGRectMake(0, 0, 0.1, 0.1), 1, 0, 0 }, "no pixels" },
         { Touch { 1, static_cast<TouchPhase>(9), CGPointMake(0, 0), 0 }, "phase" },
         { Touch { 1, TouchPhase::Began, CGPointMake(INFINITY, 0), 0 }, "not finite" },
@@ -150,6 +152,7 @@ TEST(DisplayProtocol, ValuesOutOfRangeAreRefusedOnBothSides)
         { StepDone { static_cast<StepOutcome>(3), "" }, "unknown outcome" },
         { KeyNotTaken { Key { KeyPhase::Down, 1, 0, std::string(65, 'k') } }, "64 bytes" },
         { Capture { 2 }, "neither 0" },
+        { StatusBarStyle { 2 }, "neither 0" },
         { ScreenShared { 0, 2532 }, "empty" },
         { ScreenShared { 1170, -1 }, "empty" },
         { ScreenShared { 1170, 20000 }, "larger than any screen" },

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <memory>
 #include <sstream>
@@ -25,6 +26,7 @@ namespace {
 
 constexpr const char* springBoard = SpringBoardHost::bundleIdentifier;
 constexpr const char* settings = AppLauncher::settingsBundleIdentifier;
+constexpr const char* photos = AppLauncher::photosBundleIdentifier;
 
 }  // namespace
 
@@ -53,19 +55,20 @@ protected:
         ASSERT_GT(shownWindows(springBoard), 0u);
     }
 
-    // Settings in front, or false when this phone cannot start it.
-    bool openSettings()
+    // The app in front, or false when this phone cannot start it.
+    bool openApp(const std::string& bundle, const std::string& url = "")
     {
-        auto launched = phone.launch(settings);
+        auto launched = phone.launch(bundle, url);
         EXPECT_TRUE(launched) << launched.message();
-        auto came = phone.waitFor([&] { return shownWindows(settings) > 0 || !phone.processOf(settings); }, "Settings");
+        auto came = phone.waitFor([&] { return shownWindows(bundle) > 0 || !phone.processOf(bundle); }, bundle);
         EXPECT_TRUE(came) << came.message();
-        if (shownWindows(settings) == 0)
+        if (shownWindows(bundle) == 0)
             return false;
         auto settled = phone.settle();
         EXPECT_TRUE(settled) << settled.message();
-        return phone.frontApp() == settings;
+        return phone.frontApp() == bundle;
     }
+    bool openSettings() { return openApp(settings); }
 
     void play(const std::string& step)
     {
@@ -156,6 +159,34 @@ TEST_F(PhoneFaultTest, ARecordingMadeWithAnAppInFrontShowsTheApp)
     const std::uint8_t* middle = frame.at(frame.width / 2, frame.height / 2);
     for (int channel = 0; channel < 3; ++channel)
         EXPECT_NEAR(middle[channel], app[channel], 8) << "channel " << channel << ": the recording shows the home screen under the app";
+}
+
+TEST_F(PhoneFaultTest, TheStatusBarsTimeIsReadableOverAMoviePlayingInPhotos)
+{
+    testsupport::TempDir media;
+    const std::string movie = media.file("clip.mp4");
+    ASSERT_TRUE(testsupport::makeMovie(movie, 320, 240, 3));
+    auto imported = marqel({ "library", "import", movie });
+    ASSERT_EQ(imported.exitCode, 0) << imported.output;
+    boot();
+    if (!openApp(photos, AppLauncher::newestVideoURL))
+        GTEST_SKIP() << "Photos did not start on this phone (its process ended before its first frame; "
+                        "the device root's system log says why)";
+    ASSERT_TRUE(phone.advance(0.5));
+    play("expect playing");
+    // The time, top left, over the player's black: its brightest pixel is
+    // the white of the digits, not the dark ink of a light app.
+    const render::Surface& screen = phone.server().composite();
+    int brightest = 0, darkest = 255;
+    for (int y = 10 * 3; y < 36 * 3; ++y)
+        for (int x = 20 * 3; x < 100 * 3; ++x) {
+            auto p = screen.pixel(x, y);
+            int luma = (p[0] * 3 + p[1] * 6 + p[2]) / 10;
+            brightest = std::max(brightest, luma);
+            darkest = std::min(darkest, luma);
+        }
+    EXPECT_LT(darkest, 40) << "the player's black is not under the status bar";
+    EXPECT_GT(brightest, 200) << "the time is not light over the movie";
 }
 
 TEST_F(PhoneFaultTest, ASpringBoardKilledOnTheHomeScreenComesBackWithTheSwitchAsItWas)

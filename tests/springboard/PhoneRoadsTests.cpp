@@ -50,6 +50,7 @@ protected:
     }
     void TearDown() override
     {
+        HomeGesture::shared().setAppWantsLightContent(false);
         HomeGesture::shared().setAppInFront(false);
         HomeScreen::shared().hide();
         AppLauncher::shared().setRequester(nullptr);
