@@ -26,17 +26,9 @@ bool mentions(const Notice& notice, const std::string& text)
     return notice.title.find(text) != std::string::npos || notice.message.find(text) != std::string::npos;
 }
 
-// The recorder and the notices are SpringBoard's: on the whole phone an
-// app's process answers that the step is not its own, rather than judging
-// a recorder and notices it does not have.
-Status inSpringBoard(StepContext& c, const std::string& step)
-{
-    return c.driver().requireHost(automation::ScenarioDriver::springBoard, step);
-}
-
 Status expectRecording(StepContext& c)
 {
-    TRY(inSpringBoard(c, "expect recording"));
+    TRY(c.driver().requireHost(automation::ScenarioDriver::springBoard, "expect recording"));
     TRY(c.need(1));
     if (c.argument(0) != "on" && c.argument(0) != "off")
         return Error { ErrorCode::InvalidArgument, "usage: " + c.usage() };
@@ -69,7 +61,7 @@ Status expectVideo(StepContext& c)
 
 Status expectNotice(StepContext& c)
 {
-    TRY(inSpringBoard(c, "expect notice"));
+    TRY(c.driver().requireHost(automation::ScenarioDriver::springBoard, "expect notice"));
     TRY(c.need(1));
     std::string text = c.joined(0);
     auto notices = NoticeCenter::notices();
@@ -85,7 +77,7 @@ Status expectNotice(StepContext& c)
 Status expectCompletionNotices(StepContext& c)
 {
     namespace form = completionNotice;
-    TRY(inSpringBoard(c, "expect completion-notices"));
+    TRY(c.driver().requireHost(automation::ScenarioDriver::springBoard, "expect completion-notices"));
     TRY(c.need(1));
     TRY(c.count(0));
     std::set<std::string> identifiers;
@@ -112,7 +104,7 @@ Status expectCompletionNotices(StepContext& c)
 
 Status expectLaunched(StepContext& c)
 {
-    TRY(inSpringBoard(c, "expect launched"));
+    TRY(c.driver().requireHost(automation::ScenarioDriver::springBoard, "expect launched"));
     TRY(c.need(1));
     auto launches = NoticeCenter::launches();
     if (launches.empty() || launches.back() != c.argument(0))
@@ -202,22 +194,21 @@ foundation::Result<RecordingSteps> RecordingSteps::registerOn(automation::Scenar
     TRY(d.registerStep("record-start", "record-start [mic]", [steps](StepContext& c) mutable -> Status {
         if (c.has(0) && c.argument(0) != "mic")
             return Error { ErrorCode::InvalidArgument, "usage: " + c.usage() };
-        TRY(c.driver().requireHost(automation::ScenarioDriver::springBoard, "record-start"));
-        TRY(c.driver().requireBooted("record-start"));
+        TRY(c.driver().requireSpringBoard("record-start"));
         return steps.startSystemRecording(c.has(0));
     }));
     TRY(d.registerStep("record-stop", "record-stop [status-bar|control-center]", [steps](StepContext& c) mutable -> Status {
-        TRY(inSpringBoard(c, "record-stop"));
+        TRY(c.driver().requireSpringBoard("record-stop"));
         return steps.stopRecording(c.has(0) ? c.argument(0) : "status-bar");
     }));
     TRY(d.registerStep("wait-crop", "wait-crop [TIMEOUT]", [steps](StepContext& c) mutable -> Status {
-        TRY(inSpringBoard(c, "wait-crop"));
+        TRY(c.driver().requireSpringBoard("wait-crop"));
         double timeout = c.has(0) ? TRY(c.number(0)) : 60;
         TRY(c.driver().checkWait(timeout, "wait-crop"));
         return steps.waitForCrop(timeout);
     }));
     TRY(d.registerStep("tap-notice", "tap-notice TEXT", [steps](StepContext& c) mutable -> Status {
-        TRY(inSpringBoard(c, "tap-notice"));
+        TRY(c.driver().requireSpringBoard("tap-notice"));
         TRY(c.need(1));
         return steps.tapNotice(c.rest(0));
     }));

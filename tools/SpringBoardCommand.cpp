@@ -93,7 +93,7 @@ void runSpringBoardOnDisplay(const DisplayedProcess& displayed)
         "Marqel entry) or with `marqel prefs set toggleMarqel true`, then respring (Control Center's Respring tile, or R)");
     link->setShortcutHandler(springBoardShortcut);
     if (auto recorder = objc_cast<RPScreenRecorder>(RPScreenRecorder::sharedRecorder()))
-        link->recordTheDisplay(*recorder);
+        link->seeTheWholeDisplay(*recorder);
     link->setStatusBarStyleHandler([](bool light) { HomeGesture::shared().setAppWantsLightContent(light); });
     link->setLifecycleHandler([](const display::Lifecycle& lifecycle) {
         if (lifecycle.action == display::LifecycleAction::ToFront)

@@ -194,6 +194,12 @@ Status ScenarioDriver::requireHost(const std::string& hostName, const std::strin
     return {};
 }
 
+Status ScenarioDriver::requireSpringBoard(const std::string& step) const
+{
+    TRY(requireHost(springBoard, step));
+    return requireBooted(step);
+}
+
 Status ScenarioDriver::writePreference(const std::string& key, const std::string& value)
 {
     if (!m_writePreference)

@@ -89,6 +89,10 @@ public:
     // For steps that only mean something in one process: fails, naming the
     // step and both processes, when this runner boots another one.
     foundation::Status requireHost(const std::string& hostName, const std::string& step) const;
+    // Both, for SpringBoard's steps (its status bar, recorder, notices,
+    // Control Center): on the whole phone an app's process answers that
+    // the step is not its own.
+    foundation::Status requireSpringBoard(const std::string& step) const;
     // For runners that drive the whole phone: touches before `boot` fail too.
     // (Tests of bare windows touch them without any SpringBoard.)
     void setTouchesNeedBoot(bool need) { m_touchesNeedBoot = need; }

@@ -17,12 +17,6 @@ using foundation::Status;
 
 namespace {
 
-Status needSpringBoard(StepContext& c, const std::string& step)
-{
-    TRY(c.driver().requireHost(ScenarioDriver::springBoard, step));
-    return c.driver().requireBooted(step);
-}
-
 std::string oneOf(StepContext& c, std::initializer_list<const char*> choices)
 {
     if (!c.has(0))
@@ -35,7 +29,7 @@ std::string oneOf(StepContext& c, std::initializer_list<const char*> choices)
 
 Status tapStatusBar(StepContext& c)
 {
-    TRY(needSpringBoard(c, "tap-statusbar"));
+    TRY(c.driver().requireSpringBoard("tap-statusbar"));
     const auto& pill = StatusBar::shared().recordingPill();
     if (!pill)
         return StepContext::failure("the status bar is not shown");
@@ -48,7 +42,7 @@ Status controlCenter(StepContext& c)
     std::string how = oneOf(c, { "open", "close" });
     if (how.empty())
         return Error { ErrorCode::InvalidArgument, "usage: " + c.usage() };
-    TRY(needSpringBoard(c, "control-center"));
+    TRY(c.driver().requireSpringBoard("control-center"));
     CGSize screen = UIScreen::mainScreen()->bounds().size;
     if (how == "open") {
         // Down from the right third of the status bar, as a thumb does.
@@ -73,7 +67,7 @@ Status controlCenter(StepContext& c)
 Status tapTile(StepContext& c)
 {
     TRY(c.need(1));
-    TRY(needSpringBoard(c, "tap-tile"));
+    TRY(c.driver().requireSpringBoard("tap-tile"));
     std::string title = c.rest(0);
     if (!ControlCenter::shared().isOpen())
         return StepContext::failure("Control Center is not open (open it with `control-center open`)");
@@ -89,7 +83,7 @@ Status tapTile(StepContext& c)
 
 Status tapBanner(StepContext& c)
 {
-    TRY(needSpringBoard(c, "tap-banner"));
+    TRY(c.driver().requireSpringBoard("tap-banner"));
     auto banner = BannerCenter::shared().bannerView();
     if (!banner || !onScreen(banner))
         return StepContext::failure("no banner is on screen");

@@ -4,6 +4,7 @@
 #include "platform/render/Compositor.h"
 #include "platform/render/Window.h"
 #include "platform/replaykit/RPScreenRecorder.h"
+#include "platform/springboard/controlcenter/ControlCenter.h"
 #include "platform/uikit/UIApplication.h"
 #include "platform/uikit/UIScreen.h"
 #include "platform/uikit/UITouch.h"
@@ -68,6 +69,10 @@ DisplayLink::DisplayLink(std::unique_ptr<display::DisplayClient> client)
     handlers.lifecycle = [this](const display::Lifecycle& lifecycle) {
         if (lifecycle.action == display::LifecycleAction::Terminate)
             m_finished = true;
+        if (m_screenUse && (lifecycle.action == display::LifecycleAction::ToFront || lifecycle.action == display::LifecycleAction::Home)) {
+            m_screenUse->appInFront = lifecycle.action == display::LifecycleAction::ToFront;
+            askForScreen(*m_client, *m_screenUse);
+        }
         if (m_lifecycle)
             m_lifecycle(lifecycle);
     };
@@ -99,25 +104,38 @@ DisplayLink::DisplayLink(std::unique_ptr<display::DisplayClient> client)
     m_client->setHandlers(std::move(handlers));
 }
 
-void DisplayLink::recordTheDisplay(RPScreenRecorder& recorder)
+void DisplayLink::seeTheWholeDisplay(RPScreenRecorder& recorder)
 {
     std::weak_ptr<display::DisplayClient> client = m_client;
-    recorder.setScreenSource([client, own = render::Compositor::shared().screenSource()]() -> std::shared_ptr<const ScreenFrame> {
+    ScreenSource source = [client, own = render::Compositor::shared().screenSource()]() -> std::shared_ptr<const ScreenFrame> {
         if (!RunLoop::main().isMainThread())
             return nullptr;
         if (auto link = client.lock())
             if (auto frame = link->screen())
                 return frame;
         return own();
-    });
+    };
+    recorder.setScreenSource(source);
+    ControlCenter::shared().setScreenSource(source);
+    m_screenUse = std::make_shared<ScreenUse>();
     // The recorder is the process's one, alive as long as the process.
-    recorder.addRecordingObserver([client, recording = &recorder] {
-        auto link = client.lock();
-        if (!link)
-            return;
-        if (auto asked = link->shareScreen(recording->isRecording()); !asked)
-            NSLog("display: the screen's pictures could not be asked for: %@", asked.message());
+    recorder.addRecordingObserver([client, use = m_screenUse, recording = &recorder] {
+        use->recording = recording->isRecording();
+        if (auto link = client.lock())
+            askForScreen(*link, *use);
     });
+}
+
+void DisplayLink::askForScreen(display::DisplayClient& client, ScreenUse& use)
+{
+    const bool wanted = use.recording || use.appInFront;
+    if (wanted == use.asked)
+        return;
+    if (auto asked = client.shareScreen(wanted); !asked) {
+        NSLog("display: the screen's pictures could not be asked for: %@", asked.message());
+        return;
+    }
+    use.asked = wanted;
 }
 
 void DisplayLink::handleKey(const display::Key& key)

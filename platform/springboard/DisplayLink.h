@@ -36,11 +36,13 @@ public:
     // Plays one scenario step in this process; NotFound means not here.
     void setStepRunner(std::function<foundation::Status(const std::string& line)> runner) { m_stepRunner = std::move(runner); }
 
-    // SpringBoard's: while `recorder` records, it takes the display's
-    // pictures of the whole screen (the app in front included), as the
-    // phone records its display; SpringBoard's own picture stands in until
-    // the display's first one arrives.
-    void recordTheDisplay(RPScreenRecorder& recorder);
+    // SpringBoard's: the recorder and Control Center's backdrop take the
+    // display's pictures of the whole screen (the app in front included),
+    // as the phone records and frosts its display, not SpringBoard's
+    // windows alone. The display is asked for them only while a recording
+    // runs or an app is in front; otherwise, and until the display's first
+    // picture arrives, SpringBoard's own picture stands in.
+    void seeTheWholeDisplay(RPScreenRecorder& recorder);
 
     // Draws what changed and publishes it; windows no longer shown leave
     // the display.
@@ -69,8 +71,17 @@ private:
         bool lightContent = false;
         bool pending = true;  // drawn anew and not yet handed over
     };
+    // Why SpringBoard wants the display's pictures now.
+    struct ScreenUse {
+        bool recording = false;
+        bool appInFront = false;
+        bool asked = false;
+    };
+    static void askForScreen(display::DisplayClient& client, ScreenUse& use);
+
     // Shared with the recorder's source, which outlives this link.
     std::shared_ptr<display::DisplayClient> m_client;
+    std::shared_ptr<ScreenUse> m_screenUse;  // SpringBoard's only
     std::map<std::uint32_t, Published> m_windows;
     std::function<bool(const std::string&)> m_shortcut;
     std::function<void(const display::Lifecycle&)> m_lifecycle;

@@ -161,6 +161,29 @@ TEST_F(PhoneFaultTest, ARecordingMadeWithAnAppInFrontShowsTheApp)
         EXPECT_NEAR(middle[channel], app[channel], 8) << "channel " << channel << ": the recording shows the home screen under the app";
 }
 
+TEST_F(PhoneFaultTest, ControlCenterOpenedOverAnAppFrostsTheAppNotTheHomeScreen)
+{
+    boot();
+    // Below the tiles, where the panel shows only the frosted screen.
+    auto backdrop = [&] {
+        play("control-center open");
+        EXPECT_TRUE(phone.advance(0.5));
+        auto pixel = phone.server().composite().pixel(195 * 3, 720 * 3);
+        play("control-center close");
+        EXPECT_TRUE(phone.advance(0.5));
+        return pixel;
+    };
+    auto overHome = backdrop();
+    if (!openSettings())
+        GTEST_SKIP() << "Settings did not start on this phone (its process ended before its first frame; "
+                        "the device root's system log says why)";
+    auto overSettings = backdrop();
+    // Settings' grey, dimmed: no hue, unlike the wallpaper's.
+    EXPECT_LE(std::max({ overSettings[0], overSettings[1], overSettings[2] }) - std::min({ overSettings[0], overSettings[1], overSettings[2] }), 12)
+        << "the backdrop over Settings has the wallpaper's colour";
+    EXPECT_GT(std::abs(int(overHome[0]) - int(overSettings[0])) + std::abs(int(overHome[2]) - int(overSettings[2])), 30);
+}
+
 TEST_F(PhoneFaultTest, TheStatusBarsTimeIsReadableOverAMoviePlayingInPhotos)
 {
     testsupport::TempDir media;
@@ -252,7 +275,7 @@ TEST_F(PhoneFaultTest, AProcessThatStopsReadingLosesTouchesAndStallsNeitherTheDi
     auto pair = display::Connection::pair();
     ASSERT_TRUE(pair) << pair.message();
     auto [displayEnd, clientEnd] = pair.release();
-    auto otherId = phone.server().addClient(std::move(displayEnd));
+    phone.server().addClient(std::move(displayEnd));
     auto adopted = display::DisplayClient::adopt(std::move(clientEnd), { display::ProcessRole::Application, 1, "com.example.other" });
     ASSERT_TRUE(adopted) << adopted.message();
     auto other = adopted.release();

@@ -27,9 +27,13 @@ std::shared_ptr<UIColor> litSymbolColour() { return UIColor::colorWithRed(1.0, 0
 
 // The screen as it is, frosted: one pixel a point is plenty for a blur this
 // wide, and keeps opening the panel quick.
-std::shared_ptr<const ScreenFrame> frostedScreen()
+std::shared_ptr<const ScreenFrame> frostedScreen(const ScreenSource& source)
 {
-    const render::Surface& screen = render::Compositor::shared().renderSurface();
+    render::Surface given;
+    if (source)
+        if (auto frame = source())
+            given = render::Surface::fromScreenFrame(*frame);
+    const render::Surface& screen = given.isValid() ? given : render::Compositor::shared().renderSurface();
     int factor = std::max(1, static_cast<int>(std::lround(UIScreen::mainScreen()->scale())));
     int w = screen.width() / factor, h = screen.height() / factor;
     render::Surface small(w, h);
@@ -79,7 +83,7 @@ bool ControlCenter::addModule(std::shared_ptr<ControlCenterModule> module)
 void ControlCenter::build()
 {
     CGRect screen = UIScreen::mainScreen()->bounds();
-    auto frosted = frostedScreen();
+    auto frosted = frostedScreen(m_screenSource);
     m_window = alloc<SystemWindow>(screen, SystemWindow::controlCenterLevel, SystemWindow::Touches::All);
     // The screen beneath, blurred and dimmed; its edges fade into black.
     m_window->setBackgroundColor(UIColor::blackColor());

@@ -6,6 +6,7 @@
 // columns; a tap on a tile is the module's, a tap beside the tiles or an
 // upward swipe closes the panel.
 
+#include "platform/render/ScreenFrame.h"
 #include "platform/springboard/SystemWindow.h"
 #include "platform/springboard/controlcenter/ControlCenterModule.h"
 
@@ -28,6 +29,10 @@ public:
     // title already taken is refused (false).
     bool addModule(std::shared_ptr<ControlCenterModule> module);
     const std::vector<std::shared_ptr<ControlCenterModule>>& modules() const { return m_modules; }
+
+    // What the panel frosts: SpringBoard's own picture unless told
+    // otherwise (on the phone, the display's, with the app in front).
+    void setScreenSource(ScreenSource source) { m_screenSource = std::move(source); }
 
     void open();
     void close();
@@ -58,6 +63,7 @@ private:
     std::vector<std::shared_ptr<ControlCenterModule>> m_modules;
     std::shared_ptr<SystemWindow> m_window;
     std::vector<Tile> m_tiles;
+    ScreenSource m_screenSource;
     bool m_open = false;
     std::uint64_t m_generation = 0;
 };
