@@ -198,17 +198,17 @@ foundation::Result<RecordingSteps> RecordingSteps::registerOn(automation::Scenar
         return steps.startSystemRecording(c.has(0));
     }));
     TRY(d.registerStep("record-stop", "record-stop [status-bar|control-center]", [steps](StepContext& c) mutable -> Status {
-        TRY(c.driver().requireSpringBoard("record-stop"));
+        TRY(c.driver().requireHost(automation::ScenarioDriver::springBoard, "record-stop"));
         return steps.stopRecording(c.has(0) ? c.argument(0) : "status-bar");
     }));
     TRY(d.registerStep("wait-crop", "wait-crop [TIMEOUT]", [steps](StepContext& c) mutable -> Status {
-        TRY(c.driver().requireSpringBoard("wait-crop"));
+        TRY(c.driver().requireHost(automation::ScenarioDriver::springBoard, "wait-crop"));
         double timeout = c.has(0) ? TRY(c.number(0)) : 60;
         TRY(c.driver().checkWait(timeout, "wait-crop"));
         return steps.waitForCrop(timeout);
     }));
     TRY(d.registerStep("tap-notice", "tap-notice TEXT", [steps](StepContext& c) mutable -> Status {
-        TRY(c.driver().requireSpringBoard("tap-notice"));
+        TRY(c.driver().requireHost(automation::ScenarioDriver::springBoard, "tap-notice"));
         TRY(c.need(1));
         return steps.tapNotice(c.rest(0));
     }));
