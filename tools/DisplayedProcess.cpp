@@ -55,10 +55,14 @@ void leaveRoomForStatusBar(UIWindow& window)
     const auto& view = root->view();
     CGRect bounds = window.bounds();
     view->setFrame(CGRectMake(0, StatusBar::height, bounds.size.width, bounds.size.height - StatusBar::height));
-    if (auto colour = view->backgroundColor())
-        window.setBackgroundColor(colour);
-    else
-        window.setBackgroundColor(UIColor::systemGroupedBackgroundColor());
+    // Under the status bar the app's top continues: a navigation bar's
+    // colour when it has one, else its view's.
+    std::shared_ptr<UIColor> colour;
+    if (auto navigation = objc_cast<UINavigationController>(root))
+        colour = navigation->navigationBar()->backgroundColor();
+    if (!colour)
+        colour = view->backgroundColor();
+    window.setBackgroundColor(colour ? colour : UIColor::systemGroupedBackgroundColor());
 }
 
 }  // namespace tools

@@ -161,6 +161,20 @@ TEST_F(PhoneFaultTest, ARecordingMadeWithAnAppInFrontShowsTheApp)
         EXPECT_NEAR(middle[channel], app[channel], 8) << "channel " << channel << ": the recording shows the home screen under the app";
 }
 
+TEST_F(PhoneFaultTest, SettingsTopRunsOnUnderTheStatusBarWithoutASeam)
+{
+    boot();
+    if (!openSettings())
+        GTEST_SKIP() << "Settings did not start on this phone (its process ended before its first frame; "
+                        "the device root's system log says why)";
+    const render::Surface& screen = phone.server().composite();
+    // Between the time and the indicators, and just below the bar.
+    auto underTheBar = screen.pixel(200 * 3, 24 * 3);
+    auto navigationBar = screen.pixel(200 * 3, 56 * 3);
+    for (int channel = 0; channel < 3; ++channel)
+        EXPECT_NEAR(underTheBar[channel], navigationBar[channel], 2) << "channel " << channel;
+}
+
 TEST_F(PhoneFaultTest, ControlCenterOpenedOverAnAppFrostsTheAppNotTheHomeScreen)
 {
     boot();
