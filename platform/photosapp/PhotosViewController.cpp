@@ -38,6 +38,10 @@ void PhotosViewController::viewDidLoad()
     m_collectionView->setShowsVerticalScrollIndicator(false);
     m_collectionView->registerClass<PhotosVideoCell>(PhotosVideoCell::reuseIdentifier);
     auto self = retained<PhotosViewController>();
+    m_thumbnails.setArrivalHandler([weak = std::weak_ptr<PhotosViewController>(self)] {
+        if (auto controller = weak.lock())
+            controller->m_collectionView->reloadData();
+    });
     m_collectionView->setDataSource(std::static_pointer_cast<UICollectionViewDataSource>(self));
     m_collectionView->setDelegate(std::static_pointer_cast<UICollectionViewDelegate>(self));
     root->addSubview(m_collectionView);

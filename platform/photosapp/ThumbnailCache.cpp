@@ -6,29 +6,58 @@
 
 namespace photosapp {
 
-std::shared_ptr<const ScreenFrame> ThumbnailCache::thumbnail(const std::string& assetIdentifier, const std::string& hostPath, int sidePixels)
+namespace {
+
+std::shared_ptr<const ScreenFrame> firstFrameSquare(const std::string& assetIdentifier, const std::string& hostPath, int sidePixels)
 {
-    auto key = std::make_pair(assetIdentifier, sidePixels);
-    if (auto found = m_pictures.find(key); found != m_pictures.end())
-        return found->second;
-    ++m_decodes;
-    std::shared_ptr<const ScreenFrame> picture;
-    // FIXME: decoded on the main thread as the cell is made; the phone
-    // fills cells in as their pictures arrive.
     auto frames = MovieFrames::open(hostPath, [sidePixels](const av::MovieInfo& info) {
         return sizeFillingSquare(MovieFrames::uprightSize(info), sidePixels);
     });
-    if (frames) {
-        auto first = frames.value()->frameAt(0);
-        if (first)
-            picture = std::make_shared<const ScreenFrame>(centreSquare(*first.value().picture));
-        else
-            NSLog("Photos: no thumbnail for %@: %@", assetIdentifier, first.message());
-    } else {
+    if (!frames) {
         NSLog("Photos: no thumbnail for %@: %@", assetIdentifier, frames.message());
+        return nullptr;
     }
-    m_pictures[key] = picture;
-    return picture;
+    auto first = frames.value()->frameAt(0);
+    if (!first) {
+        NSLog("Photos: no thumbnail for %@: %@", assetIdentifier, first.message());
+        return nullptr;
+    }
+    return std::make_shared<const ScreenFrame>(centreSquare(*first.value().picture));
+}
+
+}  // namespace
+
+ThumbnailCache::ThumbnailCache()
+    : m_state(std::make_shared<State>())
+    , m_queue(dispatch_queue_create("com.apple.mobileslideshow.thumbnails"))
+{
+}
+
+std::shared_ptr<const ScreenFrame> ThumbnailCache::thumbnail(const std::string& assetIdentifier, const std::string& hostPath, int sidePixels)
+{
+    Key key(assetIdentifier, sidePixels);
+    if (auto found = m_state->pictures.find(key); found != m_state->pictures.end())
+        return found->second;
+    if (!m_state->pending.insert(key).second)
+        return nullptr;
+    ++m_decodes;
+    dispatch_async(m_queue, [state = m_state, key, assetIdentifier, hostPath, sidePixels] {
+        auto picture = firstFrameSquare(assetIdentifier, hostPath, sidePixels);
+        dispatch_async(dispatch_get_main_queue(), [state, key, picture] {
+            state->pending.erase(key);
+            state->pictures[key] = picture;
+            if (state->arrivalPosted)
+                return;
+            // The pictures that arrive in one turn of the loop are told once.
+            state->arrivalPosted = true;
+            dispatch_async(dispatch_get_main_queue(), [state] {
+                state->arrivalPosted = false;
+                if (state->arrived)
+                    state->arrived();
+            });
+        });
+    });
+    return nullptr;
 }
 
 }  // namespace photosapp

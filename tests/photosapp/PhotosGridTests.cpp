@@ -135,6 +135,31 @@ TEST(PhotosGrid, ThumbnailsAreDecodedOnce)
     EXPECT_EQ(shown.controller->thumbnails().decodeCount(), decoded);
 }
 
+TEST(PhotosGrid, TheGridShowsAtOnceAndEachPictureFillsInWhenDecoded)
+{
+    TestDevice device;
+    testsupport::TempDir scratch;
+    importColourMovie(scratch, { red }, 100);
+    importColourMovie(scratch, { green }, 200);
+    auto controller = alloc<PhotosViewController>();
+    auto window = alloc<UIWindow>(UIScreen::mainScreen()->bounds());
+    window->setRootViewController(controller);
+    window->makeKeyAndVisible();
+    // Drawn before the decoding queue has answered: placeholders, and the
+    // pictures on their way.
+    auto before = screen();
+    auto cell = cellAt(*controller, 0);
+    ASSERT_TRUE(cell);
+    EXPECT_EQ(controller->thumbnails().pendingCount(), 2u);
+    EXPECT_FALSE(near(colourAt(*before, centreOf(*cell)), green));
+
+    RunLoop::main().drain();
+    EXPECT_EQ(controller->thumbnails().pendingCount(), 0u);
+    cell = cellAt(*controller, 0);
+    ASSERT_TRUE(cell);
+    EXPECT_TRUE(near(colourAt(*screen(), centreOf(*cell)), green));
+}
+
 TEST(PhotosGrid, RecentlyDeletedListsTheTrashedVideos)
 {
     TestDevice device;
