@@ -67,8 +67,9 @@ public:
     foundation::Status request(const Lifecycle& lifecycle);
     // A key not taken, reached, step-done.
     foundation::Status send(Payload payload);
-    // SpringBoard's recording: asks the display for its pictures of the
-    // whole screen (every process's windows), or gives them up.
+    // SpringBoard's recorder and Control Center: asks the display for its
+    // pictures of the whole screen (every process's windows), or gives
+    // them up.
     foundation::Status shareScreen(bool on);
     // The display's latest whole picture of the screen; null until the
     // display has shared one (and after shareScreen(false)).

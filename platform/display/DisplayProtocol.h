@@ -55,9 +55,10 @@
 //                 last Advance asked for, and its windows are published.
 //   StepDone      u8 outcome (StepOutcome), string message (up to
 //                 maxStepTextSize bytes): the answer to Step.
-//   Capture       u8 on (0 or 1): SpringBoard, which records the screen,
-//                 wants the display's pictures of the whole screen (1), or
-//                 no longer wants them (0). Only SpringBoard may ask: an
+//   Capture       u8 on (0 or 1): SpringBoard, which records and frosts
+//                 the screen, wants the display's pictures of the whole
+//                 screen (1: a recording runs or an app is in front), or no
+//                 longer wants them (0). Only SpringBoard may ask: an
 //                 app never sees another process's windows.
 // Display to client:
 //   FrameShown    u32 window id, u8 buffer index: the display has shown

@@ -237,7 +237,7 @@ foundation::Status DisplayServer::capture(Client& client, bool on)
         return {};
     if (!m_share) {
         auto made = ScreenShare::create(m_options.screen, m_options.scale);
-        // Without memory to share, SpringBoard records what it draws
+        // Without memory to share, SpringBoard takes the picture it draws
         // itself; the display goes on.
         if (!made)
             return {};

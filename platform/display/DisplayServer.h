@@ -65,7 +65,7 @@ public:
     // window of every client, lowest level first (in order of first
     // publication within a level). Acknowledges each newly shown buffer to
     // its client, and copies the picture into the screen share while
-    // SpringBoard records.
+    // SpringBoard takes it (a recording, an app in front).
     const render::Surface& composite();
 
     // A finger: a touch that begins goes to the topmost shown window under
@@ -112,7 +112,7 @@ public:
     // and tests.
     const std::string& lastDisconnectReason() const { return m_lastDisconnectReason; }
     std::uint64_t disconnectedCount() const { return m_disconnected; }
-    // Pictures of the screen copied for a recording so far.
+    // Pictures of the screen copied for SpringBoard so far.
     std::uint64_t screenPicturesShared() const { return m_share ? m_share->publishedCount() : 0; }
 
 private:
@@ -145,7 +145,7 @@ private:
     ClientId m_nextClient = 1;
     std::uint64_t m_nextPublication = 1;
     render::Surface m_screen;
-    // Made when SpringBoard first records, then kept for its next recording.
+    // Made when SpringBoard first asks, then kept for its next asking.
     std::optional<ScreenShare> m_share;
     std::optional<Found> m_touchTarget;
     std::optional<Found> m_keyWindow;

@@ -1,8 +1,8 @@
 #pragma once
 
 // The display's pictures of the whole screen, shared with the process that
-// records it. One memfd (a SharedSurface) holds two buffers of the screen
-// and, after them, three little-endian u64 counters:
+// records and frosts it (SpringBoard). One memfd (a SharedSurface) holds
+// two buffers of the screen and, after them, three native u64 counters:
 //
 //   offset              field
 //   2 × buffer bytes    generation of buffer 0 (odd while it is written)
